@@ -1,0 +1,35 @@
+# Top-level commands.  `make run` builds and runs a real example; `make test`
+# builds and runs the whole test suite.
+BUILD      ?= build
+ASAN_BUILD ?= build-asan
+JOBS       ?= $(shell nproc)
+EXAMPLE    ?= examples/productmix/productmix.qmlp
+
+.PHONY: all build run test test-asan bench clean
+
+all: build
+
+$(BUILD)/CMakeCache.txt:
+	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=Release
+
+build: $(BUILD)/CMakeCache.txt
+	cmake --build $(BUILD) -j $(JOBS)
+
+run: build
+	$(BUILD)/qmlp $(EXAMPLE)
+
+test: build
+	cd $(BUILD) && ctest --output-on-failure -j $(JOBS) -LE slow
+
+test-asan:
+	cmake -S . -B $(ASAN_BUILD) -DCMAKE_BUILD_TYPE=Debug -DQMLP_SANITIZE=ON
+	cmake --build $(ASAN_BUILD) -j $(JOBS)
+	cd $(ASAN_BUILD) && ASAN_OPTIONS=detect_leaks=1 ctest --output-on-failure -j $(JOBS) -LE slow
+
+bench:
+	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=Release -DQMLP_BENCH=ON
+	cmake --build $(BUILD) -j $(JOBS)
+	bench/run_netlib.sh
+
+clean:
+	rm -rf $(BUILD) $(ASAN_BUILD)

@@ -1,0 +1,94 @@
+// host_api.h -- how the parts of the host reach one another.
+//
+// The host is three parts, each in its own folder:
+//   front/   the qmlp command: program reader, statement parser, step runner,
+//            module loader, macro variables, attention, clock, settings
+//            (vectors: step, system, macro, attention, parser)
+//   data/    CSV data sets, libraries, utility files, the allocator
+//            (vectors: memory, data in, data out, utility files)
+//   output/  message and label catalogues, the log, table output and its
+//            renderers (listing text, JSON, HTML) (vectors: message, table)
+// The module sees none of this: only the vectors of tym_host.h.
+#pragma once
+
+#include <cstdint>
+#include <map>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "tym_host.h"
+
+namespace qmlp::host {
+
+// Command-line settings shared by every part of the host.
+struct HostConfig {
+    std::string program_dir;                        // folder of the program file ("." for stdin)
+    std::string default_lib;                        // --lib DIR, else program_dir
+    std::map<std::string, std::string> libnames;    // --libname lib=DIR (upper-case keys)
+    int64_t memsize = 0;                            // --memsize bytes; 0 = physical memory
+    std::string log_file;                           // --log FILE; empty = stderr
+    std::string listing_file;                       // --listing FILE; empty = stdout
+    std::string json_file;                          // --json FILE
+    std::string html_file;                          // --html FILE
+    std::string symbols_file;                       // --symbols FILE
+    std::map<std::string, std::string> settings;    // --set NAME=VALUE (upper-case keys)
+    bool interactive = false;                       // --interactive
+    std::string module_path;                        // the module library to load
+};
+
+enum class Severity { Note, Warning, Error };
+
+// ---------------------------------------------------------------- output/
+void output_configure(const HostConfig& config);
+// Writes "NOTE: text", "WARNING: text" or "ERROR: text" to the log.
+void log_line(Severity severity, std::string_view text);
+// Writes a line to the log exactly as given.
+void log_raw(std::string_view line);
+// Steps group the tables of the listing, JSON and HTML output.
+void output_step_begin(int step_number, std::string_view procedure);
+void output_step_end();
+// Flushes log and listing.
+void output_flush();
+// Writes the JSON and HTML files (at the end of the program).
+int output_finish();
+// Text of a numbered message (facility 202) or a label (group 253) with its
+// arguments substituted; std::nullopt when the catalogue has no entry.
+std::optional<std::string> catalogue_message(int facility, int number, const std::vector<TymArg>& args);
+std::optional<std::string> catalogue_label(int group, int number, const TymArg* arg);
+const TymMessageVector* message_vector();
+const TymTableVector* table_vector();
+
+// ---------------------------------------------------------------- data/
+struct VarInfo {
+    std::string name;
+    int type = TYM_VAR_NUMERIC;  // TYM_VAR_NUMERIC or TYM_VAR_CHAR
+    int length = 8;
+};
+void data_configure(const HostConfig& config);
+// LIBNAME name 'folder'; false (after an error in the log) when the folder
+// does not exist or the name is not a valid library name.
+bool libname_assign(std::string_view libref, std::string_view folder);
+// The variables of a data set in data set order; false (error logged) when
+// it cannot be opened.
+bool dataset_variables(const TymDataRef& ref, std::vector<VarInfo>& out);
+// The data set most recently created by a step (the default for DATA=).
+std::optional<TymDataRef> last_dataset();
+// Display name of a reference ("LIB.MEMBER" or the path).
+std::string dataset_display_name(const TymDataRef& ref);
+// Step boundaries: step_end closes whatever the step left open (output data
+// sets are discarded unless committed), removes the utility files and frees
+// every block the step allocated.
+void data_step_begin();
+void data_step_end();
+const TymMemoryVector* memory_vector();
+const TymDataInVector* data_in_vector();
+const TymDataOutVector* data_out_vector();
+const TymUtilVector* util_vector();
+
+// ---------------------------------------------------------------- front/
+// Runs the qmlp command; returns the process exit status.
+int run_command(int argc, char** argv);
+
+}  // namespace qmlp::host
