@@ -59,6 +59,10 @@ std::optional<std::string> catalogue_message(int facility, int number, const std
 std::optional<std::string> catalogue_label(int group, int number, const TymArg* arg);
 const TymMessageVector* message_vector();
 const TymTableVector* table_vector();
+// The "best" number format: the shortest rendering of value that fits in
+// width characters (right-aligned), switching to exponent form when needed;
+// missing values render as ".", ".I", ".M", ... .
+std::string best_format(double value, int width = 12);
 
 // ---------------------------------------------------------------- data/
 struct VarInfo {
@@ -67,6 +71,16 @@ struct VarInfo {
     int length = 8;
 };
 void data_configure(const HostConfig& config);
+// The host's missing values.  A missing double has the two most significant
+// bytes FF FF, the third byte the bitwise complement of its letter's
+// character code and the other five bytes 0: '.' (ordinary, high word
+// FFFFD100), 'A'..'Z' (".I" FFFFB600, ".M" FFFFB200) and '_' (encoded as
+// '-').  Any other character gives the ordinary missing value.
+double missing_value(char which);
+// 0 for a number; otherwise the letter: '.', 'A'..'Z' or '_'.  Any double
+// with an all-ones exponent counts as missing ('.' unless it carries one of
+// the patterns above).
+int missing_letter(double value);
 // LIBNAME name 'folder'; false (after an error in the log) when the folder
 // does not exist or the name is not a valid library name.
 bool libname_assign(std::string_view libref, std::string_view folder);

@@ -162,7 +162,10 @@ int setting(const char* name, char* buf, int buflen) {
 uint32_t to_portable(int32_t v) { return __builtin_bswap32(static_cast<uint32_t>(v)); }
 int32_t from_portable(uint32_t v) { return static_cast<int32_t>(__builtin_bswap32(v)); }
 double missing(char which) {
-    uint64_t bits = 0xFFF0000000000000ull | static_cast<unsigned char>(which);
+    unsigned char c = static_cast<unsigned char>(which);
+    if (c == '_') c = '-';
+    else if (c < 'A' || c > 'Z') c = '.';
+    uint64_t bits = 0xFFFF000000000000ull | (static_cast<uint64_t>(static_cast<unsigned char>(~c)) << 40);
     double d;
     std::memcpy(&d, &bits, sizeof d);
     return d;
@@ -171,8 +174,11 @@ int missing_kind(double v) {
     uint64_t bits;
     std::memcpy(&bits, &v, sizeof bits);
     if ((bits & 0x7FF0000000000000ull) != 0x7FF0000000000000ull) return 0;
-    int c = static_cast<int>(bits & 0xFF);
-    return c ? c : '.';
+    if ((bits >> 48) != 0xFFFF || (bits & 0xFFFFFFFFFFull) != 0) return '.';
+    int c = static_cast<unsigned char>(~(bits >> 40));
+    if (c == '-') return '_';
+    if (c >= 'A' && c <= 'Z') return c;
+    return '.';
 }
 
 // ---- macro
