@@ -1,0 +1,172 @@
+#include "data/csv_schema.h"
+
+#include <algorithm>
+#include <charconv>
+#include <map>
+#include <tuple>
+
+#include "data/csv_scanner.h"
+#include "data/csv_value.h"
+#include "data/data_status.h"
+#include "data/names.h"
+#include "tym_host.h"
+
+namespace qmlp::host::data {
+namespace {
+
+constexpr size_t kCacheEntries = 32;
+
+using CacheKey = std::tuple<dev_t, ino_t, off_t, int64_t, int64_t>;
+
+std::map<CacheKey, CsvSchema>& cache() {
+    static std::map<CacheKey, CsvSchema> instance;
+    return instance;
+}
+
+CacheKey key_of(const struct stat& st) {
+    return {st.st_dev, st.st_ino, st.st_size, static_cast<int64_t>(st.st_mtim.tv_sec),
+            static_cast<int64_t>(st.st_mtim.tv_nsec)};
+}
+
+std::string quoted(std::string_view text) { return "\"" + std::string(text) + "\""; }
+
+// What the values of one variable have shown so far.
+struct Evidence {
+    bool all_numeric = true;
+    int64_t overflow_line = 0;  // first number too large for a double
+    size_t longest = 0;         // longest value without trailing blanks
+};
+
+int scan_rows(CsvScanner& scanner, CsvSchema& schema, std::string& error) {
+    std::vector<Evidence> evidence(schema.vars.size());
+    std::vector<std::string> fields;
+    for (;;) {
+        const int rc = scanner.next(fields);
+        if (rc < 0) {
+            error = scanner.error();
+            return rc;
+        }
+        if (rc == 0) break;
+        if (fields.size() != schema.vars.size()) {
+            error = "line " + std::to_string(scanner.record_line()) + ": the row has " +
+                    std::to_string(fields.size()) + " values but the header names " +
+                    std::to_string(schema.vars.size()) + " variables";
+            return kBadData;
+        }
+        ++schema.observations;
+        for (size_t v = 0; v < fields.size(); ++v) {
+            Evidence& e = evidence[v];
+            e.longest = std::max(e.longest, trim_right_blanks(fields[v]).size());
+            if (schema.vars[v].declared || !e.all_numeric) continue;
+            double value;
+            switch (classify_value(fields[v], &value)) {
+                case ValueClass::Text: e.all_numeric = false; break;
+                case ValueClass::Overflow:
+                    if (e.overflow_line == 0) e.overflow_line = scanner.record_line();
+                    break;
+                default: break;
+            }
+        }
+    }
+    for (size_t v = 0; v < schema.vars.size(); ++v) {
+        VarSpec& spec = schema.vars[v];
+        const Evidence& e = evidence[v];
+        if (!spec.declared && e.all_numeric) {
+            if (e.overflow_line != 0) {
+                error = "line " + std::to_string(e.overflow_line) + ": the value of " + spec.name +
+                        " is a number too large for a double";
+                return kBadData;
+            }
+            spec.type = TYM_VAR_NUMERIC;
+            spec.length = kNumericLength;
+            continue;
+        }
+        if (spec.type == TYM_VAR_CHAR && spec.length > 0) continue;  // "$N"
+        spec.type = TYM_VAR_CHAR;
+        spec.length = static_cast<int>(std::clamp<size_t>(e.longest, 1, kMaxCharLength));
+    }
+    return kOk;
+}
+
+}  // namespace
+
+int parse_header(const std::vector<std::string>& fields, int64_t line, std::vector<VarSpec>& vars,
+                 std::string& error) {
+    const std::string where = "line " + std::to_string(line) + ": ";
+    vars.clear();
+    for (size_t i = 0; i < fields.size(); ++i) {
+        const std::string_view field = trim_blanks(fields[i]);
+        VarSpec spec;
+        std::string_view name = field;
+        const size_t dollar = field.find('$');
+        if (dollar != std::string_view::npos) {
+            name = trim_blanks(field.substr(0, dollar));
+            const std::string_view len = trim_blanks(field.substr(dollar + 1));
+            spec.type = TYM_VAR_CHAR;
+            spec.declared = true;
+            spec.length = 0;  // the longest value decides
+            if (!len.empty()) {
+                int n = 0;
+                auto [ptr, ec] = std::from_chars(len.data(), len.data() + len.size(), n);
+                if (ec != std::errc() || ptr != len.data() + len.size() || n < 1 || n > kMaxCharLength) {
+                    error = where + "the length in " + quoted(field) +
+                            " is not a whole number from 1 to " + std::to_string(kMaxCharLength);
+                    return kBadData;
+                }
+                spec.length = n;
+            }
+        }
+        if (name.empty()) {
+            error = where + "variable " + std::to_string(i + 1) + " of the header has no name";
+            return kBadData;
+        }
+        if (!is_valid_name(name)) {
+            error = where + quoted(name) +
+                    " is not a valid variable name (1 to 32 letters, digits or underscores, not "
+                    "starting with a digit)";
+            return kBadData;
+        }
+        for (const VarSpec& other : vars) {
+            if (equal_ignore_case(other.name, name)) {
+                error = where + "the variable name " + quoted(name) + " appears twice";
+                return kBadData;
+            }
+        }
+        spec.name = std::string(name);
+        vars.push_back(std::move(spec));
+    }
+    return kOk;
+}
+
+int load_schema(int fd, const struct stat& st, CsvSchema& schema, std::string& error) {
+    const CacheKey key = key_of(st);
+    if (auto it = cache().find(key); it != cache().end()) {
+        schema = it->second;
+        return kOk;
+    }
+    schema = CsvSchema{};
+    CsvScanner scanner(fd);
+    std::vector<std::string> fields;
+    int rc = scanner.next(fields);
+    if (rc < 0) {
+        error = scanner.error();
+        return rc;
+    }
+    if (rc == 0) {
+        error = "line 1: the file is empty; the first line must name the variables";
+        return kBadData;
+    }
+    rc = parse_header(fields, scanner.record_line(), schema.vars, error);
+    if (rc < 0) return rc;
+    schema.data_offset = scanner.offset();
+    schema.data_line = scanner.line();
+    rc = scan_rows(scanner, schema, error);
+    if (rc < 0) return rc;
+    if (cache().size() >= kCacheEntries) cache().erase(cache().begin());
+    cache().emplace(key, schema);
+    return kOk;
+}
+
+void clear_schema_cache() { cache().clear(); }
+
+}  // namespace qmlp::host::data

@@ -1,0 +1,48 @@
+// csv_schema.h -- the variables of a data set file.
+//
+// The header row names the variables.  "name$" declares a character
+// variable whose length is that of its longest value; "name$N" one of
+// length N.  Any other variable is numeric when every value that is not a
+// missing value is a number, character otherwise.  Finding that out takes
+// one pass over the file, which also checks every row, so a file that opens
+// is known to be well formed.  Passes are remembered per file (identity,
+// size and modification time), so opening the same file again is cheap.
+#pragma once
+
+#include <sys/stat.h>
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace qmlp::host::data {
+
+inline constexpr int kMaxCharLength = 32767;
+inline constexpr int kNumericLength = 8;
+
+struct VarSpec {
+    std::string name;    // as written in the header (case kept)
+    int type = 1;        // TYM_VAR_NUMERIC or TYM_VAR_CHAR
+    int length = kNumericLength;
+    bool declared = false;  // the header fixed the type ("$")
+};
+
+struct CsvSchema {
+    std::vector<VarSpec> vars;
+    int64_t data_offset = 0;  // byte offset of the first row after the header
+    int64_t data_line = 1;    // its line number
+    int64_t observations = 0;
+};
+
+// Parses the header row (found on `line`); 0, or kBadData with `error`.
+int parse_header(const std::vector<std::string>& fields, int64_t line, std::vector<VarSpec>& vars,
+                 std::string& error);
+
+// Reads the whole file open on fd (whose stat is `st`) and fills `schema`;
+// 0, or a negative status with `error` ("line N: what").
+int load_schema(int fd, const struct stat& st, CsvSchema& schema, std::string& error);
+
+// Forgets remembered passes (tests, end of program).
+void clear_schema_cache();
+
+}  // namespace qmlp::host::data
