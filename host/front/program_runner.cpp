@@ -1,0 +1,84 @@
+// program_runner.cpp -- statements to steps and host statements.
+#include "front/program_runner.h"
+
+#include <vector>
+
+#include "front/attention.h"
+#include "front/exit_status.h"
+#include "front/front_services.h"
+#include "front/host_statements.h"
+#include "front/statement_splitter.h"
+#include "front/step_runner.h"
+
+namespace qmlp::front {
+namespace {
+
+bool starts_step(const Statement& s) { return statement_keyword(s) == "LP"; }
+
+// One past the last statement of the step that starts at `first`.
+size_t step_end(const std::vector<Statement>& stmts, size_t first) {
+    size_t i = first + 1;
+    while (i < stmts.size()) {
+        const Statement& s = stmts[i];
+        if (starts_step(s) || host_statement_kind(s) != HostStatementKind::None) break;
+        ++i;
+        if (statement_keyword(s) == "QUIT") break;
+    }
+    return i;
+}
+
+}  // namespace
+
+int run_program(std::string_view text, const ProgramSettings& settings) {
+    ExitStatus status;
+    std::vector<SplitProblem> problems;
+    const std::vector<Statement> stmts = split_statements(text, &problems);
+    for (const SplitProblem& p : problems) {
+        if (p.is_error) {
+            log_error(p.text);
+            status.program_error();
+        } else {
+            log_warning(p.text);
+        }
+    }
+
+    ProcedureEntry entry = nullptr;
+    for (const Statement& s : stmts) {
+        if (!starts_step(s)) continue;
+        entry = settings.load_procedure ? settings.load_procedure() : nullptr;
+        if (!entry) return kExitModuleLoad;
+        break;
+    }
+
+    const StepSettings step_settings{settings.interactive, settings.terminal};
+    int step_number = 0;
+    try {
+        size_t i = 0;
+        while (i < stmts.size()) {
+            check_interrupt();
+            const Statement& s = stmts[i];
+            if (starts_step(s)) {
+                const size_t end = step_end(stmts, i);
+                std::vector<Statement> step(stmts.begin() + static_cast<long>(i), stmts.begin() + static_cast<long>(end));
+                status.step_ended(run_step(++step_number, std::move(step), entry, step_settings));
+                i = end;
+                continue;
+            }
+            ++i;
+            if (!s.terminated) log_warning(line_prefix(s) + "the last statement has no closing \";\".");
+            if (const HostStatementKind kind = host_statement_kind(s); kind != HostStatementKind::None) {
+                if (!execute_host_statement(s, kind)) status.program_error();
+                continue;
+            }
+            log_error(line_prefix(s) + "statement \"" + s.text + "\" is not known outside an LP step; it is skipped.");
+            status.program_error();
+        }
+    } catch (const ProgramInterrupted&) {
+        log_error("The program was ended by a second interrupt.");
+        services().flush();
+        return kExitInterrupted;
+    }
+    return status.value();
+}
+
+}  // namespace qmlp::front

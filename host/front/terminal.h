@@ -1,0 +1,44 @@
+// terminal.h -- statements typed at the terminal during a pause.
+//
+// The reader prompts "LP> " at the start of a statement and "  > " while a
+// statement continues over several lines; several statements on one line
+// are delivered one by one.  A break while typing drops the statement begun.
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "front/statement_splitter.h"
+
+namespace qmlp::front {
+
+// Where terminal lines come from.
+class LineSource {
+public:
+    virtual ~LineSource() = default;
+    // Shows `prompt`, then reads one line without its newline; false at end
+    // of input.  May return early with *interrupted set when a break came.
+    virtual bool read_line(const char* prompt, std::string& line, bool* interrupted) = 0;
+};
+
+// Reads lines from a file descriptor, prompting on standard error.
+std::unique_ptr<LineSource> make_fd_line_source(int fd);
+// The terminal of the program: standard input, or /dev/tty when the program
+// text itself came from standard input (nullptr when there is none).
+std::unique_ptr<LineSource> make_terminal_source(bool program_from_stdin);
+
+constexpr const char* kPrompt = "LP> ";
+constexpr const char* kContinuationPrompt = "  > ";
+
+class TerminalReader {
+public:
+    explicit TerminalReader(std::unique_ptr<LineSource> source) : source_(std::move(source)) {}
+    // The next complete statement; false at end of input.
+    bool read_statement(Statement& out);
+
+private:
+    std::unique_ptr<LineSource> source_;
+    StatementSplitter splitter_;
+};
+
+}  // namespace qmlp::front
