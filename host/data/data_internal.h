@@ -1,6 +1,8 @@
 // data_internal.h -- how the files of the data part reach one another.
 #pragma once
 
+#include <cstdint>
+
 namespace qmlp::host::data {
 
 // Closes every input data set still open (end of step).
