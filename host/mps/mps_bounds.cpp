@@ -66,7 +66,8 @@ std::string decode_bound_fixed(const FixedFields& f, const Model& model, BoundLi
 }
 
 std::string decode_bound_free(const std::vector<std::string_view>& t, const Model& model,
-                              BoundLine& out) {
+                              BoundLine& out, bool& shape_fault) {
+    shape_fault = t.size() < 2 || t.size() > 4;
     if (t.size() < 2) return "too few fields on bound line";
     if (t.size() > 4) return "too many fields on bound line";
     const KindInfo* info = find_kind(t[0]);
@@ -76,12 +77,13 @@ std::string decode_bound_free(const std::vector<std::string_view>& t, const Mode
         set = t[1], column = t[2], value = t[3];
     } else if (t.size() == 2) {
         column = t[1];
-    } else if (info->needs_value) {
-        column = t[1], value = t[2];  // type column value: the set name is omitted
     } else {
-        // "type set column" or "type column value": the known column decides.
-        bool third_is_column = model.find_column(std::string(t[2])) >= 0;
-        if (third_is_column) {
+        // "type set column" or "type column value": the known column decides;
+        // when both fields name columns, a kind that needs a value reads the
+        // last field as the value.
+        const bool second_is_column = model.find_column(std::string(t[1])) >= 0;
+        const bool third_is_column = model.find_column(std::string(t[2])) >= 0;
+        if (third_is_column && (!second_is_column || !info->needs_value)) {
             set = t[1], column = t[2];
         } else {
             column = t[1], value = t[2];

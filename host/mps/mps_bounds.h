@@ -24,10 +24,11 @@ struct BoundLine {
 
 // Decodes one line read in fixed or free form; empty on success, else the
 // fault.  Looks names up in `model` but changes nothing, so that the reader
-// can try the other form when this one fails.
+// can try the other form when this one fails.  `shape_fault` tells a wrong
+// number of fields from a fault in their content.
 std::string decode_bound_fixed(const FixedFields& fields, const Model& model, BoundLine& out);
 std::string decode_bound_free(const std::vector<std::string_view>& tokens, const Model& model,
-                              BoundLine& out);
+                              BoundLine& out, bool& shape_fault);
 
 // Applies a decoded bound to its column.  Empty on success, else the fault
 // (a second bound set, the same bound kind twice for a column, an infinite

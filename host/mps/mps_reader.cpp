@@ -86,12 +86,15 @@ private:
     bool finish();
 
     // Tries the fixed reading (when the line fits the columns) and then the
-    // free one; the error reported is the fixed reading's when the line fits.
+    // free one.  When both fail, the free reading's fault is reported if its
+    // fields had the section's form (so only their content was wrong),
+    // otherwise the fixed reading's: a name with blanks splits into extra
+    // free fields, and then only the fixed reading sees the line as meant.
     template <typename Out>
     using FixedDecoder = std::type_identity_t<std::function<std::string(const FixedFields&, Out&)>>;
     template <typename Out>
     using FreeDecoder =
-        std::type_identity_t<std::function<std::string(const std::vector<std::string_view>&, Out&)>>;
+        std::type_identity_t<std::function<std::string(const std::vector<std::string_view>&, Out&, bool&)>>;
     template <typename Out>
     std::string decode(std::string_view line, const FixedDecoder<Out>& fixed,
                        const FreeDecoder<Out>& free, Out& out);
@@ -139,12 +142,13 @@ std::string Reader::decode(std::string_view line, const FixedDecoder<Out>& fixed
         }
     }
     Out attempt;
-    std::string free_error = free(split_free(line), attempt);
+    bool shape_fault = false;
+    std::string free_error = free(split_free(line), attempt, shape_fault);
     if (free_error.empty()) {
         out = std::move(attempt);
         return {};
     }
-    return fits ? fixed_error : free_error;
+    return (fits && shape_fault) ? fixed_error : free_error;
 }
 
 bool Reader::run() {
@@ -326,8 +330,9 @@ bool Reader::row_line(std::string_view line) {
             }
             return decode_row_fields(f[0], f[1], out);
         },
-        [this](const std::vector<std::string_view>& t, RowLine& out) -> std::string {
-            if (t.size() != 2) return "ROWS line needs a type and a name";
+        [this](const std::vector<std::string_view>& t, RowLine& out, bool& shape) -> std::string {
+            shape = t.size() != 2;
+            if (shape) return "ROWS line needs a type and a name";
             return decode_row_fields(t[0], t[1], out);
         },
         row);
@@ -395,9 +400,10 @@ bool Reader::columns_line(std::string_view line) {
             const int count = (f[4].empty() && f[5].empty()) ? 2 : 4;
             return decode_entry_pairs(f[1], &f[2], count, true, out);
         },
-        [this](const std::vector<std::string_view>& t, EntryLine& out) -> std::string {
+        [this](const std::vector<std::string_view>& t, EntryLine& out, bool& shape) -> std::string {
             if (t.size() == 3 && is_marker_word(t[1])) return decode_marker(t[2], out);
-            if (t.size() != 3 && t.size() != 5) {
+            shape = t.size() != 3 && t.size() != 5;
+            if (shape) {
                 return "COLUMNS line needs a column and one or two row/value pairs";
             }
             return decode_entry_pairs(t[0], &t[1], static_cast<int>(t.size()) - 1, true, out);
@@ -450,8 +456,9 @@ bool Reader::rhs_line(std::string_view line, bool ranges) {
             const int count = (f[4].empty() && f[5].empty()) ? 2 : 4;
             return decode_entry_pairs(f[1], &f[2], count, false, out);
         },
-        [this](const std::vector<std::string_view>& t, EntryLine& out) -> std::string {
-            if (t.size() < 2 || t.size() > 5) return "line needs a set name and one or two row/value pairs";
+        [this](const std::vector<std::string_view>& t, EntryLine& out, bool& shape) -> std::string {
+            shape = t.size() < 2 || t.size() > 5;
+            if (shape) return "line needs a set name and one or two row/value pairs";
             // Odd field counts carry the set name first; even ones omit it.
             const bool named = t.size() % 2 == 1;
             std::string_view name = named ? t[0] : std::string_view();
@@ -504,8 +511,8 @@ bool Reader::bound_line(std::string_view line) {
     std::string error = decode<BoundLine>(
         line,
         [this](const FixedFields& f, BoundLine& out) { return decode_bound_fixed(f, model_, out); },
-        [this](const std::vector<std::string_view>& t, BoundLine& out) {
-            return decode_bound_free(t, model_, out);
+        [this](const std::vector<std::string_view>& t, BoundLine& out, bool& shape) {
+            return decode_bound_free(t, model_, out, shape);
         },
         bound);
     if (!error.empty()) return fail(error);
