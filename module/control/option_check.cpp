@@ -1,0 +1,188 @@
+// option_check.cpp -- the option check of the LP and RESET statements.
+#include "control/option_check.h"
+
+#include <cstring>
+
+#include "control/host_stubs.h"
+#include "control/option_slots.h"
+#include "control/option_table.h"
+#include "control/run_steps.h"
+
+namespace tymlp {
+namespace {
+
+// Message numbers of the check.
+constexpr int kMsgObjectiveNote = 15;
+constexpr int kMsgBadOption = 211;
+constexpr int kMsgInvtolTooLarge = 227;
+
+// The queue size the queue pricing rules take when PRICE was not given.
+constexpr int16_t kDefaultQueueSize = 10;
+
+// Node-store coder of each TREETYPE value.
+constexpr int16_t kCoderOfTreetype[] = {0, 1, 3, 5};
+
+const char* const kExperimentalNote = "%3zBEPSILON= is an experimental option.";
+
+// A keyword-only option: the bit that sets it and the bit that clears it
+// (-1 when it cannot be cleared).  When a statement gives both, the
+// clearing keyword wins: the safer reading of a contradictory statement.
+struct FlagPair {
+    int set_bit;
+    int clear_bit;
+    void (*apply)(LpContext* ctx, int on);
+};
+
+void set_devex(LpContext* c, int on) { c->options.devex = static_cast<int16_t>(on); }
+void set_endpause(LpContext* c, int on) { c->options.endpause = static_cast<int16_t>(on); }
+void set_flow(LpContext* c, int on) { c->options.flow = static_cast<int16_t>(on); }
+void set_print(LpContext* c, int on) { c->options.printlevel = static_cast<int16_t>(on); }
+void set_paraprint(LpContext* c, int on) { c->options.paraprint = static_cast<int16_t>(on); }
+void set_pararestore(LpContext* c, int on) { c->options.pararestore = static_cast<int16_t>(on); }
+void set_tableauprint(LpContext* c, int on) { c->options.tableauprint = static_cast<int16_t>(on); }
+void set_feasiblepause(LpContext* c, int on) { c->options.feasiblepause = static_cast<int16_t>(on); }
+void set_sparsedata(LpContext* c, int on) {
+    c->options.sparsedata = static_cast<int16_t>(on);
+    c->entries.reader = run_steps().read_sparse;
+}
+void set_rangeprice(LpContext* c, int on) { c->options.rangeprice = static_cast<int16_t>(on); }
+void set_rangerhs(LpContext* c, int on) { c->options.rangerhs = static_cast<int16_t>(on); }
+void set_goalprogram(LpContext* c, int on) { c->options.goalprogram = static_cast<int16_t>(on); }
+void set_readpause(LpContext* c, int on) { c->options.readpause = static_cast<int16_t>(on); }
+void set_binfst(LpContext* c, int on) { c->options.binfst = static_cast<int16_t>(on); }
+void set_postprocess(LpContext* c, int on) { c->options.postprocess = static_cast<int16_t>(on); }
+void set_auto(LpContext* c, int on) { c->options.auto_select = static_cast<int16_t>(on); }
+void set_preprocess(LpContext* c, int on) { c->options.preprocess = static_cast<int16_t>(on); }
+void set_sparsepricing(LpContext* c, int on) { c->options.sparsepricing = static_cast<uint8_t>(on); }
+void set_blandsrule(LpContext* c, int on) {
+    c->options.blandsrule = static_cast<uint8_t>(on);
+    if (on == 0) c->options.blandsrule_in_use = 0;
+}
+
+// The order in which the flags are applied.
+const FlagPair kFlagPairs[] = {
+    {kBitDevex, kBitNoDevex, set_devex},
+    {kBitEndpause, kBitNoEndpause, set_endpause},
+    {kBitFlow, kBitNoFlow, set_flow},
+    {kBitPrint, kBitNoPrint, set_print},
+    {kBitParaprint, kBitNoParaprint, set_paraprint},
+    {kBitPararestore, kBitNoPararestore, set_pararestore},
+    {kBitTableauprint, kBitNoTableauprint, set_tableauprint},
+    {kBitFeasiblepause, kBitNoFeasiblepause, set_feasiblepause},
+    {kBitSparsedata, -1, set_sparsedata},
+    {kBitRangeprice, kBitNoRangeprice, set_rangeprice},
+    {kBitRangerhs, kBitNoRangerhs, set_rangerhs},
+    {kBitGoalprogram, -1, set_goalprogram},
+    {kBitReadpause, -1, set_readpause},
+    {kBitBinfst, kBitNoBinfst, set_binfst},
+    {kBitPostprocess, kBitNoPostprocess, set_postprocess},
+    {kBitAuto, kBitNoAuto, set_auto},
+    {kBitPreprocess, kBitNoPreprocess, set_preprocess},
+    {kBitSparsepricing, kBitNoSparsepricing, set_sparsepricing},
+    {kBitBlandsrule, kBitNoBlandsrule, set_blandsrule},
+};
+
+void bad_option(const OptionSpec& spec) {
+    const TymArg arg = arg_text(spec.check_text, static_cast<int>(std::strlen(spec.check_text)));
+    host_message(kMsgBadOption, 1, &arg);
+}
+
+void text_message(int number, const char* text) {
+    const TymArg arg = arg_text(text, static_cast<int>(std::strlen(text)));
+    host_message(number, 1, &arg);
+}
+
+void copy_to_sampled_indexes(LpContext* ctx, const OptionSpec& spec, double value) {
+    for (NodeList& list : ctx->bb.lists) {
+        SampledIndex& index = list.index;
+        if (spec.slot == kSlotCpercent) index.fraction = value;
+        else if (spec.slot == kSlotClength) index.min_spacing = static_cast<int32_t>(option_to_integer(value));
+        else if (spec.slot == kSlotCsize) index.initial_capacity = static_cast<int32_t>(option_to_integer(value));
+    }
+}
+
+void propagate_maxit(LpOptions& o) {
+    o.maxit1 = o.maxit;
+    o.maxit2 = o.maxit;
+    o.maxit3 = o.maxit;
+    o.imaxit = o.maxit;
+}
+
+// AUTO=(a, b): both values in range, a lowered to b.  Returns false when
+// either value is out of range (nothing is stored then).
+bool check_pair(LpContext* ctx, const OptionSpec& spec, const TymParseRecord* rec) {
+    const double a = rec->values[spec.slot].value;
+    const double b = rec->values[spec.slot + 1].value;
+    if (!option_in_range(spec, a, ctx->options.epsilon) || !option_in_range(spec, b, ctx->options.epsilon))
+        return false;
+    const int64_t first = option_to_integer(a);
+    const int64_t second = option_to_integer(b);
+    option_set(ctx->options, spec, spec.field, static_cast<double>(first > second ? second : first));
+    option_set(ctx->options, spec, spec.field2, static_cast<double>(second));
+    return true;
+}
+
+// Checks one valued option the record gives.  Returns false when it failed.
+bool check_one(LpContext* ctx, const OptionSpec& spec, const TymParseRecord* rec) {
+    const double value = rec->values[spec.slot].value;
+    bool ok;
+    if ((spec.rules & kRulePair) != 0) {
+        ok = check_pair(ctx, spec, rec);
+    } else {
+        ok = option_in_range(spec, value, ctx->options.epsilon);
+        if (ok) option_set(ctx->options, spec, spec.field, value);
+    }
+    if (!ok) bad_option(spec);
+
+    if ((spec.rules & kRuleMessage15) != 0) text_message(kMsgObjectiveNote, spec.note_text);
+    if ((spec.rules & kRuleExperimentalNote) != 0 && value > 0) host_note(kExperimentalNote);
+    if (ok && (spec.rules & kRulePropagateMaxit) != 0) propagate_maxit(ctx->options);
+    if (ok && (spec.rules & kRuleSampledIndex) != 0) copy_to_sampled_indexes(ctx, spec, value);
+    if (ok && spec.slot == kSlotTreetype)
+        ctx->options.node_coder_type = kCoderOfTreetype[ctx->options.treetype];
+    return ok;
+}
+
+bool given(const TymParseRecord* rec, const OptionSpec& spec) {
+    if (rec->values[spec.slot].given == 0) return false;
+    if ((spec.rules & kRulePair) != 0 && rec->values[spec.slot + 1].given == 0) return false;
+    return true;
+}
+
+// The closing checks: a factor growth limit that swallows the tolerances.
+void check_invtol(LpContext* ctx) {
+    const LpOptions& o = ctx->options;
+    const double growth_error = o.invtol * kRoundingUnit;
+    if (growth_error > o.epsilon) text_message(kMsgInvtolTooLarge, "EPSILON");
+    if (growth_error > o.repsilon) text_message(kMsgInvtolTooLarge, "REPSILON");
+}
+
+}  // namespace
+
+void apply_option_flags(LpContext* ctx, const TymParseRecord* rec) {
+    for (const FlagPair& pair : kFlagPairs) {
+        if (tym_flag(rec, pair.set_bit) != 0) pair.apply(ctx, 1);
+        if (pair.clear_bit >= 0 && tym_flag(rec, pair.clear_bit) != 0) pair.apply(ctx, 0);
+    }
+}
+
+int check_options(LpContext* ctx, const TymParseRecord* rec) {
+    apply_option_flags(ctx, rec);
+
+    bool failed = false;
+    const OptionSpec* table = option_table();
+    for (int i = 0; i < option_table_size(); ++i) {
+        const OptionSpec& spec = table[i];
+        if (!given(rec, spec)) continue;
+        if ((spec.rules & kRuleGated) != 0 && tym_flag(rec, spec.gate_bit) == 0) continue;
+        if ((spec.rules & kRuleNodeStoreClosed) != 0 && ctx->model.node_file != nullptr) continue;
+        if (!check_one(ctx, spec, rec)) failed = true;
+    }
+
+    check_invtol(ctx);
+    LpOptions& o = ctx->options;
+    if (o.price == 0 && o.pricetype >= kPriceQueueFollow && o.pricetype <= kPriceDynamic) o.price = kDefaultQueueSize;
+    return failed ? kRunSemantic : 0;
+}
+
+}  // namespace tymlp

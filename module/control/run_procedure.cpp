@@ -1,0 +1,126 @@
+// run_procedure.cpp -- the run sequence of one invocation.
+#include "control/run_procedure.h"
+
+#include "control/attention.h"
+#include "control/option_slots.h"
+#include "control/create_context.h"
+#include "control/end_run.h"
+#include "control/host_stubs.h"
+#include "control/output_connection.h"
+#include "control/parser_state.h"
+#include "control/run_steps.h"
+#include "control/statement_step.h"
+#include "input/column_lists.h"
+
+namespace tymlp {
+namespace {
+
+constexpr int kMsgOtherLayout = 210;
+
+// A step that does not exist yet ends the run normally at this point.
+template <typename Step>
+Step require(LpContext* ctx, Step step) {
+    if (step == nullptr) end_run(ctx, kEndNormal);
+    return step;
+}
+
+// Ends the run when `result` has an end code in `map` (pairs of result and
+// end code, ended by a zero result).
+struct ResultMap {
+    int result;
+    int end_code;
+};
+
+void end_on(LpContext* ctx, int result, const ResultMap* map) {
+    for (; map->result != 0; ++map)
+        if (map->result == result) end_run(ctx, map->end_code);
+}
+
+constexpr ResultMap kFormResults[] = {{kRunMemory, kEndMemory}, {kRunSemantic, kEndBadData}, {kRunIo, kEndIo}, {0, 0}};
+constexpr ResultMap kBasisResults[] = {{kRunMemory, kEndMemory}, {kRunIo, kEndIo}, {0, 0}};
+constexpr ResultMap kMemoryOnly[] = {{kRunMemory, kEndMemory}, {0, 0}};
+constexpr ResultMap kPreprocessResults[] = {{kRunMemory, kEndMemory}, {kRunSemantic, kEndBadData}, {0, 0}};
+
+// Loads right-hand-side column r into the array, divided by the row scale
+// factors when rows are scaled.
+int load_rhs(LpContext* ctx, int32_t r) {
+    ColumnListEntry* entry = list_entry(ctx, kListRhs, r);
+    ctx->model.current_rhs = entry;
+    ComputationalForm& f = ctx->form;
+    if (f.rhs == nullptr || entry == nullptr) return 0;
+    const int32_t m = ctx->model.rows;
+    const int rc = list_read_values(entry, 0, f.rhs, m);
+    if (rc != 0) return rc;
+    const int16_t scale = ctx->options.scale;
+    if ((scale == kScaleRows || scale == kScaleBoth) && f.row_scale != nullptr)
+        for (int32_t i = 0; i < m; ++i) f.rhs[i] /= f.row_scale[i];
+    return 0;
+}
+
+}  // namespace
+
+void handle_reader_result(LpContext* ctx, int result) {
+    switch (result) {
+        case kRunOk: ctx->solver.run_status = kRunOk; return;
+        case kRunMemory: end_run(ctx, kEndMemory);
+        case kRunSyntax: end_run(ctx, kEndSyntax);
+        case kRunSemantic: {
+            const char* other = ctx->options.sparsedata != 0 ? "dense" : "sparse";
+            const TymArg arg = arg_text(other, ctx->options.sparsedata != 0 ? 5 : 6);
+            host_message(kMsgOtherLayout, 1, &arg);
+            end_run(ctx, kEndSemantic);
+        }
+        case kRunIo: end_run(ctx, kEndIo);
+        default: return;  // the run goes on with its status unchanged
+    }
+}
+
+void run_combinations(LpContext* ctx, int (*solve)(LpContext* ctx)) {
+    const int32_t rhs_count = ctx->model.lists[kListRhs].count;
+    const int32_t objectives = ctx->model.objective_count;
+    for (int32_t r = 0; r < rhs_count && ctx->solver.run_status == kRunOk; ++r) {
+        ctx->model.rhs_index = r;
+        const int rc = load_rhs(ctx, r);
+        if (rc == kRunMemory) end_run(ctx, kEndMemory);
+        if (rc != 0) end_run(ctx, kEndIo);
+        // Alternate the direction so that the last objective of one pass is
+        // the first of the next: its basis is the best start there.
+        const bool forward = r % 2 == 0;
+        for (int32_t k = 1; k < objectives && ctx->solver.run_status == kRunOk; ++k) {
+            ctx->model.objective_index = forward ? k : objectives - k;
+            solve(ctx);
+        }
+    }
+}
+
+void run_after_statement(LpContext* ctx) {
+    const RunSteps& steps = run_steps();
+    handle_reader_result(ctx, require(ctx, ctx->entries.reader)(ctx));
+    install_attention(ctx);
+    end_on(ctx, require(ctx, steps.preprocess)(ctx), kPreprocessResults);
+    end_on(ctx, require(ctx, steps.complete_form)(ctx), kFormResults);
+    end_on(ctx, require(ctx, steps.starting_basis)(ctx), kBasisResults);
+    end_on(ctx, require(ctx, steps.allocate_arrays)(ctx), kMemoryOnly);
+    require(ctx, steps.register_release)(ctx);
+    if (require(ctx, steps.scale)(ctx) != 0) end_run(ctx, kEndMemory);
+    if (require(ctx, steps.open_pivot_history)(ctx) != 0) end_run(ctx, kEndIo);
+    run_combinations(ctx, require(ctx, steps.solve_combination));
+    end_run(ctx, kEndNormal);
+}
+
+void run_procedure() {
+    if (module_init() != 0) host_end_step(kEndMemory);
+    LpContext* ctx = nullptr;
+    if (create_context(&ctx) != 0) {
+        release_parser_state();
+        host_end_step(kEndMemory);
+    }
+    parser_state()->ctx = ctx;
+    if (open_output_connection(ctx) < 0) end_run(ctx, kEndNormal);
+    const int rc = statement_step(ctx);
+    if (rc == kRunMemory) end_run(ctx, kEndMemory);
+    if (rc != 0) end_step_at_once(ctx, kEndSemantic);
+    run_after_statement(ctx);
+}
+
+}  // namespace tymlp

@@ -1,0 +1,59 @@
+// lp_context.h -- the run context: one per invocation, the first parameter
+// of every routine of the module.
+//
+// create_context allocates it zero-filled from the host and sets every
+// option default; end_run releases everything it holds.  The groups:
+//   options   the statement options (ctx_options.h)
+//   handles   host objects, data sets, parser, heap, block chain (ctx_handles.h)
+//   model     row/column stores, coefficient file, lists, counts (ctx_model.h)
+//   form      arrays of the computational form (ctx_form.h)
+//   solver    run status, phases, pauses, factorisation counters (ctx_solver.h)
+//   inverse   the LU slot store (simplex/inverse_store.h)
+//   bb        branch-and-bound state (ctx_bb.h)
+//   varlists  names of the variable-list statements (ctx_varlists.h)
+//   entries   routines chosen once per run
+#pragma once
+
+#include <cstdint>
+
+#include "input/ctx_bb.h"
+#include "input/ctx_form.h"
+#include "input/ctx_handles.h"
+#include "input/ctx_model.h"
+#include "input/ctx_options.h"
+#include "input/ctx_solver.h"
+#include "input/ctx_varlists.h"
+#include "input/run_codes.h"
+#include "simplex/inverse_store.h"
+
+namespace tymlp {
+
+struct LpContext;
+
+// Routines chosen once per run and called through the context.
+struct RunEntries {
+    // The problem reader: dense unless SPARSEDATA selects the sparse one.
+    // Returns a run status (0, 9, 10, 11, 25, ...); null until a reader is built.
+    int (*reader)(LpContext* ctx);
+    // The factorisation routine chosen by LU (double(InverseStore&)); null
+    // until the factorisation kernel provides it.
+    double (*factor)(InverseStore& store);
+    // The pricing rule installed for PRICETYPE; null until pricing is set up.
+    int (*pricing)(LpContext* ctx);
+    // The node-selection routine chosen by CANSELECT and AUTO.
+    int (*select_node)(LpContext* ctx);
+};
+
+struct LpContext {
+    LpOptions options;
+    HostHandles handles;
+    ProblemModel model;
+    ComputationalForm form;
+    SolverState solver;
+    InverseStore inverse;
+    BbState bb;
+    VarList varlists[kVarListKinds];
+    RunEntries entries;
+};
+
+}  // namespace tymlp

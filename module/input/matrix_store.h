@@ -1,0 +1,34 @@
+// matrix_store.h -- the columns of the computational form in a utility file.
+//
+// Column j is stored as its values (8 bytes each) followed by its row
+// indexes (4 bytes each), the whole block padded to a multiple of 8 bytes;
+// the directory keeps, per column, where the block is, its entry count and
+// the cached copy the work store may hold.
+#pragma once
+
+#include <cstdint>
+
+#include "input/lp_context.h"
+
+namespace tymlp {
+
+// Bytes of a column block of `count` entries.
+int64_t matrix_block_bytes(int32_t count);
+
+// Opens the matrix store file (25 after the host's status report when it
+// cannot be had) and allocates a directory of `n` empty items (9).
+int open_matrix_store(LpContext* ctx, int32_t n);
+
+// Appends column j at the end of the file and records its position and
+// count in the directory.  Returns 0, 25 (file) or 9 (no padding buffer).
+int matrix_write_column(LpContext* ctx, int32_t j, const double* values, const int32_t* rows, int32_t count);
+
+// Rewrites column j in place (same count) at its recorded position.
+int matrix_rewrite_column(LpContext* ctx, int32_t j, const double* values, const int32_t* rows);
+
+// The matrix traversal: the values and rows of column j, from its cached
+// copy when it has one, else read into the traversal buffer (valid until the
+// next traversal).  Returns 0, 9 (no buffer memory) or 25 (file).
+int traverse_column(LpContext* ctx, int32_t j, const double** values, const int32_t** rows, int32_t* count);
+
+}  // namespace tymlp
