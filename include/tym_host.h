@@ -316,7 +316,8 @@ enum TymRequest {
     TYM_REQ_CLOSE_TABLE = 428,
     TYM_REQ_ADD_ENTRY = 164,
     TYM_REQ_END_ENTRIES = 300,
-    TYM_REQ_RELEASE = 388
+    TYM_REQ_RELEASE = 388,
+    TYM_REQ_BY_GROUP = 316 /* by-group key of a data object: name, value */
 };
 
 /* Attribute tags. */
@@ -337,10 +338,34 @@ enum TymTag {
     TYM_TAG_LOG_OPEN = 300,
     TYM_TAG_ENTRY_KEY = 311,
     TYM_TAG_TEMPLATE = 339,
-    TYM_TAG_ENTRY_TEXT = 374
+    TYM_TAG_ENTRY_TEXT = 374,
+    /* Column offset into its buffer, and the creation flag of a data object. */
+    TYM_TAG_COLUMN_OFFSET = 104,
+    TYM_TAG_CREATE_FLAG = 332,
+    /* Matrix output (request 388 on an output object): the template goes in
+     * tag 0 as text; values are doubles column after column; label arrays
+     * hold one blank-padded name of the label width per row or column. */
+    TYM_TAG_MATRIX_STYLE = 105,
+    TYM_TAG_MATRIX_NOTE = 267,
+    TYM_TAG_MATRIX_FORMAT = 269, /* "bestN." */
+    TYM_TAG_MATRIX_FIELD = 278,
+    TYM_TAG_MATRIX_OPTION = 280,
+    TYM_TAG_MATRIX_FUZZ = 282,
+    TYM_TAG_MATRIX_VALUES = 389,
+    TYM_TAG_MATRIX_ROWS = 390,
+    TYM_TAG_MATRIX_COLUMNS = 391,
+    TYM_TAG_MATRIX_COLUMN_LABELS = 399,
+    TYM_TAG_MATRIX_COLUMN_LABEL_WIDTH = 400,
+    TYM_TAG_MATRIX_COLUMN_LABEL_WIDTH2 = 401,
+    TYM_TAG_MATRIX_ROW_LABELS = 409,
+    TYM_TAG_MATRIX_ROW_LABEL_WIDTH = 410,
+    TYM_TAG_MATRIX_ROW_LABEL_WIDTH2 = 411,
+    TYM_TAG_MATRIX_LAYOUT1 = 419,
+    TYM_TAG_MATRIX_LAYOUT2 = 420
 };
 
-/* Column value types (tag 103). */
+/* Column value types (tag 103).  The column buffer (tag 285) holds an
+ * int32_t for 3, a double for 5 and `width` bytes, blank padded, for 6. */
 enum TymColumnType { TYM_COL_INT = 3, TYM_COL_DOUBLE = 5, TYM_COL_CHAR = 6 };
 
 typedef struct TymTableVector {

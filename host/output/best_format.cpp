@@ -1,0 +1,121 @@
+// best_format.cpp -- the "best" rendering of a number in a fixed field.
+//
+// A reader of a listing wants every number as short as its value allows and
+// never a misleading one: integers print without a decimal point, values
+// that fit in plain notation keep every digit that matters, and values that
+// would lose their leading significant digit in plain notation switch to
+// exponent form.  Missing values print as their letter codes.
+#include <charconv>
+#include <cmath>
+#include <cstdio>
+#include <string>
+
+#include "host_api.h"
+
+namespace qmlp::host {
+namespace {
+
+// Widest field we format; wider requests are clamped (no table column needs more).
+constexpr int kMaxBestWidth = 64;
+// Significant digits of a double worth printing in the fixed rendering.
+constexpr int kMaxSignificantDigits = 17;
+
+// Strips trailing zeros of a fraction and a dangling decimal point.
+void strip_fraction_zeros(std::string& s) {
+    const auto dot = s.find('.');
+    if (dot == std::string::npos) return;
+    size_t end = s.size();
+    while (end > dot + 1 && s[end - 1] == '0') --end;
+    if (end == dot + 1) --end;
+    s.erase(end);
+}
+
+// Significant digits shown by a plain rendering (leading zeros excluded,
+// trailing zeros of the integer part counted).
+int significant_digits(const std::string& s) {
+    int count = 0;
+    bool leading = true;
+    for (char c : s) {
+        if (c < '0' || c > '9') continue;
+        if (leading && c == '0') continue;
+        leading = false;
+        ++count;
+    }
+    return count;
+}
+
+// Plain rendering with the most decimals that fit in width; empty when even
+// the integer part does not fit.
+std::string best_fixed(double v, int width) {
+    char buf[512];
+    for (int decimals = width; decimals >= 0; --decimals) {
+        const int n = std::snprintf(buf, sizeof buf, "%.*f", decimals, v);
+        if (n < 0 || n >= static_cast<int>(sizeof buf)) return {};
+        if (n <= width) {
+            std::string s(buf, static_cast<size_t>(n));
+            strip_fraction_zeros(s);
+            return s;
+        }
+    }
+    return {};
+}
+
+// Exponent rendering "1.25E-7" (no plus sign, no leading exponent zeros)
+// with the most mantissa digits that fit; empty when nothing fits.
+std::string best_exponent(double v, int width) {
+    char buf[64];
+    for (int digits = kMaxSignificantDigits - 1; digits >= 0; --digits) {
+        std::snprintf(buf, sizeof buf, "%.*E", digits, v);
+        std::string s(buf);
+        const auto e = s.find('E');
+        std::string mantissa = s.substr(0, e);
+        strip_fraction_zeros(mantissa);
+        const int exponent = std::atoi(s.c_str() + e + 1);
+        std::string out = mantissa + "E" + std::to_string(exponent);
+        if (static_cast<int>(out.size()) <= width) return out;
+    }
+    return {};
+}
+
+std::string right_align(const std::string& s, int width) {
+    if (static_cast<int>(s.size()) >= width) return s;
+    return std::string(static_cast<size_t>(width) - s.size(), ' ') + s;
+}
+
+}  // namespace
+
+std::string best_format(double value, int width) {
+    if (width < 1) width = 1;
+    if (width > kMaxBestWidth) width = kMaxBestWidth;
+
+    if (const int letter = missing_letter(value)) {
+        std::string code = ".";
+        if (letter != '.') code += static_cast<char>(letter);
+        if (static_cast<int>(code.size()) > width) code.resize(static_cast<size_t>(width));
+        return right_align(code, width);
+    }
+    if (value == 0.0) return right_align("0", width);  // also turns -0 into 0
+
+    // The shortest plain rendering that reads back to the same double: when
+    // it fits, nothing is lost.
+    char exact[400];
+    const auto res = std::to_chars(exact, exact + sizeof exact, value, std::chars_format::fixed);
+    if (res.ec == std::errc()) {
+        std::string s(exact, res.ptr);
+        if (static_cast<int>(s.size()) <= width) return right_align(s, width);
+    }
+
+    // Otherwise compare what each notation keeps of the value; plain
+    // notation wins ties because it is easier to read.
+    const std::string fixed = best_fixed(value, width);
+    const std::string expo = best_exponent(value, width);
+    const int fixed_digits = fixed.empty() ? 0 : significant_digits(fixed);
+    std::string mantissa = expo.substr(0, expo.find('E'));
+    const int expo_digits = expo.empty() ? 0 : significant_digits(mantissa);
+    if (!fixed.empty() && fixed_digits > 0 && fixed_digits >= expo_digits)
+        return right_align(fixed, width);
+    if (!expo.empty()) return right_align(expo, width);
+    return std::string(static_cast<size_t>(width), '*');
+}
+
+}  // namespace qmlp::host

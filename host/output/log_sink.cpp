@@ -1,0 +1,113 @@
+// log_sink.cpp -- the log: numbered messages, note lines and host errors.
+#include "output/log_sink.h"
+
+#include <cerrno>
+#include <cstring>
+
+namespace qmlp::host {
+namespace output {
+namespace {
+
+std::FILE* g_log = nullptr;  // nullptr = standard error
+bool g_owned = false;
+
+void write_text(std::string_view text) {
+    std::FILE* f = log_stream();
+    std::fwrite(text.data(), 1, text.size(), f);
+    std::fflush(f);
+}
+
+}  // namespace
+
+std::FILE* log_stream() { return g_log != nullptr ? g_log : stderr; }
+
+bool log_open(const std::string& path) {
+    log_close();
+    if (path.empty()) return true;
+    std::FILE* f = std::fopen(path.c_str(), "w");
+    if (f == nullptr) {
+        const std::string why = std::strerror(errno);
+        write_text(fold_message(severity_prefix(Severity::Error),
+                                "The log file " + path + " cannot be opened (" + why +
+                                    "); the log goes to standard error."));
+        return false;
+    }
+    g_log = f;
+    g_owned = true;
+    return true;
+}
+
+void log_close() {
+    if (g_log != nullptr && g_owned) std::fclose(g_log);
+    g_log = nullptr;
+    g_owned = false;
+}
+
+const char* severity_prefix(Severity severity) {
+    switch (severity) {
+        case Severity::Warning:
+            return "WARNING: ";
+        case Severity::Error:
+            return "ERROR: ";
+        case Severity::Note:
+        default:
+            return "NOTE: ";
+    }
+}
+
+std::string fold_message(std::string_view prefix, std::string_view text, size_t width) {
+    const std::string indent(kLogContinuationIndent, ' ');
+    std::string out;
+    std::string line(prefix);
+    bool line_has_words = false;
+
+    auto end_line = [&]() {
+        while (!line.empty() && line.back() == ' ') line.pop_back();
+        out += line;
+        out += '\n';
+        line = indent;
+        line_has_words = false;
+    };
+
+    size_t i = 0;
+    while (i <= text.size()) {
+        if (i == text.size()) break;
+        if (text[i] == '\n') {
+            end_line();
+            ++i;
+            continue;
+        }
+        // The next word with the blanks in front of it.
+        size_t j = i;
+        while (j < text.size() && text[j] == ' ') ++j;
+        size_t k = j;
+        while (k < text.size() && text[k] != ' ' && text[k] != '\n') ++k;
+        const std::string_view blanks = text.substr(i, j - i);
+        const std::string_view word = text.substr(j, k - j);
+        if (line_has_words && line.size() + blanks.size() + word.size() > width) {
+            end_line();
+            line += word;
+        } else {
+            line += blanks;
+            line += word;
+        }
+        if (!word.empty()) line_has_words = true;
+        i = k;
+    }
+    if (line_has_words || out.empty()) end_line();
+    return out;
+}
+
+}  // namespace output
+
+void log_line(Severity severity, std::string_view text) {
+    output::write_text(output::fold_message(output::severity_prefix(severity), text));
+}
+
+void log_raw(std::string_view line) {
+    std::string text(line);
+    if (text.empty() || text.back() != '\n') text += '\n';
+    output::write_text(text);
+}
+
+}  // namespace qmlp::host
