@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "mps/mps_fields.h"
 #include "mps/mps_lines.h"
 #include "mps/mps_model.h"
 #include "mps/mps_reader.h"
