@@ -24,15 +24,15 @@ size_t utf8_sequence(const std::string& text, size_t i) {
     if (b >= 0xE0 && b <= 0xEF) {
         if (!cont(i + 1) || !cont(i + 2)) return 0;
         const unsigned char b1 = byte(i + 1);
-        if (b == 0xE0 && b1 < 0xA0) return 0;  // overlong
-        if (b == 0xED && b1 >= 0xA0) return 0; // surrogate
+        if (b == 0xE0 && b1 < 0xA0) return 0;   // overlong
+        if (b == 0xED && b1 >= 0xA0) return 0;  // surrogate
         return 3;
     }
     if (b >= 0xF0 && b <= 0xF4) {
         if (!cont(i + 1) || !cont(i + 2) || !cont(i + 3)) return 0;
         const unsigned char b1 = byte(i + 1);
-        if (b == 0xF0 && b1 < 0x90) return 0;  // overlong
-        if (b == 0xF4 && b1 >= 0x90) return 0; // past U+10FFFF
+        if (b == 0xF0 && b1 < 0x90) return 0;   // overlong
+        if (b == 0xF4 && b1 >= 0x90) return 0;  // past U+10FFFF
         return 4;
     }
     return 0;
@@ -110,9 +110,8 @@ int CsvScanner::read_unquoted(std::string& field) {
         // Copy the run of ordinary bytes in one go.
         const char* begin = buffer_.data() + pos_;
         const char* end = buffer_.data() + len_;
-        const char* stop = std::find_if(begin, end, [](char ch) {
-            return ch == ',' || ch == '\n' || ch == '\r' || ch == '\0';
-        });
+        const char* stop = std::find_if(
+            begin, end, [](char ch) { return ch == ',' || ch == '\n' || ch == '\r' || ch == '\0'; });
         const size_t room = static_cast<size_t>(kMaxFieldBytes) - field.size();
         const size_t take = std::min(static_cast<size_t>(stop - begin), room + 1);
         field.append(begin, take);
@@ -156,7 +155,7 @@ int CsvScanner::check_field(const std::string& field, int64_t first_line) {
     size_t bad = 0;
     if (is_valid_utf8(field, &bad)) return kOk;
     const int64_t line = first_line + std::count(field.begin(), field.begin() + static_cast<long>(bad), '\n');
-    return fail(kBadData, line, "bytes that are not UTF-8 text");
+    return fail(kBadData, line, "the text is not valid UTF-8");
 }
 
 int CsvScanner::next(std::vector<std::string>& fields) {

@@ -40,7 +40,7 @@ private:
     static constexpr size_t kBufferBytes = 64 * 1024;
     static constexpr int kEof = -1;
 
-    int peek();   // next byte or kEof (refills); kIoError sets failed_
+    int peek();  // next byte or kEof (refills); kIoError sets failed_
     void advance() { ++pos_; }
     int fail(int status, int64_t line, const std::string& what);
     int read_quoted(std::string& field);

@@ -19,8 +19,9 @@ constexpr size_t kCacheEntries = 32;
 using CacheKey = std::tuple<dev_t, ino_t, off_t, int64_t, int64_t>;
 
 std::map<CacheKey, CsvSchema>& cache() {
-    static std::map<CacheKey, CsvSchema> instance;
-    return instance;
+    // Never destroyed: the clean-up at program exit still needs it.
+    static auto* instance = new std::map<CacheKey, CsvSchema>;
+    return *instance;
 }
 
 CacheKey key_of(const struct stat& st) {
@@ -48,9 +49,8 @@ int scan_rows(CsvScanner& scanner, CsvSchema& schema, std::string& error) {
         }
         if (rc == 0) break;
         if (fields.size() != schema.vars.size()) {
-            error = "line " + std::to_string(scanner.record_line()) + ": the row has " +
-                    std::to_string(fields.size()) + " values but the header names " +
-                    std::to_string(schema.vars.size()) + " variables";
+            error = "line " + std::to_string(scanner.record_line()) + ": " +
+                    row_width_mismatch(fields.size(), schema.vars.size());
             return kBadData;
         }
         ++schema.observations;
@@ -109,8 +109,8 @@ int parse_header(const std::vector<std::string>& fields, int64_t line, std::vect
                 int n = 0;
                 auto [ptr, ec] = std::from_chars(len.data(), len.data() + len.size(), n);
                 if (ec != std::errc() || ptr != len.data() + len.size() || n < 1 || n > kMaxCharLength) {
-                    error = where + "the length in " + quoted(field) +
-                            " is not a whole number from 1 to " + std::to_string(kMaxCharLength);
+                    error = where + "the length in " + quoted(field) + " is not a whole number from 1 to " +
+                            std::to_string(kMaxCharLength);
                     return kBadData;
                 }
                 spec.length = n;
@@ -165,6 +165,12 @@ int load_schema(int fd, const struct stat& st, CsvSchema& schema, std::string& e
     if (cache().size() >= kCacheEntries) cache().erase(cache().begin());
     cache().emplace(key, schema);
     return kOk;
+}
+
+std::string row_width_mismatch(size_t values, size_t variables) {
+    return "the row has " + std::to_string(values) + (values == 1 ? " value" : " values") +
+           ", but the header names " + std::to_string(variables) +
+           (variables == 1 ? " variable" : " variables");
 }
 
 void clear_schema_cache() { cache().clear(); }

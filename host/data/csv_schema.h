@@ -21,8 +21,8 @@ inline constexpr int kMaxCharLength = 32767;
 inline constexpr int kNumericLength = 8;
 
 struct VarSpec {
-    std::string name;    // as written in the header (case kept)
-    int type = 1;        // TYM_VAR_NUMERIC or TYM_VAR_CHAR
+    std::string name;  // as written in the header (case kept)
+    int type = 1;      // TYM_VAR_NUMERIC or TYM_VAR_CHAR
     int length = kNumericLength;
     bool declared = false;  // the header fixed the type ("$")
 };
@@ -41,6 +41,9 @@ int parse_header(const std::vector<std::string>& fields, int64_t line, std::vect
 // Reads the whole file open on fd (whose stat is `st`) and fills `schema`;
 // 0, or a negative status with `error` ("line N: what").
 int load_schema(int fd, const struct stat& st, CsvSchema& schema, std::string& error);
+
+// "the row has 3 values, but the header names 4 variables"
+std::string row_width_mismatch(size_t values, size_t variables);
 
 // Forgets remembered passes (tests, end of program).
 void clear_schema_cache();

@@ -32,9 +32,7 @@ std::string clean_utf8(std::string_view raw) {
     return text;
 }
 
-bool needs_quotes(std::string_view text) {
-    return text.find_first_of(",\"\r\n") != std::string_view::npos;
-}
+bool needs_quotes(std::string_view text) { return text.find_first_of(",\"\r\n") != std::string_view::npos; }
 
 }  // namespace
 
@@ -55,7 +53,8 @@ void append_text_field(std::string& out, std::string_view raw) {
 std::string make_valid_name(std::string_view name) {
     std::string out;
     for (char c : name) {
-        const bool ok = (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '_';
+        const bool ok =
+            (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '_';
         out += ok ? c : '_';
     }
     if (out.empty() || (out[0] >= '0' && out[0] <= '9')) out.insert(out.begin(), '_');

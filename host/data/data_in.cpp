@@ -38,7 +38,10 @@ struct TymDataIn_ {
     int64_t observation = 0;
 
     TymDataIn_(int descriptor, qmlp::host::data::DataFile f, qmlp::host::data::CsvSchema s)
-        : fd(descriptor), file(std::move(f)), schema(std::move(s)), scanner(descriptor),
+        : fd(descriptor),
+          file(std::move(f)),
+          schema(std::move(s)),
+          scanner(descriptor),
           bindings(schema.vars.size()) {
         scanner.seek(schema.data_offset, schema.data_line);
     }
@@ -50,15 +53,15 @@ namespace data {
 namespace {
 
 std::set<TymDataIn>& open_inputs() {
-    static std::set<TymDataIn> instance;
-    return instance;
+    // Never destroyed: the clean-up at program exit still needs it.
+    static auto* instance = new std::set<TymDataIn>;
+    return *instance;
 }
 
 bool known(TymDataIn ds) { return ds != nullptr && open_inputs().count(ds) != 0; }
 
 void report_bad_file(const DataFile& file, const std::string& what) {
-    data_error("Data set " + file.display + " is not a valid data set file: " + file.file + ", " + what +
-               ".");
+    data_error("Data set " + file.display + " cannot be read: " + file.file + ", " + what + ".");
 }
 
 // Opens and scans a data set; nullptr after an ERROR line.
@@ -116,9 +119,8 @@ int read_next(TymDataIn ds) {
     }
     const std::string where = "line " + std::to_string(ds->scanner.record_line());
     if (ds->fields.size() != ds->schema.vars.size()) {
-        report_bad_file(ds->file, where + ": the row has " + std::to_string(ds->fields.size()) +
-                                      " values but the header names " +
-                                      std::to_string(ds->schema.vars.size()) + " variables");
+        report_bad_file(ds->file,
+                        where + ": " + row_width_mismatch(ds->fields.size(), ds->schema.vars.size()));
         return kBadData;
     }
     for (size_t v = 0; v < ds->bindings.size(); ++v) {
@@ -142,9 +144,7 @@ int read_next(TymDataIn ds) {
     return 0;
 }
 
-int var_count(TymDataIn ds) {
-    return known(ds) ? static_cast<int>(ds->schema.vars.size()) : kBadHandle;
-}
+int var_count(TymDataIn ds) { return known(ds) ? static_cast<int>(ds->schema.vars.size()) : kBadHandle; }
 
 int find_var(TymDataIn ds, const char* name, int name_len) {
     if (!known(ds) || name == nullptr) return 0;
@@ -233,7 +233,8 @@ bool dataset_variables(const TymDataRef& ref, std::vector<VarInfo>& out) {
     out.clear();
     TymDataIn ds = data::open_input(&ref);
     if (ds == nullptr) return false;
-    for (const data::VarSpec& spec : ds->schema.vars) out.push_back(VarInfo{spec.name, spec.type, spec.length});
+    for (const data::VarSpec& spec : ds->schema.vars)
+        out.push_back(VarInfo{spec.name, spec.type, spec.length});
     data::close_input(ds);
     return true;
 }

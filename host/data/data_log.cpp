@@ -6,8 +6,9 @@ namespace qmlp::host::data {
 namespace {
 
 LogObserver& observer() {
-    static LogObserver instance;
-    return instance;
+    // Never destroyed: the clean-up at program exit still needs it.
+    static auto* instance = new LogObserver;
+    return *instance;
 }
 
 void emit(Severity severity, std::string_view text) {

@@ -58,8 +58,9 @@ namespace {
 constexpr size_t kFlushBytes = 64 * 1024;
 
 std::set<TymDataOut>& open_outputs() {
-    static std::set<TymDataOut> instance;
-    return instance;
+    // Never destroyed: the clean-up at program exit still needs it.
+    static auto* instance = new std::set<TymDataOut>;
+    return *instance;
 }
 
 bool known(TymDataOut ds) { return ds != nullptr && open_outputs().count(ds) != 0; }
@@ -95,8 +96,8 @@ bool write_all(int fd, const std::string& bytes) {
 
 int fail_io(TymDataOut ds, const std::string& what) {
     if (!ds->failed)
-        data_error("Data set " + ds->file.display + " cannot be written: " + what + ": " + std::strerror(errno) +
-                   ".");
+        data_error("Data set " + ds->file.display + " cannot be written: " + what + ": " +
+                   std::strerror(errno) + ".");
     ds->failed = true;
     return kIoFailure;
 }
@@ -234,8 +235,8 @@ int write_record(TymDataOut ds) {
             std::memcpy(&value, var.address, sizeof value);
             append_number(ds->pending, value);
         } else {
-            append_text_field(ds->pending,
-                              std::string_view(static_cast<const char*>(var.address), static_cast<size_t>(var.length)));
+            append_text_field(ds->pending, std::string_view(static_cast<const char*>(var.address),
+                                                            static_cast<size_t>(var.length)));
         }
     }
     // An empty line would be skipped on input: a lone empty value is quoted.
@@ -301,7 +302,8 @@ int close_output(TymDataOut ds, int do_commit) {
     if (do_commit) {
         rc = ds->failed ? kIoFailure : commit(ds);
         if (rc < 0)
-            data_error("Data set " + ds->file.display + " was not written; an earlier version, if any, is kept.");
+            data_error("Data set " + ds->file.display +
+                       " was not written; an earlier version, if any, is kept.");
     }
     discard(ds);  // after a commit the temporary file is already renamed
     return rc;
@@ -312,7 +314,8 @@ const char* output_name_of(TymDataOut ds) { return known(ds) ? ds->file.display.
 const TymDataOutVector kDataOutVector = {
     sizeof(TymDataOutVector),
     [](const TymDataRef* ref, int count) { return guarded(nullptr, create, ref, count); },
-    [](TymDataOut ds, const char* name, int len, int type, int length, const char* label, const void* address) {
+    [](TymDataOut ds, const char* name, int len, int type, int length, const char* label,
+       const void* address) {
         return guarded(kNoMemory, define, ds, name, len, type, length, label, address);
     },
     [](TymDataOut ds) { return guarded(kNoMemory, write_record, ds); },

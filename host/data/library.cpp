@@ -24,13 +24,14 @@ struct Libraries {
     std::map<std::string, std::string> folders;  // upper-case libref -> folder
     std::string work_folder;                     // created on first use
     int work_slot = -1;
-    std::map<std::string, int> work_files;       // file -> registry slot
+    std::map<std::string, int> work_files;  // file -> registry slot
     std::optional<TymDataRef> last;
 };
 
 Libraries& libs() {
-    static Libraries instance;
-    return instance;
+    // Never destroyed: the clean-up at program exit still needs it.
+    static auto* instance = new Libraries;
+    return *instance;
 }
 
 bool is_folder(const std::string& path) {

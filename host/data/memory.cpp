@@ -57,8 +57,9 @@ struct MemoryState {
 };
 
 MemoryState& mem() {
-    static MemoryState instance;
-    return instance;
+    // Never destroyed: the clean-up at program exit still needs it.
+    static auto* instance = new MemoryState;
+    return *instance;
 }
 
 bool fits(size_t bytes) {
@@ -227,8 +228,10 @@ std::string human_bytes(int64_t bytes) {
         ++unit;
     }
     char buf[48];
-    if (unit == 0) std::snprintf(buf, sizeof buf, "%lld bytes", static_cast<long long>(bytes));
-    else std::snprintf(buf, sizeof buf, "%.1f %s", value, kUnits[unit]);
+    if (unit == 0)
+        std::snprintf(buf, sizeof buf, "%lld bytes", static_cast<long long>(bytes));
+    else
+        std::snprintf(buf, sizeof buf, "%.1f %s", value, kUnits[unit]);
     return buf;
 }
 
@@ -269,9 +272,18 @@ void free_where(Pred doomed) {
 }
 
 const TymMemoryVector kMemoryVector = {
-    sizeof(TymMemoryVector), alloc,      release,      heap_create,      heap_alloc,
-    heap_resize,             heap_release, heap_destroy, available, register_release,
-    unregister_release,      memory_report,
+    sizeof(TymMemoryVector),
+    alloc,
+    release,
+    heap_create,
+    heap_alloc,
+    heap_resize,
+    heap_release,
+    heap_destroy,
+    available,
+    register_release,
+    unregister_release,
+    memory_report,
 };
 
 }  // namespace

@@ -23,8 +23,10 @@ bool g_installed = false;
 void remove_kind(int kind) {
     for (int i = 0; i < kSlots; ++i) {
         if (g_kind[i] != kind) continue;
-        if (kind == static_cast<int>(TempKind::File)) unlink(g_path[i]);
-        else rmdir(g_path[i]);
+        if (kind == static_cast<int>(TempKind::File))
+            unlink(g_path[i]);
+        else
+            rmdir(g_path[i]);
     }
 }
 

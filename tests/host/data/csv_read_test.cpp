@@ -45,8 +45,8 @@ TEST_F(CsvRead, InfersNumericAndCharacterColumns) {
     ASSERT_EQ(v.size(), 5u);
     EXPECT_EQ(v[0].type, TYM_VAR_NUMERIC);
     EXPECT_EQ(v[0].length, 8);
-    EXPECT_EQ(v[1].type, TYM_VAR_CHAR);  // one text value makes the column text
-    EXPECT_EQ(v[1].length, 11);          // the longest value
+    EXPECT_EQ(v[1].type, TYM_VAR_CHAR);     // one text value makes the column text
+    EXPECT_EQ(v[1].length, 11);             // the longest value
     EXPECT_EQ(v[2].type, TYM_VAR_NUMERIC);  // only missing values
     EXPECT_EQ(v[3].type, TYM_VAR_NUMERIC);  // blanks around numbers and "+" are fine
     EXPECT_EQ(v[4].type, TYM_VAR_NUMERIC);  // an all-empty column is numeric

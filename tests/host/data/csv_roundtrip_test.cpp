@@ -37,10 +37,21 @@ protected:
 };
 
 TEST_F(RoundTrip, DoublesComeBackBitForBit) {
-    const std::vector<double> values = {
-        0.1, 1.0 / 3.0, -0.0, 0.0, 1e-300, -1e300, std::numeric_limits<double>::max(),
-        std::numeric_limits<double>::lowest(), std::numeric_limits<double>::denorm_min(),
-        std::numeric_limits<double>::min(), 123456789012345678.0, 2.5e-8, -7.0, 1e22, 9007199254740993.0};
+    const std::vector<double> values = {0.1,
+                                        1.0 / 3.0,
+                                        -0.0,
+                                        0.0,
+                                        1e-300,
+                                        -1e300,
+                                        std::numeric_limits<double>::max(),
+                                        std::numeric_limits<double>::lowest(),
+                                        std::numeric_limits<double>::denorm_min(),
+                                        std::numeric_limits<double>::min(),
+                                        123456789012345678.0,
+                                        2.5e-8,
+                                        -7.0,
+                                        1e22,
+                                        9007199254740993.0};
     const std::vector<double> back = numbers_through_file(values);
     ASSERT_EQ(back.size(), values.size());
     for (size_t i = 0; i < values.size(); ++i)
@@ -48,8 +59,13 @@ TEST_F(RoundTrip, DoublesComeBackBitForBit) {
 }
 
 TEST_F(RoundTrip, SpecialMissingValuesKeepTheirLetters) {
-    const std::vector<double> values = {missing_value('.'), missing_value('I'), missing_value('M'),
-                                        missing_value('A'), missing_value('Z'), missing_value('_'), 5.0};
+    const std::vector<double> values = {missing_value('.'),
+                                        missing_value('I'),
+                                        missing_value('M'),
+                                        missing_value('A'),
+                                        missing_value('Z'),
+                                        missing_value('_'),
+                                        5.0};
     const std::vector<double> back = numbers_through_file(values);
     ASSERT_EQ(back.size(), values.size());
     for (size_t i = 0; i < values.size(); ++i)
@@ -58,8 +74,8 @@ TEST_F(RoundTrip, SpecialMissingValuesKeepTheirLetters) {
 }
 
 TEST_F(RoundTrip, CharacterValuesWithCommasQuotesAndLineBreaks) {
-    const std::vector<std::string> values = {
-        "plain", "a,b", "say \"hi\"", "two\nlines", "cr\rhere", " lead", "", "\"", ",", "12", ".A", "é ok"};
+    const std::vector<std::string> values = {"plain", "a,b", "say \"hi\"", "two\nlines", "cr\rhere", " lead",
+                                             "",      "\"",  ",",          "12",         ".A",       "é ok"};
     TymDataRef r = ref("t", "chars");
     TymDataOut out = out_->create(&r, 2);
     ASSERT_NE(out, nullptr);
@@ -113,7 +129,8 @@ TEST_F(RoundTrip, HeaderMarksCharacterLengthsAndLabelsGoToASideFile) {
     char var[8] = {'X', '1', ' ', ' ', ' ', ' ', ' ', ' '};
     double value = 2.5;
     ASSERT_EQ(out_->define(out, "_VAR_   ", 8, TYM_VAR_CHAR, 8, "Name of the variable or column.", var), 0);
-    ASSERT_EQ(out_->define(out, "_VALUE_", -1, TYM_VAR_NUMERIC, 8, "Value of variable or column.", &value), 0);
+    ASSERT_EQ(out_->define(out, "_VALUE_", -1, TYM_VAR_NUMERIC, 8, "Value of variable or column.", &value),
+              0);
     ASSERT_EQ(out_->define(out, "x(1)", 4, TYM_VAR_NUMERIC, 8, nullptr, &value), 0);
     ASSERT_EQ(out_->write(out), 0);
     ASSERT_EQ(out_->close(out, 1), 0);

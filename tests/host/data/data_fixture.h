@@ -57,8 +57,9 @@ protected:
         config.default_lib = dir_.string();
         config.libnames["T"] = dir_.string();
         qmlp::host::data_configure(config);
-        qmlp::host::data::set_log_observer(
-            [this](qmlp::host::Severity s, const std::string& text) { log_.push_back({s, text}); });
+        qmlp::host::data::set_log_observer([this](qmlp::host::Severity s, const std::string& text) {
+            log_.push_back({s, text});
+        });
         qmlp::host::data_step_begin();
         in_ = qmlp::host::data_in_vector();
         out_ = qmlp::host::data_out_vector();

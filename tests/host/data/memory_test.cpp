@@ -63,7 +63,7 @@ TEST_F(Memory, LimitCallsEachCallbackOnceThenRetries) {
     EXPECT_EQ(m_->unregister_release(give_back, &r), 0);
     EXPECT_LT(m_->unregister_release(give_back, &r), 0);
     EXPECT_EQ(m_->alloc(700 * 1024, TYM_ALLOC_STEP), nullptr);
-    EXPECT_EQ(r.calls, 2);  // unregistered: not called
+    EXPECT_EQ(r.calls, 2);                                    // unregistered: not called
     EXPECT_EQ(m_->alloc(SIZE_MAX, TYM_ALLOC_STEP), nullptr);  // no overflow
 }
 

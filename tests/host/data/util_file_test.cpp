@@ -19,8 +19,10 @@ protected:
         util_ = qmlp::host::util_vector();
     }
     void TearDown() override {
-        if (had_tmpdir_) setenv("TMPDIR", saved_tmpdir_.c_str(), 1);
-        else unsetenv("TMPDIR");
+        if (had_tmpdir_)
+            setenv("TMPDIR", saved_tmpdir_.c_str(), 1);
+        else
+            unsetenv("TMPDIR");
         DataTest::TearDown();
     }
     int step_folders() const {
