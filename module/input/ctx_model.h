@@ -89,7 +89,7 @@ struct ObjectiveRecord {
     double sense;             // +1.0 maximise, -1.0 minimise (phase 1: -1.0)
     int32_t reserved0;
     int32_t column;           // the objective row's logical column; -1 before the form is complete
-    int32_t reserved1;
+    int32_t basis_position;   // basis position of `column`, -1 when nonbasic (kept by the basis exchange)
     int32_t* order_keys;      // one key per right-hand-side column; ascending key = visiting order
     int32_t row;              // index of the objective row
     ObjectiveRecord* next;    // next objective record in input order

@@ -49,6 +49,15 @@ struct SolverState {
     int32_t leave_ban[kLeaveBanMax];  // columns banned from leaving after a repair
     int16_t leave_ban_count;
 
+    // Choice of the current iteration (pricing and the ratio tests set it;
+    // the factor update and the repair read it).
+    int32_t entering;            // entering column q
+    int32_t entering_pos;        // header position of q
+    int32_t leaving;             // leaving column
+    int32_t leaving_pos;         // basis position the leaving column held
+    double delta;                // working feasibility tolerance of the ratio tests
+    int32_t infeasible_count;    // infeasible basic columns found by the phase-1 pricing vector
+
     int16_t bb_ran;              // 1 when branch and bound ran in this combination
 };
 

@@ -9,6 +9,7 @@
 //   form      arrays of the computational form (ctx_form.h)
 //   solver    run status, phases, pauses, factorisation counters (ctx_solver.h)
 //   inverse   the LU slot store (simplex/inverse_store.h)
+//   engine    the work store and the phases' hooks (simplex/work_store_types.h)
 //   bb        branch-and-bound state (ctx_bb.h)
 //   varlists  names of the variable-list statements (ctx_varlists.h)
 //   entries   routines chosen once per run
@@ -25,6 +26,7 @@
 #include "input/ctx_varlists.h"
 #include "input/run_codes.h"
 #include "simplex/inverse_store.h"
+#include "simplex/work_store_types.h"
 
 namespace tymlp {
 
@@ -51,6 +53,7 @@ struct LpContext {
     ComputationalForm form;
     SolverState solver;
     InverseStore inverse;
+    EngineState engine;
     BbState bb;
     VarList varlists[kVarListKinds];
     RunEntries entries;

@@ -1,0 +1,47 @@
+// work_store_types.h -- the engine's part of the run context: the work store
+// block shared by the inverse store and the column cache, and the hooks the
+// simplex phases install for the factorisation's basis repair.
+#pragma once
+
+#include <cstdint>
+
+#include "tym_host.h"
+
+namespace tymlp {
+
+struct LpContext;
+
+// The work store: one host block.  The inverse store (the slot array of
+// simplex/inverse_store.h, capacity = the "aalloc" of the log lines) grows
+// from the bottom; cached matrix columns are placed from the top downwards.
+// Invariant: base <= base + 16*aalloc <= cache_floor <= cache_top <= base + workmem.
+struct WorkStore {
+    char* base;            // start of the block; also the inverse store's slot array base
+    int64_t workmem;       // bytes of the block
+    int64_t balloc;        // bytes the inverse store may still take from the column cache
+    int64_t reserve;       // the largest column's copy size: 12 * count rounded up to 8
+    char* cache_top;       // lowest address used by cached columns
+    char* cache_floor;     // no column may be cached below this address
+    TymHeap overflow;      // heap of columns that did not fit in the block (pinned), or none
+    int32_t pinned;        // columns cached in the overflow heap
+    int16_t shifting;      // 1 while a severe memory shift has the block out of memory
+};
+
+// Routines of the simplex phases that the factorisation needs when it repairs
+// a singular basis by undoing a recorded exchange.  Null entries fall back to
+// the plain behaviour named at each.
+struct EngineHooks {
+    // The full basis exchange: column at header position `header_pos` enters
+    // at basis position `basis_pos`.  Null: SwapIntoBasis (basis_header.h).
+    void (*exchange_basis)(LpContext* ctx, int32_t header_pos, int32_t basis_pos);
+    // Brings the row-wise copy of the nonbasic columns of sparse pricing up
+    // to date after the basis changed behind the phases' back.  Null: nothing.
+    int (*refresh_row_copy)(LpContext* ctx);
+};
+
+struct EngineState {
+    WorkStore store;
+    EngineHooks hooks;
+};
+
+}  // namespace tymlp
