@@ -1,7 +1,11 @@
 // Utility files: byte positioning, exact reads, clean-up at the end of a step.
+#include <signal.h>
+#include <sys/wait.h>
+
 #include <random>
 
 #include "data/data_internal.h"
+#include "data/library.h"
 #include "data_fixture.h"
 
 namespace datatest {
@@ -25,10 +29,10 @@ protected:
             unsetenv("TMPDIR");
         DataTest::TearDown();
     }
-    int step_folders() const {
+    int temp_folders(const std::string& prefix = "qmlp-step-") const {
         int n = 0;
         for (const auto& e : fs::directory_iterator(dir_))
-            if (e.path().filename().string().rfind("qmlp-step-", 0) == 0) ++n;
+            if (e.path().filename().string().rfind(prefix, 0) == 0) ++n;
         return n;
     }
     const TymUtilVector* util_ = nullptr;
@@ -108,14 +112,52 @@ TEST_F(UtilFiles, StepEndRemovesFilesAndFolderOnEveryPath) {
     ASSERT_NE(a, nullptr);
     ASSERT_NE(b, nullptr);
     util_->write(a, "data", 4);
-    EXPECT_EQ(step_folders(), 1);
+    EXPECT_EQ(temp_folders(), 1);
     util_->close(a);  // b is left open, as when a step ends abruptly
     qmlp::host::data_step_end();
     EXPECT_EQ(qmlp::host::data::open_util_count(), 0);
-    EXPECT_EQ(step_folders(), 0);
+    EXPECT_EQ(temp_folders(), 0);
     EXPECT_LT(util_->write(b, "x", 1), 0);  // the handle is gone
     EXPECT_LT(util_->close(b), 0);
     qmlp::host::data_step_begin();
+}
+
+// A child process leaves utility files, an output data set half written and
+// a WORK data set behind, then ends by exit or by SIGTERM: nothing may stay.
+TEST_F(UtilFiles, ExitAndTerminationLeaveNoTemporaryFiles) {
+    for (const bool by_signal : {false, true}) {
+        SCOPED_TRACE(by_signal ? "SIGTERM" : "exit");
+        qmlp::host::data::library_shutdown();  // the child makes its own WORK folder
+        const pid_t pid = fork();
+        ASSERT_GE(pid, 0);
+        if (pid == 0) {
+            TymUtil f = util_->open();
+            util_->write(f, "x", 1);
+            double x = 1;
+            TymDataRef work = ref("work", "kept");
+            TymDataOut done = out_->create(&work, 1);
+            out_->define(done, "x", 1, TYM_VAR_NUMERIC, 8, "label", &x);
+            out_->write(done);
+            out_->close(done, 1);
+            TymDataRef half = ref("work", "half");
+            TymDataOut open = out_->create(&half, 1);
+            out_->define(open, "x", 1, TYM_VAR_NUMERIC, 8, nullptr, &x);
+            out_->write(open);
+            if (f == nullptr || open == nullptr) _exit(3);
+            if (by_signal) raise(SIGTERM);
+            exit(0);
+        }
+        int status = 0;
+        ASSERT_EQ(waitpid(pid, &status, 0), pid);
+        if (by_signal) {
+            ASSERT_TRUE(WIFSIGNALED(status));
+            EXPECT_EQ(WTERMSIG(status), SIGTERM);
+        } else {
+            ASSERT_TRUE(WIFEXITED(status));
+            EXPECT_EQ(WEXITSTATUS(status), 0);
+        }
+        EXPECT_EQ(temp_folders("qmlp-"), 0);
+    }
 }
 
 }  // namespace
