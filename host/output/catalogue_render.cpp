@@ -99,8 +99,14 @@ std::optional<std::string> catalogue_label(int group, int number, const TymArg* 
     std::vector<std::string> values;
     values.push_back(arg != nullptr ? output::render_arg(*arg) : std::string());
     std::string text = output::substitute(entry->text, values);
-    // A label whose argument was not given must not end in a dangling blank.
-    if (arg == nullptr && output::highest_placeholder(entry->text) > 0) text = output::rtrim(text);
+    // A label whose argument was not given must not keep the blanks around
+    // the empty place.
+    if (arg == nullptr && output::highest_placeholder(entry->text) > 0) {
+        std::string tidy;
+        for (char c : text)
+            if (c != ' ' || (!tidy.empty() && tidy.back() != ' ')) tidy += c;
+        text = output::rtrim(tidy);
+    }
     return text;
 }
 

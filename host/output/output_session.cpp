@@ -139,6 +139,8 @@ void output_configure(const HostConfig& config) {
     s.document = Document{};
     s.step = nullptr;
     s.open_groups.clear();
+    s.next_table_id = 1;
+    s.next_group_id = 1;
     s.listing_file = config.listing_file;
     s.json_file = config.json_file;
     s.html_file = config.html_file;

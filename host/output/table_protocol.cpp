@@ -34,7 +34,7 @@ constexpr TagRule kTagRules[] = {
     {TYM_TAG_MATRIX_STYLE, bit(TYM_ATTR_TEXT)},
     {TYM_TAG_NAME, bit(TYM_ATTR_TEXT)},
     {TYM_TAG_FACILITY, bit(TYM_ATTR_TEXT)},
-    {TYM_TAG_SLOT, bit(TYM_ATTR_SLOT)},
+    {TYM_TAG_SLOT, bit(TYM_ATTR_SLOT) | bit(TYM_ATTR_OBJECT)},
     {TYM_TAG_KIND, bit(TYM_ATTR_TEXT)},
     {TYM_TAG_MINUS_ONE, bit(TYM_ATTR_INT)},
     {TYM_TAG_MATRIX_NOTE, bit(TYM_ATTR_TEXT)},
