@@ -83,6 +83,7 @@ void forget_blocks(LpContext* ctx) {
 
 void release_run_resources(LpContext* ctx, bool keep_outputs) {
     if (ctx->options.sparsepricing != 0 && run_steps().release_sparse != nullptr) run_steps().release_sparse(ctx);
+    if (run_steps().release_work_store != nullptr) run_steps().release_work_store(ctx);
     detach_from_host(ctx);
     ctx_free_all(ctx);
     forget_blocks(ctx);

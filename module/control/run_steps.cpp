@@ -3,6 +3,10 @@
 // Each part sets its entry here when its step is built.
 #include "control/run_steps.h"
 
+#include "simplex/invert.h"
+#include "simplex/scaling.h"
+#include "simplex/work_store.h"
+
 namespace tymlp {
 
 const RunSteps& run_steps() {
@@ -12,12 +16,13 @@ const RunSteps& run_steps() {
         /*preprocess=*/nullptr,
         /*complete_form=*/nullptr,
         /*starting_basis=*/nullptr,
-        /*allocate_arrays=*/nullptr,
-        /*register_release=*/nullptr,
-        /*scale=*/nullptr,
-        /*open_pivot_history=*/nullptr,
+        /*allocate_arrays=*/SetUpWorkStore,
+        /*register_release=*/RegisterRelease,
+        /*scale=*/ScaleProblem,
+        /*open_pivot_history=*/OpenPivotHistory,
         /*solve_combination=*/nullptr,
         /*release_sparse=*/nullptr,
+        /*release_work_store=*/ReleaseWorkStore,
     };
     return steps;
 }

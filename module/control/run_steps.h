@@ -23,6 +23,7 @@ struct RunSteps {
     int (*open_pivot_history)(LpContext* ctx);    // pivot history file
     int (*solve_combination)(LpContext* ctx);     // one objective row with one right-hand side
     void (*release_sparse)(LpContext* ctx);       // sparse-pricing data (end of combination, end_run)
+    void (*release_work_store)(LpContext* ctx);   // the work store's overflow heap (end_run)
 };
 
 // The table of the steps built so far.

@@ -10,6 +10,7 @@
 namespace tymlp {
 
 struct LpContext;
+struct ActiveNode;
 
 // The work store: one host block.  The inverse store (the slot array of
 // simplex/inverse_store.h, capacity = the "aalloc" of the log lines) grows
@@ -24,6 +25,7 @@ struct WorkStore {
     char* cache_floor;     // no column may be cached below this address
     TymHeap overflow;      // heap of columns that did not fit in the block (pinned), or none
     int32_t pinned;        // columns cached in the overflow heap
+    int32_t cached;        // columns cached inside the block (0 lets a drop skip the directory)
     int16_t shifting;      // 1 while a severe memory shift has the block out of memory
 };
 
@@ -37,6 +39,10 @@ struct EngineHooks {
     // Brings the row-wise copy of the nonbasic columns of sparse pricing up
     // to date after the basis changed behind the phases' back.  Null: nothing.
     int (*refresh_row_copy)(LpContext* ctx);
+    // Takes an active node out of every list and puts it on the free list
+    // (branch and bound's node store).  Null: the memory release cannot give
+    // nodes back and only switches node selection to LIFO.
+    void (*release_node)(LpContext* ctx, ActiveNode* node);
 };
 
 struct EngineState {
