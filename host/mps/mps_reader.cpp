@@ -170,6 +170,10 @@ bool Reader::run() {
             return false;
         }
     }
+    if (line_number_ == 0) {
+        line_number_ = 1;
+        return fail("empty file");
+    }
     return fail("missing ENDATA (end of file)");
 }
 

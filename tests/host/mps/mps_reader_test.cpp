@@ -57,21 +57,6 @@ TEST(MpsReader, FreeFormProblemReadsEverySection) {
     EXPECT_TRUE(std::isinf(m.columns[2].upper));
 }
 
-// A line in the fixed layout: fields start in columns 2, 5, 15, 25, 40, 50;
-// numbers are right-aligned in their 12-character fields.
-std::string fixed_line(std::vector<std::string> f) {
-    static const std::size_t begin[] = {1, 4, 14, 24, 39, 49};
-    static const std::size_t width[] = {2, 8, 8, 12, 8, 12};
-    std::string line;
-    for (std::size_t i = 0; i < f.size(); ++i) {
-        line.resize(begin[i], ' ');
-        std::string text = f[i];
-        if (i == 3 || i == 5) text = std::string(width[i] - std::min(width[i], text.size()), ' ') + text;
-        line += text;
-    }
-    return line + "\n";
-}
-
 TEST(MpsReader, FixedFormWithBlanksInNamesMatchesFreeForm) {
     // Same problem as kFreeProblem, fixed columns; "MY EQN" and "X 3" hold
     // blanks, the RHS set name is left blank.
@@ -308,6 +293,8 @@ INSTANTIATE_TEST_SUITE_P(
         FaultCase{"second bound set", HEAD "BOUNDS\n UP B X 1\n LO C X 0\nENDATA\n", 9, "second bound set 'C'"},
         FaultCase{"second range set", HEAD "RANGES\n G R 1\n H OBJ 1\nENDATA\n", 9, "second range set 'H'"},
         FaultCase{"missing ENDATA", HEAD "RHS\n B R 1\n", 8, "missing ENDATA"},
+        FaultCase{"empty file", "", 1, "empty file"},
+        FaultCase{"only comments", "* nothing\n", 1, "missing ENDATA"},
         FaultCase{"data before any section", " X OBJ 1\nNAME\n", 1, "outside a section"},
         FaultCase{"unknown row type", "NAME\nROWS\n N OBJ\n Q R\nCOLUMNS\nENDATA\n", 4, "unknown row type 'Q'"},
         FaultCase{"no objective row", "NAME\nROWS\n L R\nCOLUMNS\n X R 1\nENDATA\n", 4, "no N row"},

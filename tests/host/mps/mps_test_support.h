@@ -36,6 +36,21 @@ inline Parsed parse_text(const std::string& text) {
     return p;
 }
 
+// A line in the fixed layout: fields start in columns 2, 5, 15, 25, 40, 50;
+// numbers are right-aligned in their 12-character fields.
+inline std::string fixed_line(std::vector<std::string> f) {
+    static const std::size_t begin[] = {1, 4, 14, 24, 39, 49};
+    static const std::size_t width[] = {2, 8, 8, 12, 8, 12};
+    std::string line;
+    for (std::size_t i = 0; i < f.size(); ++i) {
+        line.resize(begin[i], ' ');
+        std::string text = f[i];
+        if (i == 3 || i == 5) text = std::string(width[i] - std::min(width[i], text.size()), ' ') + text;
+        line += text;
+    }
+    return line + "\n";
+}
+
 inline std::string write_text(const Model& model, bool drop_free_rows = false) {
     WriteOptions options;
     options.drop_free_rows = drop_free_rows;
