@@ -293,6 +293,72 @@ TEST_F(TableProtocol, LongTablesStreamIntoTheListingBeforeTheyClose) {
     EXPECT_EQ(nlohmann::json::parse(json())["tables"][0]["rows"].size(), kLiveRowThreshold + 6);
 }
 
+TEST_F(TableProtocol, ColumnsCutFromOneLineByOffset) {
+    // A picture row: the row name, then two characters per matrix column,
+    // all taken from one text line by offset.
+    char line[10];
+    TymObject data = create_data(root(), "MatrixPictureData", "Matrix Picture Data");
+    ASSERT_EQ(define_column(data, TYM_COL_CHAR, 4, "RowName", line), 0);
+    for (int j = 0; j < 3; ++j) {
+        const char* names[] = {"x1", "x2", "x3"};
+        ASSERT_EQ(Request()
+                      .text(TYM_TAG_NAME, names[j])
+                      .text(TYM_TAG_LABEL, names[j])
+                      .integer(TYM_TAG_ENTRY_WIDTH, 2)
+                      .text(TYM_TAG_TEMPLATE, "VarName")
+                      .integer(TYM_TAG_COLUMN_OFFSET, 4 + 2 * j)
+                      .integer(TYM_TAG_COLUMN_TYPE, TYM_COL_CHAR)
+                      .send(data, TYM_REQ_DEFINE_COLUMN),
+                  0);
+    }
+    Request().send(data, TYM_REQ_END_COLUMNS);
+    TymObject table = open_table(data, "Qm.Lp.MatrixPicture", "MatrixPicture", "Matrix Picture");
+    std::memcpy(line, "r1   1-TA ", 10);
+    Request().send(table, TYM_REQ_EMIT_ROW);
+    std::memcpy(line, "r2  -B   Z", 10);
+    Request().send(table, TYM_REQ_EMIT_ROW);
+    Request().send(table, TYM_REQ_CLOSE_TABLE);
+    ASSERT_EQ(output_finish(), 0);
+    EXPECT_NE(listing().find("RowName  x1  x2  x3\n"
+                             "-------  --  --  --\n"
+                             "r1        1  -T  A\n"
+                             "r2       -B       Z\n"),
+              std::string::npos)
+        << listing();
+}
+
+TEST_F(TableProtocol, WideTablesSplitIntoPanelsThatRepeatTheLabelColumn) {
+    char name[32];
+    double values[12];
+    TymObject data = create_data(root(), "WideData", "Wide");
+    define_column(data, TYM_COL_CHAR, 32, "VarName", name);
+    const char* names[] = {"MinimumPrice01", "MinimumPrice02", "MinimumPrice03", "MinimumPrice04",
+                           "MinimumPrice05", "MinimumPrice06", "MinimumPrice07", "MinimumPrice08",
+                           "MinimumPrice09", "MinimumPrice10", "MinimumPrice11", "MinimumPrice12"};
+    for (int k = 0; k < 12; ++k) define_column(data, TYM_COL_DOUBLE, 0, names[k], &values[k]);
+    Request().send(data, TYM_REQ_END_COLUMNS);
+    TymObject table = open_table(data, "t", "Wide", "A Wide Table");
+    put(name, "a_rather_long_column_name_of_32c");
+    for (int k = 0; k < 12; ++k) values[k] = 1.0 / (k + 3);
+    Request().send(table, TYM_REQ_EMIT_ROW);
+    Request().send(table, TYM_REQ_CLOSE_TABLE);
+    ASSERT_EQ(output_finish(), 0);
+    const std::string lst = listing();
+    size_t longest = 0, start = 0;
+    while (start < lst.size()) {
+        const size_t nl = lst.find('\n', start);
+        longest = std::max(longest, nl - start);
+        start = nl + 1;
+    }
+    EXPECT_LE(longest, kListingLineWidth);
+    // The name column heads every panel; every column appears once.
+    size_t panels = 0;
+    for (size_t at = lst.find("VarName"); at != std::string::npos; at = lst.find("VarName", at + 1)) ++panels;
+    EXPECT_GE(panels, 2u);
+    for (const char* n : names) EXPECT_EQ(lst.find(n), lst.rfind(n)) << n;
+    EXPECT_NE(lst.find("a_rather_long_column_name_of_32c  "), std::string::npos);
+}
+
 TEST_F(TableProtocol, MisuseIsRefusedWithANegativeResult) {
     double value = 0;
     int bogus_storage = 0;
