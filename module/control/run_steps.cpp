@@ -3,6 +3,7 @@
 // Each part sets its entry here when its step is built.
 #include "control/run_steps.h"
 
+#include "input/dense_reader.h"
 #include "simplex/invert.h"
 #include "simplex/scaling.h"
 #include "simplex/work_store.h"
@@ -11,7 +12,7 @@ namespace tymlp {
 
 const RunSteps& run_steps() {
     static const RunSteps steps = {
-        /*read_dense=*/nullptr,
+        /*read_dense=*/read_dense,
         /*read_sparse=*/nullptr,
         /*preprocess=*/nullptr,
         /*complete_form=*/nullptr,

@@ -50,6 +50,7 @@ enum ColumnFlag : uint16_t {
 };
 
 struct ObjectiveRecord;
+struct SosSet;
 
 // Fixed part of a row record (32 bytes); the name follows in the file.
 struct RowRecord {
@@ -170,6 +171,8 @@ struct ProblemModel {
     int32_t integer_count;          // integer and binary columns
     int32_t binary_count;
     int32_t sos_count;              // special ordered sets
+    SosSet* sos_sets;               // the special ordered sets in creation order (input/sos_sets.h)
+    char type_variable[kMaxNameLength + 1];  // the reader's type variable, zero terminated (ProblemSummary)
     int32_t marked_basic;           // columns marked basic by the data
     int32_t basic_assigned;         // basic columns assigned so far
     int32_t row_name_length;        // 8 unless the dense reader takes its ID variable's length

@@ -1,0 +1,79 @@
+// reader_vars.h -- the special variables of a problem data set: finding
+// them by statement or by default name, checking their types, and the
+// messages both readers issue about them.
+//
+// Every check reports its error as a numbered message and makes the
+// caller's result 11, so that one run reports every problem of the
+// variable lists before the run ends.
+#pragma once
+
+#include <cstdint>
+
+#include "input/lp_context.h"
+
+namespace tymlp {
+
+// One variable of the data set.
+struct DataVar {
+    int number;                 // 1-based variable number; 0 = none
+    int type;                   // TYM_VAR_NUMERIC or TYM_VAR_CHAR
+    int length;                 // bytes of a character variable (8 for numeric)
+    char name[kVarNameBytes];   // zero terminated
+};
+
+// What a resolution wants of a variable's type (0: either).
+inline constexpr int kAnyType = 0;
+
+// Message numbers (facility 202) of the variable lists.
+enum VarMessage : int {
+    kMsgRowCoefMismatch = 1,   // row-name and coefficient variables differ in number
+    kMsgWrongType = 18,        // statement, variable, "character" | "numeric"
+    kMsgNotInData = 19,        // statement, variable
+    kMsgListedTwice = 20,      // variable (a warning: it is used once)
+    kMsgOnlyOne = 21,          // statement
+    kMsgTwoRoles = 23,         // variable
+    kMsgOneId = 24,
+    kMsgNoVariable = 25,       // statement, default name
+    kMsgIdUnusable = 229       // default row-name variable of the wrong type
+};
+
+// Reads the description of variable `number`.  False when the host has none.
+bool data_var(TymDataIn ds, int number, DataVar* out);
+
+// Finds a variable by name (the host compares without regard to case).
+bool find_data_var(TymDataIn ds, const char* name, DataVar* out);
+
+// Message 18 for `var` of `statement` when its type is not `want_type`;
+// returns 0 when the type is right, else 11.
+int check_var_type(const char* statement, const DataVar& var, int want_type);
+
+// Resolves the names the statement of list `kind` gave: each name not in
+// the data set gives message 19, each of the wrong type message 18 (both
+// make the result 11); a name listed twice is used once (message 20).  The
+// variables found go to out[*count ...] (room for the data set's variable
+// count must be there).  Returns 0 or 11.
+int resolve_listed(LpContext* ctx, TymDataIn ds, VarListKind kind, const char* statement, int want_type,
+                   DataVar* out, int* count);
+
+// The roles a variable may play; each variable may play one.
+struct RoleTable {
+    int8_t* role;   // per variable number (index 0 unused); 0 = no role yet
+    int size;       // variable count + 1
+};
+
+// Gives `var` the role `role` (> 0).  A variable that already has another
+// role: message 23, result 11.  A variable claimed twice for the same role
+// keeps it (0).
+int claim_role(RoleTable& roles, const DataVar& var, int role);
+
+// Opens the DATA= data set of the statement into handles.data_in.
+// Returns 0, or 25 when the host cannot open it (the host has reported why).
+int open_problem_data(LpContext* ctx);
+
+// Closes the problem data set when it is open.
+void close_problem_data(LpContext* ctx);
+
+// Keeps the type variable's name for the problem summary.
+void keep_type_variable(LpContext* ctx, const DataVar& var);
+
+}  // namespace tymlp
