@@ -6,6 +6,7 @@
 // would lose their leading significant digit in plain notation switch to
 // exponent form.  Missing values print as their letter codes.
 #include <charconv>
+#include <cstdlib>
 #include <cmath>
 #include <cstdio>
 #include <string>
@@ -19,6 +20,9 @@ namespace {
 constexpr int kMaxBestWidth = 64;
 // Significant digits of a double worth printing in the fixed rendering.
 constexpr int kMaxSignificantDigits = 17;
+// Characters the exact exponent form of a small fraction must save before
+// it is preferred to the exact plain form.
+constexpr size_t kExponentSaving = 3;
 
 // Strips trailing zeros of a fraction and a dangling decimal point.
 void strip_fraction_zeros(std::string& s) {
@@ -77,6 +81,17 @@ std::string best_exponent(double v, int width) {
     return {};
 }
 
+// Exponent form with the shortest mantissa that reads back exactly.
+std::string exact_exponent(double v) {
+    char buf[64];
+    const auto res = std::to_chars(buf, buf + sizeof buf, v, std::chars_format::scientific);
+    if (res.ec != std::errc()) return {};
+    std::string s(buf, res.ptr);
+    const auto e = s.find('e');
+    if (e == std::string::npos) return {};
+    return s.substr(0, e) + "E" + std::to_string(std::atoi(s.c_str() + e + 1));
+}
+
 std::string right_align(const std::string& s, int width) {
     if (static_cast<int>(s.size()) >= width) return s;
     return std::string(static_cast<size_t>(width) - s.size(), ' ') + s;
@@ -97,12 +112,19 @@ std::string best_format(double value, int width) {
     if (value == 0.0) return right_align("0", width);  // also turns -0 into 0
 
     // The shortest plain rendering that reads back to the same double: when
-    // it fits, nothing is lost.
+    // it fits, nothing is lost.  A small fraction whose exact exponent form
+    // is much shorter (1E-8 rather than 0.00000001) reads better that way.
     char exact[400];
     const auto res = std::to_chars(exact, exact + sizeof exact, value, std::chars_format::fixed);
     if (res.ec == std::errc()) {
         std::string s(exact, res.ptr);
-        if (static_cast<int>(s.size()) <= width) return right_align(s, width);
+        if (static_cast<int>(s.size()) <= width) {
+            if (std::fabs(value) < 1.0) {
+                const std::string e = exact_exponent(value);
+                if (!e.empty() && e.size() + kExponentSaving <= s.size()) return right_align(e, width);
+            }
+            return right_align(s, width);
+        }
     }
 
     // Otherwise compare what each notation keeps of the value; plain

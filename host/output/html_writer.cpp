@@ -40,7 +40,7 @@ table { border-collapse: collapse; font-size: .92rem; }
 caption { text-align: left; padding-bottom: .4rem; }
 caption .title { display: block; font-weight: 600; font-size: 1.02rem; }
 caption .subtitle, caption .keys { display: block; color: var(--muted); font-size: .88rem; }
-th, td { padding: .22rem .7rem; vertical-align: top; }
+th, td { padding: .22rem .7rem; vertical-align: baseline; }
 thead th { border-bottom: 2px solid var(--ink); text-align: left; white-space: nowrap; }
 tbody tr:nth-child(even) { background: var(--band); }
 td { border-bottom: 1px solid var(--rule); white-space: pre; }
@@ -49,7 +49,8 @@ td { border-bottom: 1px solid var(--rule); white-space: pre; }
 th.n { font-family: inherit; }
 .c { text-align: left; }
 .missing { color: var(--muted); }
-table.factoid th[scope=row] { text-align: left; font-weight: normal; padding-right: 2.5rem; }
+table.factoid th[scope=row] { text-align: left; font-weight: normal; padding-right: 2.5rem;
+                              border-bottom: 1px solid var(--rule); }
 table.factoid tr.spacer td, table.factoid tr.spacer th { border: 0; background: #fff; height: .6rem; }
 table.matrix tbody th { text-align: left; font-weight: 600; border-bottom: 1px solid var(--rule); }
 figcaption.note { color: var(--muted); font-size: .88rem; margin-top: .3rem; }

@@ -35,6 +35,14 @@ TEST(BestFormat, SwitchesToExponentFormWhenPlainNotationLosesTheValue) {
     EXPECT_EQ(best_format(1.25e-7, 9), "  1.25E-7");
 }
 
+TEST(BestFormat, SmallFractionsPreferTheMuchShorterExponentForm) {
+    EXPECT_EQ(best_format(1e-8), "        1E-8");
+    EXPECT_EQ(best_format(1.5e-6), "      1.5E-6");
+    EXPECT_EQ(best_format(0.00012345), "  0.00012345");
+    EXPECT_EQ(best_format(0.001), "       0.001");
+    EXPECT_EQ(best_format(1e11), "100000000000");
+}
+
 TEST(BestFormat, NegativeZeroPrintsAsZero) {
     EXPECT_EQ(best_format(-0.0), "           0");
     EXPECT_EQ(best_format(0.0, 1), "0");
