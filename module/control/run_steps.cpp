@@ -3,6 +3,7 @@
 // Each part sets its entry here when its step is built.
 #include "control/run_steps.h"
 
+#include "input/computational_form.h"
 #include "input/dense_reader.h"
 #include "simplex/invert.h"
 #include "simplex/scaling.h"
@@ -15,7 +16,7 @@ const RunSteps& run_steps() {
         /*read_dense=*/read_dense,
         /*read_sparse=*/nullptr,
         /*preprocess=*/nullptr,
-        /*complete_form=*/nullptr,
+        /*complete_form=*/complete_form,
         /*starting_basis=*/nullptr,
         /*allocate_arrays=*/SetUpWorkStore,
         /*register_release=*/RegisterRelease,

@@ -55,10 +55,14 @@ int open_matrix_store(LpContext* ctx, int32_t n) {
         }
     }
     if (n < 0) n = 0;
+    if (n == m.directory_size && m.directory != nullptr) return 0;
     auto* dir = static_cast<ColumnDirItem*>(
         ctx_alloc(ctx, static_cast<size_t>(n) * sizeof(ColumnDirItem), TYM_ALLOC_LONG_ZERO));
     if (dir == nullptr && n > 0) return kRunMemory;
-    for (int32_t j = 0; j < n; ++j) dir[j].position = -1;
+    // Items already written keep their place; new ones are empty.
+    const int32_t kept = m.directory != nullptr ? (m.directory_size < n ? m.directory_size : n) : 0;
+    for (int32_t j = 0; j < kept; ++j) dir[j] = m.directory[j];
+    for (int32_t j = kept; j < n; ++j) dir[j].position = -1;
     ctx_free(ctx, m.directory);
     m.directory = dir;
     m.directory_size = n;

@@ -15,8 +15,9 @@ namespace tymlp {
 // Bytes of a column block of `count` entries.
 int64_t matrix_block_bytes(int32_t count);
 
-// Opens the matrix store file (25 after the host's status report when it
-// cannot be had) and allocates a directory of `n` empty items (9).
+// Opens the matrix store file when it is not open yet (25 after the host's
+// status report when it cannot be had) and sizes the directory to `n` items
+// (9): items already there keep their place, new ones are empty.
 int open_matrix_store(LpContext* ctx, int32_t n);
 
 // Appends column j at the end of the file and records its position and
