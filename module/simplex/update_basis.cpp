@@ -37,7 +37,8 @@ int UpdateBasis(LpContext* ctx) {
     int status = 0;
     sv.invcnt += 1;
     if (sv.invcnt < ctx->options.invfreq) {
-        sv.modulus = UpdateFactor(s, sv.leaving_pos);
+        auto update = ctx->engine.hooks.update_factor != nullptr ? ctx->engine.hooks.update_factor : UpdateFactor;
+        sv.modulus = update(s, sv.leaving_pos);
     } else {
         status = Invert(ctx);
         saved = 0;

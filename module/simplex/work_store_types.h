@@ -11,6 +11,7 @@ namespace tymlp {
 
 struct LpContext;
 struct ActiveNode;
+struct InverseStore;
 
 // The work store: one host block.  The inverse store (the slot array of
 // simplex/inverse_store.h, capacity = the "aalloc" of the log lines) grows
@@ -43,6 +44,9 @@ struct EngineHooks {
     // (branch and bound's node store).  Null: the memory release cannot give
     // nodes back and only switches node selection to LIFO.
     void (*release_node)(LpContext* ctx, ActiveNode* node);
+    // The column replacement UpdateBasis uses (an instrumented one in tests
+    // and benchmarks).  Null: UpdateFactor.
+    double (*update_factor)(InverseStore& store, int32_t p);
 };
 
 struct EngineState {
