@@ -5,6 +5,7 @@
 
 #include "input/computational_form.h"
 #include "input/dense_reader.h"
+#include "input/sparse_reader.h"
 #include "simplex/invert.h"
 #include "simplex/scaling.h"
 #include "simplex/work_store.h"
@@ -14,7 +15,7 @@ namespace tymlp {
 const RunSteps& run_steps() {
     static const RunSteps steps = {
         /*read_dense=*/read_dense,
-        /*read_sparse=*/nullptr,
+        /*read_sparse=*/read_sparse,
         /*preprocess=*/nullptr,
         /*complete_form=*/complete_form,
         /*starting_basis=*/nullptr,

@@ -96,3 +96,30 @@ int add_default_rhs(LpContext* ctx) {
 }
 
 }  // namespace tymlp
+
+namespace tymlp {
+namespace {
+
+constexpr int32_t kFirstCapacity = 64;
+constexpr int32_t kLargestCapacity = 0x7FFFFFF0;
+
+}  // namespace
+
+int grow_array(LpContext* ctx, void** array, int64_t element_bytes, int32_t* capacity, int32_t need) {
+    if (need <= *capacity && *array != nullptr) return 0;
+    int64_t wanted = *capacity > 0 ? *capacity : kFirstCapacity;
+    while (wanted < need) wanted *= 2;
+    if (wanted > kLargestCapacity) wanted = kLargestCapacity;
+    if (wanted < need) return kRunMemory;
+    void* grown = ctx_alloc(ctx, static_cast<size_t>(wanted * element_bytes), TYM_ALLOC_LONG_ZERO);
+    if (grown == nullptr) return kRunMemory;
+    if (*array != nullptr) {
+        std::memcpy(grown, *array, static_cast<size_t>(static_cast<int64_t>(*capacity) * element_bytes));
+        ctx_free(ctx, *array);
+    }
+    *array = grown;
+    *capacity = static_cast<int32_t>(wanted);
+    return 0;
+}
+
+}  // namespace tymlp

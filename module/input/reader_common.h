@@ -91,3 +91,12 @@ int add_default_rhs(LpContext* ctx);
 int write_zeros(ColumnListEntry* entry, int64_t first, int64_t count);
 
 }  // namespace tymlp
+
+namespace tymlp {
+
+// Grows an array taken with ctx_alloc to hold at least `need` elements of
+// `element_bytes` (doubling, new elements zero filled); *capacity follows.
+// Returns 0, or 9 with the array unchanged.
+int grow_array(LpContext* ctx, void** array, int64_t element_bytes, int32_t* capacity, int32_t need);
+
+}  // namespace tymlp
