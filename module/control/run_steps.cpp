@@ -5,6 +5,7 @@
 
 #include "input/computational_form.h"
 #include "input/dense_reader.h"
+#include "input/initial_basis.h"
 #include "input/sparse_reader.h"
 #include "simplex/invert.h"
 #include "simplex/scaling.h"
@@ -18,7 +19,7 @@ const RunSteps& run_steps() {
         /*read_sparse=*/read_sparse,
         /*preprocess=*/nullptr,
         /*complete_form=*/complete_form,
-        /*starting_basis=*/nullptr,
+        /*starting_basis=*/build_starting_basis,
         /*allocate_arrays=*/SetUpWorkStore,
         /*register_release=*/RegisterRelease,
         /*scale=*/ScaleProblem,
