@@ -10,6 +10,7 @@
 //   solver    run status, phases, pauses, factorisation counters (ctx_solver.h)
 //   inverse   the LU slot store (simplex/inverse_store.h)
 //   engine    the work store and the phases' hooks (simplex/work_store_types.h)
+//   phases    pricing, ratio tests and the phase loops (simplex/phase_state.h)
 //   bb        branch-and-bound state (ctx_bb.h)
 //   varlists  names of the variable-list statements (ctx_varlists.h)
 //   entries   routines chosen once per run
@@ -26,6 +27,7 @@
 #include "input/ctx_varlists.h"
 #include "input/run_codes.h"
 #include "simplex/inverse_store.h"
+#include "simplex/phase_state.h"
 #include "simplex/work_store_types.h"
 
 namespace tymlp {
@@ -54,6 +56,7 @@ struct LpContext {
     SolverState solver;
     InverseStore inverse;
     EngineState engine;
+    PhaseState phases;  // pricing, ratio tests and phase loops (simplex/phase_state.h)
     BbState bb;
     VarList varlists[kVarListKinds];
     RunEntries entries;
