@@ -41,7 +41,7 @@ bool do_let(const Statement& s) {
     std::string_view tail = trim(rest.substr(i));
     if (!valid_macro_name(name) || tail.empty() || tail.front() != '=') {
         log_error(line_prefix(s) + "%LET needs a macro variable name (at most 32 letters, digits or \"_\") and \"=\": \"" +
-                  s.text + "\".");
+                  message_text(s.text) + "\".");
         return false;
     }
     const std::string value = resolve_and_warn(trim(tail.substr(1)), macros());
@@ -58,7 +58,7 @@ bool do_libname(const Statement& s) {
     const std::vector<Token> t = tokenize(text);
     if (t.size() != 4 || t[1].kind != TokenKind::Word || t[2].kind != TokenKind::String) {
         log_error(line_prefix(s) + "LIBNAME needs a library name and a quoted folder, as in LIBNAME mylib 'data/folder': \"" +
-                  s.text + "\".");
+                  message_text(s.text) + "\".");
         return false;
     }
     return services().libname_assign(t[1].text, t[2].text);

@@ -97,6 +97,11 @@ std::vector<Token> tokenize(std::string_view text, bool* unclosed_quote) {
     return out;
 }
 
+std::string message_text(std::string_view text) {
+    if (text.size() <= kMessageTextMax) return std::string(text);
+    return std::string(text.substr(0, kMessageTextMax)) + "...";
+}
+
 std::string to_upper(std::string_view s) {
     std::string out(s);
     for (char& c : out)

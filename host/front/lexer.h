@@ -33,6 +33,11 @@ std::vector<Token> tokenize(std::string_view text, bool* unclosed_quote = nullpt
 // "end of statement" for End.
 std::string token_display(const Token& token);
 
+// A statement text cut for a message: at most kMessageTextMax characters,
+// "..." marking a cut.
+constexpr size_t kMessageTextMax = 300;
+std::string message_text(std::string_view text);
+
 std::string to_upper(std::string_view s);
 bool iequals(std::string_view a, std::string_view b);
 bool is_name_start(char c);

@@ -7,6 +7,7 @@
 #include "front/exit_status.h"
 #include "front/front_services.h"
 #include "front/host_statements.h"
+#include "front/lexer.h"
 #include "front/statement_splitter.h"
 #include "front/step_runner.h"
 
@@ -70,7 +71,7 @@ int run_program(std::string_view text, const ProgramSettings& settings) {
                 if (!execute_host_statement(s, kind)) status.program_error();
                 continue;
             }
-            log_error(line_prefix(s) + "statement \"" + s.text + "\" is not known outside an LP step; it is skipped.");
+            log_error(line_prefix(s) + "statement \"" + message_text(s.text) + "\" is not known outside an LP step; it is skipped.");
             status.program_error();
         }
     } catch (const ProgramInterrupted&) {

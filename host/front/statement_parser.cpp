@@ -16,7 +16,7 @@ const char* ParsedStatement::keep(std::string s) {
 
 void report_syntax_error(ParsedStatement& out, std::string_view reason) {
     out.record.error = kRecordSyntaxError;
-    log_error("Syntax error in statement \"" + out.text + "\": " + std::string(reason) + ".");
+    log_error("Syntax error in statement \"" + message_text(out.text) + "\": " + std::string(reason) + ".");
 }
 
 namespace {
@@ -320,7 +320,7 @@ bool parse_statement(const GrammarView& grammar, std::string_view text, int debu
             out.record.data[0] = &out.refs[0];
         } else {
             out.record.error = kRecordSyntaxError;
-            log_error("Statement \"" + out.text + "\" names no data set with DATA=, and no data set has been created yet.");
+            log_error("Statement \"" + message_text(out.text) + "\" names no data set with DATA=, and no data set has been created yet.");
             ok = false;
         }
     }

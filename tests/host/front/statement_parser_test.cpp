@@ -296,3 +296,19 @@ TEST_F(FrontTest, OptionsOutsideTheRecordAreRefused) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(ParserTest, LongStatementsAreCutInMessagesButKeptInTheRecord) {
+    std::string text = "LP data=x";
+    while (text.size() < 1000) text += " maxit=1";
+    text += " bogus";
+    const TymParseRecord& r = parse(text).record;
+    EXPECT_FALSE(ok);
+    EXPECT_EQ(std::string(r.text), text);
+    ASSERT_EQ(log.size(), 1u);
+    EXPECT_LT(log[0].size(), 400u);
+    EXPECT_NE(log[0].find("...\": unknown option BOGUS."), std::string::npos) << log[0];
+}
+
+}  // namespace
