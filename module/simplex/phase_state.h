@@ -42,7 +42,7 @@ struct PricingState {
     double* queue_value;
     int32_t* queue_position;
     int32_t queue_capacity;  // slots allocated
-    int16_t rotate_start;    // where the dynamic rule's next major scan starts
+    int32_t rotate_start;    // where the dynamic rule's next major scan starts (32-bit: n may pass 32767)
 
     // Devex reference weights.
     double* weight;          // n; negative = not yet updated since the last reset (full rule)
@@ -61,6 +61,7 @@ struct PricingState {
     double* rho;             // m: row r of B^-1
     uint8_t* framework;      // n: Devex framework bytes of sparse pricing
     int32_t* touched;        // n: columns with a nonzero in pivot_row (cleared entries)
+    uint8_t* touched_mark;   // n: 1 while a column is listed in `touched`
     int32_t touched_count;
     int64_t* row_start;      // m: first entry of each row's room
     int32_t* row_count;      // m: entries of each row in the copy
