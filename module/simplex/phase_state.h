@@ -25,7 +25,7 @@ enum ChoiceSource : int16_t { kSourceMajor = 0, kSourceRule = 1, kSourceRandom =
 struct DualBreakpoint {
     double ratio;            // |d_j / alpha_j|, at least 0
     double alpha;            // |alpha_j|
-    int32_t position;        // header position of column j
+    int32_t column;          // column j
     int32_t reserved;
     DualBreakpoint* next;
     DualBreakpoint* prev;
@@ -76,7 +76,13 @@ struct RatioState {
     double theta;            // step of the last primal ratio test (signed)
     double pivot;            // pivot element alpha_r of the last exchange
     double dual_step;        // signed dual step of the last dual ratio test
-    double* candidate_ratio; // per-call candidate arrays (host memory, freed before return)
+    // Candidate arrays of the primal tests (m entries each), kept from call
+    // to call so that an iteration allocates nothing.
+    int32_t* candidate_position;
+    double* candidate_ratio;
+    int32_t* breakpoint_position;
+    double* breakpoint_ratio;
+    int32_t candidate_capacity;
     DualBreakpoint* free_list;  // recycled breakpoint records (host memory, zero-filled)
     int16_t unbounded;       // phase 1 confirmed an unbounded direction
 };
