@@ -11,7 +11,8 @@ namespace qmlp::host {
 
 namespace {
 
-constexpr int kExitUsage = 2;
+// The host's exit status for a bad command line.
+constexpr int kExitUsage = 64;
 
 void usage(std::FILE* to) {
     std::fputs(

@@ -176,23 +176,6 @@ PlainCount plain_count(const std::string& text) {
     return c;
 }
 
-// "label: value" lines of the import summary.
-std::map<std::string, long long> summary_numbers(const std::string& text) {
-    std::map<std::string, long long> numbers;
-    std::istringstream in(text);
-    std::string line;
-    while (std::getline(in, line)) {
-        std::size_t colon = line.rfind(": ");
-        if (colon == std::string::npos) continue;
-        std::string label = line.substr(0, colon);
-        label.erase(0, label.find_first_not_of(' '));
-        char* end = nullptr;
-        long long v = std::strtoll(line.c_str() + colon + 2, &end, 10);
-        if (end != nullptr && *end == '\0') numbers[label] = v;
-    }
-    return numbers;
-}
-
 class MpsBench : public ::testing::TestWithParam<std::string> {};
 
 TEST_P(MpsBench, ImportCountsAgreeWithThePlainCount) {

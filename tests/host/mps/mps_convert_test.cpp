@@ -223,12 +223,13 @@ TEST(MpsConvert, CommandLineArguments) {
         err = ::testing::internal::GetCapturedStderr();
         return status;
     };
-    EXPECT_EQ(command({"import-mps"}), 2);
+    EXPECT_EQ(command({"import-mps"}), 64);
     EXPECT_NE(err.find("ERROR: no MPS file given"), std::string::npos);
-    EXPECT_EQ(command({"import-mps", "--bogus", dir.file("small.mps")}), 2);
+    EXPECT_EQ(command({"import-mps", "--bogus", dir.file("small.mps")}), 64);
     EXPECT_NE(err.find("unknown option --bogus"), std::string::npos);
-    EXPECT_EQ(command({"import-mps", dir.file("small.mps"), "-o"}), 2);
-    EXPECT_EQ(command({"import-mps", dir.file("small.mps"), dir.file("small.mps")}), 2);
+    EXPECT_EQ(command({"import-mps", dir.file("small.mps"), "-o"}), 64);
+    EXPECT_EQ(command({"import-mps", dir.file("small.mps"), dir.file("small.mps")}), 64);
+    EXPECT_EQ(command({"import-mps", dir.file("missing.mps")}), 2);
     EXPECT_EQ(command({"import-mps", dir.file("small.mps"), "-o", dir.file("x.csv")}), 0);
     EXPECT_NE(err.find("Nonzeros: 8"), std::string::npos);
     EXPECT_TRUE(fs::exists(dir.file("x.csv")));

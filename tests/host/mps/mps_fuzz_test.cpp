@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <filesystem>
+#include <fstream>
 #include <random>
 
 #include "mps_test_support.h"
@@ -11,9 +13,10 @@
 namespace qmlp::host::mps::testing {
 namespace {
 
-// Seeds: a free-form and a fixed-form text that use every section.
+// Seeds: a free-form and a fixed-form text that use every section, and
+// the files of the corpus folder.
 std::vector<std::string> seeds() {
-    return {
+    std::vector<std::string> texts = {
         "NAME FUZZ\nOBJSENSE\n    MAX\nROWS\n N COST\n L LIM1\n G LIM2\n E MYEQN\n N SPARE\nCOLUMNS\n"
         " X1 COST 1 LIM1 1\n X1 LIM2 1\n M1 'MARKER' 'INTORG'\n X2 COST 2 LIM1 1\n X2 MYEQN -1\n"
         " M2 'MARKER' 'INTEND'\n X3 COST -1 MYEQN 1\n X4 SPARE 3 LIM2 1e-3\nRHS\n RHS LIM1 4 LIM2 1\n"
@@ -28,6 +31,15 @@ std::vector<std::string> seeds() {
             fixed_line({"", "RNG", "ROW 1", "4."}) + "BOUNDS\n" + fixed_line({"UP", "BND", "COL A", "8."}) +
             fixed_line({"LI", "BND", "COL B", "1."}) + fixed_line({"UI", "BND", "COL B", "1e30"}) + "ENDATA\n",
     };
+    const std::filesystem::path corpus = std::filesystem::path(QMLP_SOURCE_DIR) / "tests/host/mps/corpus";
+    std::error_code ec;
+    for (const auto& entry : std::filesystem::directory_iterator(corpus, ec)) {
+        std::ifstream in(entry.path(), std::ios::binary);
+        std::stringstream text;
+        text << in.rdbuf();
+        texts.push_back(text.str());
+    }
+    return texts;
 }
 
 // Pieces that steer mutations towards the reader's decisions.

@@ -8,6 +8,7 @@
 
 #include <cmath>
 #include <limits>
+#include <cstdlib>
 #include <map>
 #include <sstream>
 #include <string>
@@ -224,6 +225,23 @@ inline Layout read_layout(const std::string& csv) {
         if (c.unrestricted && !c.lower_given) c.lower = -kInf;
     }
     return L;
+}
+
+// "label: value" lines of the import summary.
+inline std::map<std::string, long long> summary_numbers(const std::string& text) {
+    std::map<std::string, long long> numbers;
+    std::istringstream in(text);
+    std::string line;
+    while (std::getline(in, line)) {
+        std::size_t colon = line.rfind(": ");
+        if (colon == std::string::npos) continue;
+        std::string label = line.substr(0, colon);
+        label.erase(0, label.find_first_not_of(' '));
+        char* end = nullptr;
+        long long v = std::strtoll(line.c_str() + colon + 2, &end, 10);
+        if (end != nullptr && *end == '\0') numbers[label] = v;
+    }
+    return numbers;
 }
 
 // The interval [lo, hi] the procedure gives a row's activity: its right-hand
