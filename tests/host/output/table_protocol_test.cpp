@@ -194,27 +194,43 @@ TEST_F(TableProtocol, SubtitleKeysAndGroups) {
 TEST_F(TableProtocol, OneDataObjectServesSeveralTablesInNestedGroups) {
     double coefficient = 0;
     char name[4];
+    // The connection the procedure opens: a manager, then an output object.
+    TymObject manager = nullptr, out = nullptr;
+    ASSERT_EQ(Request().text(TYM_TAG_FACILITY, "pvs").text(TYM_TAG_KIND, "manager").slot(TYM_TAG_SLOT, &manager)
+                  .send(root(), TYM_REQ_CREATE),
+              0);
+    ASSERT_EQ(Request().text(TYM_TAG_FACILITY, "pvs").text(TYM_TAG_KIND, "output").slot(TYM_TAG_SLOT, &out)
+                  .send(manager, TYM_REQ_CREATE),
+              0);
     TymObject outer = nullptr, inner = nullptr;
     Request().text(TYM_TAG_KIND, "group").slot(TYM_TAG_SLOT, &outer).text(TYM_TAG_NAME, "InfeasibleInformation")
-        .text(TYM_TAG_LABEL, "Infeasible Constraints").send(root(), TYM_REQ_CREATE);
-    TymObject data = create_data(root(), "InfeasibleVariableData", "data");
+        .text(TYM_TAG_LABEL, "Infeasible Constraints").send(out, TYM_REQ_CREATE);
+    TymObject data = create_data(out, "InfeasibleVariableData", "data");
     define_column(data, TYM_COL_CHAR, 4, "VarName", name);
     define_column(data, TYM_COL_DOUBLE, 0, "Coefficient", &coefficient);
     Request().send(data, TYM_REQ_END_COLUMNS);
     for (int row = 1; row <= 2; ++row) {
         Request().text(TYM_TAG_KIND, "group").slot(TYM_TAG_SLOT, &inner).text(TYM_TAG_NAME, "Constraint")
             .text(TYM_TAG_LABEL, row == 1 ? "Constraint r1" : "Constraint r2").send(outer, TYM_REQ_CREATE);
-        TymObject table = open_table(data, "Qm.Lp.InfeasibilityActivity", "InfeasibilityActivity", "Activity");
+        // Slot and data object both in attribute 0, told apart by value type.
+        TymObject table = nullptr;
+        ASSERT_EQ(Request().slot(TYM_TAG_HANDLE, &table).object(TYM_TAG_HANDLE, data)
+                      .text(TYM_TAG_TEMPLATE, "Qm.Lp.InfeasibilityActivity").text(TYM_TAG_NAME, "InfeasibilityActivity")
+                      .text(TYM_TAG_LABEL, "Activity").send(out, TYM_REQ_OPEN_TABLE),
+                  0);
         put(name, "x");
         coefficient = row;
         EXPECT_EQ(Request().send(data, TYM_REQ_EMIT_ROW), 0);  // rows may name the data object
         EXPECT_EQ(Request().integer(TYM_TAG_LOG_OPEN, 1).send(data, TYM_REQ_END_ROWS), 0);
-        EXPECT_EQ(Request().send(table, TYM_REQ_CLOSE_TABLE), 0);
+        EXPECT_EQ(Request().object(TYM_TAG_HANDLE, table).send(out, TYM_REQ_CLOSE_TABLE), 0);
         EXPECT_EQ(Request().send(inner, TYM_REQ_RELEASE), 0);
     }
     EXPECT_EQ(Request().send(data, TYM_REQ_END_ROWS), 0);
     EXPECT_EQ(Request().send(outer, TYM_REQ_RELEASE), 0);
+    EXPECT_EQ(Request().send(out, TYM_REQ_RELEASE), 0);
+    EXPECT_EQ(Request().send(manager, TYM_REQ_RELEASE), 0);
     ASSERT_EQ(output_finish(), 0);
+    EXPECT_EQ(log(), "");
     const auto doc = nlohmann::json::parse(json());
     ASSERT_EQ(doc["tables"].size(), 2u);
     EXPECT_EQ(doc["tables"][1]["group_path"],
