@@ -51,6 +51,13 @@ bool grow_list(LpContext* ctx, VarList& list, int32_t need) {
 
 void choose_factor_routine(LpContext* ctx) { ctx->entries.factor = SelectFactorRoutine(ctx->options.lu); }
 
+// Ends the step from inside the parser's own callback: the parser is still
+// running, so it is left for the host to close when the step ends.
+[[noreturn]] void end_inside_parser(LpContext* ctx, int end_code) {
+    ctx->handles.parser = nullptr;
+    end_step_at_once(ctx, end_code);
+}
+
 }  // namespace
 
 void take_data_references(LpContext* ctx, const TymParseRecord* rec) {
@@ -86,10 +93,10 @@ int statement_callback(void* cookie, TymParseRecord* rec) {
             s.ipivot_request = 1;
             break;
         case kStmtQuit:
-            if (s.run_status != 0) end_step_at_once(ctx, kEndQuit);
+            if (s.run_status != 0) end_inside_parser(ctx, kEndQuit);
             break;
         case kStmtRun:
-            if (s.run_status != 0) end_step_at_once(ctx, kEndSyntax);
+            if (s.run_status != 0) end_inside_parser(ctx, kEndSyntax);
             break;
         default:
             break;  // SHOW and PRINT act inside pauses only
