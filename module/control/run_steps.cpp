@@ -3,11 +3,14 @@
 // Each part sets its entry here when its step is built.
 #include "control/run_steps.h"
 
+#include "control/solve_combination.h"
+
 #include "input/computational_form.h"
 #include "input/dense_reader.h"
 #include "input/initial_basis.h"
 #include "input/sparse_reader.h"
 #include "simplex/invert.h"
+#include "simplex/pricing.h"
 #include "simplex/scaling.h"
 #include "simplex/work_store.h"
 
@@ -24,8 +27,8 @@ const RunSteps& run_steps() {
         /*register_release=*/RegisterRelease,
         /*scale=*/ScaleProblem,
         /*open_pivot_history=*/OpenPivotHistory,
-        /*solve_combination=*/nullptr,
-        /*release_sparse=*/nullptr,
+        /*solve_combination=*/solve_combination,
+        /*release_sparse=*/ReleaseSparse,
         /*release_work_store=*/ReleaseWorkStore,
     };
     return steps;

@@ -1,0 +1,251 @@
+// solve_combination.cpp -- one objective row with one right-hand side.
+#include "control/solve_combination.h"
+
+#include <cmath>
+
+#include "control/attention.h"
+#include "control/end_run.h"
+#include "control/host_stubs.h"
+#include "control/status_macro.h"
+#include "input/objectives.h"
+#include "simplex/invert.h"
+#include "simplex/phases.h"
+#include "simplex/pricing.h"
+#include "simplex/pricing_vector.h"
+#include "simplex/primal_values.h"
+
+#if __has_include("report/problem_summary.h")
+#include "report/problem_summary.h"
+#define QMLP_HAVE_PROBLEM_SUMMARY 1
+#endif
+
+namespace tymlp {
+namespace {
+
+constexpr int kMsgEndPause = 169;
+constexpr int kMsgReadPause = 179;
+constexpr int kMsgSingularWithPrimalin = 187;
+constexpr int kMsgSingularMarkedBasic = 188;
+constexpr int kMsgSingularStart = 189;
+constexpr int kMsgFeasiblePause = 212;
+constexpr int kMsgInfeasibleMarkedBasic = 225;
+constexpr int kMsgInfeasibleWithPrimalin = 226;
+constexpr int16_t kReadPauseWithMessage = 1;
+
+int name_length(const char* name, int length) {
+    while (length > 0 && name[length - 1] == ' ') --length;
+    return length;
+}
+
+bool primalin_given(const LpContext* ctx) { return ctx->handles.data_given[kDsPrimalIn] != 0; }
+
+void pause_for(LpContext* ctx, int reason) {
+    bool interacted = false;
+    ctx->solver.run_status = PhasePause(ctx, reason, &interacted);
+}
+
+// Step 3: a starting basis that cannot be factorised ends the run.
+void report_singular_start(LpContext* ctx) {
+    const ProblemModel& pm = ctx->model;
+    if (primalin_given(ctx)) {
+        const char* obj = objective_name(pm.current_objective);
+        const char* rhs = pm.current_rhs != nullptr ? pm.current_rhs->name : "";
+        const int obj_len = name_length(obj, pm.row_name_length);
+        const int rhs_len = pm.current_rhs != nullptr ? name_length(rhs, pm.column_name_length) : 0;
+        const TymArg args[] = {arg_int(obj_len), arg_text(obj, obj_len), arg_int(rhs_len), arg_text(rhs, rhs_len)};
+        host_message(kMsgSingularWithPrimalin, 4, args);
+    } else if (pm.marked_basic > 0) {
+        host_message(kMsgSingularMarkedBasic);
+    } else {
+        host_message(kMsgSingularStart);
+    }
+    end_run(ctx, kEndBadData);
+}
+
+void starting_basis_step(LpContext* ctx) {
+    const int rc = set_up_starting_basis(ctx);
+    if (rc == kRunMemory) end_run(ctx, kEndMemory);
+    if (rc == kRunBadData) end_run(ctx, kEndBadData);
+    if (rc == kRunSingular) report_singular_start(ctx);
+    if (rc == kRunIo) end_run(ctx, kEndIo);
+}
+
+// Steps 7 and 8: phase 1 with the phase-1 objective in place of the real one.
+void phase1_step(LpContext* ctx) {
+    SolverState& sv = ctx->solver;
+    ProblemModel& pm = ctx->model;
+    ComputationalForm& f = ctx->form;
+    ObjectiveRecord* p1 = pm.phase1_objective != nullptr ? pm.phase1_objective : pm.objectives;
+    if (p1 != nullptr && p1->column >= 0) {
+        f.status[p1->column] = static_cast<uint8_t>(f.status[p1->column] | kStatHeld);
+        f.upper[p1->column] = 0.0;
+        f.value[p1->column] = 1.0;
+    }
+    if (sv.optimal != 0) return;
+    pm.saved_objective = pm.current_objective;
+    if (p1 != nullptr) pm.current_objective = p1;
+    EnterPhase(ctx, kPhase1, true);
+    const int code = RunPhase(ctx, PrimalPhase1);
+    sv.run_status = code == 0 ? refactorise_after_phase(ctx) : code;
+    pm.current_objective = pm.saved_objective;
+    pm.saved_objective = nullptr;
+    ctx->options.phasemix = 0.0;
+}
+
+// Steps 9 and 12: feasibility from the phase-1 objective, optimality from
+// the largest dual infeasibility of the real objective.
+void evaluate(LpContext* ctx, bool first) {
+    SolverState& sv = ctx->solver;
+    sv.delta = ctx->options.bepsilon;
+    sv.phase1_value = phase1_objective_value(ctx);
+    if (first) {
+        if (sv.phase1_value == 0.0) sv.primal_feasible = 1;
+    } else if (sv.phase1_value > 0.0) {
+        sv.primal_feasible = 0;
+    }
+    const int16_t phase = sv.phase;
+    sv.phase = kPhase2;
+    double largest = 0.0;
+    if (largest_dual_infeasibility(ctx, &largest) != 0) end_run(ctx, kEndMemory);
+    sv.max_dual_infeasibility = largest;
+    const double scaling = sv.objective_scaling > 0.0 ? sv.objective_scaling : 1.0;
+    const bool optimal = largest <= ctx->options.epsilon * scaling;
+    if (optimal) sv.optimal = 1;
+    sv.phase = first ? static_cast<int16_t>(optimal ? kPhase2 : kPhase1) : phase;
+}
+
+void phase2_step(LpContext* ctx) {
+    SolverState& sv = ctx->solver;
+    if (sv.primal_feasible == 0 || sv.optimal != 0 || sv.run_status != kRunOk) return;
+    EnterPhase(ctx, kPhase2, true);
+    const int code = RunPhase(ctx, PrimalPhase2);
+    if (code == 0) {
+        sv.optimal = 1;
+        sv.run_status = refactorise_after_phase(ctx);
+    } else {
+        sv.run_status = code;
+    }
+}
+
+void dual_step(LpContext* ctx) {
+    SolverState& sv = ctx->solver;
+    if (sv.optimal == 0 || sv.primal_feasible != 0 || sv.run_status != kRunOk) return;
+    EnterPhase(ctx, kPhase3, true);
+    const int code = RunPhase(ctx, DualPhase);
+    if (code == 0) {
+        sv.primal_feasible = 1;
+        sv.run_status = refactorise_after_phase(ctx);
+    } else if (code != kStopNestedFailed) {
+        sv.run_status = code;  // a nested phase 2 that failed stored its own code
+    }
+}
+
+// Steps 15 and 16: the outcome when neither flag was earned.
+void infeasible_step(LpContext* ctx) {
+    SolverState& sv = ctx->solver;
+    remove_attention(ctx);
+    sv.limit = nullptr;
+    if (sv.primal_feasible != 0 || sv.optimal != 0) return;
+    if (sv.run_status == kRunOk) sv.run_status = kRunInfeasible;
+    if (ctx->model.marked_basic > 0) {
+        host_message(kMsgInfeasibleMarkedBasic);
+        end_run(ctx, kEndBadData);
+    }
+    if (primalin_given(ctx)) {
+        host_message(kMsgInfeasibleWithPrimalin);
+        end_run(ctx, kEndBadData);
+    }
+}
+
+// Step 17: later combinations keep this objective at the value it reached.
+void goal_program_step(LpContext* ctx) {
+    if (ctx->options.goalprogram == 0 || ctx->solver.run_status != kRunOk) return;
+    const ObjectiveRecord* obj = ctx->model.current_objective;
+    if (obj == nullptr || obj->column < 0) return;
+    ComputationalForm& f = ctx->form;
+    const int32_t j = obj->column;
+    f.status[j] = static_cast<uint8_t>(f.status[j] & ~kStatHeld);
+    f.lower[j] = f.value[j];
+    f.upper[j] = f.value[j];
+}
+
+}  // namespace
+
+int solve_combination(LpContext* ctx) {
+    SolverState& sv = ctx->solver;
+    ProblemModel& pm = ctx->model;
+
+    // 1. Fresh bookkeeping for this combination.
+    ctx->bb.cutoff = -ctx->options.infinity;
+    ctx->bb.feasible_count = 0;
+    sv.counter = &sv.iterations[0];
+    sv.iterations[0] = 0;
+    sv.primal_feasible = 0;
+    sv.optimal = 0;
+    ctx->phases.ratio.unbounded = 0;
+
+    // 2. The objective of this combination.
+    ObjectiveRecord* obj = nullptr;
+    const int sel = select_objective(ctx, pm.objective_index, &obj);
+    if (sel == kRunMemory) end_run(ctx, kEndMemory);
+    if (sel != 0 || obj == nullptr) end_run(ctx, kEndBadData);
+    pm.current_objective = obj;
+
+    // 3. Starting basis.  4. Problem summary.
+    starting_basis_step(ctx);
+#ifdef QMLP_HAVE_PROBLEM_SUMMARY
+    print_problem_summary(ctx);
+#endif
+    // 5. READPAUSE.  6. Attention handler.
+    if (ctx->options.readpause != 0) {
+        if (ctx->options.readpause == kReadPauseWithMessage) host_message(kMsgReadPause);
+        pause_for(ctx, kRunPause);
+    }
+    install_attention(ctx);
+
+    // 7, 8. Phase 1.  9. Evaluation.
+    phase1_step(ctx);
+    evaluate(ctx, true);
+
+    // 10. FEASIBLEPAUSE.
+    if (ctx->options.feasiblepause != 0 && sv.primal_feasible != 0) {
+        host_message(kMsgFeasiblePause);
+        EnterPhase(ctx, kPhase2, true);
+        pause_for(ctx, kRunFeasiblePause);
+    }
+
+    // 11. Phase 2.  12. Evaluation.  13. Dual phase.
+    phase2_step(ctx);
+    if (sv.phase == kPhase2) evaluate(ctx, false);
+    dual_step(ctx);
+
+    // 15, 16.  17. GOALPROGRAM.
+    infeasible_step(ctx);
+    goal_program_step(ctx);
+
+    // 18. Final values.
+    if (sv.run_status == kRunOk) {
+        const int rc = RecomputePrimal(ctx);
+        if (rc == kRunMemory) end_run(ctx, kEndMemory);
+        if (rc != 0) end_run(ctx, kEndIo);
+    }
+
+    // 19. ENDPAUSE.  20. Status macro variable.
+    if (ctx->options.endpause != 0) {
+        host_message(kMsgEndPause);
+        pause_for(ctx, sv.run_status);
+    }
+    set_status_macro(ctx, sv.run_status);
+
+    // 21. Reports, in this order, as they come to exist: solution summary,
+    // variable summary, infeasibility summary, constraint summary,
+    // infeasibility information, current tableau, PRIMALOUT, DUALOUT,
+    // ACTIVEOUT, TABLEAUOUT, RHS range summary, price range summary, RHS
+    // sensitivity, price sensitivity.
+
+    // 23. Sparse-pricing data do not outlive the combination.
+    if (ctx->options.sparsepricing != 0) ReleaseSparse(ctx);
+    return sv.run_status;
+}
+
+}  // namespace tymlp

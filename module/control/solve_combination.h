@@ -1,0 +1,40 @@
+// solve_combination.h -- solving one combination of an objective row with a
+// right-hand-side column: starting basis, phase 1, phase 2, the dual phase,
+// the status macro variable and the reports, and what the driver needs
+// around it.
+#pragma once
+
+#include "input/lp_context.h"
+
+namespace tymlp {
+
+// solve_combination: solves the combination of the right-hand side loaded
+// for model.rhs_index with the objective model.objective_index (1-based,
+// in the order of the objectives' keys).  Leaves the outcome in the run
+// status (0, or a solver status: 1, 3, 4, 5, 6, 7, 9, 12, 13, 27, ...) and
+// returns it.  Fatal conditions end the run through end_run: no memory for
+// the objective choice or the starting basis (1016), a starting basis that
+// cannot be factorised (message 187, 188 or 189, then 1008), an infeasible
+// problem whose data or PRIMALIN marked the basis (225 or 226, then 1008).
+int solve_combination(LpContext* ctx);
+
+// The starting basis of a combination without a PRIMALIN data set: the
+// header from the status bytes, the nonbasic columns at their bounds, a
+// fresh factorisation and the basic values.  Artificial columns get the
+// bounds [0, 0] so that a feasible point has left none of them nonzero.
+// Returns Invert's result (0, 1 singular, 9, 25).
+int set_up_starting_basis(LpContext* ctx);
+
+// Empties the pivot history and the leave ban list and inverts; a singular
+// basis at the end of a phase becomes run status 12.  Returns 0, 12, 9 or 25.
+int refactorise_after_phase(LpContext* ctx);
+
+// The sum of the bound violations beyond the working tolerance over the
+// basic columns that are not free (0 exactly when the basis is feasible).
+double phase1_objective_value(const LpContext* ctx);
+
+// The largest reduced cost of the real objective over the nonbasic columns
+// (0 when none is attractive), from a fresh pricing vector.  Returns 0 or 9.
+int largest_dual_infeasibility(LpContext* ctx, double* value);
+
+}  // namespace tymlp

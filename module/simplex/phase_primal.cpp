@@ -1,0 +1,234 @@
+// phase_primal.cpp -- primal phase 1 (drive the sum of infeasibilities to
+// zero) and primal phase 2 (improve the objective while staying feasible).
+#include <cmath>
+
+#include "control/host_stubs.h"
+#include "simplex/phase_internal.h"
+#include "simplex/phases.h"
+#include "simplex/pricing.h"
+#include "simplex/pricing_vector.h"
+#include "simplex/primal_values.h"
+#include "simplex/ratio_tests.h"
+#include "simplex/update_basis.h"
+
+namespace tymlp {
+namespace {
+
+constexpr int kMsgUnboundedConfirmed = 246;
+// The degeneracy guard switches to the lowest-index rule after this share
+// of n consecutive degenerate steps.
+constexpr double kDegenerateShare = 0.1;
+// PHASEMIX is dropped once phase 1 gains less than this per iteration.
+constexpr double kPhasemixMinGain = 0.4;
+
+double true_objective_value(const LpContext* ctx) {
+    const ObjectiveRecord* obj = ctx->model.saved_objective;
+    if (obj == nullptr || obj->column < 0) return 0.0;
+    return ctx->form.value[obj->column];
+}
+
+int32_t artificial_count(const LpContext* ctx) {
+    int32_t k = 0;
+    for (int32_t j = 0; j < ctx->model.columns; ++j) k += (ctx->form.status[j] & kStatArtificial) != 0 ? 1 : 0;
+    return k;
+}
+
+// Phase 1's random choice: columns drawn at random are priced one at a
+// time until one is attractive.  Returns 0 or a fetch status.
+int random_choice(LpContext* ctx, int32_t artificials) {
+    PhaseLoopState& loop = ctx->phases.loop;
+    PricingState& p = ctx->phases.pricing;
+    const int32_t m = ctx->model.rows;
+    const int32_t n = ctx->model.columns;
+    const double epsilon = ctx->options.epsilon;
+    p.price = -1.0;
+    const int32_t span = n - m - 1;
+    for (int32_t t = 0; t < n && span > 0; ++t) {
+        const double u = NextRandom(ctx);
+        const int32_t h = m + static_cast<int32_t>(std::trunc(u * span));
+        loop.random_tries += 1;
+        const int rc = PriceColumn(ctx, h);
+        if (rc != 0) return rc;
+        if (p.price > epsilon) break;
+    }
+    int rc = 0;
+    if (p.price > epsilon) {
+        p.source = kSourceRandom;
+    } else {
+        rc = RunPricing(ctx);
+        p.source = kSourceRule;
+    }
+    const double allowed = ctx->options.randompricemult * static_cast<double>(n - artificials - m);
+    const int32_t iterations = ctx->solver.counter != nullptr ? *ctx->solver.counter : 0;
+    if (static_cast<double>(loop.random_tries) > allowed || iterations > m) loop.random_on = 0;
+    return rc;
+}
+
+// A phase-1 exchange after the ratio test prepared it.
+int exchange_phase1(LpContext* ctx) {
+    UpdatePrimal(ctx);
+    ExchangeBasis(ctx);
+    StorePivotRow(ctx);
+    const int rc = UpdateBasis(ctx);
+    if (rc != 0) return rc;
+    PricingVector(ctx);
+    return 0;
+}
+
+// Degeneracy guard: long runs of zero steps switch to the lowest-index rule,
+// which cannot cycle; the first real step switches back.
+void degeneracy_guard(LpContext* ctx) {
+    if (ctx->options.blandsrule == 0) return;
+    PhaseLoopState& loop = ctx->phases.loop;
+    PricingState& p = ctx->phases.pricing;
+    if (ctx->phases.ratio.theta == 0.0) {
+        loop.degenerate_count += 1;
+        if (p.saved_rule == nullptr && loop.degenerate_count > kDegenerateShare * ctx->model.columns) {
+            p.saved_rule = ctx->entries.pricing;
+            ctx->entries.pricing = LowestIndexPricing;
+            ctx->options.blandsrule_in_use = 1;
+            loop.random_on = 0;
+        }
+        return;
+    }
+    if (p.saved_rule != nullptr) {
+        ctx->entries.pricing = p.saved_rule;
+        p.saved_rule = nullptr;
+        ctx->options.blandsrule_in_use = 0;
+        SetUpPricing(ctx);
+    }
+    loop.degenerate_count = 0;
+}
+
+void phasemix_check(LpContext* ctx) {
+    PhaseLoopState& loop = ctx->phases.loop;
+    const int32_t iterations = *ctx->solver.counter + 1;
+    const double now = true_objective_value(ctx);
+    if (iterations > ctx->model.rows && (loop.objective_memory - now) / iterations < kPhasemixMinGain)
+        ctx->options.phasemix = 0.0;
+    loop.objective_memory = now;
+}
+
+// Phase 1 found no attractive column (or no infeasibility): once more from
+// freshly computed values and the plain phase-1 costs.
+int recheck_phase1(LpContext* ctx, bool* done) {
+    SolverState& sv = ctx->solver;
+    sv.delta = ctx->options.bepsilon;
+    ctx->options.phasemix = 0.0;
+    int rc = RecomputePrimal(ctx);
+    if (rc != 0) return rc;
+    PricingVector(ctx);
+    rc = RunPricing(ctx);
+    *done = rc == 0 && ctx->phases.pricing.price <= ctx->options.epsilon;
+    return rc;
+}
+
+}  // namespace
+
+int PrimalPhase1(LpContext* ctx) {
+    SolverState& sv = ctx->solver;
+    PricingState& p = ctx->phases.pricing;
+    PhaseLoopState& loop = ctx->phases.loop;
+    const double epsilon = ctx->options.epsilon;
+    int code = PhaseEntryChecks(ctx);
+    if (code != kContinue) return code;
+    if (sv.delta <= 0.0) sv.delta = ctx->options.bepsilon;
+    SetUpPricing(ctx);
+    PricingVector(ctx);
+    loop.objective_memory = true_objective_value(ctx);
+    loop.random_on = 1;
+    loop.random_tries = 0;
+    loop.degenerate_count = 0;
+    const int32_t artificials = artificial_count(ctx);
+
+    for (;;) {
+        ResetDeltaAtCeiling(ctx);
+        int rc = loop.random_on != 0 ? random_choice(ctx, artificials) : RunPricing(ctx);
+        if (rc != 0) return rc;
+        if (sv.infeasible_count == 0 || p.price <= epsilon) {
+            bool done = false;
+            rc = recheck_phase1(ctx, &done);
+            if (rc != 0) return rc;
+            if (done) return kStopFinished;
+        }
+        rc = Phase1Ratio(ctx);
+        if (rc == kRatioUnbounded) {
+            rc = RecomputePrimal(ctx);
+            if (rc != 0) return rc;
+            PricingVector(ctx);
+            rc = FullPricing(ctx);
+            if (rc != 0) return rc;
+            if (sv.infeasible_count == 0 || p.price <= epsilon) return kStopFinished;
+            rc = Phase1Ratio(ctx);
+            if (rc == kRatioUnbounded) {
+                host_message(kMsgUnboundedConfirmed);
+                ctx->phases.ratio.unbounded = 1;
+                return kStopFinished;
+            }
+        }
+        if (rc == kRatioExchange) {
+            rc = exchange_phase1(ctx);
+            if (rc != 0) return rc;
+        } else if (rc != kRatioBoundFlip) {
+            return rc;
+        }
+        degeneracy_guard(ctx);
+        phasemix_check(ctx);
+        code = IterationTail(ctx);
+        if (code != kContinue) return code;
+    }
+}
+
+int PrimalPhase2(LpContext* ctx) {
+    SolverState& sv = ctx->solver;
+    PricingState& p = ctx->phases.pricing;
+    const double epsilon = ctx->options.epsilon;
+    const bool sparse = ctx->options.sparsepricing != 0;
+    if (sv.delta <= 0.0) sv.delta = ctx->options.bepsilon;
+    int rc = 0;
+    if (sparse) rc = SparseSetUp(ctx);
+    else SetUpPricing(ctx);
+    if (rc == 0 && !sparse) PricingVector(ctx);
+    if (rc == 0) rc = RunPricing(ctx);
+    if (rc != 0) return rc;
+    if (p.price <= epsilon) return kStopFinished;
+    int code = PhaseEntryChecks(ctx);
+    if (code != kContinue) return code;
+
+    for (;;) {
+        ResetDeltaAtCeiling(ctx);
+        rc = PrimalRatio(ctx);
+        if (rc == kRatioUnbounded) return kStopUnbounded;
+        if (rc == kRatioExchange) {
+            const int32_t q = sv.entering;
+            const int32_t l = sv.leaving;
+            UpdatePrimal(ctx);
+            ExchangeBasis(ctx);
+            if (sparse) {
+                SparsePivotRow(ctx, sv.leaving_pos);
+                UpdateDevexWeights(ctx, q, l);
+            } else {
+                StorePivotRow(ctx);
+            }
+            rc = UpdateBasis(ctx);
+            if (rc != 0) return rc;
+            if (sparse) {
+                rc = UpdateRowCopy(ctx, q, l);
+                if (rc == 0) rc = UpdateReducedCosts(ctx, q, l);
+                if (rc != 0) return rc;
+            } else {
+                PricingVector(ctx);
+            }
+        } else if (rc != kRatioBoundFlip) {
+            return rc;
+        }
+        TailCount(ctx);
+        rc = RunPricing(ctx);
+        if (rc != 0) return rc;
+        if (p.price <= epsilon) return kStopFinished;
+        code = TailChecks(ctx);
+        if (code != kContinue) return code;
+    }
+}
+
+}  // namespace tymlp

@@ -1,0 +1,77 @@
+// phases.h -- the simplex phases, the runner that turns their stop codes
+// into messages and pauses, and the value updates around a basis exchange.
+#pragma once
+
+#include <cstdint>
+
+#include "input/lp_context.h"
+
+namespace tymlp {
+
+// Stop codes of the phases (besides the run statuses they share).
+inline constexpr int kStopFinished = 0;
+inline constexpr int kStopSingular = 1;
+inline constexpr int kStopTime = 3;
+inline constexpr int kStopIterations = 4;
+inline constexpr int kStopPause = 5;
+inline constexpr int kStopDualUnbounded = 6;
+inline constexpr int kStopUnbounded = 7;
+inline constexpr int kStopMemory = 9;
+inline constexpr int kStopPivots = 13;
+inline constexpr int kStopCutoff = 17;
+inline constexpr int kStopInterrupted = 27;
+inline constexpr int kStopNestedFailed = 99;
+
+using PhaseRoutine = int (*)(LpContext* ctx);
+
+// RunPhase: runs `phase` and reports its stop code: 9 (message 59), 27
+// (206), 13 (170; the pivot allowance is reset), 5 (172; the since-pause
+// count is reset), 4 (61 with the phase number twice), 3 (58), each followed
+// by a pause with the code.  After 27, 13 and 5 the phase runs again; after
+// 4 only when the pause raised the limit above the count, after 3 only when
+// the elapsed time is within TIME again, after 9 only when the pause read
+// statements (repeating a phase that just ran out of memory without anything
+// changing would never end).  Returns the last code.
+int RunPhase(LpContext* ctx, PhaseRoutine phase);
+
+// The phases.  Each returns a stop code; see phases.h constants.
+int PrimalPhase1(LpContext* ctx);
+int PrimalPhase2(LpContext* ctx);
+int DualPhase(LpContext* ctx);
+
+// Points the iteration counter and limit at phase 1, 2 or 3 and sets the
+// phase word; `clear` also zeroes that counter.
+void EnterPhase(LpContext* ctx, int16_t phase, bool clear);
+
+// ExchangeBasis: the entering column (solver.entering at solver.entering_pos)
+// takes basis position solver.leaving_pos; the leaving column goes to the
+// end of the header at the bound its at-upper bit names; the objective
+// records and the pricing queue follow.
+void ExchangeBasis(LpContext* ctx);
+
+// The same exchange for an explicit header position and basis position (the
+// factorisation's repair calls it through the engine hooks).
+void ExchangeAt(LpContext* ctx, int32_t header_pos, int32_t basis_pos);
+
+// UpdatePrimal: x_B -= theta * alpha (alpha in the work vector).
+void UpdatePrimal(LpContext* ctx);
+
+// UpdateDuals: after a dual ratio test, the stored reduced costs move by the
+// dual step along the pivot row; the leaving column's becomes -d_q/alpha_q.
+void UpdateDuals(LpContext* ctx);
+
+// The random generator of phase 1: a multiplicative congruential generator
+// modulo 2^31 - 1; returns u in (0, 1).
+double NextRandom(LpContext* ctx);
+
+// Installs the phases' routines in the engine hooks (basis exchange and the
+// upkeep of the sparse-pricing copy used by the factorisation's repair).
+void InstallPhaseHooks(LpContext* ctx);
+
+// The pause of a phase or of the driver.  Until interactive pauses exist it
+// returns at once, as a batch run does once its statements are used up (a
+// pending break is acknowledged).  Returns the run status to continue with;
+// *interacted tells whether statements were read.
+int PhasePause(LpContext* ctx, int reason, bool* interacted);
+
+}  // namespace tymlp
