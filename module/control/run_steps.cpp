@@ -10,6 +10,7 @@
 #include "input/initial_basis.h"
 #include "input/sparse_reader.h"
 #include "simplex/invert.h"
+#include "simplex/preprocess.h"
 #include "simplex/pricing.h"
 #include "simplex/scaling.h"
 #include "simplex/work_store.h"
@@ -20,7 +21,7 @@ const RunSteps& run_steps() {
     static const RunSteps steps = {
         /*read_dense=*/read_dense,
         /*read_sparse=*/read_sparse,
-        /*preprocess=*/nullptr,
+        /*preprocess=*/Preprocess,
         /*complete_form=*/complete_form,
         /*starting_basis=*/build_starting_basis,
         /*allocate_arrays=*/SetUpWorkStore,
