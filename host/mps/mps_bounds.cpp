@@ -36,24 +36,23 @@ const char* kind_word(BoundKind kind) { return kKinds[static_cast<int>(kind)].wo
 std::string finish_decode(const KindInfo* info, std::string_view type, std::string_view set,
                           std::string_view column, std::string_view value, const Model& model,
                           BoundLine& out) {
-    if (info == nullptr) return "unknown bound type '" + std::string(type) + "'";
+    if (info == nullptr) return "unknown bound type " + quoted(type);
     if (info->kind == BoundKind::SC) {
-        return "semi-continuous bound (SC) on column '" + std::string(column) +
-               "' is not supported";
+        return "semi-continuous bound (SC) on column " + quoted(column) + " is not supported";
     }
     if (column.empty()) return "bound line without a column name";
     out.column = model.find_column(std::string(column));
-    if (out.column < 0) return "unknown column '" + std::string(column) + "' in BOUNDS";
+    if (out.column < 0) return "unknown column " + quoted(column) + " in BOUNDS";
     std::string reason = check_name(set);
     if (!reason.empty()) return "bound set name: " + reason;
     out.kind = info->kind;
     out.set = std::string(set);
     out.has_value = !value.empty();
     if (info->needs_value && !out.has_value) {
-        return std::string(info->word) + " bound on column '" + std::string(column) + "' has no value";
+        return std::string(info->word) + " bound on column " + quoted(column) + " has no value";
     }
     if (out.has_value && !parse_number(value, out.value)) {
-        return "non-numeric value '" + std::string(value) + "'";
+        return "non-numeric value " + quoted(value);
     }
     return {};
 }
@@ -71,7 +70,7 @@ std::string decode_bound_free(const std::vector<std::string_view>& t, const Mode
     if (t.size() < 2) return "too few fields on bound line";
     if (t.size() > 4) return "too many fields on bound line";
     const KindInfo* info = find_kind(t[0]);
-    if (info == nullptr) return "unknown bound type '" + std::string(t[0]) + "'";
+    if (info == nullptr) return "unknown bound type " + quoted(t[0]);
     std::string_view set, column, value;
     if (t.size() == 4) {
         set = t[1], column = t[2], value = t[3];

@@ -1,6 +1,7 @@
 // mps_fields.cpp -- field splitting, numbers and names of MPS lines.
 #include "mps/mps_fields.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 
@@ -92,6 +93,18 @@ std::string check_name(std::string_view name) {
         if (u < 0x20 || u > 0x7e) return "name contains a character outside printable ASCII";
     }
     return {};
+}
+
+// A piece of the input inside an error message, quoted; bytes outside
+// printable ASCII are shown as '?' so that a damaged file cannot send
+// control sequences to the terminal.
+std::string quoted(std::string_view text) {
+    std::string out = "'";
+    for (char c : text) {
+        const unsigned char u = static_cast<unsigned char>(c);
+        out += (u < 0x20 || u > 0x7e) ? '?' : c;
+    }
+    return out + "'";
 }
 
 std::string format_number(double value) {

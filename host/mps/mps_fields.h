@@ -39,6 +39,10 @@ std::string check_name(std::string_view name);
 // infinities).
 std::string format_number(double value);
 
+// `text` in single quotes for an error message, bytes outside printable
+// ASCII shown as '?'.
+std::string quoted(std::string_view text);
+
 // Upper-cased copy, for keywords.
 std::string upper(std::string_view text);
 

@@ -91,6 +91,8 @@ enum class ColumnClass {
     Binary          // integer with bounds exactly [0, 1]
 };
 
+inline constexpr int kColumnClassCount = static_cast<int>(ColumnClass::Binary) + 1;
+
 ColumnClass classify_column(const Column& column);
 
 // Counts the summary reports; a test recounts them independently from the
@@ -104,7 +106,7 @@ struct Counts {
     int32_t free_rows = 0;   // further N rows kept as free rows
     int32_t dropped_rows = 0;  // further N rows left out (--drop-free-rows)
     int32_t columns = 0;
-    int32_t by_class[9] = {};  // indexed by ColumnClass
+    int32_t by_class[kColumnClassCount] = {};  // indexed by ColumnClass
     int32_t integer_total = 0;  // Integer + Binary
     int64_t nonzeros = 0;       // nonzero coefficients written (objective row included)
     int64_t objective_nonzeros = 0;

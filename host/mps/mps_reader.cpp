@@ -42,8 +42,6 @@ struct EntryLine {
     double values[2] = {0.0, 0.0};
 };
 
-std::string quoted(std::string_view text) { return "'" + std::string(text) + "'"; }
-
 std::string checked_name(std::string_view name, const char* what) {
     if (name.empty()) return std::string("missing ") + what + " name";
     std::string reason = check_name(name);

@@ -270,6 +270,7 @@ INSTANTIATE_TEST_SUITE_P(
     EveryFault, MpsFaults,
     ::testing::Values(
         FaultCase{"unknown section", HEAD "FOO\nENDATA\n", 7, "unknown section 'FOO'"},
+        FaultCase{"control bytes masked", HEAD "\x1b[2J\nENDATA\n", 7, "unknown section '?[2J'"},
         FaultCase{"unknown row in COLUMNS", HEAD " Y Q 1\nENDATA\n", 7, "unknown row 'Q'"},
         FaultCase{"unknown row in RHS", HEAD "RHS\n B Q 1\nENDATA\n", 8, "unknown row 'Q'"},
         FaultCase{"unknown row in RANGES", HEAD "RANGES\n G Q 1\nENDATA\n", 8, "unknown row 'Q'"},
