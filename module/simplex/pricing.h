@@ -51,9 +51,11 @@ int LowestIndexPricing(LpContext* ctx);
 // of the entering column survives).  Nothing without DEVEX.
 void StorePivotRow(LpContext* ctx);
 
-// Row r of B^-1 into `out` (m doubles), by BTRAN of the unit vector with the
-// inverse store's spike redirected to the dual vector for the duration.
-void BasisInverseRow(LpContext* ctx, int32_t r, double* out);
+// Row r of B^-1 into `out` (m doubles), by BTRAN of the unit vector.  With
+// `keep_spike` the inverse store's spike (L^-1 a_q of the entering column,
+// which a pending factor update needs) is kept by working in the dual
+// vector for the duration, which destroys y.
+void BasisInverseRow(LpContext* ctx, int32_t r, double* out, bool keep_spike);
 
 // Sparse pricing.
 // SparseSetUp: builds the row-wise copy when absent, resets the Devex

@@ -194,11 +194,15 @@ int LowestIndexPricing(LpContext* ctx) {
     return 0;
 }
 
-void BasisInverseRow(LpContext* ctx, int32_t r, double* out) {
+void BasisInverseRow(LpContext* ctx, int32_t r, double* out, bool keep_spike) {
     InverseStore& s = ctx->inverse;
     const int32_t m = ctx->model.rows;
     std::memset(out, 0, static_cast<size_t>(m) * sizeof(double));
     out[r] = 1.0;
+    if (!keep_spike) {
+        Solve(s, out, kSolveBackward);
+        return;
+    }
     // The spike still holds L^-1 a_q of the entering column, which the factor
     // update needs: the BTRAN works in the dual vector instead.
     double* spike = s.spike;
@@ -219,7 +223,7 @@ void StorePivotRow(LpContext* ctx) {
         p.ring = (p.ring + 1) % (k < p.devex_k ? k : p.devex_k);
         return;
     }
-    BasisInverseRow(ctx, r, p.devex_rows);
+    BasisInverseRow(ctx, r, p.devex_rows, true);
     p.row_valid = 1;
 }
 

@@ -122,7 +122,7 @@ bool reference_squares(LpContext* ctx) {
         const int32_t pos = p.devex_positions[k];
         if (pos < 0 || pos >= m) return false;
         double* row = p.devex_rows + static_cast<int64_t>(k) * m;
-        BasisInverseRow(ctx, pos, row);
+        BasisInverseRow(ctx, pos, row, false);
         for (int32_t i = 0; i < m; ++i) row[i] *= row[i];
         return true;
     };

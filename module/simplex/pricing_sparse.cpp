@@ -232,7 +232,7 @@ void SparsePivotRow(LpContext* ctx, int32_t r) {
     PricingState& p = ctx->phases.pricing;
     const int32_t m = ctx->model.rows;
     clear_pivot_row(p);
-    BasisInverseRow(ctx, r, p.rho);
+    BasisInverseRow(ctx, r, p.rho, true);
     for (int32_t i = 0; i < m; ++i) {
         const double ri = p.rho[i];
         if (std::fabs(ri) < kNegligibleRho) continue;
