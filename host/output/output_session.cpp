@@ -135,6 +135,9 @@ bool write_file(const std::string& path, const std::string& text, const char* wh
 void output_configure(const HostConfig& config) {
     using namespace output;
     OutputSession& s = session();
+    // A step still in progress is finished into the old files first, so that
+    // no handle of it outlives the document it points into.
+    if (s.step != nullptr) output_step_end();
     s.listing.close();
     s.document = Document{};
     s.step = nullptr;

@@ -118,7 +118,7 @@ TEST_F(HtmlReport, ARealBrowserShowsEveryTable) {
     build_sample();
     const auto profile = dir_ / "profile";
     const auto dom = dir_ / "dom.html";
-    const std::string cmd = std::string(kChromium) +
+    const std::string cmd = "timeout 120 " + std::string(kChromium) +
                             " --headless --no-sandbox --disable-gpu --disable-background-networking"
                             " --no-first-run --user-data-dir=" + profile.string() +
                             " --dump-dom file://" + config_.html_file + " > " + dom.string() + " 2>/dev/null";

@@ -437,13 +437,19 @@ TEST_F(TableProtocol, MisuseIsRefusedWithANegativeResult) {
                   .integer(TYM_TAG_MATRIX_ROW_LABEL_WIDTH, 8).send(root(), TYM_REQ_RELEASE),
               kBadAttribute);
 
-    // Handles do not outlive their step.
+    // Handles do not outlive their step, nor a new configuration.
     output_step_end();
     output_step_begin(2, "LP");
     EXPECT_EQ(Request().send(data, TYM_REQ_RELEASE), kBadHandle);
+    TymObject late = create_factoid(root(), "t", "F", "F");
+    ASSERT_NE(late, nullptr);
+    const std::string before = log();
+    output_configure(config_);
+    EXPECT_EQ(text_entry(late, "a", "b"), kBadHandle);
 
     // Every refusal was explained in the log.
-    EXPECT_NE(log().find("ERROR: Table output request emit row (329) failed: no table is open"), std::string::npos);
+    EXPECT_NE(before.find("ERROR: Table output request emit row (329) failed: no table is open"),
+              std::string::npos);
 }
 
 TEST_F(TableProtocol, TablesLeftOpenAtTheEndOfAStepAreStillListed) {
