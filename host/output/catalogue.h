@@ -29,6 +29,9 @@ struct MessageEntry {
     Severity severity;
     const char* args;  // one letter per argument (i, d, s, n)
     const char* text;
+    // Used instead of text when every printed argument is blank (an option
+    // check text may be a single blank); nullptr = none.
+    const char* blank_text = nullptr;
 };
 
 struct LabelEntry {

@@ -79,6 +79,12 @@ std::string render_message(const MessageEntry& entry, const std::vector<TymArg>&
         for (size_t k = 0; k < args.size(); ++k) values[k] = render_arg(args[k]);
         for (size_t k = args.size(); k < spec.size(); ++k) values[k] = "?";
     }
+    if (entry.blank_text != nullptr) {
+        bool all_blank = true;
+        for (size_t k = 0; k < spec.size() && k < values.size(); ++k)
+            if (spec[k] != 'n' && !values[k].empty()) all_blank = false;
+        if (all_blank) return entry.blank_text;
+    }
     return substitute(entry.text, values);
 }
 

@@ -136,9 +136,9 @@ constexpr MessageEntry kMessages[] = {
                  "solution."},
     {208, W, "", "The problem has no integer solution: branch and bound ended without finding one."},
     {209, W, "", "There is not enough memory to print the current tableau."},
-    {210, E, "s", "The problem data could not be read. If it is in the %1 layout, say so on the "
-                  "statement (SPARSEDATA selects the sparse layout)."},
-    {211, E, "s", "An option value is not valid; it must satisfy %1."},
+    {210, E, "s", "The problem data set could not be read. If it is in the %1 layout, add or remove "
+                  "the SPARSEDATA option to match."},
+    {211, E, "s", "An option value is not valid; it must satisfy %1.", "An option value is not valid."},
     {212, N, "", "A feasible solution was found; pausing (FEASIBLEPAUSE)."},
     {214, W, "ss", "The coefficient of column %2 in row %1 is smaller than EPSILON in magnitude."},
     {215, W, "sd", "PRIMALIN puts the artificial column %1 at an upper bound of %2 that differs "

@@ -127,6 +127,11 @@ TEST(MessageText, LengthArgumentsMayTravelInsideTheText) {
               "INVTOL= times the machine precision exceeds EPSILON; factorisations may be reported as unstable.");
 }
 
+TEST(MessageText, ABlankCheckTextGivesASentenceWithoutIt) {
+    EXPECT_EQ(catalogue_message(202, 211, {text_arg("0<fuzz")}), "An option value is not valid; it must satisfy 0<fuzz.");
+    EXPECT_EQ(catalogue_message(202, 211, {text_arg(" ")}), "An option value is not valid.");
+}
+
 TEST(MessageText, MissingArgumentsShowAQuestionMarkAndUnknownNumbersHaveNoText) {
     EXPECT_EQ(catalogue_message(202, 19, {text_arg("RHS")}),
               "The variable ? listed in the RHS statement is not in the data set.");
