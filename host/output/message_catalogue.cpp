@@ -156,7 +156,8 @@ constexpr MessageEntry kMessages[] = {
                    "as unstable."},
     {228, W, "", "GOALPROGRAM cannot fix the objective: branch and bound found no integer "
                  "solution."},
-    {229, W, "s", "The row-name variable %1 cannot be used; rows are named by observation number."},
+    {229, W, "s", "The row-name variable %1 is not a character variable; rows are named by observation "
+                  "number instead."},
     {231, W, "i", "A node basis was singular at integer iteration %1; the node is set aside."},
     {235, N, "ddd", "Proximity %1: the incumbent objective is %2 and the best bound of the active "
                     "nodes is %3."},
