@@ -18,6 +18,7 @@
 #include "control/create_context.h"
 #include "control/end_run.h"
 #include "control/host_stubs.h"
+#include "data/data_log.h"
 #include "host_api.h"
 #include "input/column_lists.h"
 #include "input/context_memory.h"
@@ -67,6 +68,9 @@ protected:
         qmlp::host::HostConfig config;
         config.default_lib = dir_.string();
         qmlp::host::data_configure(config);
+        // The data part's own lines (a file it cannot read) are kept, not printed.
+        qmlp::host::data::set_log_observer(
+            [this](qmlp::host::Severity, const std::string& text) { data_log_.push_back(text); });
         qmlp::host::data_step_begin();
         host_ = &minihost::install();
         composed_ = *minihost::host();
@@ -78,6 +82,7 @@ protected:
     void TearDown() override {
         destroy();
         qmlp::host::data_step_end();
+        qmlp::host::data::set_log_observer({});
         std::error_code ec;
         fs::remove_all(dir_, ec);
     }
@@ -213,6 +218,7 @@ protected:
     }
 
     fs::path dir_;
+    std::vector<std::string> data_log_;
     minihost::State* host_ = nullptr;
     TymHost composed_{};
     tymlp::LpContext* ctx_ = nullptr;
