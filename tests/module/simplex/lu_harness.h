@@ -166,7 +166,9 @@ private:
             *bytes = -want;
             return 0;
         }
-        const int64_t give = self->grant == Grant::Half ? want / 2 : want;
+        // Like the work store, never grant less than one slot per row.
+        const int64_t least = tymlp::kSlotBytes * self->store.m;
+        const int64_t give = self->grant == Grant::Half ? want / 2 : std::max(want, least);
         self->Reallocate(self->store.capacity + give / tymlp::kSlotBytes, self->store.capacity);
         *bytes = give;
         return 0;
