@@ -85,7 +85,14 @@ bool load_module(const std::string& path, const TymHost* host, LoadedModule& out
         return false;
     }
     TymMainEntry main_entry = reinterpret_cast<TymMainEntry>(sym);
-    const TymImageInfo* info = main_entry(host, 0);
+    const TymImageInfo* info = nullptr;
+    try {
+        info = main_entry(host, 0);
+    } catch (...) {  // a module that ends a step while it is being loaded
+        *why = TYM_MAIN_SYMBOL " did not return";
+        ::dlclose(handle);
+        return false;
+    }
     ProcedureEntry entry = nullptr;
     if (!check_image(info, &entry, why)) {
         ::dlclose(handle);
