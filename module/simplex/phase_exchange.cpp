@@ -1,7 +1,5 @@
 // phase_exchange.cpp -- the basis exchange and the value updates around it,
 // the phase word and counters, and phase 1's random generator.
-#include <cmath>
-
 #include "simplex/basis_header.h"
 #include "simplex/phases.h"
 #include "simplex/pricing.h"
@@ -30,22 +28,11 @@ void adjust_queue(LpContext* ctx, int32_t h) {
     }
 }
 
-// A column leaving the basis sits exactly on the bound it left at, so that
-// the nonbasic values are bounds again; the residual this leaves in x_B is
-// at most the working tolerance and disappears at the next inversion.
-void settle_leaving(LpContext* ctx, int32_t l) {
-    ComputationalForm& f = ctx->form;
-    const double bound = (f.status[l] & kStatAtUpper) != 0 ? f.upper[l] : f.lower[l];
-    if (std::fabs(bound) < ctx->options.infinity) f.value[l] = bound;
-}
-
 }  // namespace
 
 void ExchangeAt(LpContext* ctx, int32_t header_pos, int32_t basis_pos) {
-    const int32_t l = ctx->form.header[basis_pos];
     SwapIntoBasis(ctx, header_pos, basis_pos);
     adjust_queue(ctx, header_pos);
-    if ((ctx->form.status[l] & kStatHeld) == 0) settle_leaving(ctx, l);
 }
 
 void ExchangeBasis(LpContext* ctx) { ExchangeAt(ctx, ctx->solver.entering_pos, ctx->solver.leaving_pos); }

@@ -45,8 +45,10 @@ void EnterPhase(LpContext* ctx, int16_t phase, bool clear);
 
 // ExchangeBasis: the entering column (solver.entering at solver.entering_pos)
 // takes basis position solver.leaving_pos; the leaving column goes to the
-// end of the header at the bound its at-upper bit names; the objective
-// records and the pricing queue follow.
+// end of the header (its value stays where the step left it, on or within
+// the working tolerance of the bound its at-upper bit names, so that the
+// basic values stay consistent with it); the objective records and the
+// pricing queue follow.
 void ExchangeBasis(LpContext* ctx);
 
 // The same exchange for an explicit header position and basis position (the

@@ -199,6 +199,11 @@ int ratio_test(LpContext* ctx, bool phase1) {
     }
 
     double theta = flip ? theta_flip : chosen.ratio;
+    // Every exchange moves by at least the tolerance increment over the pivot:
+    // a degenerate vertex is left by a tiny step instead of being circled
+    // forever, the leaving column ending at most that far outside its bound
+    // (within the working tolerance, which grows by the same increment).
+    if (!flip) theta = std::fmax(theta, DeltaIncrement() / std::fabs(f.work[chosen.position]));
     if (theta < 0.0) theta = 0.0;
     if (decreasing) theta = -theta;
     rs.theta = theta;
