@@ -80,41 +80,40 @@ TEST_F(WorkStoreTest, ColumnLargerThanTheCacheIsPinnedInTheOverflowHeap) {
     ProblemSpec p = BandProblem(40, 4, 3);
     ColumnSpec big;
     for (int32_t r = 0; r < 40; ++r) big.entries.push_back({r, 2.0 + r});
-    p.columns.push_back(big);  // last column, 40 entries
+    p.columns.push_back(big);  // the largest column: it sets the reserve
+    const int32_t big_j = static_cast<int32_t>(p.columns.size()) - 1;
     Build(p);
-    ctx_->options.workmemory = 1;  // 1024 bytes: 640 for 16 m, the rest is the reserve
-    ctx_->model.rows = 40;
-    // Make room for the set-up check, then take the cache away.
     ctx_->options.workmemory = 2;
     ASSERT_EQ(SetUpEngine(ctx_), 0);
     WorkStore& w = ctx_->engine.store;
+    // The inverse store takes every byte the cache can give: the reserve is left.
     int64_t taken = w.balloc;
     ASSERT_EQ(MemoryShift(ctx_, &taken), 0);
-    ASSERT_GT(taken, 0);
-    ctx_->inverse.capacity += static_cast<int32_t>(taken / kSlotBytes);
-    // Fill the cache until the next copy no longer fits above the floor.
-    const int32_t big_j = static_cast<int32_t>(p.columns.size()) - 1;
-    int rc = 0;
+    ASSERT_EQ(w.balloc, 0);
+    ASSERT_EQ(w.cache_top - w.cache_floor, w.reserve);
+    int rc = -1;
+    const double* small = Fetch(ctx_, 0, nullptr, &rc);
+    ASSERT_EQ(rc, 0);
+    EXPECT_EQ(ctx_->model.directory[0].pinned, 0);
+    // The big column no longer fits above the floor: it goes to the heap.
     const double* values = Fetch(ctx_, big_j, nullptr, &rc);
     ASSERT_EQ(rc, 0);
-    const double* cached_small = Fetch(ctx_, 0);
-    ASSERT_NE(cached_small, nullptr);
-    values = Fetch(ctx_, 1, nullptr, &rc);
-    ASSERT_EQ(rc, 0);
-    // The big column went to the heap only if it did not fit: force it.
-    EmptyCache(ctx_);
-    w.cache_top = w.cache_floor + 8;  // nothing fits in the block now
-    values = Fetch(ctx_, 2, nullptr, &rc);
-    ASSERT_EQ(rc, 0);
     ASSERT_NE(w.overflow, nullptr);
-    EXPECT_EQ(ctx_->model.directory[2].pinned, 1);
-    EXPECT_EQ(values[0], p.columns[2].entries[0].second);
+    EXPECT_EQ(ctx_->model.directory[big_j].pinned, 1);
+    EXPECT_EQ(values[39], 41.0);
     EmptyCache(ctx_);
-    EXPECT_EQ(ctx_->model.directory[2].cached, values) << "emptying the cache keeps pinned copies";
+    EXPECT_EQ(ctx_->model.directory[0].cached, nullptr);
+    EXPECT_EQ(ctx_->model.directory[big_j].cached, values) << "emptying the cache keeps pinned copies";
+    EXPECT_NE(small, nullptr);
     EXPECT_EQ(DropOverflow(ctx_), 1);
-    EXPECT_EQ(ctx_->model.directory[2].cached, nullptr);
-    EXPECT_EQ(ctx_->model.directory[2].pinned, 0);
+    EXPECT_EQ(ctx_->model.directory[big_j].cached, nullptr);
+    EXPECT_EQ(ctx_->model.directory[big_j].pinned, 0);
     EXPECT_EQ(DropOverflow(ctx_), 2);
+    // Now the emptied cache holds it again inside the block.
+    values = Fetch(ctx_, big_j, nullptr, &rc);
+    ASSERT_EQ(rc, 0);
+    EXPECT_EQ(ctx_->model.directory[big_j].pinned, 0);
+    EXPECT_EQ(reinterpret_cast<const char*>(values), w.cache_floor);
 }
 
 TEST_F(WorkStoreTest, WithoutAnOverflowHeapTheCacheIsEmptiedOrTheFetchFails) {
