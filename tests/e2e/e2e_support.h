@@ -1,0 +1,76 @@
+// e2e_support.h -- running the qmlp command on programs and data sets
+// written into a scratch folder, and reading back its log.
+#pragma once
+
+#include <gtest/gtest.h>
+#include <stdlib.h>
+#include <sys/wait.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+
+namespace e2e {
+
+namespace fs = std::filesystem;
+
+struct RunResult {
+    int exit_status = -1;
+    std::string log;
+    std::string listing;
+};
+
+inline std::string slurp(const fs::path& p) {
+    std::ifstream in(p, std::ios::binary);
+    std::stringstream ss;
+    ss << in.rdbuf();
+    return ss.str();
+}
+
+inline std::string quoted(const std::string& s) { return "'" + s + "'"; }
+
+// Runs `command` (a shell command line) and returns its exit status.
+inline int shell(const std::string& command) {
+    const int status = std::system(command.c_str());
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+inline fs::path qmlp_binary() { return fs::path(QMLP_BUILD_DIR) / "qmlp"; }
+
+class ScratchFolder : public ::testing::Test {
+protected:
+    void SetUp() override {
+        char pattern[] = "/tmp/qmlp-e2e-XXXXXX";
+        ASSERT_NE(mkdtemp(pattern), nullptr);
+        dir_ = pattern;
+    }
+    void TearDown() override {
+        std::error_code ec;
+        fs::remove_all(dir_, ec);
+    }
+
+    void write(const std::string& name, const std::string& text) {
+        std::ofstream(dir_ / name, std::ios::binary) << text;
+    }
+
+    // Writes the program and runs it with the log and the listing in files.
+    RunResult run(const std::string& program) {
+        write("program.qmlp", program);
+        const fs::path log = dir_ / "log.txt";
+        const fs::path listing = dir_ / "listing.txt";
+        RunResult r;
+        r.exit_status = shell(quoted(qmlp_binary().string()) + " --log " + quoted(log.string()) + " --listing " +
+                              quoted(listing.string()) + " " + quoted((dir_ / "program.qmlp").string()) +
+                              " </dev/null >/dev/null 2>&1");
+        r.log = slurp(log);
+        r.listing = slurp(listing);
+        return r;
+    }
+
+    fs::path dir_;
+};
+
+inline bool contains(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
+
+}  // namespace e2e
