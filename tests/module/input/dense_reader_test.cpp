@@ -242,6 +242,22 @@ TEST_F(Dense, StatementErrorsAreCollected) {
     EXPECT_EQ(count(18), 1);  // VAR lists a character variable
 }
 
+TEST_F(Dense, NoStructuralColumnAndTwoIdVariablesAreErrors) {
+    data("_ID_,_TYPE_,other,_RHS_\no,MAX,x,.\nc,LE,y,3\n");
+    list(kVarId, {"_ID_", "other"});
+    EXPECT_EQ(read_dense(), kRunSemantic);
+    EXPECT_EQ(count(24), 1);
+    EXPECT_EQ(count(27), 1);
+    EXPECT_EQ(ctx_->model.rows, 3);  // the rows are still read
+}
+
+TEST_F(Dense, AVariableInTwoRolesIsAnError) {
+    data("_ID_,_TYPE_,x,_RHS_\no,MAX,1,.\nc,LE,1,3\n");
+    list(kVarVar, {"x", "_RHS_"});
+    EXPECT_EQ(read_dense(), kRunSemantic);
+    EXPECT_EQ(args(23), (std::vector<std::string>{"_RHS_"}));
+}
+
 TEST_F(Dense, WithoutATypeVariableNothingIsRead) {
     data("_ID_,x,_RHS_\no,1,.\n");
     EXPECT_EQ(read_dense(), kRunSemantic);
