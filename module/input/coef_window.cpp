@@ -11,6 +11,8 @@ namespace tymlp {
 namespace {
 
 constexpr int64_t kEntryBytes = static_cast<int64_t>(sizeof(CoefEntry));
+// Largest window (entries); READMEMORY cannot ask for more than this.
+constexpr int64_t kMaxCapacity = int64_t{1} << 26;
 
 int file_failure(int status) {
     host_status_report(status < 0 ? status : -1);
@@ -53,7 +55,6 @@ int link_next_in_row(LpContext* ctx, CoefWindow* w, int64_t k, int32_t next) {
 int coef_window_open(LpContext* ctx, CoefWindow* w, int64_t capacity) {
     *w = CoefWindow{};
     if (capacity < 1) capacity = 1;
-    const int64_t kMaxCapacity = 1 << 26;
     if (capacity > kMaxCapacity) capacity = kMaxCapacity;
     w->entries = static_cast<CoefEntry*>(ctx_alloc(ctx, static_cast<size_t>(capacity) * sizeof(CoefEntry), TYM_ALLOC_LONG));
     if (w->entries == nullptr) return kRunMemory;

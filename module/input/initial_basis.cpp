@@ -80,7 +80,8 @@ int first_open_row(LpContext* ctx, const ColumnRecord& col, const int32_t* basic
     return 0;
 }
 
-// The artificial column of row i, appended behind the other columns.
+// The artificial column of row i, appended behind the other columns (the
+// matrix directory already has its item).
 int add_artificial(LpContext* ctx, int32_t i, RowRecord& row, const char* row_name) {
     ProblemModel& m = ctx->model;
     const int32_t j = m.columns;
@@ -96,7 +97,6 @@ int add_artificial(LpContext* ctx, int32_t i, RowRecord& row, const char* row_na
     int rc = append_coefficient(ctx, i, row, j, col, coef);
     if (rc == 0) rc = write_column(ctx, j, col, name);
     if (rc == 0) rc = write_row(ctx, i, row, row_name);
-    if (rc == 0) rc = open_matrix_store(ctx, j + 1);
     if (rc == 0) rc = matrix_write_column(ctx, j, &coef, &i, 1);
     if (rc != 0) return rc;
     m.columns = j + 1;
@@ -126,24 +126,30 @@ int place_columns(LpContext* ctx, int32_t* basic_of_row, const uint8_t* row_flag
     return 0;
 }
 
-// Rows still open take their logical column, or an artificial one.
+// Rows still open take their logical column, or an artificial one.  The
+// matrix directory grows once for all artificial columns.
 int complete_rows(LpContext* ctx, int32_t* basic_of_row) {
     const int32_t m = ctx->model.rows;
-    char name[kMaxNameLength];
+    int32_t artificial = 0;
     for (int32_t i = 0; i < m; ++i) {
         if (basic_of_row[i] != kNoColumn) continue;
         RowRecord row{};
-        int rc = read_row(ctx, i, &row, name);
+        const int rc = read_row(ctx, i, &row, nullptr);
         if (rc != 0) return rc;
-        if (row.logical_column >= 0) {
-            basic_of_row[i] = row.logical_column;
-            continue;
-        }
-        rc = add_artificial(ctx, i, row, name);
-        if (rc != 0) return rc;
-        basic_of_row[i] = ctx->model.columns - 1;
+        if (row.logical_column >= 0) basic_of_row[i] = row.logical_column;
+        else ++artificial;
     }
-    return 0;
+    if (artificial == 0) return 0;
+    int rc = open_matrix_store(ctx, ctx->model.columns + artificial);
+    char name[kMaxNameLength];
+    for (int32_t i = 0; rc == 0 && i < m; ++i) {
+        if (basic_of_row[i] != kNoColumn) continue;
+        RowRecord row{};
+        rc = read_row(ctx, i, &row, name);
+        if (rc == 0) rc = add_artificial(ctx, i, row, name);
+        if (rc == 0) basic_of_row[i] = ctx->model.columns - 1;
+    }
+    return rc;
 }
 
 void fill_header(LpContext* ctx, const int32_t* basic_of_row) {

@@ -120,15 +120,15 @@ int resolve_coefficients(Setup& s, DataVar* out) {
     return count;
 }
 
-// Returns false when reading cannot start.
-bool resolve_variables(Setup& s) {
+// Returns 0, 9, or 11 when reading cannot start.
+int resolve_variables(Setup& s) {
     SparseReader& r = s.r;
     const bool has_type = resolve_single(s, kVarType, "TYPE", "_TYPE_", nullptr, &r.type_var);
     const bool has_column = resolve_single(s, kVarColumn, "COLUMN", "_COL_", "_COL", &r.column_var);
 
     auto* rows = static_cast<DataVar*>(reader_alloc(r.ctx, r.blocks, sizeof(DataVar) * static_cast<size_t>(s.var_count + 1)));
     auto* coefs = static_cast<DataVar*>(reader_alloc(r.ctx, r.blocks, sizeof(DataVar) * static_cast<size_t>(s.var_count + 1)));
-    if (rows == nullptr || coefs == nullptr) return false;
+    if (rows == nullptr || coefs == nullptr) return kRunMemory;
     const int row_count = resolve_rows(s, rows);
     const int coef_count = resolve_coefficients(s, coefs);
     if (row_count != coef_count && row_count > 0 && coef_count > 0) {
@@ -146,7 +146,7 @@ bool resolve_variables(Setup& s) {
     for (int k = 0; k < coef_count; ++k)
         if (claim_role(s.roles, coefs[k], kRoleCoefficient) != 0) fail(r);
     if (has_type) keep_type_variable(r.ctx, r.type_var);
-    return has_type && has_column && r.pairs > 0;
+    return has_type && has_column && r.pairs > 0 ? 0 : kRunSemantic;
 }
 
 int clamp_name_length(int length) {
@@ -215,7 +215,8 @@ int sparse_setup(SparseReader& r) {
     s.roles.role = static_cast<int8_t*>(reader_alloc(ctx, r.blocks, static_cast<size_t>(s.roles.size)));
     s.scratch = static_cast<DataVar*>(reader_alloc(ctx, r.blocks, sizeof(DataVar) * static_cast<size_t>(s.roles.size)));
     if (s.roles.role == nullptr || s.scratch == nullptr) return kRunMemory;
-    if (!resolve_variables(s)) return r.result != 0 ? r.result : kRunSemantic;
+    const int resolved = resolve_variables(s);
+    if (resolved != 0) return resolved;
 
     choose_name_lengths(r);
     name_tree_init(&r.rows, ctx->model.row_name_length);
