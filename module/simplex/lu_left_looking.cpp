@@ -285,8 +285,10 @@ double Factorise(InverseStore& s, LeftWork& w) {
     const int32_t m = s.m;
     double modulus = PrepareInput(s);
     if (modulus < 0.0) return 0.0;
+    // Slots above colFree are never read before they are written, so the
+    // rest of the store is left as it is (the work stays proportional to
+    // the factors, not to the capacity).
     s.colFree = s.nelem;
-    FreeSlotsAbove(s, s.nelem);
     std::memset(s.spike, 0, static_cast<size_t>(m) * sizeof(double));
     std::memset(w.rowMark, 0, static_cast<size_t>(m) * sizeof(int32_t));
     for (int32_t i = 0; i < m; ++i) {

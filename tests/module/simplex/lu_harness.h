@@ -68,15 +68,22 @@ inline std::vector<std::pair<int, double>> RandomColumn(std::mt19937& rng, int m
 // entry per column (so B is a permuted column-dominant matrix), plus
 // `extra` random entries per column.  With `wild`, the dominant entry is
 // no larger than the others, which forces real pivoting choices (the
-// matrix is then only very probably nonsingular).
-inline SparseMatrix RandomBasis(int m, int extra, uint32_t seed, bool wild = false) {
+// matrix is then only very probably nonsingular).  A share `unitShare` of
+// the columns (the first ones) are unit columns, as the logical columns of
+// a simplex basis are.
+inline SparseMatrix RandomBasis(int m, int extra, uint32_t seed, bool wild = false, double unitShare = 0.0) {
     std::mt19937 rng(seed);
     std::vector<int> perm(static_cast<size_t>(m));
     for (int i = 0; i < m; ++i) perm[i] = i;
     std::shuffle(perm.begin(), perm.end(), rng);
     SparseMatrix b(m);
     std::uniform_real_distribution<double> mag(0.5, 1.0);
+    const int units = static_cast<int>(unitShare * m);
     for (int c = 0; c < m; ++c) {
+        if (c < units) {
+            b.cols[c] = {{perm[c], 1.0}};
+            continue;
+        }
         auto col = RandomColumn(rng, m, extra + 1, 0.05, 1.0);
         double sum = 0.0;
         bool hasDiag = false;
