@@ -139,7 +139,7 @@ TEST_P(UpdateTest, DuplicatingAColumnIsSingular) {
 }
 
 TEST_P(UpdateTest, LongSequencesAgreeWithAFreshFactorisation) {
-    for (int m : {12, 80, 400}) {
+    for (int m : {12, 80, 250}) {
         for (int extra : {1, 4}) {
             SCOPED_TRACE(testing::Message() << "m=" << m << " extra=" << extra);
             SparseMatrix b = RandomBasis(m, extra, static_cast<uint32_t>(7 * m + extra), true);
@@ -151,7 +151,7 @@ TEST_P(UpdateTest, LongSequencesAgreeWithAFreshFactorisation) {
             for (int k = 1; k <= updates; ++k) {
                 const double modulus = ex.Step(h, b);
                 ASSERT_GE(modulus, 1.0) << "update " << k;
-                if (m <= 80 || k % 25 == 0) ASSERT_EQ(tymlp::CheckInverseStore(h.store), tymlp::kStoreOk) << k;
+                if (m <= 12 || k % 20 == 0) ASSERT_EQ(tymlp::CheckInverseStore(h.store), tymlp::kStoreOk) << k;
                 if (k % 50 == 0) {
                     EXPECT_LT(Residual(h, b, static_cast<uint32_t>(k)), 1e-8) << "update " << k;
                     EXPECT_LT(SolveGap(h, b, lu(), static_cast<uint32_t>(k)), 1e-7) << "update " << k;
