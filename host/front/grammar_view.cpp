@@ -64,7 +64,10 @@ bool GrammarView::load(const TymGrammar* g, std::string* why) {
         std::string word = to_upper(std::string_view(reinterpret_cast<const char*>(kw), len));
         kw += len;
         if (word.size() > 1 && word.back() == '$') word.pop_back();
-        index_.emplace(word, static_cast<int>(i));
+        // A word may stand twice: once among the token classes at the head of
+        // the table and once in its ascending part.  Statements use the
+        // ascending part, so the later entry wins.
+        index_[word] = static_cast<int>(i);
         keywords_.push_back(std::move(word));
     }
     if (*kw != 0) { *why = "the keyword table has more words than the descriptor says"; return false; }
