@@ -208,7 +208,7 @@ void PageBuilder::table(const Table& t) {
 
 std::string caption(const Table& t) {
     std::string out = "<caption><span class=\"title\">" + esc(title_of(t)) + "</span>";
-    if (!t.subtitle.empty()) out += "<span class=\"subtitle\">" + esc(trim(t.subtitle)) + "</span>";
+    if (!t.subtitle.empty()) out += "<span class=\"subtitle\">" + esc(display_subtitle(t.subtitle)) + "</span>";
     for (const auto& [k, v] : t.keys) out += "<span class=\"keys\">" + esc(k) + ": " + esc(v) + "</span>";
     return out + "</caption>\n";
 }

@@ -129,7 +129,7 @@ std::string title_block(const Table& t, size_t width) {
     std::string out;
     const std::string title = t.label.empty() ? t.name : t.label;
     if (!title.empty()) out += center(title, width) + "\n";
-    if (!t.subtitle.empty()) out += center(trim(t.subtitle), width) + "\n";
+    if (!t.subtitle.empty()) out += center(display_subtitle(t.subtitle), width) + "\n";
     for (const auto& [key, value] : t.keys) out += key + ": " + value + "\n";
     if (!out.empty()) out += "\n";
     return out;

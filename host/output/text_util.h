@@ -60,4 +60,23 @@ inline std::string center(std::string_view s, size_t width) {
     return std::string((width - w) / 2, ' ') + std::string(s);
 }
 
+// A subtitle as a reader sees it.  A subtitle that begins with "/" is a
+// sequence of texts, each preceded by "/" ("/Phase 2/Optimal"): its parts
+// are shown separated by " / " without the leading mark ("Phase 2 /
+// Optimal").  Any other subtitle is shown as it is, trimmed.
+inline std::string display_subtitle(std::string_view s) {
+    const std::string text = trim(s);
+    if (text.empty() || text[0] != '/') return text;
+    std::string out;
+    size_t start = 1;
+    while (start <= text.size()) {
+        size_t end = text.find('/', start);
+        if (end == std::string::npos) end = text.size();
+        const std::string part = trim(std::string_view(text).substr(start, end - start));
+        if (!part.empty()) out += (out.empty() ? "" : " / ") + part;
+        start = end + 1;
+    }
+    return out;
+}
+
 }  // namespace qmlp::host::output

@@ -18,6 +18,10 @@
 #include "report/problem_summary.h"
 #define QMLP_HAVE_PROBLEM_SUMMARY 1
 #endif
+#include "report/constraint_summary.h"
+#include "report/output_data_sets.h"
+#include "report/solution_summary.h"
+#include "report/variable_summary.h"
 
 namespace tymlp {
 namespace {
@@ -169,6 +173,13 @@ void goal_program_step(LpContext* ctx) {
     f.upper[j] = f.value[j];
 }
 
+// Step 21: a report that runs out of memory or cannot reach its files ends
+// the run the same way a solver step would.
+void report_slot(LpContext* ctx, int rc) {
+    if (rc == kRunMemory) end_run(ctx, kEndMemory);
+    if (rc != 0) end_run(ctx, kEndIo);
+}
+
 }  // namespace
 
 int solve_combination(LpContext* ctx) {
@@ -237,11 +248,18 @@ int solve_combination(LpContext* ctx) {
     }
     set_status_macro(ctx, sv.run_status);
 
-    // 21. Reports, in this order, as they come to exist: solution summary,
-    // variable summary, infeasibility summary, constraint summary,
-    // infeasibility information, current tableau, PRIMALOUT, DUALOUT,
-    // ACTIVEOUT, TABLEAUOUT, RHS range summary, price range summary, RHS
-    // sensitivity, price sensitivity.
+    // 21. Reports, in this order.
+    report_slot(ctx, print_solution_summary(ctx));
+    report_slot(ctx, print_variable_summary(ctx, nullptr, 0, kSelectAll));
+    // infeasibility summary
+    report_slot(ctx, print_constraint_summary(ctx, nullptr, 0));
+    // infeasibility information
+    // current tableau
+    report_slot(ctx, write_primalout(ctx));
+    report_slot(ctx, write_dualout(ctx));
+    // ACTIVEOUT
+    report_slot(ctx, write_tableauout(ctx));
+    // RHS range summary, price range summary, RHS sensitivity, price sensitivity
 
     // 23. Sparse-pricing data do not outlive the combination.
     if (ctx->options.sparsepricing != 0) ReleaseSparse(ctx);

@@ -13,6 +13,7 @@
 //   phases    pricing, ratio tests and the phase loops (simplex/phase_state.h)
 //   bb        branch-and-bound state (ctx_bb.h)
 //   varlists  names of the variable-list statements (ctx_varlists.h)
+//   report    data set record buffers and open iteration logs (report/report_state.h)
 //   entries   routines chosen once per run
 #pragma once
 
@@ -26,6 +27,7 @@
 #include "input/ctx_solver.h"
 #include "input/ctx_varlists.h"
 #include "input/run_codes.h"
+#include "report/report_state.h"
 #include "simplex/inverse_store.h"
 #include "simplex/phase_state.h"
 #include "simplex/work_store_types.h"
@@ -59,6 +61,7 @@ struct LpContext {
     PhaseState phases;  // pricing, ratio tests and phase loops (simplex/phase_state.h)
     BbState bb;
     VarList varlists[kVarListKinds];
+    ReportState report;
     RunEntries entries;
 };
 

@@ -73,7 +73,10 @@ void count_column(ProblemCounts& c, const ColumnRecord& col) {
 
 void count_row(ProblemCounts& c, const RowRecord& row) {
     const uint8_t f = row.flags;
-    if ((f & kRowObjective) != 0) ++c.objective_rows;
+    if ((f & kRowObjective) != 0) {
+        ++c.objective_rows;
+        c.objective_nonzeros += row.entry_count;
+    }
     else if ((f & kRowFixedCharge) != 0) {
         ++c.fixed_charge;
         ++c.slack;
@@ -130,8 +133,8 @@ int count_problem(LpContext* ctx, ProblemCounts* out) {
     c.equality = c.rows - c.slack - c.surplus - c.objective_rows - c.free_rows;
     const double constraint_rows = static_cast<double>(c.rows - c.objective_rows);
     const double columns = static_cast<double>(c.structural) + c.slack + c.surplus;
-    c.density = constraint_rows > 0 && columns > 0 ? kPercent * static_cast<double>(c.nonzeros) / (constraint_rows * columns)
-                                                   : 0.0;
+    const double constraint_nonzeros = static_cast<double>(c.nonzeros - c.objective_nonzeros);
+    c.density = constraint_rows > 0 && columns > 0 ? kPercent * constraint_nonzeros / (constraint_rows * columns) : 0.0;
     *out = c;
     return 0;
 }

@@ -27,14 +27,17 @@ struct ProblemCounts {
     int32_t objective_rows;   // including the phase-1 objective
     int32_t rows;
     int64_t nonzeros;         // coefficients of the structural columns
+    int64_t objective_nonzeros;  // of these, the ones in objective rows
     double density;           // percent
 };
 
 // Counts the structural columns by kind (precedence: binary, integer, both
 // bounds, upper bound only, lower bound only, unrestricted, fixed, else
-// non-negative), the rows by kind, and the density
-// 100 x nonzeros / ((rows - objective rows) x (structural + slack + surplus)),
-// 0 when every row is an objective row.  Returns 0 or 25.
+// non-negative), the rows by kind, and the density of the constraint matrix
+// 100 x constraint nonzeros / ((rows - objective rows) x (structural + slack
+// + surplus)), 0 when every row is an objective row.  The coefficients of
+// the objective rows are left out of the numerator as their rows are left
+// out of the denominator, so the density never passes 100.  Returns 0 or 25.
 int count_problem(LpContext* ctx, ProblemCounts* out);
 
 // Prints ProblemSummary (template "Qm.Lp.ProblemSummary", label 253/210)

@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "control/host_stubs.h"
+#include "integer/iteration_log.h"
 #include "simplex/lu_kernel.h"
 #include "simplex/phase_internal.h"
 #include "simplex/phases.h"
@@ -44,8 +45,7 @@ void TailCount(LpContext* ctx) {
     if (sv.counter != nullptr) *sv.counter += 1;
     sv.since_pause += 1;
     sv.pivot_allowance -= 1;
-    // The iteration log is written by the reporting part once it exists.
-    if (ctx->options.flow != 0 && ctx->phases.loop.iteration_log != nullptr) ctx->phases.loop.iteration_log(ctx);
+    if (ctx->options.flow != 0) print_iteration_log_line(ctx);
 }
 
 int TailChecks(LpContext* ctx) {

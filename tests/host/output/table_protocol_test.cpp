@@ -180,7 +180,7 @@ TEST_F(TableProtocol, SubtitleKeysAndGroups) {
               "--------------------------\n"
               "\n"
               "    Solution Summary\n"
-              "    /Phase 2/Optimal\n"
+              "    Phase 2 / Optimal\n"
               "RowName: cost\n"
               "\n"
               "Objective Value    1234.5\n"

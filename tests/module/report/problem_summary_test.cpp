@@ -169,7 +169,9 @@ TEST_F(Summary, EveryColumnAndRowKindIsCounted) {
     EXPECT_EQ(c.objective_rows, 2);
     EXPECT_EQ(c.rows, 7);
     EXPECT_EQ(c.nonzeros, 19);
-    EXPECT_NEAR(c.density, 100.0 * 19 / (5 * 11), 1e-12);
+    EXPECT_EQ(c.objective_nonzeros, 8);
+    // The objective row's coefficients count no more than its row does.
+    EXPECT_NEAR(c.density, 100.0 * (19 - 8) / (5 * 11), 1e-12);
     seen().clear();
     ASSERT_EQ(print_problem_summary(ctx_), 0);
     const auto e = entries();

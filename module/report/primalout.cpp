@@ -1,0 +1,86 @@
+// primalout.cpp -- the PRIMALOUT data set: one observation per column.
+#include <cstring>
+
+#include "input/model_records.h"
+#include "report/data_set_support.h"
+#include "report/output_data_sets.h"
+#include "report/reported_values.h"
+
+namespace tymlp {
+namespace {
+
+constexpr int kPrimalVariables = 10;
+constexpr int kNumberBytes = 8;
+
+int open_primalout(LpContext* ctx) {
+    DataSetBuffers& s = ctx->report.sets;
+    PrimalRecord& r = s.primal;
+    TymDataOut ds = nullptr;
+    int rc = create_data_set(ctx, kDsPrimalOut, kPrimalVariables, &ds);
+    if (rc != 0) return rc;
+    ctx->handles.primalout = ds;
+    const int rw = row_name_width(ctx);
+    const int cw = column_name_width(ctx);
+    const DataSetVariable vars[kPrimalVariables] = {
+        {"_OBJ_ID_", TYM_VAR_CHAR, rw, "Name of the objective row.", s.obj_id},
+        {"_RHS_ID_", TYM_VAR_CHAR, cw, "Name of the right-hand-side column.", s.rhs_id},
+        {"_VAR_", TYM_VAR_CHAR, cw, "Name of the variable or column.", s.var_name},
+        {"_TYPE_", TYM_VAR_CHAR, kWordBytes, "The type of variable or column", r.type},
+        {"_STATUS_", TYM_VAR_CHAR, kWordBytes, "Status of variable or column.", r.status},
+        {"_LBOUND_", TYM_VAR_NUMERIC, kNumberBytes, "Lower bound on the variable or column.", &r.lbound},
+        {"_VALUE_", TYM_VAR_NUMERIC, kNumberBytes, "Value of variable or column.", &r.value},
+        {"_UBOUND_", TYM_VAR_NUMERIC, kNumberBytes, "Upper bound on the variable or column.", &r.ubound},
+        {"_PRICE_", TYM_VAR_NUMERIC, kNumberBytes, "Price of variable or column.", &r.price},
+        {"_R_COST_", TYM_VAR_NUMERIC, kNumberBytes, "Reduced cost.", &r.r_cost},
+    };
+    for (const DataSetVariable& v : vars)
+        if ((rc = define_variable(ds, v)) != 0) return rc;
+    return 0;
+}
+
+// The status word: basic columns by their unscaled value (exactly 0 is
+// degenerate), nonbasic ones by their bound and reduced cost.
+const char* primal_status(const LpContext* ctx, int32_t j, double value, double r_cost) {
+    const uint8_t status = ctx->form.status[j];
+    if ((status & kStatBasic) != 0) return value != 0.0 ? "_BASIC_ " : "_DEGEN_ ";
+    if ((status & kStatAtUpper) != 0) return "_UPPER_ ";
+    return r_cost != 0.0 ? "        " : "_ALTER_ ";
+}
+
+}  // namespace
+
+int write_primalout(LpContext* ctx) {
+    if (ctx->handles.data_given[kDsPrimalOut] == 0) return 0;
+    const ReportBasis b = report_basis(ctx);
+    if (!b.valid) return 0;
+    issue_solution_notes(ctx, SolutionDataSet::Primal);
+    int rc = 0;
+    if (ctx->handles.primalout == nullptr && (rc = open_primalout(ctx)) != 0) return rc;
+    fill_block_names(ctx);
+
+    DataSetBuffers& s = ctx->report.sets;
+    PrimalRecord& r = s.primal;
+    const int cw = column_name_width(ctx);
+    const double infinity = ctx->options.infinity;
+    for (int32_t j = 0; j < ctx->model.columns; ++j) {
+        ColumnRecord rec{};
+        char name[kMaxNameLength];
+        if ((rc = read_column(ctx, j, &rec, name)) != 0) return rc;
+        const bool basic = (ctx->form.status[j] & kStatBasic) != 0;
+        const bool artificial = (rec.flags & kColArtificial) != 0 || (ctx->form.status[j] & kStatArtificial) != 0;
+        if (artificial && !basic) continue;
+
+        pad_name(s.var_name, cw, name, cw);
+        std::memcpy(r.type, column_type_word(rec.flags, true), kWordBytes);
+        if ((rc = column_price(ctx, b, j, &r.price)) != 0) return rc;
+        r.value = column_value(ctx, j);
+        r.lbound = (rec.flags & kColUnrestricted) != 0 ? -infinity : column_lower(ctx, j);
+        r.ubound = column_upper(ctx, j);
+        if ((rc = column_reduced_cost(ctx, b, j, &r.r_cost)) != 0) return rc;
+        std::memcpy(r.status, primal_status(ctx, j, r.value, r.r_cost), kWordBytes);
+        if ((rc = write_observation(ctx->handles.primalout)) != 0) return rc;
+    }
+    return 0;
+}
+
+}  // namespace tymlp
