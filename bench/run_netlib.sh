@@ -49,7 +49,7 @@ run_qmlp() {
     mkdir -p "$dir"
     local member="p_${name//[^A-Za-z0-9]/_}"
     "$QMLP" import-mps "$2" -o "$dir/$member.csv" >/dev/null 2>&1 || { echo "- -"; return; }
-    printf 'LP data=%s sparsedata maxit=100000000;\nRUN;\n' "$member" > "$dir/run.qmlp"
+    printf 'LP data=%s sparsedata maxit=100000000 time=100000;\nRUN;\n' "$member" > "$dir/run.qmlp"
     local t0 t1
     t0=$(now)
     timeout "$LIMIT" "$QMLP" --lib "$dir" --symbols "$dir/sym.txt" "$dir/run.qmlp" >/dev/null 2>&1

@@ -138,7 +138,7 @@ protected:
         const fs::path program = dir / "solve.qmlp";
         {
             std::ofstream out(program);
-            out << "LP data=" << member << " sparsedata maxit=100000000 " << c.options << ";\nRUN;\n";
+            out << "LP data=" << member << " sparsedata maxit=100000000 time=100000 " << c.options << ";\nRUN;\n";
         }
         const fs::path symbols = dir / "symbols.txt";
         const std::string run = qmlp + " --lib " + dir.string() + " --symbols " + symbols.string() + " " +
