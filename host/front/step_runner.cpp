@@ -53,6 +53,11 @@ int run_step(int number, std::vector<Statement> statements, ProcedureEntry entry
         entry();
         return kEndNormal;  // the procedure returned without ending the step
     } catch (const StepEnded& e) {
+        if (e.end_code == kEndMemory) {
+            // The module may end for lack of memory before it can say so
+            // itself (for example when even its run context does not fit).
+            log_error("The LP step ended for lack of memory; raise the limit with --memsize.");
+        }
         return e.end_code;
     } catch (const std::bad_alloc&) {
         log_error("The host ran out of memory during the LP step.");
