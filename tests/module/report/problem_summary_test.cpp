@@ -108,7 +108,7 @@ TEST_F(Summary, ProductMixEntriesInOrder) {
     ASSERT_EQ(print_problem_summary(ctx_), 0);
     const std::vector<Entry> expected = {
         {"L500", "L36(profit)"}, {"L501", "L38(_RHS_)"}, {"L502", "L39(_TYPE_)"},
-        {"L40", "66.67"},  // 100 x 12 / (3 x 6)
+        {"L40", "50.00"},  // 100 x 9 constraint coefficients / (3 x 6)
         {" ", " "}, {"L503", "Number"}, {" ", " "},
         {"L43", "3"}, {"L52", "3"},
         {" ", " "}, {"L54", "6"}, {" ", " "}, {"L504", "Number"}, {" ", " "},
