@@ -75,7 +75,9 @@ void count_row(ProblemCounts& c, const RowRecord& row) {
     const uint8_t f = row.flags;
     if ((f & kRowObjective) != 0) {
         ++c.objective_rows;
-        c.objective_nonzeros += row.entry_count;
+        // Once the computational form exists the row also holds its own
+        // logical column's coefficient, which is not a structural one.
+        c.objective_nonzeros += row.entry_count - (row.logical_column >= 0 ? 1 : 0);
     }
     else if ((f & kRowFixedCharge) != 0) {
         ++c.fixed_charge;
