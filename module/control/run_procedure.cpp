@@ -39,7 +39,7 @@ void end_on(LpContext* ctx, int result, const ResultMap* map) {
 constexpr ResultMap kFormResults[] = {{kRunMemory, kEndMemory}, {kRunSemantic, kEndBadData}, {kRunIo, kEndIo}, {0, 0}};
 constexpr ResultMap kBasisResults[] = {{kRunMemory, kEndMemory}, {kRunIo, kEndIo}, {0, 0}};
 constexpr ResultMap kMemoryOnly[] = {{kRunMemory, kEndMemory}, {0, 0}};
-constexpr ResultMap kPreprocessResults[] = {{kRunMemory, kEndMemory}, {kRunSemantic, kEndBadData}, {0, 0}};
+constexpr ResultMap kPreprocessResults[] = {{kRunMemory, kEndMemory}, {kRunSemantic, kEndBadData}, {kRunIo, kEndIo}, {0, 0}};
 
 // Loads right-hand-side column r into the array, divided by the row scale
 // factors when rows are scaled.
