@@ -65,19 +65,31 @@ size_t panel_width(const Layout& layout, const std::vector<size_t>& cols) {
     return w;
 }
 
+// The columns every panel repeats so that a reader can tell its lines
+// apart: a leading character column (a name); else the leading columns up
+// to and including the first character column (a marked count such as an
+// iteration), as long as they take at most a third of the line; else none.
+std::vector<size_t> panel_stub(const Table& t, const Layout& layout) {
+    if (t.columns.size() > 1 && t.columns[0].type == ColumnType::Character) return {0};
+    std::vector<size_t> stub;
+    for (size_t k = 0; k < t.columns.size(); ++k) {
+        stub.push_back(k);
+        if (t.columns[k].type != ColumnType::Character) continue;
+        if (stub.size() < t.columns.size() && panel_width(layout, stub) <= kListingLineWidth / 3) return stub;
+        break;
+    }
+    return {};
+}
+
 // Column sets of the panels: all columns when they fit, else panels that
-// each repeat a leading character column.
+// each repeat the stub.
 std::vector<std::vector<size_t>> panels(const Table& t, const Layout& layout) {
     std::vector<size_t> all(t.columns.size());
     for (size_t k = 0; k < all.size(); ++k) all[k] = k;
     if (all.empty() || panel_width(layout, all) <= kListingLineWidth) return {all};
 
-    std::vector<size_t> stub;
-    size_t first = 0;
-    if (t.columns[0].type == ColumnType::Character) {
-        stub.push_back(0);
-        first = 1;
-    }
+    const std::vector<size_t> stub = panel_stub(t, layout);
+    const size_t first = stub.size();
     std::vector<std::vector<size_t>> result;
     std::vector<size_t> current = stub;
     for (size_t k = first; k < all.size(); ++k) {

@@ -375,6 +375,39 @@ TEST_F(TableProtocol, WideTablesSplitIntoPanelsThatRepeatTheLabelColumn) {
     EXPECT_NE(lst.find("a_rather_long_column_name_of_32c  "), std::string::npos);
 }
 
+// An iteration log with long names: the phase and the marked iteration
+// count head the second panel, so its numbers stay attributable.
+TEST_F(TableProtocol, WidePanelsRepeatTheLeadingColumnsUpToTheFirstName) {
+    int32_t phase = 2;
+    char iteration[9];
+    char enter[32], leave[32];
+    double cost = 0, objective = 0;
+    TymObject data = create_data(root(), "IterationData", "Iteration Log Data");
+    define_column(data, TYM_COL_INT, 0, "Phase", &phase);
+    define_column(data, TYM_COL_CHAR, 9, "Iteration", iteration);
+    define_column(data, TYM_COL_CHAR, 32, "EnterVar", enter);
+    define_column(data, TYM_COL_CHAR, 32, "LeaveVar", leave);
+    define_column(data, TYM_COL_DOUBLE, 0, "ReducedCost", &cost);
+    define_column(data, TYM_COL_DOUBLE, 0, "ObjValue", &objective);
+    define_column(data, TYM_COL_DOUBLE, 0, "Spare", &objective);
+    Request().send(data, TYM_REQ_END_COLUMNS);
+    TymObject table = open_table(data, "Qm.Lp.IterationLog", "IterationLog", "Iteration Log");
+    std::memcpy(iteration, "M      10", 9);
+    put(enter, "production_of_large_oak_desks_xx");
+    put(leave, "wood_available_in_cubic_metres__");
+    cost = 27.5;
+    objective = 3771.4285714285716;
+    Request().send(table, TYM_REQ_EMIT_ROW);
+    Request().send(table, TYM_REQ_CLOSE_TABLE);
+    ASSERT_EQ(output_finish(), 0);
+    const std::string lst = listing();
+    size_t heads = 0;
+    for (size_t at = lst.find("Phase  Iteration"); at != std::string::npos; at = lst.find("Phase  Iteration", at + 1))
+        ++heads;
+    EXPECT_EQ(heads, 2u) << lst;
+    EXPECT_NE(lst.find("    2  M      10  3771.4285714"), std::string::npos) << lst;
+}
+
 TEST_F(TableProtocol, MisuseIsRefusedWithANegativeResult) {
     double value = 0;
     int bogus_storage = 0;
