@@ -53,14 +53,18 @@ void column_name(LpContext* ctx, int32_t j, char* dst) {
 // Ends the rows of an open log table and closes it.
 void close_log(LpContext* ctx, TymObject* table, bool stays_open) {
     if (*table == nullptr) return;
+    LogRequests soft(ctx);
     table_end_rows(ctx, *table, stays_open);
     table_close(ctx, table);
 }
 
+// The openers leave the table handle null when the host refuses the data
+// object or the table; the next line tries again.
 void open_iteration_log(LpContext* ctx) {
     IterationLogState& s = ctx->report.log;
     const int w = name_width(ctx);
     s.data = table_create_data(ctx, "IterationData", kLabelIterationData);
+    if (s.data == nullptr) return;
     table_define_column(ctx, s.data, kColumnInteger, 0, "Phase", &s.phase);
     table_define_column(ctx, s.data, kColumnText, kIterationTextBytes, "Iteration", s.iteration);
     table_define_column(ctx, s.data, kColumnText, w, "EnterVar", s.enter_var);
@@ -76,6 +80,7 @@ void open_iteration_log(LpContext* ctx) {
 void open_integer_log(LpContext* ctx) {
     IntegerLogState& s = ctx->report.integer_log;
     s.data = table_create_data(ctx, "IntegerIterationData", kLabelIntegerLog);
+    if (s.data == nullptr) return;
     table_define_column(ctx, s.data, kColumnInteger, 0, "Iteration", &s.iteration);
     table_define_column(ctx, s.data, kColumnInteger, 0, "Problem", &s.problem);
     table_define_column(ctx, s.data, kColumnText, kConditionBytes, "Condition", s.condition);
@@ -134,8 +139,10 @@ void print_iteration_log_line(LpContext* ctx) {
     if (!printing(ctx, count) || ctx->form.value == nullptr) return;
 
     close_log(ctx, &ctx->report.integer_log.table, false);
+    LogRequests soft(ctx);
     IterationLogState& s = ctx->report.log;
     if (s.table == nullptr) open_iteration_log(ctx);
+    if (s.table == nullptr) return;
 
     const ReportBasis b = report_basis(ctx);
     s.phase = sv.phase;
@@ -170,7 +177,9 @@ double print_integer_log_line(LpContext* ctx) {
     if (!printing(ctx, bb.iteration) || ctx->form.value == nullptr) return s.last_proximity;
 
     close_log(ctx, &ctx->report.log.table, false);
+    LogRequests soft(ctx);
     if (s.table == nullptr) open_integer_log(ctx);
+    if (s.table == nullptr) return s.last_proximity;
 
     const ReportBasis b = report_basis(ctx);
     s.iteration = bb.iteration;

@@ -21,7 +21,8 @@ namespace tymlp {
 // number from 1), the price of the entering column and the objective value
 // (in phase 1 the sum of the bound violations instead), both unscaled with
 // FUZZ applied.  Called from the common iteration tail while FLOW is on.
-// A failed table request ends the run (report/table_output.h).
+// A request the host refuses is reported through the host status report
+// and the solve goes on without that line.
 void print_iteration_log_line(LpContext* ctx);
 
 // Writes the integer-log line of the integer iteration just done.  Branch

@@ -98,6 +98,7 @@ struct ReportState {
     IntegerLogState integer_log;
     double* activity;        // m: row activities recomputed for a table or DUALOUT
     int32_t activity_rows;   // m it was allocated for
+    int32_t log_requests;    // > 0 while a log sends requests: a refused one does not end the run
 };
 
 }  // namespace tymlp

@@ -80,7 +80,7 @@ int table_request(LpContext* ctx, TymObject target, int code, int nattrs, const 
     const int rc = host_table_request(target, code, nattrs, attrs);
     if (rc < 0) {
         host_status_report(rc);
-        end_run(ctx, kEndNormal);
+        if (ctx->report.log_requests == 0) end_run(ctx, kEndNormal);
     }
     return rc;
 }

@@ -61,8 +61,22 @@ void table_close(LpContext* ctx, TymObject* table);
 void table_release(LpContext* ctx, TymObject* object);
 
 // Sends one request; a negative result ends the run as described above.
-// Returns the (non-negative) result.
+// Returns the (non-negative) result.  While a LogRequests guard lives, a
+// negative result is reported and returned instead, and the run goes on.
 int table_request(LpContext* ctx, TymObject target, int code, int nattrs, const TymAttr* attrs);
+
+// The iteration logs go on when the host refuses one of their requests: a
+// missing log line must not end a solve.  Nested guards are allowed.
+class LogRequests {
+public:
+    explicit LogRequests(LpContext* ctx) : ctx_(ctx) { ++ctx_->report.log_requests; }
+    ~LogRequests() { --ctx_->report.log_requests; }
+    LogRequests(const LogRequests&) = delete;
+    LogRequests& operator=(const LogRequests&) = delete;
+
+private:
+    LpContext* ctx_;
+};
 
 // Attribute builders.
 TymAttr attr_int(int tag, int64_t value);

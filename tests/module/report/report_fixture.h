@@ -74,6 +74,9 @@ struct Recorder {
     std::vector<RecordedTable> tables;
     // Order of table events: "open <name>", "close <name>", "factoid <name>".
     std::vector<std::string> events;
+    // Objects of this name are refused (a negative result), as a host may.
+    std::string refuse;
+    int refused = 0;
 
     Object* object(TymObject h) {
         for (auto& o : objects)
@@ -146,6 +149,10 @@ inline int record_request(TymObject target, int code, int nattrs, const TymAttr*
             if (const TymAttr* k = find_attr(nattrs, attrs, TYM_TAG_KIND)) o->kind = attr_text(*k);
             if (const TymAttr* n = find_attr(nattrs, attrs, TYM_TAG_NAME)) o->name = attr_text(*n);
             if (const TymAttr* l = find_attr(nattrs, attrs, TYM_TAG_LABEL)) o->label = attr_text(*l);
+            if (!r.refuse.empty() && o->name == r.refuse) {
+                ++r.refused;
+                return -3;
+            }
             if (o->kind == "factoid") {
                 RecordedTable t;
                 t.kind = "factoid";

@@ -282,6 +282,18 @@ TEST_F(Reports, PrintLevelMinusTwoSuppressesTheIterationLog) {
     EXPECT_TRUE(tables().tables.empty());
 }
 
+TEST_F(Reports, ALogTheHostRefusesDoesNotStopTheSolve) {
+    data(band(12));
+    ctx_->options.flow = 1;
+    ctx_->options.printfreq = 1;
+    recorder().refuse = "IterationData";
+    ASSERT_EQ(run(), 0);
+    EXPECT_GT(recorder().refused, 1);  // every line tried again
+    EXPECT_EQ(count_of("IterationLog"), 0u);
+    EXPECT_EQ(count_of("SolutionSummary"), 1u);
+    EXPECT_EQ(count_of("ConstraintSummary"), 1u);
+}
+
 TEST_F(Reports, WithoutFlowThereIsNoIterationLog) {
     data(band(12));
     ASSERT_EQ(run(), 0);
