@@ -149,6 +149,13 @@ TymDataOut create(const TymDataRef* ref, int var_count) {
         data_error("Data set " + file.display + " cannot be created: " + file.file + " is a folder.");
         return nullptr;
     }
+    // The finished data set is renamed over its target; renaming over a
+    // device, a pipe or a socket would replace it with an ordinary file.
+    struct stat target_stat;
+    if (lstat(file.file.c_str(), &target_stat) == 0 && !S_ISREG(target_stat.st_mode)) {
+        data_error("Data set " + file.display + " cannot be created: " + file.file + " exists and is not a regular file.");
+        return nullptr;
+    }
     std::string temp_path;
     const int fd = create_temp(file.folder, file.file, temp_path);
     if (fd < 0) {

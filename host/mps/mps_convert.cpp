@@ -48,6 +48,23 @@ void report(std::FILE* err, const char* severity, const std::string& file, const
 // temporary file is removed and `error` says why.
 bool write_atomically(const std::string& target, const Model& model, const WriteOptions& options,
                       const WritePlan& plan, std::string& error) {
+    // A device or a pipe (for example /dev/null) is written directly: renaming
+    // a temporary file over it would replace it with an ordinary file.
+    struct stat target_stat;
+    if (stat(target.c_str(), &target_stat) == 0 && !S_ISREG(target_stat.st_mode)) {
+        if (S_ISDIR(target_stat.st_mode)) {
+            error = "it is a folder";
+            return false;
+        }
+        std::ofstream stream(target, std::ios::binary);
+        bool ok = stream.is_open() && write_sparse(model, options, plan, stream);
+        stream.close();
+        if (!ok || stream.fail()) {
+            error = std::string("write failed: ") + std::strerror(errno);
+            return false;
+        }
+        return true;
+    }
     std::string temp = target + ".tmpXXXXXX";
     int fd = mkstemp(temp.data());
     if (fd < 0) {

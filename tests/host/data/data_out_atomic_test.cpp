@@ -118,3 +118,22 @@ TEST_F(AtomicOutput, QuotedPathsWriteExactlyThere) {
 
 }  // namespace
 }  // namespace datatest
+
+namespace datatest {
+namespace {
+
+TEST_F(AtomicOutput, ATargetThatIsNotARegularFileIsRefusedAndLeftAlone) {
+    // Renaming the finished file over a pipe or a device would replace it.
+    const std::string pipe = file("pipe.csv");
+    ASSERT_EQ(mkfifo(pipe.c_str(), 0600), 0);
+    TymDataRef r = ref("t", "pipe");
+    EXPECT_EQ(out_->create(&r, 1), nullptr);
+    EXPECT_NE(errors().find("not a regular file"), std::string::npos) << errors();
+    struct stat st;
+    ASSERT_EQ(lstat(pipe.c_str(), &st), 0);
+    EXPECT_TRUE(S_ISFIFO(st.st_mode));
+    EXPECT_EQ(entries(dir_), std::vector<std::string>{"pipe.csv"});
+}
+
+}  // namespace
+}  // namespace datatest

@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 #include <zlib.h>
 
+#include <sys/stat.h>
+
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -238,4 +240,20 @@ TEST(MpsConvert, CommandLineArguments) {
 }
 
 }  // namespace
+namespace {
+
+TEST(MpsConvert, ADeviceIsWrittenInPlaceNotReplaced) {
+    // -o /dev/null is a quick way to check a file; the device must survive.
+    TempDir dir;
+    write_file(dir.file("small.mps"), kProblem);
+    ImportRun r = run({dir.file("small.mps"), "/dev/null", false, false});
+    EXPECT_EQ(r.status, 0) << r.err;
+    struct stat st;
+    ASSERT_EQ(stat("/dev/null", &st), 0);
+    EXPECT_TRUE(S_ISCHR(st.st_mode));
+    EXPECT_EQ(dir.entries(), (std::vector<std::string>{"small.mps"}));
+}
+
+}  // namespace
+
 }  // namespace qmlp::host::mps::testing
