@@ -1,9 +1,13 @@
 // report_lines_test.cpp -- which lines the variable and constraint
 // summaries show, and how they are marked, on a hand-set solution: lists
 // and selection modes, violated rows in optimal and infeasible endings.
+#include <algorithm>
 #include <cmath>
+#include <fstream>
 
 #include "report/constraint_summary.h"
+#include "report/output_data_sets.h"
+#include "simplex/invert.h"
 #include "report/variable_summary.h"
 #include "small_context.h"
 
@@ -123,6 +127,63 @@ TEST_F(Lines, AnotherEndingLeavesAViolatedRowUnmarked) {
     ASSERT_NE(t, nullptr);
     EXPECT_EQ(t->at(1, "Row").s, "     2");
     EXPECT_EQ(count(245) + count(216), 0);
+}
+
+}  // namespace
+}  // namespace reporttest
+
+namespace reporttest {
+namespace {
+
+// TABLEAUOUT straight from the writer, with the host's data-set output.
+class TableauWriter : public SmallContext {
+protected:
+    void SetUp() override {
+        char pattern[] = "/tmp/qmlp-tableau-XXXXXX";
+        ASSERT_NE(mkdtemp(pattern), nullptr);
+        dir_ = pattern;
+        qmlp::host::HostConfig config;
+        config.default_lib = dir_.string();
+        qmlp::host::data_configure(config);
+        qmlp::host::data_step_begin();
+        SmallContext::SetUp();
+        composed_.vectors[TYM_VEC_DATA_OUT] = qmlp::host::data_out_vector();
+        tymlp::attach_host(&composed_, 0);
+        TymDataRef& ref = ctx_->handles.data_ref[tymlp::kDsTableauOut];
+        std::snprintf(ref.path, sizeof ref.path, "%s", (dir_ / "t.csv").c_str());
+        ctx_->handles.data_given[tymlp::kDsTableauOut] = 1;
+    }
+    void TearDown() override {
+        SmallContext::TearDown();
+        qmlp::host::data_step_end();
+        std::error_code ec;
+        std::filesystem::remove_all(dir_, ec);
+    }
+    // Closes the data set with commit and counts its observations.
+    size_t observations() {
+        tymlp::host_out_close(ctx_->handles.tableauout, 1);
+        ctx_->handles.tableauout = nullptr;
+        const std::string text = e2e_slurp(dir_ / "t.csv");  // a header line, then one line each
+        return static_cast<size_t>(std::count(text.begin(), text.end(), '\n')) - 1;
+    }
+    static std::string e2e_slurp(const std::filesystem::path& p) {
+        std::ifstream in(p);
+        return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    }
+    std::filesystem::path dir_;
+};
+
+TEST_F(TableauWriter, ABasisWithoutUsableFactorsGivesOnlyTheReducedCosts) {
+    ASSERT_EQ(tymlp::Invert(ctx_), 0);
+    ctx_->solver.run_status = kRunOk;
+    ASSERT_EQ(write_tableauout(ctx_), 0);
+    EXPECT_EQ(observations(), 1u + 3u);  // reduced costs and one row per basis position
+
+    // A singular ending leaves factors that must not be solved with.
+    ctx_->solver.run_status = kRunSingular;
+    ASSERT_EQ(write_tableauout(ctx_), 0);
+    EXPECT_EQ(observations(), 1u);
+    EXPECT_EQ(count(242), 1);  // and the data set says the solution is not final
 }
 
 }  // namespace
