@@ -57,7 +57,8 @@ public:
         const uint8_t flags = rec.flags;
         const bool objective = (flags & kRowObjective) != 0;
         const int32_t logical = rec.logical_column;
-        const bool held = logical >= 0 && logical < ctx_->model.columns && (ctx_->form.status[logical] & kStatHeld) != 0;
+        const bool held =
+            logical >= 0 && logical < ctx_->model.columns && (ctx_->form.status[logical] & kStatHeld) != 0;
         const bool range_eq = (flags & kRowRange) != 0 && (flags & kRowEquality) != 0;
 
         const double activity = ctx_->report.activity[i];

@@ -43,8 +43,8 @@ ReportBasis report_basis(const LpContext* ctx) {
     const ProblemModel& m = ctx->model;
     const ComputationalForm& f = ctx->form;
     const ObjectiveRecord* obj = m.current_objective;
-    if (obj == nullptr || obj->column < 0 || obj->column >= m.columns || f.value == nullptr || f.allocated_n < m.columns)
-        return b;
+    const bool columns_exist = f.value != nullptr && f.allocated_n >= m.columns;
+    if (obj == nullptr || obj->column < 0 || obj->column >= m.columns || !columns_exist) return b;
     b.valid = true;
     b.objective = obj;
     b.objective_row = obj->row;

@@ -35,7 +35,8 @@ int open_tableauout(LpContext* ctx) {
     const int32_t n = ctx->model.columns;
     if (s.tableau == nullptr || s.tableau_columns != n) {
         ctx_free(ctx, s.tableau);
-        s.tableau = static_cast<double*>(ctx_alloc(ctx, (static_cast<size_t>(n) + 1) * sizeof(double), TYM_ALLOC_LONG_ZERO));
+        const size_t bytes = (static_cast<size_t>(n) + 1) * sizeof(double);
+        s.tableau = static_cast<double*>(ctx_alloc(ctx, bytes, TYM_ALLOC_LONG_ZERO));
         if (s.tableau == nullptr) return kRunMemory;
         s.tableau_columns = n;
     }
@@ -80,7 +81,8 @@ int write_reduced_costs(LpContext* ctx, const ReportBasis& b) {
 // succeeded; a singular or unstable end leaves them unusable.
 bool factors_usable(const LpContext* ctx) {
     const int code = ctx->solver.run_status;
-    return code != kRunSingular && code != kRunUnstable && ctx->solver.modulus != 0.0 && ctx->inverse.elements != nullptr;
+    if (code == kRunSingular || code == kRunUnstable) return false;
+    return ctx->solver.modulus != 0.0 && ctx->inverse.elements != nullptr;
 }
 
 struct WorkVectors {

@@ -64,7 +64,8 @@ void compare(const json& expected, const json& actual, const std::string& path, 
                           std::to_string(actual.size()));
             return;
         }
-        for (size_t k = 0; k < expected.size(); ++k) compare(expected[k], actual[k], path + "[" + std::to_string(k) + "]", out);
+        for (size_t k = 0; k < expected.size(); ++k)
+            compare(expected[k], actual[k], path + "[" + std::to_string(k) + "]", out);
         return;
     }
     if (expected.is_object()) {

@@ -98,8 +98,9 @@ protected:
         const fs::path program = fs::path(QMLP_SOURCE_DIR) / "examples" / "blending" / "blending.qmlp";
         html_ = dir_ / "report.html";
         const fs::path json = dir_ / "tables.json";
-        ASSERT_EQ(e2e::shell(e2e::quoted(e2e::qmlp_binary().string()) + " --log " + e2e::quoted((dir_ / "log").string()) +
-                             " --listing " + e2e::quoted((dir_ / "lst").string()) + " --html " +
+        ASSERT_EQ(e2e::shell(e2e::quoted(e2e::qmlp_binary().string()) + " --log " +
+                             e2e::quoted((dir_ / "log").string()) + " --listing " +
+                             e2e::quoted((dir_ / "lst").string()) + " --html " +
                              e2e::quoted(html_.string()) + " --json " + e2e::quoted(json.string()) + " " +
                              e2e::quoted(program.string()) + " </dev/null >/dev/null 2>&1"),
                   0);

@@ -139,8 +139,8 @@ TEST_F(DataSets, TwoObjectivesTimesTwoRightHandSidesGiveFourBlocksInEachDataSet)
     ASSERT_EQ(summaries.size(), 4u);
     size_t block = 0;
     for (size_t r = 0; r < p.rows.size(); ++r) {
-        if (r > 0 && txt(p, r, "_OBJ_ID_") + txt(p, r, "_RHS_ID_") != txt(p, r - 1, "_OBJ_ID_") + txt(p, r - 1, "_RHS_ID_"))
-            ++block;
+        const auto key = [&](size_t k) { return txt(p, k, "_OBJ_ID_") + "/" + txt(p, k, "_RHS_ID_"); };
+        if (r > 0 && key(r) != key(r - 1)) ++block;
         if (txt(p, r, "_VAR_") == txt(p, r, "_OBJ_ID_")) {
             EXPECT_EQ(txt(p, r, "_TYPE_"), "OBJECT");
             EXPECT_NEAR(num(p, r, "_VALUE_"), summaries[block]->entry("L77")->number, kTol);
@@ -337,19 +337,22 @@ TEST_F(DataSets, TableauRowsAreBInverseAOfTheUnscaledProblem) {
         ASSERT_GE(v, 4) << txt(t, k, "_BASIC_");
         basic.push_back(v - 4);
     }
+    // Entry (k, v) of the tableau: observation k + 1, variable v (INVB_R is 3,
+    // the columns start at 4).
+    const auto entry = [&](int k, int v) { return t.rows[static_cast<size_t>(k) + 1][static_cast<size_t>(v)].number; };
+    const auto basic_column = [&](int k) { return basic[static_cast<size_t>(k)]; };
     for (int i = 0; i < kRows; ++i) {
         for (int j = 0; j < kCols; ++j) {
             double sum = 0.0;
-            for (int k = 0; k < kRows; ++k) sum += a[i][basic[static_cast<size_t>(k)]] * t.rows[static_cast<size_t>(k) + 1][4 + static_cast<size_t>(j)].number;
+            for (int k = 0; k < kRows; ++k) sum += a[i][basic_column(k)] * entry(k, 4 + j);
             EXPECT_NEAR(sum, a[i][j], 1e-9) << "row " << i << " column " << j;
         }
         double sum = 0.0;
-        for (int k = 0; k < kRows; ++k) sum += a[i][basic[static_cast<size_t>(k)]] * t.rows[static_cast<size_t>(k) + 1][3].number;
+        for (int k = 0; k < kRows; ++k) sum += a[i][basic_column(k)] * entry(k, 3);
         EXPECT_NEAR(sum, b[i], 1e-9) << "row " << i;
     }
     // Each basic column's own entry in its row is 1.
-    for (int k = 0; k < kRows; ++k)
-        EXPECT_NEAR(t.rows[static_cast<size_t>(k) + 1][4 + static_cast<size_t>(basic[static_cast<size_t>(k)])].number, 1.0, 1e-12);
+    for (int k = 0; k < kRows; ++k) EXPECT_NEAR(entry(k, 4 + basic_column(k)), 1.0, 1e-12);
 }
 
 TEST_F(DataSets, ANotFinalSolutionIsNotedOncePerDataSet) {
