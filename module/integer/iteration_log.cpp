@@ -131,6 +131,15 @@ double objective_value(const LpContext* ctx, const ReportBasis& b) {
 
 double missing_value() { return host_missing('.'); }
 
+// Emits the row of an open log.  A table the host no longer knows (its
+// output objects were closed and opened afresh, as a pause does) is
+// forgotten, so that the next line opens a new one.
+void emit_log_row(LpContext* ctx, TymObject* table) {
+    if (table_request(ctx, *table, TYM_REQ_EMIT_ROW, 0, nullptr) >= 0) return;
+    if (ctx->handles.open_table == *table) ctx->handles.open_table = nullptr;
+    *table = nullptr;
+}
+
 }  // namespace
 
 void print_iteration_log_line(LpContext* ctx) {
@@ -156,7 +165,7 @@ void print_iteration_log_line(LpContext* ctx) {
         price = price * b.sense * ctx->form.column_scale[sv.entering] / b.column_scale;
     s.reduced_cost = fuzz(ctx, price);
     s.objective = fuzz(ctx, sv.phase == kPhase1 ? sum_of_violations(ctx) : objective_value(ctx, b));
-    table_emit_row(ctx, s.table);
+    emit_log_row(ctx, &s.table);
 }
 
 double integer_proximity(const LpContext* ctx) {
@@ -199,7 +208,7 @@ double print_integer_log_line(LpContext* ctx) {
         s.value = missing_value();
         s.sum_of_infeasibilities = missing_value();
     }
-    table_emit_row(ctx, s.table);
+    emit_log_row(ctx, &s.table);
     return s.last_proximity;
 }
 

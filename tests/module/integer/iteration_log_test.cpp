@@ -112,6 +112,18 @@ TEST_F(IterationLogs, OpeningOneLogClosesTheOther) {
     EXPECT_EQ(ilog.at(0, "Objective").number, 12.0);
 }
 
+TEST_F(IterationLogs, ALogWhoseTableTheHostForgotStartsANewOne) {
+    iterate(2, 1, kX, kY, kSourceRule);
+    // The host's objects were closed and opened afresh (a pause does this).
+    recorder().objects.clear();
+    iterate(2, 2, kX, kY, kSourceRule);  // refused: reported, the line is lost
+    iterate(2, 3, kX, kY, kSourceRule);
+    const auto logs = recorder().named("IterationLog");
+    ASSERT_EQ(logs.size(), 2u);
+    EXPECT_EQ(logs[1]->rows.size(), 1u);
+    EXPECT_EQ(logs[1]->at(0, "Iteration").s, "        3");
+}
+
 TEST_F(IterationLogs, ANodeThatIsNotBranchedShowsNoBranchingVariable) {
     ctx_->bb.iteration = 2;
     std::memcpy(ctx_->bb.condition, "FATHOMED  ", 10);

@@ -200,7 +200,7 @@ inline int record_request(TymObject target, int code, int nattrs, const TymAttr*
             return 0;
         }
         case TYM_REQ_EMIT_ROW: {
-            if (obj == nullptr || obj->kind != "table") return -2;
+            if (obj == nullptr || obj->kind != "table" || obj->data == nullptr) return -2;
             RecordedTable& t = r.tables[static_cast<size_t>(obj->table)];
             if (t.rows_ended) return -5;
             std::vector<Value> row;
