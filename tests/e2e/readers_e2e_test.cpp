@@ -41,6 +41,20 @@ TEST_F(Readers, SparseNotesForEmptyObservationsMissingRhsAndUntypedRows) {
     EXPECT_FALSE(contains(r.log, "ERROR")) << r.log;
 }
 
+TEST_F(Readers, SparseWholeWordTypesAndComments) {
+    write("s.csv", "_TYPE_$8,_COL_$8,_ROW_$8,_COEF_\nMAXIMUM,,o,.\nLE,,c,.\n* QQ,zz,,\n,x,o,1\n,x,c,1\n"
+                   "UPPERBD,x,_U_,3\nUPBDD,x,_U_,2\nRHS,_RHS_,c,4\n");
+    const RunResult ok = run("LP data=s sparsedata;\nRUN;\n%PUT &_QMLP_;\n");
+    EXPECT_EQ(ok.exit_status, kExitOk) << ok.log;
+    EXPECT_FALSE(contains(ok.log, "ERROR")) << ok.log;
+    EXPECT_TRUE(contains(ok.log, "OBJECTIVE=2 ")) << ok.log;  // x <= 2 from the tighter upper bound
+
+    write("s.csv", "_TYPE_$8,_COL_$8,_ROW_$8,_COEF_\nMAXI,,o,.\n,x,o,1\n");
+    const RunResult bad = run("LP data=s sparsedata;\nRUN;\n");
+    EXPECT_EQ(bad.exit_status, kExitStatementError);
+    EXPECT_TRUE(contains(bad.log, "The type MAXI of observation 1 is not recognised.")) << bad.log;
+}
+
 TEST_F(Readers, VariableListStatementsChooseTheSpecialVariables) {
     write("d.csv", "name,kind,a,b,unused,r1,r2\no,MAX,1,1,9,.,.\nc,LE,1,1,9,3,4\n");
     const RunResult ok = run("LP data=d;\nTYPE kind;\nID name;\nRHS r1 r2;\nVAR a b;\nRUN;\n");
