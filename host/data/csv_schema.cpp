@@ -69,21 +69,21 @@ int scan_rows(CsvScanner& scanner, CsvSchema& schema, std::string& error) {
         }
     }
     for (size_t v = 0; v < schema.vars.size(); ++v) {
-        VarSpec& spec = schema.vars[v];
+        VarSpec& var_def = schema.vars[v];
         const Evidence& e = evidence[v];
-        if (!spec.declared && e.all_numeric) {
+        if (!var_def.declared && e.all_numeric) {
             if (e.overflow_line != 0) {
-                error = "line " + std::to_string(e.overflow_line) + ": the value of " + spec.name +
+                error = "line " + std::to_string(e.overflow_line) + ": the value of " + var_def.name +
                         " is a number too large for a double";
                 return kBadData;
             }
-            spec.type = TYM_VAR_NUMERIC;
-            spec.length = kNumericLength;
+            var_def.type = TYM_VAR_NUMERIC;
+            var_def.length = kNumericLength;
             continue;
         }
-        if (spec.type == TYM_VAR_CHAR && spec.length > 0) continue;  // "$N"
-        spec.type = TYM_VAR_CHAR;
-        spec.length = static_cast<int>(std::clamp<size_t>(e.longest, 1, kMaxCharLength));
+        if (var_def.type == TYM_VAR_CHAR && var_def.length > 0) continue;  // "$N"
+        var_def.type = TYM_VAR_CHAR;
+        var_def.length = static_cast<int>(std::clamp<size_t>(e.longest, 1, kMaxCharLength));
     }
     return kOk;
 }
@@ -96,15 +96,15 @@ int parse_header(const std::vector<std::string>& fields, int64_t line, std::vect
     vars.clear();
     for (size_t i = 0; i < fields.size(); ++i) {
         const std::string_view field = trim_blanks(fields[i]);
-        VarSpec spec;
+        VarSpec var_def;
         std::string_view name = field;
         const size_t dollar = field.find('$');
         if (dollar != std::string_view::npos) {
             name = trim_blanks(field.substr(0, dollar));
             const std::string_view len = trim_blanks(field.substr(dollar + 1));
-            spec.type = TYM_VAR_CHAR;
-            spec.declared = true;
-            spec.length = 0;  // the longest value decides
+            var_def.type = TYM_VAR_CHAR;
+            var_def.declared = true;
+            var_def.length = 0;  // the longest value decides
             if (!len.empty()) {
                 int n = 0;
                 auto [ptr, ec] = std::from_chars(len.data(), len.data() + len.size(), n);
@@ -113,7 +113,7 @@ int parse_header(const std::vector<std::string>& fields, int64_t line, std::vect
                             std::to_string(kMaxCharLength);
                     return kBadData;
                 }
-                spec.length = n;
+                var_def.length = n;
             }
         }
         if (name.empty()) {
@@ -132,8 +132,8 @@ int parse_header(const std::vector<std::string>& fields, int64_t line, std::vect
                 return kBadData;
             }
         }
-        spec.name = std::string(name);
-        vars.push_back(std::move(spec));
+        var_def.name = std::string(name);
+        vars.push_back(std::move(var_def));
     }
     return kOk;
 }

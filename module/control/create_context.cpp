@@ -73,10 +73,10 @@ void set_solver_defaults(LpContext* ctx) {
 void set_option_defaults(LpContext* ctx) {
     const OptionSpec* table = option_table();
     for (int i = 0; i < option_table_size(); ++i) {
-        const OptionSpec& spec = table[i];
-        const double value = option_default(spec);
-        option_set(ctx->options, spec, spec.field, value);
-        if ((spec.rules & kRulePair) != 0) option_set(ctx->options, spec, spec.field2, value);
+        const OptionSpec& entry = table[i];
+        const double value = option_default(entry);
+        option_set(ctx->options, entry, entry.field, value);
+        if ((entry.rules & kRulePair) != 0) option_set(ctx->options, entry, entry.field2, value);
     }
     set_flag_defaults(ctx->options);
     set_sampled_index_defaults(ctx);

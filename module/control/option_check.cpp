@@ -82,8 +82,8 @@ const FlagPair kFlagPairs[] = {
     {kBitBlandsrule, kBitNoBlandsrule, set_blandsrule},
 };
 
-void bad_option(const OptionSpec& spec) {
-    const TymArg arg = arg_text(spec.check_text, static_cast<int>(std::strlen(spec.check_text)));
+void bad_option(const OptionSpec& entry) {
+    const TymArg arg = arg_text(entry.check_text, static_cast<int>(std::strlen(entry.check_text)));
     host_message(kMsgBadOption, 1, &arg);
 }
 
@@ -92,12 +92,12 @@ void text_message(int number, const char* text) {
     host_message(number, 1, &arg);
 }
 
-void copy_to_sampled_indexes(LpContext* ctx, const OptionSpec& spec, double value) {
+void copy_to_sampled_indexes(LpContext* ctx, const OptionSpec& entry, double value) {
     for (NodeList& list : ctx->bb.lists) {
         SampledIndex& index = list.index;
-        if (spec.slot == kSlotCpercent) index.fraction = value;
-        else if (spec.slot == kSlotClength) index.min_spacing = static_cast<int32_t>(option_to_integer(value));
-        else if (spec.slot == kSlotCsize) index.initial_capacity = static_cast<int32_t>(option_to_integer(value));
+        if (entry.slot == kSlotCpercent) index.fraction = value;
+        else if (entry.slot == kSlotClength) index.min_spacing = static_cast<int32_t>(option_to_integer(value));
+        else if (entry.slot == kSlotCsize) index.initial_capacity = static_cast<int32_t>(option_to_integer(value));
     }
 }
 
@@ -110,42 +110,42 @@ void propagate_maxit(LpOptions& o) {
 
 // AUTO=(a, b): both values in range, a lowered to b.  Returns false when
 // either value is out of range (nothing is stored then).
-bool check_pair(LpContext* ctx, const OptionSpec& spec, const TymParseRecord* rec) {
-    const double a = rec->values[spec.slot].value;
-    const double b = rec->values[spec.slot + 1].value;
-    if (!option_in_range(spec, a, ctx->options.epsilon) || !option_in_range(spec, b, ctx->options.epsilon))
+bool check_pair(LpContext* ctx, const OptionSpec& entry, const TymParseRecord* rec) {
+    const double a = rec->values[entry.slot].value;
+    const double b = rec->values[entry.slot + 1].value;
+    if (!option_in_range(entry, a, ctx->options.epsilon) || !option_in_range(entry, b, ctx->options.epsilon))
         return false;
     const int64_t first = option_to_integer(a);
     const int64_t second = option_to_integer(b);
-    option_set(ctx->options, spec, spec.field, static_cast<double>(first > second ? second : first));
-    option_set(ctx->options, spec, spec.field2, static_cast<double>(second));
+    option_set(ctx->options, entry, entry.field, static_cast<double>(first > second ? second : first));
+    option_set(ctx->options, entry, entry.field2, static_cast<double>(second));
     return true;
 }
 
 // Checks one valued option the record gives.  Returns false when it failed.
-bool check_one(LpContext* ctx, const OptionSpec& spec, const TymParseRecord* rec) {
-    const double value = rec->values[spec.slot].value;
+bool check_one(LpContext* ctx, const OptionSpec& entry, const TymParseRecord* rec) {
+    const double value = rec->values[entry.slot].value;
     bool ok;
-    if ((spec.rules & kRulePair) != 0) {
-        ok = check_pair(ctx, spec, rec);
+    if ((entry.rules & kRulePair) != 0) {
+        ok = check_pair(ctx, entry, rec);
     } else {
-        ok = option_in_range(spec, value, ctx->options.epsilon);
-        if (ok) option_set(ctx->options, spec, spec.field, value);
+        ok = option_in_range(entry, value, ctx->options.epsilon);
+        if (ok) option_set(ctx->options, entry, entry.field, value);
     }
-    if (!ok) bad_option(spec);
+    if (!ok) bad_option(entry);
 
-    if ((spec.rules & kRuleMessage15) != 0) text_message(kMsgObjectiveNote, spec.note_text);
-    if ((spec.rules & kRuleExperimentalNote) != 0 && value > 0) host_note(kExperimentalNote);
-    if (ok && (spec.rules & kRulePropagateMaxit) != 0) propagate_maxit(ctx->options);
-    if (ok && (spec.rules & kRuleSampledIndex) != 0) copy_to_sampled_indexes(ctx, spec, value);
-    if (ok && spec.slot == kSlotTreetype)
+    if ((entry.rules & kRuleMessage15) != 0) text_message(kMsgObjectiveNote, entry.note_text);
+    if ((entry.rules & kRuleExperimentalNote) != 0 && value > 0) host_note(kExperimentalNote);
+    if (ok && (entry.rules & kRulePropagateMaxit) != 0) propagate_maxit(ctx->options);
+    if (ok && (entry.rules & kRuleSampledIndex) != 0) copy_to_sampled_indexes(ctx, entry, value);
+    if (ok && entry.slot == kSlotTreetype)
         ctx->options.node_coder_type = kCoderOfTreetype[ctx->options.treetype];
     return ok;
 }
 
-bool given(const TymParseRecord* rec, const OptionSpec& spec) {
-    if (rec->values[spec.slot].given == 0) return false;
-    if ((spec.rules & kRulePair) != 0 && rec->values[spec.slot + 1].given == 0) return false;
+bool given(const TymParseRecord* rec, const OptionSpec& entry) {
+    if (rec->values[entry.slot].given == 0) return false;
+    if ((entry.rules & kRulePair) != 0 && rec->values[entry.slot + 1].given == 0) return false;
     return true;
 }
 
@@ -172,11 +172,11 @@ int check_options(LpContext* ctx, const TymParseRecord* rec) {
     bool failed = false;
     const OptionSpec* table = option_table();
     for (int i = 0; i < option_table_size(); ++i) {
-        const OptionSpec& spec = table[i];
-        if (!given(rec, spec)) continue;
-        if ((spec.rules & kRuleGated) != 0 && tym_flag(rec, spec.gate_bit) == 0) continue;
-        if ((spec.rules & kRuleNodeStoreClosed) != 0 && ctx->model.node_file != nullptr) continue;
-        if (!check_one(ctx, spec, rec)) failed = true;
+        const OptionSpec& entry = table[i];
+        if (!given(rec, entry)) continue;
+        if ((entry.rules & kRuleGated) != 0 && tym_flag(rec, entry.gate_bit) == 0) continue;
+        if ((entry.rules & kRuleNodeStoreClosed) != 0 && ctx->model.node_file != nullptr) continue;
+        if (!check_one(ctx, entry, rec)) failed = true;
     }
 
     check_invtol(ctx);

@@ -172,14 +172,14 @@ const OptionSpec* option_table() { return kTable; }
 int option_table_size() { return kTableSize; }
 
 const OptionSpec* find_option(const char* name) {
-    for (const OptionSpec& spec : kTable)
-        if (std::strcmp(spec.name, name) == 0) return &spec;
+    for (const OptionSpec& entry : kTable)
+        if (std::strcmp(entry.name, name) == 0) return &entry;
     return nullptr;
 }
 
-double option_get(const LpOptions& options, const OptionSpec& spec, size_t field) {
+double option_get(const LpOptions& options, const OptionSpec& entry, size_t field) {
     const char* base = reinterpret_cast<const char*>(&options) + field;
-    switch (spec.type) {
+    switch (entry.type) {
         case OptionType::Int16: { int16_t v; std::memcpy(&v, base, sizeof v); return v; }
         case OptionType::Int32: { int32_t v; std::memcpy(&v, base, sizeof v); return v; }
         case OptionType::Double: { double v; std::memcpy(&v, base, sizeof v); return v; }
@@ -187,9 +187,9 @@ double option_get(const LpOptions& options, const OptionSpec& spec, size_t field
     return 0;
 }
 
-void option_set(LpOptions& options, const OptionSpec& spec, size_t field, double value) {
+void option_set(LpOptions& options, const OptionSpec& entry, size_t field, double value) {
     char* base = reinterpret_cast<char*>(&options) + field;
-    switch (spec.type) {
+    switch (entry.type) {
         case OptionType::Int16: {
             const auto v = static_cast<int16_t>(option_to_integer(value));
             std::memcpy(base, &v, sizeof v);
@@ -212,21 +212,21 @@ int64_t option_to_integer(double value) {
     return static_cast<int64_t>(value);  // truncates toward zero
 }
 
-bool option_in_range(const OptionSpec& spec, double value, double epsilon_in_effect) {
+bool option_in_range(const OptionSpec& entry, double value, double epsilon_in_effect) {
     if (std::isnan(value)) return false;
     double v = value;
-    if (spec.type != OptionType::Double) v = static_cast<double>(option_to_integer(value));
-    const double lo = (spec.rules & kRuleAboveEpsilon) != 0 ? epsilon_in_effect : spec.lo;
-    const bool above = spec.lo_open ? v > lo : v >= lo;
-    const bool below = spec.hi_open ? v < spec.hi : v <= spec.hi;
+    if (entry.type != OptionType::Double) v = static_cast<double>(option_to_integer(value));
+    const double lo = (entry.rules & kRuleAboveEpsilon) != 0 ? epsilon_in_effect : entry.lo;
+    const bool above = entry.lo_open ? v > lo : v >= lo;
+    const bool below = entry.hi_open ? v < entry.hi : v <= entry.hi;
     return above && below;
 }
 
 double bepsilon_default() { return 0.5 * std::pow(kRoundingUnit, 0.375); }
 
-double option_default(const OptionSpec& spec) {
-    switch (spec.default_kind) {
-        case DefaultKind::Value: return spec.default_value;
+double option_default(const OptionSpec& entry) {
+    switch (entry.default_kind) {
+        case DefaultKind::Value: return entry.default_value;
         case DefaultKind::Missing: return host_missing('.');
         case DefaultKind::Bepsilon: return bepsilon_default();
         case DefaultKind::GenericInfinity: {
@@ -242,7 +242,7 @@ double option_default(const OptionSpec& spec) {
             return kMacBig;
         }
     }
-    return spec.default_value;
+    return entry.default_value;
 }
 
 }  // namespace tymlp

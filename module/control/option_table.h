@@ -62,17 +62,17 @@ struct OptionSpec {
 const OptionSpec* option_table();
 int option_table_size();
 
-// The spec of an option by name (upper case), or null.
+// The table entry of an option by name (upper case), or null.
 const OptionSpec* find_option(const char* name);
 
 // Reading and writing a field of the options as a double.
-double option_get(const LpOptions& options, const OptionSpec& spec, size_t field);
-void option_set(LpOptions& options, const OptionSpec& spec, size_t field, double value);
+double option_get(const LpOptions& options, const OptionSpec& entry, size_t field);
+void option_set(LpOptions& options, const OptionSpec& entry, size_t field, double value);
 
-// Whether `value` lies in the range of `spec` (lower bound the EPSILON in effect
+// Whether `value` lies in the range of `entry` (lower bound the EPSILON in effect
 // when kRuleAboveEpsilon applies).  Integer options are judged on their
 // converted value (see option_to_integer); NaN is never valid.
-bool option_in_range(const OptionSpec& spec, double value, double epsilon_in_effect);
+bool option_in_range(const OptionSpec& entry, double value, double epsilon_in_effect);
 
 // The value an integer option takes from a parsed double: truncated toward
 // zero and saturated to the int64 range, so that huge values stay huge
@@ -81,7 +81,7 @@ int64_t option_to_integer(double value);
 
 // The default an option takes (GenericInfinity consults the host setting;
 // Missing gives the host's missing value).
-double option_default(const OptionSpec& spec);
+double option_default(const OptionSpec& entry);
 
 // The double rounding unit of the BEPSILON default, and the default itself.
 inline constexpr double kRoundingUnit = 1.110223024625157e-16;

@@ -110,11 +110,11 @@ std::map<std::string, TymOptionDef> options_of(int statement) {
 TEST(Grammar, TheLpStatementTakesEveryOptionOfTheTableInItsSlot) {
     const auto lp = options_of(kStmtLp);
     for (int i = 0; i < option_table_size(); ++i) {
-        const OptionSpec& spec = option_table()[i];
-        auto it = lp.find(spec.name);
-        ASSERT_NE(it, lp.end()) << spec.name;
-        EXPECT_TRUE(valued_kind(it->second.kind)) << spec.name;
-        EXPECT_EQ(it->second.slot, spec.slot) << spec.name;
+        const OptionSpec& entry = option_table()[i];
+        auto it = lp.find(entry.name);
+        ASSERT_NE(it, lp.end()) << entry.name;
+        EXPECT_TRUE(valued_kind(it->second.kind)) << entry.name;
+        EXPECT_EQ(it->second.slot, entry.slot) << entry.name;
     }
     const std::pair<const char*, const char*> aliases[] = {
         {"EPS", "EPSILON"}, {"IEPS", "IEPSILON"}, {"REPS", "REPSILON"}, {"PEPS", "PEPSILON"},

@@ -16,21 +16,21 @@ TEST(OptionTable, NamesAndSlotsAreUniqueAndInTableOrder) {
     std::set<std::string> names;
     int previous_slot = -1;
     for (int i = 0; i < option_table_size(); ++i) {
-        const OptionSpec& spec = option_table()[i];
-        EXPECT_TRUE(names.insert(spec.name).second) << spec.name;
-        EXPECT_GT(static_cast<int>(spec.slot), previous_slot) << spec.name;
-        previous_slot = spec.slot + ((spec.rules & kRulePair) != 0 ? 1 : 0);
-        EXPECT_LT(previous_slot, static_cast<int>(kSlotCount)) << spec.name;
-        EXPECT_LT(previous_slot, TYM_MAX_SLOTS) << spec.name;
-        EXPECT_NE(spec.check_text, nullptr);
-        EXPECT_GT(std::string(spec.check_text).size(), 0u) << spec.name;
-        if ((spec.rules & kRuleGated) != 0) {
-            EXPECT_GE(spec.gate_bit, 0) << spec.name;
+        const OptionSpec& entry = option_table()[i];
+        EXPECT_TRUE(names.insert(entry.name).second) << entry.name;
+        EXPECT_GT(static_cast<int>(entry.slot), previous_slot) << entry.name;
+        previous_slot = entry.slot + ((entry.rules & kRulePair) != 0 ? 1 : 0);
+        EXPECT_LT(previous_slot, static_cast<int>(kSlotCount)) << entry.name;
+        EXPECT_LT(previous_slot, TYM_MAX_SLOTS) << entry.name;
+        EXPECT_NE(entry.check_text, nullptr);
+        EXPECT_GT(std::string(entry.check_text).size(), 0u) << entry.name;
+        if ((entry.rules & kRuleGated) != 0) {
+            EXPECT_GE(entry.gate_bit, 0) << entry.name;
         }
-        if ((spec.rules & kRuleMessage15) != 0) {
-            EXPECT_NE(spec.note_text, nullptr) << spec.name;
+        if ((entry.rules & kRuleMessage15) != 0) {
+            EXPECT_NE(entry.note_text, nullptr) << entry.name;
         }
-        EXPECT_EQ(find_option(spec.name), &spec);
+        EXPECT_EQ(find_option(entry.name), &entry);
     }
     EXPECT_EQ(std::string(option_table()[0].name), "PENALTYDEPTH");
     EXPECT_EQ(std::string(option_table()[option_table_size() - 1].name), "LU");
@@ -39,10 +39,10 @@ TEST(OptionTable, NamesAndSlotsAreUniqueAndInTableOrder) {
 TEST(OptionTable, DefaultsLieInsideTheirRangesUnlessTheyMeanNotGiven) {
     minihost::install();
     for (int i = 0; i < option_table_size(); ++i) {
-        const OptionSpec& spec = option_table()[i];
-        const double value = option_default(spec);
-        if ((spec.rules & kRuleSentinelDefault) != 0) continue;
-        EXPECT_TRUE(option_in_range(spec, value, 1e-8)) << spec.name << " default " << value;
+        const OptionSpec& entry = option_table()[i];
+        const double value = option_default(entry);
+        if ((entry.rules & kRuleSentinelDefault) != 0) continue;
+        EXPECT_TRUE(option_in_range(entry, value, 1e-8)) << entry.name << " default " << value;
     }
 }
 

@@ -70,12 +70,12 @@ class WithContext : public ::testing::Test {
 protected:
     void SetUp() override {
         minihost::install();
-        enginetest::ProblemSpec spec;
-        spec.rows = 1;
-        spec.structural = 6;
-        spec.columns.resize(7);
-        spec.columns[6].entries = {{0, 1.0}};
-        ctx_ = enginetest::BuildContext(spec);
+        enginetest::ProblemSpec problem;
+        problem.rows = 1;
+        problem.structural = 6;
+        problem.columns.resize(7);
+        problem.columns[6].entries = {{0, 1.0}};
+        ctx_ = enginetest::BuildContext(problem);
         ASSERT_NE(ctx_, nullptr);
         ctx_->form.value = static_cast<double*>(std::calloc(7, sizeof(double)));
         ctx_->options.epsilon = 1e-8;

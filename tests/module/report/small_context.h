@@ -27,17 +27,17 @@ protected:
         composed_.vectors[TYM_VEC_TABLE] = &table_vector_;
         tymlp::attach_host(&composed_, 0);
 
-        enginetest::ProblemSpec spec;
-        spec.rows = 3;
-        spec.structural = 2;
-        spec.columns.resize(5);
-        spec.columns[kX].entries = {{1, 3.0}, {2, 1.0}};
-        spec.columns[kY].entries = {{1, 2.0}, {2, 1.0}};
-        spec.columns[kPhase1].entries = {{0, -1.0}};
-        spec.columns[kObjective].entries = {{1, -1.0}};
-        spec.columns[kSlack].entries = {{2, 1.0}};
-        spec.rhs = {0.0, 0.0, 4.0};
-        ctx_ = enginetest::BuildContext(spec);
+        enginetest::ProblemSpec problem;
+        problem.rows = 3;
+        problem.structural = 2;
+        problem.columns.resize(5);
+        problem.columns[kX].entries = {{1, 3.0}, {2, 1.0}};
+        problem.columns[kY].entries = {{1, 2.0}, {2, 1.0}};
+        problem.columns[kPhase1].entries = {{0, -1.0}};
+        problem.columns[kObjective].entries = {{1, -1.0}};
+        problem.columns[kSlack].entries = {{2, 1.0}};
+        problem.rhs = {0.0, 0.0, 4.0};
+        ctx_ = enginetest::BuildContext(problem);
         ASSERT_NE(ctx_, nullptr);
         ASSERT_EQ(enginetest::SetUpEngine(ctx_), 0);
         using namespace tymlp;

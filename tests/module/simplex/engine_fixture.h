@@ -19,15 +19,15 @@ protected:
     void SetUp() override { host_ = &minihost::install(); }
     void TearDown() override { DestroyContext(ctx_); }
 
-    // Builds the context for `spec` (not yet set up).
-    tymlp::LpContext* Build(const ProblemSpec& spec) {
-        spec_ = spec;
-        ctx_ = BuildContext(spec);
+    // Builds the context for `problem` (not yet set up).
+    tymlp::LpContext* Build(const ProblemSpec& problem) {
+        spec_ = problem;
+        ctx_ = BuildContext(problem);
         return ctx_;
     }
     // Builds and sets up the work store; fails the test when set-up fails.
-    tymlp::LpContext* BuildReady(const ProblemSpec& spec) {
-        Build(spec);
+    tymlp::LpContext* BuildReady(const ProblemSpec& problem) {
+        Build(problem);
         EXPECT_EQ(SetUpEngine(ctx_), 0);
         return ctx_;
     }

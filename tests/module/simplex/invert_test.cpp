@@ -33,12 +33,12 @@ ProblemSpec SmallProblem() {
 }
 
 // Largest |B x_B + N x_N - b| over the rows.
-double PrimalResidual(const LpContext* ctx, const ProblemSpec& spec) {
-    std::vector<double> r(static_cast<size_t>(spec.rows), 0.0);
-    for (size_t j = 0; j < spec.columns.size(); ++j)
-        for (auto [row, v] : spec.columns[j].entries) r[static_cast<size_t>(row)] += v * ctx->form.value[j];
+double PrimalResidual(const LpContext* ctx, const ProblemSpec& problem) {
+    std::vector<double> r(static_cast<size_t>(problem.rows), 0.0);
+    for (size_t j = 0; j < problem.columns.size(); ++j)
+        for (auto [row, v] : problem.columns[j].entries) r[static_cast<size_t>(row)] += v * ctx->form.value[j];
     double worst = 0.0;
-    for (int32_t i = 0; i < spec.rows; ++i) worst = std::max(worst, std::fabs(r[static_cast<size_t>(i)] - ctx->form.rhs[i]));
+    for (int32_t i = 0; i < problem.rows; ++i) worst = std::max(worst, std::fabs(r[static_cast<size_t>(i)] - ctx->form.rhs[i]));
     return worst;
 }
 
@@ -87,18 +87,18 @@ TEST_F(InvertTest, CrashedBasisOfALargerProblemSolvesBothWays) {
     for (int lu : {kLuMarkowitz, kLuLeftLooking}) {
         SCOPED_TRACE(lu);
         minihost::install();
-        const ProblemSpec spec = BandProblem(80, 120, 4);
-        Build(spec);
+        const ProblemSpec problem = BandProblem(80, 120, 4);
+        Build(problem);
         ctx_->options.lu = lu;
         ASSERT_EQ(SetUpEngine(ctx_), 0);
-        const std::vector<int32_t> basic = CrashBasis(spec);
+        const std::vector<int32_t> basic = CrashBasis(problem);
         SetBasis(ctx_, basic);
         ASSERT_EQ(Invert(ctx_), 0);
-        EXPECT_LT(PrimalResidual(ctx_, spec), 1e-9);
+        EXPECT_LT(PrimalResidual(ctx_, problem), 1e-9);
         // FTRAN of a known product returns the known vector.
         std::vector<double> x(80);
         for (int32_t i = 0; i < 80; ++i) x[static_cast<size_t>(i)] = std::sin(i + 1.0);
-        std::vector<double> a = BasisTimes(spec, basic, x);
+        std::vector<double> a = BasisTimes(problem, basic, x);
         Solve(ctx_->inverse, a.data(), kSolveForward);
         for (int32_t i = 0; i < 80; ++i) ASSERT_NEAR(a[static_cast<size_t>(i)], x[static_cast<size_t>(i)], 1e-9);
         DestroyContext(ctx_);
@@ -107,12 +107,12 @@ TEST_F(InvertTest, CrashedBasisOfALargerProblemSolvesBothWays) {
 }
 
 TEST_F(InvertTest, GatheringReadsCachedAndUncachedColumnsAlike) {
-    const ProblemSpec spec = BandProblem(30, 40, 3);
-    BuildReady(spec);
-    const std::vector<int32_t> basic = CrashBasis(spec);
+    const ProblemSpec problem = BandProblem(30, 40, 3);
+    BuildReady(problem);
+    const std::vector<int32_t> basic = CrashBasis(problem);
     SetBasis(ctx_, basic);
     ASSERT_EQ(Invert(ctx_), 0);
-    std::vector<double> uncached(ctx_->form.value, ctx_->form.value + spec.columns.size());
+    std::vector<double> uncached(ctx_->form.value, ctx_->form.value + problem.columns.size());
     // Cache half of the basis columns, then invert again.
     for (size_t k = 0; k < basic.size(); k += 2) {
         const double* v = nullptr;
@@ -222,11 +222,11 @@ TEST_F(InvertTest, LeaveBanListHoldsAtMostFifty) {
 }
 
 TEST_F(InvertTest, StoreSizingFollowsTheCompressionsOfThePeriod) {
-    const ProblemSpec spec = BandProblem(30, 40, 3);
-    BuildReady(spec);
+    const ProblemSpec problem = BandProblem(30, 40, 3);
+    BuildReady(problem);
     ctx_->options.performance = 1;
     ctx_->model.coef_count = 0;  // no fill estimate
-    SetBasis(ctx_, CrashBasis(spec));
+    SetBasis(ctx_, CrashBasis(problem));
     ASSERT_EQ(Invert(ctx_), 0);
     InverseStore& s = ctx_->inverse;
     const int32_t start = s.capacity;

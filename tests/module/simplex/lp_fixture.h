@@ -45,9 +45,9 @@ protected:
         using namespace tymlp;
         const int32_t k = static_cast<int32_t>(lp.c.size());
         const int32_t rows = static_cast<int32_t>(lp.kind.size());
-        enginetest::ProblemSpec spec;
-        spec.rows = rows + 2;
-        spec.structural = k;
+        enginetest::ProblemSpec problem;
+        problem.rows = rows + 2;
+        problem.structural = k;
         for (int32_t j = 0; j < k; ++j) {
             enginetest::ColumnSpec col;
             if (lp.c[j] != 0.0) col.entries.push_back({1, lp.c[j]});
@@ -57,7 +57,7 @@ protected:
             col.upper = lp.up.empty() ? kInf : lp.up[j];
             if (col.lower <= -kInf && col.upper >= kInf) col.status = kStatHeld;
             else if (col.lower <= -kInf) col.status = kStatAtUpper;
-            spec.columns.push_back(col);
+            problem.columns.push_back(col);
         }
         std::vector<int32_t> basic;
         auto logical = [&](int32_t row, double coef, double upper, uint8_t status) {
@@ -65,16 +65,16 @@ protected:
             col.entries = {{row, coef}};
             col.upper = upper;
             col.status = status;
-            basic.push_back(static_cast<int32_t>(spec.columns.size()));
-            spec.columns.push_back(col);
+            basic.push_back(static_cast<int32_t>(problem.columns.size()));
+            problem.columns.push_back(col);
         };
         logical(0, -1.0, kInf, kStatHeld);
         logical(1, -1.0, kInf, kStatHeld);
-        spec.rhs = {0.0, 0.0};
+        problem.rhs = {0.0, 0.0};
         for (int32_t i = 0; i < rows; ++i) {
             const double r = lp.range.empty() ? 0.0 : lp.range[i];
             const double width = r != 0.0 ? std::fabs(r) : kInf;
-            spec.rhs.push_back(lp.rhs[i]);
+            problem.rhs.push_back(lp.rhs[i]);
             switch (lp.kind[i]) {
                 case 'L': logical(i + 2, 1.0, width, 0); break;
                 case 'G': logical(i + 2, -1.0, width, 0); break;
@@ -85,7 +85,7 @@ protected:
                 }
             }
         }
-        ctx_ = enginetest::BuildContext(spec);
+        ctx_ = enginetest::BuildContext(problem);
         const int32_t p1 = k;
         const int32_t obj = k + 1;
         ObjectiveRecord* r0 = add_objective(ctx_, 0, -1.0, "PHASE_1_");

@@ -27,12 +27,12 @@ class RealBasisTest : public EngineTest, public ::testing::WithParamInterface<Ca
 protected:
     void Load() {
         std::string error;
-        ProblemSpec spec;
-        ASSERT_TRUE(ProblemFromMps(NetlibPath(GetParam().instance), &spec, &error)) << error;
-        Build(spec);
+        ProblemSpec problem;
+        ASSERT_TRUE(ProblemFromMps(NetlibPath(GetParam().instance), &problem, &error)) << error;
+        Build(problem);
         ctx_->options.lu = GetParam().lu;
         ASSERT_EQ(SetUpEngine(ctx_), 0);
-        SetBasis(ctx_, CrashBasis(spec));
+        SetBasis(ctx_, CrashBasis(problem));
         ASSERT_EQ(Invert(ctx_), 0);
     }
 

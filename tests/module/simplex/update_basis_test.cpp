@@ -16,10 +16,10 @@ using namespace tymlp;
 
 class UpdateBasisTest : public EngineTest {
 protected:
-    void Start(const ProblemSpec& spec) {
-        BuildReady(spec);
+    void Start(const ProblemSpec& problem) {
+        BuildReady(problem);
         ASSERT_EQ(OpenPivotHistory(ctx_), 0);
-        SetBasis(ctx_, CrashBasis(spec));
+        SetBasis(ctx_, CrashBasis(problem));
         ASSERT_EQ(Invert(ctx_), 0);
         ctx_->solver.counter = &ctx_->solver.iterations[1];
         ctx_->solver.phase = kPhase2;
