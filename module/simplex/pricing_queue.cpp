@@ -140,14 +140,36 @@ bool reference_squares(LpContext* ctx) {
     return any;
 }
 
-// Puts (value, h) into the queue when it beats the smallest slot.
-void offer(PricingState& p, int32_t slots, double value, int32_t h) {
-    int32_t smallest = -1;
-    for (int32_t s = 0; s < slots; ++s)
-        if (value > p.queue_value[s] && (smallest < 0 || p.queue_value[s] < p.queue_value[smallest])) smallest = s;
-    if (smallest < 0) return;
+// The first slot holding the smallest value: the one a better column
+// replaces.
+int32_t smallest_slot(const PricingState& p, int32_t slots) {
+    int32_t smallest = 0;
+    for (int32_t s = 1; s < slots; ++s)
+        if (p.queue_value[s] < p.queue_value[smallest]) smallest = s;
+    return smallest;
+}
+
+// Puts (value, h) into the queue when it beats the smallest slot, which
+// `smallest` names on entry and on exit.  A value above some slot is above
+// the smallest one, and the first slot of smallest value is the first of
+// the smallest among those it beats, so keeping the smallest slot at hand
+// spares scanning the queue for every column priced.
+void offer(PricingState& p, int32_t slots, double value, int32_t h, int32_t& smallest) {
+    if (slots <= 0 || !(value > p.queue_value[smallest])) return;
     p.queue_value[smallest] = value;
     p.queue_position[smallest] = h;
+    smallest = smallest_slot(p, slots);
+}
+
+// A Devex weight is at least 1, so dividing by it never raises a price
+// above itself nor lowers one below it towards 0 past 0: when the smallest
+// slot is not negative, a price that does not beat it unweighted cannot beat
+// it weighted either, and its weight need not be formed.  The dynamic rule
+// also counts weighted prices above QEPSILON, which a price at or below
+// QEPSILON cannot be.
+bool cannot_enter(const PricingState& p, int32_t smallest, double d, bool dynamic, double qepsilon) {
+    const double floor = p.queue_value[smallest];
+    return floor >= 0.0 && d <= floor && (!dynamic || d <= qepsilon);
 }
 
 // Prices the column at header position h for a queue rule.
@@ -224,19 +246,27 @@ int major_pass(LpContext* ctx, bool phase1, const ObjectiveRecord* obj) {
     }
     int32_t met = 0;
     int32_t visited = 0;
+    int32_t smallest = 0;
     for (; visited < visits; ++visited) {
         if (h >= n) h = m;
         const int32_t j = ctx->form.header[h];
         if (IsPriceable(ctx, j)) {
-            const double* values = nullptr;
-            const int32_t* rows = nullptr;
-            int32_t count = 0;
             double d = 0.0;
             int rc = price_at(ctx, h, phase1, obj, &d);
-            if (rc == 0 && devex) rc = FetchColumn(ctx, j, &values, &rows, &count);
             if (rc != 0) return rc;
-            if (devex) d /= queue_weight(p.devex_rows, values, rows, count);
-            offer(p, slots, d, h);
+            if (devex && cannot_enter(p, smallest, d, dynamic, o.qepsilon)) {
+                ++h;
+                continue;
+            }
+            if (devex) {
+                const double* values = nullptr;
+                const int32_t* rows = nullptr;
+                int32_t count = 0;
+                rc = FetchColumn(ctx, j, &values, &rows, &count);
+                if (rc != 0) return rc;
+                d /= queue_weight(p.devex_rows, values, rows, count);
+            }
+            offer(p, slots, d, h, smallest);
             if (dynamic && d > o.qepsilon && ++met >= enough) {
                 ++h;
                 ++visited;
