@@ -18,6 +18,10 @@ namespace {
 // A flagged row keeps its start as -1 - start until its turn comes.
 inline bool IsFlagged(int32_t start) { return start < 0; }
 inline int32_t FlipFlag(int32_t start) { return -1 - start; }
+// Flags a row unless it is flagged already, without a branch: the sign
+// mask is 0 for an unflagged start (which is then flipped) and all ones for
+// a flagged one (which is kept).
+inline int32_t FlagOnce(int32_t start) { return start ^ ~(start >> 31); }
 
 // FTRAN.  On entry x = a by row; on exit x = z with B z = a by basis
 // position, spike = L^-1 a by row.  Every row flag set is cleared again
@@ -53,8 +57,8 @@ void Forward(InverseStore& s, double* x) {
         x[c] = d / e[rs].value;
         const int32_t ce = s.colEnd[c];
         for (int32_t q = s.colStart[c] + 1; q <= ce; ++q) {
-            const int32_t r = e[q].row;
-            if (!IsFlagged(rowStart[r])) rowStart[r] = FlipFlag(rowStart[r]);
+            int32_t& start = rowStart[e[q].row];
+            start = FlagOnce(start);
         }
     }
 }
