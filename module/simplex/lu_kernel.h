@@ -36,6 +36,12 @@ inline constexpr char kSolveBackward = 't';  // BTRAN: B^T y = c, c by basis pos
 // Solves in place.  Returns 0, or 1 for an unknown mode (x untouched).
 int Solve(InverseStore& store, double* x, char mode);
 
+// FTRAN as Solve mode 'f' that also lists, in `nonzeros` (m entries of room),
+// the basis positions where z may be nonzero: every position the back
+// substitution set, in the order it set them (no other entry of z is
+// nonzero).  Returns the number listed.
+int32_t SolveForwardListed(InverseStore& store, double* x, int32_t* nonzeros);
+
 // Makes room for `need` slots in all (request (need - capacity + 1) * 16
 // bytes).  Returns 0 when granted, otherwise the negated byte request.
 int64_t GrowStore(InverseStore& store, int64_t need);

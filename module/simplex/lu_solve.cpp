@@ -26,8 +26,9 @@ inline int32_t FlagOnce(int32_t start) { return start ^ ~(start >> 31); }
 // FTRAN.  On entry x = a by row; on exit x = z with B z = a by basis
 // position, spike = L^-1 a by row.  Every row flag set is cleared again
 // because U is triangular in pivot order: a flagged row always comes later
-// in the backward sweep.
-void Forward(InverseStore& s, double* x) {
+// in the backward sweep.  With `nonzeros` the positions set are listed
+// there; returns their count.
+int32_t Forward(InverseStore& s, double* x, int32_t* nonzeros) {
     const InverseSlot* e = s.elements;
     const int32_t m = s.m;
     const int32_t top = s.capacity - 1;
@@ -42,6 +43,7 @@ void Forward(InverseStore& s, double* x) {
     std::memset(x, 0, static_cast<size_t>(m) * sizeof(double));
 
     int32_t* rowStart = s.rowStart;
+    int32_t listed = 0;
     for (int32_t k = m - 1; k >= 0; --k) {
         const int32_t p = s.pivotRow[k];
         double d = spike[p];
@@ -55,12 +57,14 @@ void Forward(InverseStore& s, double* x) {
         if (d == 0.0) continue;
         const int32_t c = e[rs].column;
         x[c] = d / e[rs].value;
+        if (nonzeros != nullptr) nonzeros[listed++] = c;
         const int32_t ce = s.colEnd[c];
         for (int32_t q = s.colStart[c] + 1; q <= ce; ++q) {
             int32_t& start = rowStart[e[q].row];
             start = FlagOnce(start);
         }
     }
+    return listed;
 }
 
 // BTRAN.  On entry x = c by basis position; on exit x = y with B^T y = c by
@@ -97,7 +101,7 @@ void Backward(InverseStore& s, double* x) {
 // an updated one) of order m.  No allocation.
 int Solve(InverseStore& s, double* x, char mode) {
     if (mode == kSolveForward) {
-        Forward(s, x);
+        Forward(s, x, nullptr);
         return 0;
     }
     if (mode == kSolveBackward) {
@@ -106,5 +110,7 @@ int Solve(InverseStore& s, double* x, char mode) {
     }
     return 1;
 }
+
+int32_t SolveForwardListed(InverseStore& s, double* x, int32_t* nonzeros) { return Forward(s, x, nonzeros); }
 
 }  // namespace tymlp

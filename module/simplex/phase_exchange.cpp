@@ -39,10 +39,17 @@ void ExchangeBasis(LpContext* ctx) { ExchangeAt(ctx, ctx->solver.entering_pos, c
 
 void UpdatePrimal(LpContext* ctx) {
     ComputationalForm& f = ctx->form;
+    RatioState& rs = ctx->phases.ratio;
     const int32_t m = ctx->model.rows;
-    const double theta = ctx->phases.ratio.theta;
+    const double theta = rs.theta;
+    const bool listed = rs.work_listed != 0;
+    rs.work_listed = 0;
     if (theta == 0.0) return;
-    for (int32_t i = 0; i < m; ++i) {
+    // The ratio test that prepared this exchange listed where the work
+    // vector is nonzero; without that list every position is looked at.
+    const int32_t count = listed ? rs.work_nonzero_count : m;
+    for (int32_t k = 0; k < count; ++k) {
+        const int32_t i = listed ? rs.work_nonzero[k] : k;
         const double a = f.work[i];
         if (a != 0.0) f.value[f.header[i]] -= theta * a;
     }

@@ -82,6 +82,13 @@ struct RatioState {
     double* candidate_ratio;
     int32_t* breakpoint_position;
     double* breakpoint_ratio;
+    // Basis positions where the FTRAN'd entering column in the work vector
+    // may be nonzero (m entries of room), listed by the last primal ratio
+    // test for the value update that follows it; work_listed says whether
+    // the list still describes the work vector.
+    int32_t* work_nonzero;
+    int32_t work_nonzero_count;
+    int16_t work_listed;
     int32_t candidate_capacity;
     DualBreakpoint* free_list;  // recycled breakpoint records (host memory, zero-filled)
     int16_t unbounded;       // phase 1 confirmed an unbounded direction

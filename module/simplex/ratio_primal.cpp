@@ -48,7 +48,8 @@ double raw_price(LpContext* ctx, int32_t q, const double* values, const int32_t*
     return c - s;
 }
 
-// work = B^-1 a_q.  Returns 0 or the fetch status; *price the raw price.
+// work = B^-1 a_q, its possibly nonzero positions listed in the ratio
+// state.  Returns 0 or the fetch status; *price the raw price.
 int transform_entering(LpContext* ctx, int32_t q, double* price) {
     ComputationalForm& f = ctx->form;
     const int32_t m = ctx->model.rows;
@@ -60,15 +61,17 @@ int transform_entering(LpContext* ctx, int32_t q, double* price) {
     std::memset(f.work, 0, static_cast<size_t>(m) * sizeof(double));
     for (int32_t k = 0; k < count; ++k) f.work[rows[k]] += values[k];
     *price = (f.status[q] & kStatHeld) != 0 ? raw_price(ctx, q, values, rows, count) : 0.0;
-    Solve(ctx->inverse, f.work, kSolveForward);
+    RatioState& rs = ctx->phases.ratio;
+    rs.work_nonzero_count = SolveForwardListed(ctx->inverse, f.work, rs.work_nonzero);
     return 0;
 }
 
 void move_basics(LpContext* ctx, double theta) {
     ComputationalForm& f = ctx->form;
-    const int32_t m = ctx->model.rows;
+    const RatioState& rs = ctx->phases.ratio;
     if (theta == 0.0) return;
-    for (int32_t i = 0; i < m; ++i) {
+    for (int32_t k = 0; k < rs.work_nonzero_count; ++k) {
+        const int32_t i = rs.work_nonzero[k];
         const double a = f.work[i];
         if (a != 0.0) f.value[f.header[i]] -= theta * a;
     }
@@ -81,7 +84,6 @@ int ratio_test(LpContext* ctx, bool phase1) {
     SolverState& sv = ctx->solver;
     RatioState& rs = ctx->phases.ratio;
     const LpOptions& o = ctx->options;
-    const int32_t m = ctx->model.rows;
     const int32_t q = sv.entering;
     const int32_t h = sv.entering_pos;
     const double inf = o.infinity;
@@ -103,11 +105,17 @@ int ratio_test(LpContext* ctx, bool phase1) {
     }
     double theta_max = theta_flip < inf ? theta_flip + delta : inf;
 
-    // Pass 1.
+    // Pass 1, over the positions the FTRAN listed.  They come in no
+    // particular order, so every choice below breaks its ties by basis
+    // position explicitly; which candidates pass 2 sees does not depend on
+    // the order, since theta_max only falls and a ratio above it at any time
+    // stays above it.
+    rs.work_listed = 0;
     int32_t candidates = 0;
     int32_t breakpoints = 0;
     double largest_break = repsilon;
-    for (int32_t i = 0; i < m; ++i) {
+    for (int32_t k = 0; k < rs.work_nonzero_count; ++k) {
+        const int32_t i = rs.work_nonzero[k];
         const double alpha = f.work[i];
         if (alpha == 0.0) continue;
         const int32_t j = f.header[i];
@@ -145,17 +153,19 @@ int ratio_test(LpContext* ctx, bool phase1) {
         }
     }
 
-    // Pass 2: the largest pivot among the candidates within theta_max.
+    // Pass 2: the largest pivot among the candidates within theta_max (the
+    // lowest basis position on ties).
     Candidate chosen;
     double largest = 0.0;
     bool below_flip = false;
     for (int32_t k = 0; k < candidates; ++k) {
         if (rs.candidate_ratio[k] > theta_max) continue;
         if (rs.candidate_ratio[k] < theta_flip) below_flip = true;
-        const double mag = std::fabs(f.work[rs.candidate_position[k]]);
-        if (mag > repsilon && mag > largest) {
+        const int32_t i = rs.candidate_position[k];
+        const double mag = std::fabs(f.work[i]);
+        if (mag > repsilon && (mag > largest || (mag == largest && i < chosen.position))) {
             largest = mag;
-            chosen = {rs.candidate_position[k], rs.candidate_ratio[k]};
+            chosen = {i, rs.candidate_ratio[k]};
         }
     }
     if (phase1 && chosen.position >= 0 && chosen.ratio <= 0.0 && o.blandsrule != 0) {
@@ -172,7 +182,8 @@ int ratio_test(LpContext* ctx, bool phase1) {
         }
     }
 
-    // Phase 1: the farthest breakpoint within the relaxed step.
+    // Phase 1: the farthest breakpoint within the relaxed step (the highest
+    // basis position on ties).
     Candidate breakpoint;
     bool leaves_upper = false;
     if (phase1 && breakpoints > 0) {
@@ -180,8 +191,10 @@ int ratio_test(LpContext* ctx, bool phase1) {
         for (int32_t k = 0; k < breakpoints; ++k) {
             const int32_t i = rs.breakpoint_position[k];
             if (std::fabs(f.work[i]) <= floor) continue;
-            if (breakpoint.position < 0 || rs.breakpoint_ratio[k] >= breakpoint.ratio)
-                breakpoint = {i, rs.breakpoint_ratio[k]};
+            const double ratio = rs.breakpoint_ratio[k];
+            if (breakpoint.position < 0 || ratio > breakpoint.ratio ||
+                (ratio == breakpoint.ratio && i > breakpoint.position))
+                breakpoint = {i, ratio};
         }
         if (breakpoint.position >= 0 && breakpoint.ratio > 0.0 && breakpoint.ratio <= theta_max) {
             chosen = breakpoint;
@@ -221,6 +234,7 @@ int ratio_test(LpContext* ctx, bool phase1) {
     const int32_t r = chosen.position;
     const int32_t l = f.header[r];
     rs.pivot = f.work[r];
+    rs.work_listed = 1;
     rc = RecordPivot(ctx, q, l);
     set_bit(f.status[l], kStatAtUpper, leaves_upper);
     f.value[q] += theta;
@@ -244,12 +258,15 @@ int ReserveRatioArrays(LpContext* ctx) {
     ctx_free(ctx, rs.candidate_ratio);
     ctx_free(ctx, rs.breakpoint_position);
     ctx_free(ctx, rs.breakpoint_ratio);
+    ctx_free(ctx, rs.work_nonzero);
     rs.candidate_position = static_cast<int32_t*>(ctx_alloc(ctx, count * sizeof(int32_t), TYM_ALLOC_LONG));
     rs.candidate_ratio = static_cast<double*>(ctx_alloc(ctx, count * sizeof(double), TYM_ALLOC_LONG));
     rs.breakpoint_position = static_cast<int32_t*>(ctx_alloc(ctx, count * sizeof(int32_t), TYM_ALLOC_LONG));
     rs.breakpoint_ratio = static_cast<double*>(ctx_alloc(ctx, count * sizeof(double), TYM_ALLOC_LONG));
+    rs.work_nonzero = static_cast<int32_t*>(ctx_alloc(ctx, count * sizeof(int32_t), TYM_ALLOC_LONG));
+    rs.work_listed = 0;
     if (rs.candidate_position == nullptr || rs.candidate_ratio == nullptr || rs.breakpoint_position == nullptr ||
-        rs.breakpoint_ratio == nullptr) {
+        rs.breakpoint_ratio == nullptr || rs.work_nonzero == nullptr) {
         rs.candidate_capacity = 0;
         return kRunMemory;
     }
