@@ -87,7 +87,7 @@ int ColumnPrice(LpContext* ctx, int32_t j, const ObjectiveRecord* objective, boo
     const double* values = nullptr;
     const int32_t* rows = nullptr;
     int32_t count = 0;
-    const int rc = FetchColumn(ctx, j, &values, &rows, &count);
+    const int rc = FetchCachedColumn(ctx, j, &values, &rows, &count);
     if (rc != 0) return rc;
     *price = orient(ctx, j, c - dot(ctx->form.duals, values, rows, count));
     return 0;
@@ -149,7 +149,7 @@ int DevexFullPricing(LpContext* ctx) {
         const double* values = nullptr;
         const int32_t* rows = nullptr;
         int32_t count = 0;
-        const int rc = FetchColumn(ctx, j, &values, &rows, &count);
+        const int rc = FetchCachedColumn(ctx, j, &values, &rows, &count);
         if (rc != 0) return rc;
         double c = 0.0;
         if (obj != nullptr && j == obj->column) c = phase1 ? phasemix * obj->sense : obj->sense;

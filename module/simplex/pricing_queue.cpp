@@ -262,7 +262,7 @@ int major_pass(LpContext* ctx, bool phase1, const ObjectiveRecord* obj) {
                 const double* values = nullptr;
                 const int32_t* rows = nullptr;
                 int32_t count = 0;
-                rc = FetchColumn(ctx, j, &values, &rows, &count);
+                rc = FetchCachedColumn(ctx, j, &values, &rows, &count);
                 if (rc != 0) return rc;
                 d /= queue_weight(p.devex_rows, values, rows, count);
             }

@@ -35,6 +35,23 @@ int SetUpWorkStore(LpContext* ctx);
 // report when the matrix store fails.
 int FetchColumn(LpContext* ctx, int32_t j, const double** values, const int32_t** rows, int32_t* count);
 
+// FetchColumn for the loops that visit every column (pricing passes): a
+// cached copy is answered here, everything else by FetchColumn.
+inline int FetchCachedColumn(LpContext* ctx, int32_t j, const double** values, const int32_t** rows,
+                             int32_t* count) {
+    const ProblemModel& pm = ctx->model;
+    if (pm.directory != nullptr && j >= 0 && j < pm.directory_size) {
+        const ColumnDirItem& item = pm.directory[j];
+        if (item.cached != nullptr && item.count > 0) {
+            *count = item.count;
+            *values = item.cached;
+            *rows = reinterpret_cast<const int32_t*>(item.cached + item.count);
+            return 0;
+        }
+    }
+    return FetchColumn(ctx, j, values, rows, count);
+}
+
 // MemoryShift: gives the inverse store *bytes more bytes directly above its
 // end (at least 16*m when the cache can give that much), from the column
 // cache, else by enlarging the block through a utility file (severe shift).
