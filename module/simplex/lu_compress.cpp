@@ -18,28 +18,53 @@ inline int32_t TaggedList(int32_t tag) { return -2 - tag; }
 
 enum class Moves { WholeSlot, Pair, RowField };
 
-struct Structure {
-    int32_t* start;
-    int32_t* end;
-    int32_t* freeCounter;
-    Moves moves;
-    bool keyIsRow;  // the field that says whether a slot is live
-};
+// The field that says whether a slot belongs to the structure.
+template <Moves kMoves>
+inline int32_t& LiveField(InverseSlot& slot) {
+    if constexpr (kMoves == Moves::Pair) return slot.column;
+    else return slot.row;
+}
 
-bool Describe(InverseStore& s, char mode, Structure& out) {
-    switch (mode) {
-        case kCompressFactor:
-            out = {s.colStart, s.colEnd, &s.colFree, Moves::WholeSlot, true};
-            return true;
-        case kCompressRows:
-            out = {s.rowStart, s.rowEnd, &s.rowFree, Moves::Pair, false};
-            return true;
-        case kCompressColumns:
-            out = {s.colStart, s.colEnd, &s.colFree, Moves::RowField, true};
-            return true;
-        default:
-            return false;
+template <Moves kMoves>
+inline void MoveSlot(InverseSlot* e, int32_t to, int32_t from) {
+    if constexpr (kMoves == Moves::WholeSlot) {
+        e[to] = e[from];
+    } else if constexpr (kMoves == Moves::Pair) {
+        e[to].value = e[from].value;
+        e[to].column = e[from].column;
+    } else {
+        e[to].row = e[from].row;
     }
+}
+
+// The sweep of one structure, its moves fixed at compile time.  Returns the
+// number of live entries, which become the bottom slots.
+template <Moves kMoves>
+int32_t Pack(InverseStore& s, int32_t* start, int32_t* end, int32_t oldFree) {
+    InverseSlot* e = s.elements;
+    for (int32_t i = 0; i < s.m; ++i) {
+        if (end[i] < start[i]) continue;
+        int32_t& last = LiveField<kMoves>(e[end[i]]);
+        const int32_t saved = last;
+        last = ListTag(i);
+        end[i] = saved;
+    }
+    int32_t to = 0;
+    int32_t listBegin = 0;
+    for (int32_t from = 0; from < oldFree; ++from) {
+        const int32_t key = LiveField<kMoves>(e[from]);
+        if (key == kFreeField) continue;
+        if (to != from) MoveSlot<kMoves>(e, to, from);
+        if (key <= ListTag(0)) {
+            const int32_t i = TaggedList(key);
+            LiveField<kMoves>(e[to]) = end[i];
+            start[i] = listBegin;
+            end[i] = to;
+            listBegin = to + 1;
+        }
+        ++to;
+    }
+    return to;
 }
 
 }  // namespace
@@ -49,66 +74,23 @@ bool Describe(InverseStore& s, char mode, Structure& out) {
 // column) pairs of the row lists, 'f' the row numbers of the column
 // patterns.  Lists keep their order; start/end of every nonempty list are
 // right afterwards, empty lists keep end < start; the free counter becomes
-// the number of live entries and the vacated fields above it are freed.
-// The eta file is not touched.
+// the number of live entries.  The fields vacated above it are left as they
+// are: every routine writes a slot at or above the free counter before it
+// reads it.  The eta file is not touched.
 int CompressStore(InverseStore& s, char mode) {
-    Structure st{};
-    if (!Describe(s, mode, st)) return 1;
-    InverseSlot* e = s.elements;
-    auto field = [&](int32_t i) -> int32_t& { return st.keyIsRow ? e[i].row : e[i].column; };
-
-    for (int32_t i = 0; i < s.m; ++i) {
-        if (st.end[i] < st.start[i]) continue;
-        int32_t& last = field(st.end[i]);
-        const int32_t saved = last;
-        last = ListTag(i);
-        st.end[i] = saved;
+    switch (mode) {
+        case kCompressFactor:
+            s.colFree = Pack<Moves::WholeSlot>(s, s.colStart, s.colEnd, s.colFree);
+            return 0;
+        case kCompressRows:
+            s.rowFree = Pack<Moves::Pair>(s, s.rowStart, s.rowEnd, s.rowFree);
+            return 0;
+        case kCompressColumns:
+            s.colFree = Pack<Moves::RowField>(s, s.colStart, s.colEnd, s.colFree);
+            return 0;
+        default:
+            return 1;
     }
-
-    const int32_t oldFree = *st.freeCounter;
-    int32_t to = 0;
-    int32_t listBegin = 0;
-    for (int32_t from = 0; from < oldFree; ++from) {
-        const int32_t key = field(from);
-        if (key == kFreeField) continue;
-        if (to != from) {
-            switch (st.moves) {
-                case Moves::WholeSlot:
-                    e[to] = e[from];
-                    break;
-                case Moves::Pair:
-                    e[to].value = e[from].value;
-                    e[to].column = e[from].column;
-                    break;
-                case Moves::RowField:
-                    e[to].row = e[from].row;
-                    break;
-            }
-        }
-        if (key <= ListTag(0)) {
-            const int32_t i = TaggedList(key);
-            field(to) = st.end[i];
-            st.start[i] = listBegin;
-            st.end[i] = to;
-            listBegin = to + 1;
-        }
-        ++to;
-    }
-    for (int32_t i = to; i < oldFree; ++i) {
-        switch (st.moves) {
-            case Moves::WholeSlot:
-                FreeSlot(e[i]);
-                break;
-            case Moves::Pair:
-                FreePair(e[i]);
-                break;
-            case Moves::RowField:
-                e[i].row = kFreeField;
-                break;
-        }
-    }
-    *st.freeCounter = to;
-    return 0;
 }
 
 }  // namespace tymlp
