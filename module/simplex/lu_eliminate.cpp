@@ -22,16 +22,23 @@ double EliminateRow(InverseStore& s, int32_t a, int32_t b, double mu) {
     const int64_t room = MakeRoom(s, kCompressRows, len);
     if (room < 0) return static_cast<double>(room);
 
+    // The free counter and the slot base are kept in locals while entries
+    // are written (the store itself could alias the slots as far as the
+    // compiler knows); they go back to the store before any call that may
+    // read them or move the slot array.
     InverseSlot* e = s.elements;
     double* spike = s.spike;
     const double small = s.dropTolerance;
-    for (int32_t q = s.rowStart[a] + 1; q <= s.rowEnd[a]; ++q) spike[e[q].column] = e[q].value;
+    const int32_t aStart = s.rowStart[a];
+    const int32_t aEnd = s.rowEnd[a];
+    for (int32_t q = aStart + 1; q <= aEnd; ++q) spike[e[q].column] = e[q].value;
 
     // Existing entries of row b, moved to rowFree as they are updated.
     double largest = 0.0;
     const int32_t oldStart = s.rowStart[b];
     const int32_t oldEnd = s.rowEnd[b];
     const int32_t newStart = s.rowFree;
+    int32_t free = newStart;
     FreePair(e[oldStart]);
     for (int32_t q = oldStart + 1; q <= oldEnd; ++q) {
         const int32_t col = e[q].column;
@@ -43,23 +50,24 @@ double EliminateRow(InverseStore& s, int32_t a, int32_t b, double mu) {
             RemoveFromPattern(s, col, b);
             continue;
         }
-        e[s.rowFree].value = v;
-        e[s.rowFree].column = col;
-        s.rowFree += 1;
+        e[free].value = v;
+        e[free].column = col;
+        ++free;
         if (std::fabs(v) > largest) largest = std::fabs(v);
     }
+    s.rowFree = free;
     s.rowStart[b] = newStart;
-    s.rowEnd[b] = s.rowFree - 1;
+    s.rowEnd[b] = free - 1;
 
     // Fill-in: row a's entries whose columns row b did not have.
-    for (int32_t q = s.rowStart[a] + 1; q <= s.rowEnd[a]; ++q) {
-        const int32_t col = s.elements[q].column;
+    for (int32_t q = aStart + 1; q <= aEnd; ++q) {
+        const int32_t col = e[q].column;
         const double source = spike[col];
         if (source == 0.0) continue;
         spike[col] = 0.0;
         const double v = mu * source;
         if (std::fabs(v) <= small) continue;
-        InverseSlot& dst = s.elements[s.rowFree];
+        InverseSlot& dst = e[s.rowFree];
         dst.value = v;
         dst.column = col;
         s.rowFree += 1;
@@ -67,9 +75,10 @@ double EliminateRow(InverseStore& s, int32_t a, int32_t b, double mu) {
         s.uCount += 1;
         if (std::fabs(v) > largest) largest = std::fabs(v);
         const int64_t g = AppendToPattern(s, col, b);
+        e = s.elements;  // a grown store may have moved
         if (g < 0) {
             // Leave the spike clean for whoever refactorises next.
-            for (int32_t r = q + 1; r <= s.rowEnd[a]; ++r) spike[s.elements[r].column] = 0.0;
+            for (int32_t r = q + 1; r <= aEnd; ++r) spike[e[r].column] = 0.0;
             return static_cast<double>(g);
         }
     }
