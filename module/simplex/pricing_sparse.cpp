@@ -233,20 +233,32 @@ void SparsePivotRow(LpContext* ctx, int32_t r) {
     const int32_t m = ctx->model.rows;
     clear_pivot_row(p);
     BasisInverseRow(ctx, r, p.rho, true);
+    // The arrays and the touched count in locals: the stores below could
+    // alias the pricing state as far as the compiler knows.
+    const double* rho = p.rho;
+    const int64_t* row_start = p.row_start;
+    const int32_t* row_count = p.row_count;
+    const int32_t* columns = p.copy_columns;
+    const double* values = p.copy_values;
+    double* pivot_row = p.pivot_row;
+    uint8_t* mark = p.touched_mark;
+    int32_t* touched = p.touched;
+    int32_t count = p.touched_count;
     for (int32_t i = 0; i < m; ++i) {
-        const double ri = p.rho[i];
+        const double ri = rho[i];
         if (std::fabs(ri) < kNegligibleRho) continue;
-        const int64_t first = p.row_start[i];
-        const int64_t last = first + p.row_count[i];
+        const int64_t first = row_start[i];
+        const int64_t last = first + row_count[i];
         for (int64_t e = first; e < last; ++e) {
-            const int32_t j = p.copy_columns[e];
-            if (p.touched_mark[j] == 0) {
-                p.touched_mark[j] = 1;
-                p.touched[p.touched_count++] = j;
+            const int32_t j = columns[e];
+            if (mark[j] == 0) {
+                mark[j] = 1;
+                touched[count++] = j;
             }
-            p.pivot_row[j] += ri * p.copy_values[e];
+            pivot_row[j] += ri * values[e];
         }
     }
+    p.touched_count = count;
 }
 
 void UpdateDevexWeights(LpContext* ctx, int32_t q, int32_t l) {
