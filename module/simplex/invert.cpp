@@ -50,13 +50,56 @@ void place_column(InverseSlot* slots, const double* values, const int32_t* rows,
     for (int32_t i = 0; i < count; ++i) slots[i] = InverseSlot{values[i], rows[i], k};
 }
 
+// A basis column that has to come from the matrix store file: its column,
+// its basis position and the first slot it fills.
+struct PendingColumn {
+    int32_t column;
+    int32_t position;
+    int32_t slot;
+};
+static_assert(sizeof(PendingColumn) == 3 * sizeof(int32_t), "three int32 per pending column");
+
+// Reads the pending columns into their slots, in the order in which they
+// lie in the matrix store file: the file is read through a window, which a
+// pass in header order would move back and forth once per column.
+int read_pending(LpContext* ctx, PendingColumn* pending, int32_t count) {
+    ProblemModel& pm = ctx->model;
+    ComputationalForm& f = ctx->form;
+    const ColumnDirItem* directory = pm.directory;
+    std::sort(pending, pending + count, [directory](const PendingColumn& a, const PendingColumn& b) {
+        return directory[a.column].position < directory[b.column].position;
+    });
+    for (int32_t i = 0; i < count; ++i) {
+        const ColumnDirItem& item = directory[pending[i].column];
+        const int32_t c = item.count;
+        const int64_t value_bytes = static_cast<int64_t>(c) * static_cast<int64_t>(sizeof(double));
+        const int64_t row_bytes = matrix_block_bytes(c) - value_bytes;
+        int rc = pm.matrix_store != nullptr && item.position >= 0 ? 0 : -1;
+        if (rc == 0) rc = host_util_position(pm.matrix_store, item.position);
+        if (rc == 0) rc = host_util_read(pm.matrix_store, f.work, value_bytes);
+        if (rc == 0) rc = host_util_read(pm.matrix_store, f.scratch, row_bytes);
+        if (rc != 0) {
+            host_io_error_report(rc);
+            return kRunIo;
+        }
+        place_column(ctx->inverse.elements + pending[i].slot, f.work, reinterpret_cast<const int32_t*>(f.scratch),
+                     c, pending[i].position);
+    }
+    return 0;
+}
+
 // Step 2: the basis columns into the bottom of the store, in header order.
-// Returns 0, 9 or 25; *used receives the slots filled.
+// Cached columns are copied at once; the others are read afterwards in file
+// order into the slots kept for them (their list lives in the integer
+// workspace, which the factorisation overwrites anyway).  Returns 0, 9 or
+// 25; *used receives the slots filled.
 int gather(LpContext* ctx, int32_t* used) {
     InverseStore& s = ctx->inverse;
     ProblemModel& pm = ctx->model;
     ComputationalForm& f = ctx->form;
     const int32_t m = pm.rows;
+    auto* pending = reinterpret_cast<PendingColumn*>(s.intWork);
+    int32_t pending_count = 0;
     int32_t filled = 0;
     for (int32_t k = 0; k < m; ++k) {
         const int32_t j = f.header[k];
@@ -74,20 +117,12 @@ int gather(LpContext* ctx, int32_t* used) {
             place_column(s.elements + filled, item.cached, reinterpret_cast<const int32_t*>(item.cached + c), c, k);
         } else {
             // Read past the cache: gathering must not evict what the phases use.
-            const int64_t value_bytes = static_cast<int64_t>(c) * static_cast<int64_t>(sizeof(double));
-            const int64_t row_bytes = matrix_block_bytes(c) - value_bytes;
-            int rc = pm.matrix_store != nullptr && item.position >= 0 ? 0 : -1;
-            if (rc == 0) rc = host_util_position(pm.matrix_store, item.position);
-            if (rc == 0) rc = host_util_read(pm.matrix_store, f.work, value_bytes);
-            if (rc == 0) rc = host_util_read(pm.matrix_store, f.scratch, row_bytes);
-            if (rc != 0) {
-                host_io_error_report(rc);
-                return kRunIo;
-            }
-            place_column(s.elements + filled, f.work, reinterpret_cast<const int32_t*>(f.scratch), c, k);
+            pending[pending_count++] = PendingColumn{j, k, filled};
         }
         filled += c;
     }
+    const int rc = read_pending(ctx, pending, pending_count);
+    if (rc != 0) return rc;
     // The scratch vector is the spike: it must be clean for the factorisation.
     std::memset(f.scratch, 0, static_cast<size_t>(m) * sizeof(double));
     *used = filled;
