@@ -118,10 +118,25 @@ double queue_weight(const double* squares, const double* values, const int32_t* 
 bool reference_squares(LpContext* ctx) {
     PricingState& p = ctx->phases.pricing;
     const int32_t m = ctx->model.rows;
+    // A position recorded twice (it left twice within the ring) has one row
+    // of B^-1: the squares already formed for it are copied instead of
+    // being solved for again.
+    auto done_before = [&](int32_t k) {
+        const int32_t pos = p.devex_positions[k];
+        const int32_t last = k == 0 ? p.devex_k : k;  // rows are formed 1, 2, ..., then 0
+        for (int32_t l = 1; l < last; ++l)
+            if (p.devex_positions[l] == pos) return l;
+        return -1;
+    };
     auto square_row = [&](int32_t k) {
         const int32_t pos = p.devex_positions[k];
         if (pos < 0 || pos >= m) return false;
         double* row = p.devex_rows + static_cast<int64_t>(k) * m;
+        const int32_t same = done_before(k);
+        if (same >= 0) {
+            std::memcpy(row, p.devex_rows + static_cast<int64_t>(same) * m, static_cast<size_t>(m) * sizeof(double));
+            return true;
+        }
         BasisInverseRow(ctx, pos, row, false);
         for (int32_t i = 0; i < m; ++i) row[i] *= row[i];
         return true;
