@@ -56,7 +56,7 @@ int run_step(int number, std::vector<Statement> statements, ProcedureEntry entry
         if (e.end_code == kEndMemory) {
             // The module may end for lack of memory before it can say so
             // itself (for example when even its run context does not fit).
-            log_error("The LP step ended for lack of memory; raise the limit with --memsize.");
+            log_error("The LP step ended for lack of memory (the WORKMEMORY= option or the --memsize limit).");
         }
         return e.end_code;
     } catch (const std::bad_alloc&) {
