@@ -20,6 +20,7 @@
 #endif
 #include "report/constraint_summary.h"
 #include "report/output_data_sets.h"
+#include "report/reported_values.h"
 #include "report/solution_summary.h"
 #include "report/variable_summary.h"
 
@@ -229,6 +230,14 @@ int solve_combination(LpContext* ctx) {
     phase2_step(ctx);
     if (sv.phase == kPhase2) evaluate(ctx, false);
     dual_step(ctx);
+
+    // 14. Branch and bound is not part of this build yet.  An integer
+    // problem therefore ends with its relaxation, and says so, instead of
+    // being reported as having no integer solution.
+    if (sv.run_status == kRunOk && sv.primal_feasible != 0 && sv.optimal != 0 && integer_problem(ctx)) {
+        host_note("%3zBranch and bound is not available yet: the solution is the relaxation of the integer problem.");
+        sv.run_status = kRunRelaxed;
+    }
 
     // 15, 16.  17. GOALPROGRAM.
     infeasible_step(ctx);
