@@ -55,7 +55,66 @@ double column_factor(const double* values, int32_t count, int16_t scaletype) {
     return RoundToPowerOfTwo(t);
 }
 
-int scale_columns(LpContext* ctx) {
+// Where scaled columns go back to the matrix store.  The passes run from
+// the last column to the first, which would move the store's file window
+// back once per column; so the columns are first all fetched in file order
+// and, when every one of them is then held in memory, the rewrites are
+// collected and made in file order after the passes.
+struct Rewrites {
+    int32_t* order = nullptr;  // columns in ascending file position
+    uint8_t* dirty = nullptr;  // 1 for a column whose copy awaits its rewrite
+    bool deferred = false;     // every column is held in memory
+};
+
+int rewrite(LpContext* ctx, Rewrites& w, int32_t j, const double* values, const int32_t* rows) {
+    if (!w.deferred) return matrix_rewrite_column(ctx, j, values, rows);
+    w.dirty[j] = 1;
+    return 0;
+}
+
+// Fetches every column in file order; the rewrites are deferred when all of
+// them are then cached.  Returns 0 or the status of a failed read.
+int warm_cache(LpContext* ctx, Rewrites& w) {
+    const ProblemModel& pm = ctx->model;
+    const int32_t n = pm.columns;
+    if (w.order == nullptr || w.dirty == nullptr || pm.directory == nullptr || n > pm.directory_size) return 0;
+    for (int32_t j = 0; j < n; ++j) w.order[j] = j;
+    const ColumnDirItem* directory = pm.directory;
+    std::sort(w.order, w.order + n,
+              [directory](int32_t a, int32_t b) { return directory[a].position < directory[b].position; });
+    std::memset(w.dirty, 0, static_cast<size_t>(n));
+    for (int32_t k = 0; k < n; ++k) {
+        const double* values = nullptr;
+        const int32_t* rows = nullptr;
+        int32_t count = 0;
+        const int rc = FetchColumn(ctx, w.order[k], &values, &rows, &count);
+        if (rc == kRunMemory) return 0;  // the passes fetch (and report) as they go
+        if (rc != 0) return rc;
+    }
+    w.deferred = true;
+    for (int32_t j = 0; j < n && w.deferred; ++j)
+        if (directory[j].count > 0 && directory[j].cached == nullptr) w.deferred = false;
+    return 0;
+}
+
+// The deferred rewrites, in file order.
+int flush_rewrites(LpContext* ctx, Rewrites& w) {
+    if (!w.deferred) return 0;
+    w.deferred = false;
+    for (int32_t k = 0; k < ctx->model.columns; ++k) {
+        const int32_t j = w.order[k];
+        if (w.dirty[j] == 0) continue;
+        const double* values = nullptr;
+        const int32_t* rows = nullptr;
+        int32_t count = 0;
+        int rc = FetchColumn(ctx, j, &values, &rows, &count);
+        if (rc == 0) rc = matrix_rewrite_column(ctx, j, values, rows);
+        if (rc != 0) return rc;
+    }
+    return 0;
+}
+
+int scale_columns(LpContext* ctx, Rewrites& w) {
     ComputationalForm& f = ctx->form;
     for (int32_t j = ctx->model.structural_count - 1; j >= 0; --j) {
         if (f.status != nullptr && (f.status[j] & kStatInteger) != 0) continue;
@@ -70,7 +129,7 @@ int scale_columns(LpContext* ctx) {
         for (int32_t k = 0; k < count; ++k) v[k] /= s;
         f.column_scale[j] = s;
         scale_bounds(ctx, j, s);
-        rc = matrix_rewrite_column(ctx, j, values, rows);
+        rc = rewrite(ctx, w, j, values, rows);
         if (rc != 0) return rc;
     }
     return 0;
@@ -121,7 +180,7 @@ int row_factors(LpContext* ctx, double* largest, double* smallest) {
 // Divides every entry by its row's factor.  A logical column keeps its +-1
 // and takes the row factor into its own factor instead, which rescales its
 // finite bounds the same way (a range row's logical has a finite upper bound).
-int scale_rows(LpContext* ctx, double* largest, double* smallest) {
+int scale_rows(LpContext* ctx, Rewrites& w, double* largest, double* smallest) {
     int rc = row_factors(ctx, largest, smallest);
     if (rc != 0) return rc;
     ComputationalForm& f = ctx->form;
@@ -148,7 +207,7 @@ int scale_rows(LpContext* ctx, double* largest, double* smallest) {
             changed = true;
         }
         if (!changed) continue;
-        rc = matrix_rewrite_column(ctx, j, values, rows);
+        rc = rewrite(ctx, w, j, values, rows);
         if (rc != 0) return rc;
     }
     return 0;
@@ -192,10 +251,21 @@ int ScaleProblem(LpContext* ctx) {
     auto* largest = static_cast<double*>(host_alloc(bytes, TYM_ALLOC_STEP));
     auto* smallest = static_cast<double*>(host_alloc(bytes, TYM_ALLOC_STEP));
     int rc = largest != nullptr && smallest != nullptr ? 0 : kRunMemory;
-    if (rc == 0 && scales_columns(o.scale)) rc = scale_columns(ctx);
-    if (rc == 0 && scales_rows(o.scale)) rc = scale_rows(ctx, largest, smallest);
+    Rewrites w;
+    if (rc == 0 && o.scale != kScaleNone) {
+        // Without room for the file order the rewrites are made as they come.
+        const size_t n = static_cast<size_t>(std::max(ctx->model.columns, 1));
+        w.order = static_cast<int32_t*>(host_alloc(n * sizeof(int32_t), TYM_ALLOC_STEP));
+        w.dirty = static_cast<uint8_t*>(host_alloc(n, TYM_ALLOC_STEP));
+        rc = warm_cache(ctx, w);
+    }
+    if (rc == 0 && scales_columns(o.scale)) rc = scale_columns(ctx, w);
+    if (rc == 0 && scales_rows(o.scale)) rc = scale_rows(ctx, w, largest, smallest);
+    if (rc == 0) rc = flush_rewrites(ctx, w);
     if (rc == 0 && o.scale != kScaleNone && CheckTinyCoefficients(ctx) != 0) rc = kRunMemory;
     if (DropOverflow(ctx) != 1) EmptyCache(ctx);
+    if (w.order != nullptr) host_release(w.order);
+    if (w.dirty != nullptr) host_release(w.dirty);
     host_release(largest);
     host_release(smallest);
     return rc;
