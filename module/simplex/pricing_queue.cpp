@@ -184,7 +184,7 @@ void offer(PricingState& p, int32_t slots, double value, int32_t h, int32_t& sma
 // QEPSILON cannot be.
 bool cannot_enter(const PricingState& p, int32_t smallest, double d, bool dynamic, double qepsilon) {
     const double floor = p.queue_value[smallest];
-    return floor >= 0.0 && d <= floor && (!dynamic || d <= qepsilon);
+    return floor >= 0.0 && d <= floor && (!dynamic || (qepsilon >= 0.0 && d <= qepsilon));
 }
 
 // Prices the column at header position h for a queue rule.
