@@ -1,7 +1,7 @@
 // attention.cpp -- installing and removing the break handler.
 #include "control/attention.h"
 
-#include "control/host_stubs.h"
+#include "base/host_link.h"
 
 namespace tymlp {
 

@@ -2,7 +2,7 @@
 // break flag of the run, which the solver loops poll.
 #pragma once
 
-#include "input/lp_context.h"
+#include "base/lp_context.h"
 
 namespace tymlp {
 

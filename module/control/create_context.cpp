@@ -4,7 +4,8 @@
 #include <cstdint>
 #include <cstring>
 
-#include "control/host_stubs.h"
+#include "base/host_link.h"
+#include "control/end_run.h"
 #include "control/option_table.h"
 #include "control/run_steps.h"
 
@@ -95,6 +96,7 @@ int create_context(LpContext** out) {
     set_model_defaults(ctx);
     set_solver_defaults(ctx);
     ctx->entries.reader = run_steps().read_dense;
+    ctx->entries.end_run = end_run;
     *out = ctx;
     return 0;
 }

@@ -1,7 +1,7 @@
 // create_context.h -- the run context with every default.
 #pragma once
 
-#include "input/lp_context.h"
+#include "base/lp_context.h"
 
 namespace tymlp {
 

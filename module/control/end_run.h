@@ -1,7 +1,7 @@
 // end_run.h -- the single way out of a run.
 #pragma once
 
-#include "input/lp_context.h"
+#include "base/lp_context.h"
 
 namespace tymlp {
 

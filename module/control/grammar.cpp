@@ -12,7 +12,7 @@
 
 #include "control/keyword_table.h"
 #include "control/option_slots.h"
-#include "input/context_memory.h"
+#include "base/context_memory.h"
 
 namespace tymlp {
 namespace {

@@ -3,7 +3,7 @@
 // keywords, and the descriptor that points at them.
 #pragma once
 
-#include "input/lp_context.h"
+#include "base/lp_context.h"
 #include "tym_grammar.h"
 
 namespace tymlp {

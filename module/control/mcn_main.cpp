@@ -4,7 +4,7 @@
 
 #include <cstring>
 
-#include "control/host_stubs.h"
+#include "base/host_link.h"
 #include "control/run_procedure.h"
 
 namespace tymlp {

@@ -2,7 +2,7 @@
 #include <cctype>
 #include <cstring>
 
-#include "control/host_stubs.h"
+#include "base/host_link.h"
 #include "control/parser_state.h"
 
 namespace tymlp {

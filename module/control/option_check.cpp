@@ -3,7 +3,7 @@
 
 #include <cstring>
 
-#include "control/host_stubs.h"
+#include "base/host_link.h"
 #include "control/option_slots.h"
 #include "control/option_table.h"
 #include "control/run_steps.h"

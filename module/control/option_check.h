@@ -2,7 +2,7 @@
 // storing them in the context.
 #pragma once
 
-#include "input/lp_context.h"
+#include "base/lp_context.h"
 #include "tym_grammar.h"
 
 namespace tymlp {

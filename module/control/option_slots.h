@@ -5,6 +5,8 @@
 
 #include <cstdint>
 
+#include "base/ctx_options.h"
+
 namespace tymlp {
 
 // Statement numbers carried in TymParseRecord::statement.
@@ -74,17 +76,5 @@ enum PrintFlagBit : uint8_t {
     kBitPrintRangeprice, kBitPrintRangerhs, kBitPrintBest, kBitPrintColumn, kBitPrintRow
 };
 enum PrintList : uint16_t { kListPrintColumns = 0, kListPrintRows = 1 };
-
-// Keyword values of the choice options.
-enum NodeRule : int16_t { kNodeLifo = 1, kNodeFifo = 2, kNodeObj = 3, kNodeProject = 4, kNodePseudoc = 5, kNodeError = 6 };
-enum VarRule : int16_t { kVarClose = 1, kVarFar = 2, kVarPenalty = 3, kVarPrior = 4, kVarPseudoc = 5, kVarPrice = 6 };
-enum ScaleMode : int16_t { kScaleNone = 0, kScaleColumns = 1, kScaleRows = 2, kScaleBoth = 3 };
-enum ScaleType : int16_t { kScaleEquilibrium = 0, kScaleGeometric = 1 };
-// PRICETYPE: 0 full pricing (COMPLETE; NONE, as in "no candidate queue"),
-// 1 queue whose slot of the entering column follows the leaving one, 2 queue
-// whose slot is emptied (PARTIAL), 3 dynamic queue (DYNAMIC), 4 lowest index.
-enum PriceType : int16_t {
-    kPriceFull = 0, kPriceQueueFollow = 1, kPricePartial = 2, kPriceDynamic = 3, kPriceLowestIndex = 4
-};
 
 }  // namespace tymlp

@@ -7,8 +7,8 @@
 #include <cstdint>
 #include <cstring>
 
-#include "control/host_stubs.h"
-#include "input/ctx_options.h"
+#include "base/host_link.h"
+#include "base/ctx_options.h"
 
 namespace tymlp {
 namespace {

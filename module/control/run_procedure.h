@@ -1,7 +1,7 @@
 // run_procedure.h -- the procedure driver: one invocation from start to end.
 #pragma once
 
-#include "input/lp_context.h"
+#include "base/lp_context.h"
 
 namespace tymlp {
 

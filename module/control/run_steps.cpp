@@ -10,7 +10,7 @@
 #include "input/initial_basis.h"
 #include "input/sparse_reader.h"
 #include "simplex/invert.h"
-#include "simplex/preprocess.h"
+#include "presolve/preprocess.h"
 #include "simplex/pricing.h"
 #include "simplex/scaling.h"
 #include "simplex/work_store.h"

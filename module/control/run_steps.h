@@ -7,7 +7,7 @@
 // Each entry returns a run status as its step defines it.
 #pragma once
 
-#include "input/lp_context.h"
+#include "base/lp_context.h"
 
 namespace tymlp {
 

@@ -5,7 +5,7 @@
 
 #include "control/attention.h"
 #include "control/end_run.h"
-#include "control/host_stubs.h"
+#include "base/host_link.h"
 #include "control/status_macro.h"
 #include "input/objectives.h"
 #include "simplex/invert.h"
@@ -20,7 +20,7 @@
 #endif
 #include "report/constraint_summary.h"
 #include "report/output_data_sets.h"
-#include "report/reported_values.h"
+#include "output/reported_values.h"
 #include "report/solution_summary.h"
 #include "report/variable_summary.h"
 

@@ -5,12 +5,12 @@
 
 #include "control/end_run.h"
 #include "control/grammar.h"
-#include "control/host_stubs.h"
+#include "base/host_link.h"
 #include "control/option_check.h"
 #include "control/option_slots.h"
 #include "control/parser_state.h"
-#include "input/context_memory.h"
-#include "simplex/lu_kernel.h"
+#include "base/context_memory.h"
+#include "factor/lu_kernel.h"
 
 namespace tymlp {
 namespace {

@@ -2,7 +2,7 @@
 // parser: the statement step of the run and the parser callbacks.
 #pragma once
 
-#include "input/lp_context.h"
+#include "base/lp_context.h"
 #include "tym_grammar.h"
 
 namespace tymlp {

@@ -5,7 +5,7 @@
 #include <cmath>
 #include <cstring>
 
-#include "control/host_stubs.h"
+#include "base/host_link.h"
 
 namespace tymlp {
 namespace {

@@ -4,8 +4,8 @@
 #include <cstddef>
 #include <cstring>
 
-#include "control/host_stubs.h"
-#include "input/context_memory.h"
+#include "base/host_link.h"
+#include "base/context_memory.h"
 
 namespace tymlp {
 namespace {

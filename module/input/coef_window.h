@@ -12,7 +12,7 @@
 
 #include <cstdint>
 
-#include "input/lp_context.h"
+#include "base/lp_context.h"
 
 namespace tymlp {
 

@@ -1,7 +1,7 @@
 // column_attributes.cpp -- attribute rows applied to a column record.
 #include "input/column_attributes.h"
 
-#include "control/host_stubs.h"
+#include "base/host_link.h"
 #include "input/integer_vars.h"
 #include "input/reader_common.h"
 

@@ -4,9 +4,9 @@
 #include <cmath>
 #include <cstring>
 
-#include "control/end_run.h"
-#include "control/host_stubs.h"
-#include "input/context_memory.h"
+#include "base/run_end.h"
+#include "base/host_link.h"
+#include "base/context_memory.h"
 #include "input/matrix_store.h"
 #include "input/model_records.h"
 
@@ -71,7 +71,7 @@ int check_model(LpContext* ctx) {
     const ProblemModel& m = ctx->model;
     if (ctx->options.goalprogram != 0 && m.lists[kListRhs].count > 1) {
         host_message(kMsgGoalWithManyRhs);
-        end_run(ctx, kEndSemantic);
+        end_run_from_step(ctx, kEndSemantic);
     }
     int result = 0;
     if (m.objective_count < 2) {

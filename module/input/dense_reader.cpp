@@ -2,7 +2,7 @@
 // and the records that are complete only at the end.
 #include "input/dense_reader.h"
 
-#include "control/host_stubs.h"
+#include "base/host_link.h"
 #include "input/dense_state.h"
 #include "input/model_records.h"
 

@@ -2,7 +2,7 @@
 // problem, one numeric variable per structural column.
 #pragma once
 
-#include "input/lp_context.h"
+#include "base/lp_context.h"
 
 namespace tymlp {
 

@@ -1,6 +1,6 @@
 // dense_rows.cpp -- one observation of the dense layout: its row name, its
 // type, and what the type does (a row, bounds, marks, a vector, a set).
-#include "control/host_stubs.h"
+#include "base/host_link.h"
 #include "input/column_attributes.h"
 #include "input/column_lists.h"
 #include "input/dense_state.h"

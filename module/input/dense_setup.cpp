@@ -2,7 +2,7 @@
 // structural columns, stores, value columns and the phase-1 objective.
 #include <cstring>
 
-#include "control/host_stubs.h"
+#include "base/host_link.h"
 #include "input/column_lists.h"
 #include "input/dense_state.h"
 #include "input/model_records.h"

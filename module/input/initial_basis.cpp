@@ -3,9 +3,9 @@
 
 #include <cstring>
 
-#include "control/host_stubs.h"
+#include "base/host_link.h"
 #include "input/column_lists.h"
-#include "input/context_memory.h"
+#include "base/context_memory.h"
 #include "input/matrix_store.h"
 #include "input/model_records.h"
 

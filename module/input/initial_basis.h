@@ -2,7 +2,7 @@
 // basis of the run (driver step 10).
 #pragma once
 
-#include "input/lp_context.h"
+#include "base/lp_context.h"
 
 namespace tymlp {
 

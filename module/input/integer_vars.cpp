@@ -3,7 +3,7 @@
 
 #include <cmath>
 
-#include "input/context_memory.h"
+#include "base/context_memory.h"
 
 namespace tymlp {
 namespace {

@@ -8,7 +8,7 @@
 
 #include <cstdint>
 
-#include "input/lp_context.h"
+#include "base/lp_context.h"
 
 namespace tymlp {
 

@@ -4,7 +4,7 @@
 #include <cstddef>
 #include <cstring>
 
-#include "control/host_stubs.h"
+#include "base/host_link.h"
 
 namespace tymlp {
 namespace {

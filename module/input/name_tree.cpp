@@ -4,7 +4,7 @@
 #include <cstddef>
 #include <cstring>
 
-#include "input/context_memory.h"
+#include "base/context_memory.h"
 
 namespace tymlp {
 

@@ -1,7 +1,7 @@
 // pair_index.cpp -- hash table of the (row, column) pairs read so far.
 #include "input/pair_index.h"
 
-#include "input/context_memory.h"
+#include "base/context_memory.h"
 
 namespace tymlp {
 namespace {

@@ -1,7 +1,7 @@
 // reader_common.cpp -- pieces shared by the dense and the sparse reader.
 #include "input/reader_common.h"
 
-#include "control/host_stubs.h"
+#include "base/host_link.h"
 #include "input/model_records.h"
 #include "input/objectives.h"
 
@@ -42,7 +42,7 @@ void message_text_obs(int number, const char* text, int length, int64_t observat
 
 }  // namespace tymlp
 
-#include "input/context_memory.h"
+#include "base/context_memory.h"
 
 namespace tymlp {
 

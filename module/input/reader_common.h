@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <cstring>
 
-#include "input/lp_context.h"
+#include "base/lp_context.h"
 
 namespace tymlp {
 

@@ -3,7 +3,7 @@
 
 #include <cstring>
 
-#include "control/host_stubs.h"
+#include "base/host_link.h"
 
 namespace tymlp {
 namespace {

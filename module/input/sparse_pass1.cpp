@@ -1,8 +1,8 @@
 // sparse_pass1.cpp -- the observation's fields and the first pass: every
 // row name gets its kind and its index, or the attribute it stands for.
-#include "control/host_stubs.h"
+#include "base/host_link.h"
 #include "input/column_lists.h"
-#include "input/context_memory.h"
+#include "base/context_memory.h"
 #include "input/model_records.h"
 #include "input/objectives.h"
 #include "input/sparse_state.h"

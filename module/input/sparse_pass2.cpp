@@ -2,10 +2,10 @@
 // the values of the right-hand-side, RHSSEN, range and price vectors.
 #include <cstring>
 
-#include "control/host_stubs.h"
+#include "base/host_link.h"
 #include "input/column_attributes.h"
 #include "input/column_lists.h"
-#include "input/context_memory.h"
+#include "base/context_memory.h"
 #include "input/model_records.h"
 #include "input/sos_sets.h"
 #include "input/sparse_state.h"

@@ -2,9 +2,9 @@
 // and the records and value columns that are complete only at the end.
 #include "input/sparse_reader.h"
 
-#include "control/host_stubs.h"
+#include "base/host_link.h"
 #include "input/column_lists.h"
-#include "input/context_memory.h"
+#include "base/context_memory.h"
 #include "input/model_records.h"
 #include "input/sparse_state.h"
 

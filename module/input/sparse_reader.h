@@ -2,7 +2,7 @@
 // attribute per observation, rows and columns known by name.
 #pragma once
 
-#include "input/lp_context.h"
+#include "base/lp_context.h"
 
 namespace tymlp {
 

@@ -3,7 +3,7 @@
 #include <cctype>
 #include <cstring>
 
-#include "control/host_stubs.h"
+#include "base/host_link.h"
 #include "input/model_records.h"
 #include "input/sparse_state.h"
 

@@ -3,7 +3,7 @@
 
 #include <cstring>
 
-#include "input/ctx_model.h"
+#include "base/ctx_model.h"
 
 namespace tymlp {
 namespace {

@@ -5,10 +5,11 @@
 #include <cstdio>
 #include <cstring>
 
-#include "control/host_stubs.h"
+#include "base/host_link.h"
 #include "input/model_records.h"
-#include "report/reported_values.h"
-#include "report/table_output.h"
+#include "output/reported_values.h"
+#include "simplex/solution_results.h"
+#include "output/table_output.h"
 
 namespace tymlp {
 namespace {

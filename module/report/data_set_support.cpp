@@ -4,9 +4,9 @@
 
 #include <cstring>
 
-#include "control/host_stubs.h"
+#include "base/host_link.h"
 #include "input/reader_common.h"
-#include "report/reported_values.h"
+#include "output/reported_values.h"
 
 namespace tymlp {
 namespace {

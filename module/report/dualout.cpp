@@ -1,11 +1,12 @@
 // dualout.cpp -- the DUALOUT data set: one observation per row.
 #include <cstring>
 
-#include "control/host_stubs.h"
+#include "base/host_link.h"
 #include "input/model_records.h"
 #include "report/data_set_support.h"
 #include "report/output_data_sets.h"
-#include "report/reported_values.h"
+#include "output/reported_values.h"
+#include "simplex/solution_results.h"
 
 namespace tymlp {
 namespace {

@@ -11,7 +11,7 @@
 
 #include <cstdint>
 
-#include "report/table_output.h"
+#include "output/table_output.h"
 
 namespace tymlp {
 

@@ -17,7 +17,7 @@
 // it).  Observations already written stay written.
 #pragma once
 
-#include "input/lp_context.h"
+#include "base/lp_context.h"
 
 namespace tymlp {
 

@@ -4,7 +4,8 @@
 #include "input/model_records.h"
 #include "report/data_set_support.h"
 #include "report/output_data_sets.h"
-#include "report/reported_values.h"
+#include "output/reported_values.h"
+#include "simplex/solution_results.h"
 
 namespace tymlp {
 namespace {

@@ -1,7 +1,7 @@
 // problem_summary.cpp -- counts of the problem and the ProblemSummary factoid.
 #include "report/problem_summary.h"
 
-#include "control/host_stubs.h"
+#include "base/host_link.h"
 #include "input/model_records.h"
 #include "input/reader_common.h"
 #include "report/factoid.h"

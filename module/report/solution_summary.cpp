@@ -4,11 +4,11 @@
 
 #include <cstring>
 
-#include "control/host_stubs.h"
-#include "integer/iteration_log.h"
+#include "base/host_link.h"
+#include "output/iteration_log.h"
 #include "report/factoid.h"
-#include "report/reported_values.h"
-#include "report/table_output.h"
+#include "output/reported_values.h"
+#include "output/table_output.h"
 
 namespace tymlp {
 namespace {

@@ -1,23 +1,16 @@
 // tableauout.cpp -- the TABLEAUOUT data set: the reduced costs, then row k
-// of the tableau B^-1 A for every basis position k.
-//
-// The factors hold the scaled basis B_s = R^-1 B S_B^-1 (R the row scales,
-// S_B the scales of the basic columns) and the matrix store the scaled
-// columns a_j / (r s_j).  So row k of the user's tableau is
-//   (B^-1 A)_kj = s_j * (e_k' B_s^-1 / s_Bk) a_s,j,
-// which is what one BTRAN of e_k / s_Bk followed by a product with every
-// stored column, times s_j, gives; (B^-1 b)_k is (B_s^-1 b_s)_k / s_Bk.
+// of the tableau B^-1 A for every basis position k, in the user's units
+// (computed by the tableau steps of simplex/solution_results.h).
 #include <cstring>
 
-#include "control/host_stubs.h"
-#include "input/context_memory.h"
+#include "base/host_link.h"
+#include "base/context_memory.h"
 #include "input/model_records.h"
 #include "input/reader_common.h"
 #include "report/data_set_support.h"
 #include "report/output_data_sets.h"
-#include "report/reported_values.h"
-#include "simplex/lu_kernel.h"
-#include "simplex/work_store.h"
+#include "output/reported_values.h"
+#include "simplex/solution_results.h"
 
 namespace tymlp {
 namespace {
@@ -25,10 +18,6 @@ namespace {
 constexpr int kFixedVariables = 4;
 constexpr int kNumberBytes = 8;
 constexpr const char* kReducedCostRow = "R_COSTS ";
-
-double scale_of(const double* scales, int32_t k) {
-    return scales != nullptr && scales[k] != 0.0 ? scales[k] : 1.0;
-}
 
 int open_tableauout(LpContext* ctx) {
     DataSetBuffers& s = ctx->report.sets;
@@ -77,47 +66,24 @@ int write_reduced_costs(LpContext* ctx, const ReportBasis& b) {
     return write_observation(ctx->handles.tableauout);
 }
 
-// The factors can be solved with only when the last factorisation or update
-// succeeded; a singular or unstable end leaves them unusable.
-bool factors_usable(const LpContext* ctx) {
-    const int code = ctx->solver.run_status;
-    if (code == kRunSingular || code == kRunUnstable) return false;
-    return ctx->solver.modulus != 0.0 && ctx->inverse.elements != nullptr;
-}
-
 struct WorkVectors {
-    double* basic_values;  // B_s^-1 b_s by basis position
-    double* row;           // row k of B_s^-1, by row
+    double* basic_values;  // B^-1 b by basis position, in the user's units
+    double* row;           // work room of one tableau row (m entries)
 };
 
 int tableau_rows(LpContext* ctx, const WorkVectors& w) {
     DataSetBuffers& s = ctx->report.sets;
     const ComputationalForm& f = ctx->form;
     const int32_t m = ctx->model.rows;
-    const int32_t n = ctx->model.columns;
     const int cw = column_name_width(ctx);
-    std::memcpy(w.basic_values, f.rhs, static_cast<size_t>(m) * sizeof(double));
-    Solve(ctx->inverse, w.basic_values, kSolveForward);
+    int rc = tableau_basic_values(ctx, w.basic_values);
+    if (rc != 0) return rc;
     for (int32_t k = 0; k < m; ++k) {
-        const int32_t basic = f.header[k];
         ColumnRecord rec{};
         char name[kMaxNameLength];
-        int rc = read_column(ctx, basic, &rec, name);
-        if (rc != 0) return rc;
-        const double basic_scale = scale_of(f.column_scale, basic);
-        std::memset(w.row, 0, static_cast<size_t>(m) * sizeof(double));
-        w.row[k] = 1.0 / basic_scale;
-        Solve(ctx->inverse, w.row, kSolveBackward);
-        for (int32_t j = 0; j < n; ++j) {
-            const double* values = nullptr;
-            const int32_t* rows = nullptr;
-            int32_t count = 0;
-            if ((rc = FetchColumn(ctx, j, &values, &rows, &count)) != 0) return rc;
-            double entry = 0.0;
-            for (int32_t e = 0; e < count; ++e) entry += values[e] * w.row[rows[e]];
-            s.tableau[j + 1] = entry * scale_of(f.column_scale, j);
-        }
-        s.tableau[0] = w.basic_values[k] / basic_scale;
+        if ((rc = read_column(ctx, f.header[k], &rec, name)) != 0) return rc;
+        if ((rc = tableau_row(ctx, k, w.row, &s.tableau[1])) != 0) return rc;
+        s.tableau[0] = w.basic_values[k];
         pad_name(s.basic_name, cw, name, cw);
         if ((rc = write_observation(ctx->handles.tableauout)) != 0) return rc;
     }
@@ -135,7 +101,7 @@ int write_tableauout(LpContext* ctx) {
     if (ctx->handles.tableauout == nullptr && (rc = open_tableauout(ctx)) != 0) return rc;
     fill_block_names(ctx);
     if ((rc = write_reduced_costs(ctx, b)) != 0) return rc;
-    if (!factors_usable(ctx) || ctx->form.rhs == nullptr || ctx->form.header == nullptr) return 0;
+    if (!tableau_available(ctx)) return 0;
 
     const size_t bytes = static_cast<size_t>(ctx->model.rows) * sizeof(double);
     WorkVectors w{static_cast<double*>(ctx_alloc(ctx, bytes, TYM_ALLOC_STEP_ZERO)),

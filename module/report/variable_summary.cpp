@@ -6,8 +6,9 @@
 #include <cstring>
 
 #include "input/model_records.h"
-#include "report/reported_values.h"
-#include "report/table_output.h"
+#include "output/reported_values.h"
+#include "simplex/solution_results.h"
+#include "output/table_output.h"
 
 namespace tymlp {
 namespace {

@@ -7,10 +7,10 @@
 #include <cmath>
 #include <cstring>
 
-#include "control/host_stubs.h"
+#include "base/host_link.h"
 #include "input/matrix_store.h"
 #include "simplex/basis_header.h"
-#include "simplex/lu_kernel.h"
+#include "factor/lu_kernel.h"
 #include "simplex/pivot_history.h"
 #include "simplex/pricing_vector.h"
 #include "simplex/primal_values.h"

@@ -4,8 +4,8 @@
 #include <cmath>
 #include <cstring>
 
-#include "control/end_run.h"
-#include "input/context_memory.h"
+#include "base/run_end.h"
+#include "base/context_memory.h"
 #include "simplex/invert.h"
 #include "simplex/phase_internal.h"
 #include "simplex/phases.h"
@@ -65,7 +65,7 @@ int set_up_reduced_costs(LpContext* ctx) {
     if (p.touched == nullptr) p.touched = take<int32_t>(ctx, n);
     if (p.touched_mark == nullptr) p.touched_mark = take<uint8_t>(ctx, n);
     if (p.reduced == nullptr || p.pivot_row == nullptr || p.touched == nullptr || p.touched_mark == nullptr)
-        end_run(ctx, kEndMemory);
+        end_run_from_step(ctx, kEndMemory);
     return dense_reduced_costs(ctx);
 }
 

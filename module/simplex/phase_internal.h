@@ -1,7 +1,7 @@
 // phase_internal.h -- the pieces the phase loops share.
 #pragma once
 
-#include "input/lp_context.h"
+#include "base/lp_context.h"
 
 namespace tymlp {
 

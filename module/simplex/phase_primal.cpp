@@ -2,7 +2,7 @@
 // zero) and primal phase 2 (improve the objective while staying feasible).
 #include <cmath>
 
-#include "control/host_stubs.h"
+#include "base/host_link.h"
 #include "simplex/phase_internal.h"
 #include "simplex/phases.h"
 #include "simplex/pricing.h"

@@ -2,9 +2,9 @@
 #include <climits>
 #include <cstring>
 
-#include "control/host_stubs.h"
-#include "integer/iteration_log.h"
-#include "simplex/lu_kernel.h"
+#include "base/host_link.h"
+#include "output/iteration_log.h"
+#include "factor/lu_kernel.h"
 #include "simplex/phase_internal.h"
 #include "simplex/phases.h"
 #include "simplex/ratio_tests.h"

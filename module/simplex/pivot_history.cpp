@@ -2,7 +2,7 @@
 // companion bookkeeping.
 #include "simplex/pivot_history.h"
 
-#include "control/host_stubs.h"
+#include "base/host_link.h"
 #include "simplex/invert.h"
 
 namespace tymlp {

@@ -5,7 +5,7 @@
 #include <cstring>
 
 #include "simplex/basis_header.h"
-#include "simplex/lu_kernel.h"
+#include "factor/lu_kernel.h"
 #include "simplex/pricing.h"
 #include "simplex/work_store.h"
 

@@ -6,8 +6,8 @@
 #include <cmath>
 #include <cstring>
 
-#include "control/host_stubs.h"
-#include "input/context_memory.h"
+#include "base/host_link.h"
+#include "base/context_memory.h"
 #include "simplex/pricing.h"
 #include "simplex/work_store.h"
 
@@ -19,10 +19,6 @@ namespace {
 
 constexpr int kMsgDevexOff = 204;
 constexpr int32_t kDynamicMaxQueue = 1000;
-constexpr int16_t kPriceQueueFollow = 1;
-constexpr int16_t kPriceQueueEmpty = 2;
-constexpr int16_t kPriceDynamicRule = 3;
-constexpr int16_t kPriceLowest = 4;
 
 int QueueRule(LpContext* ctx);
 
@@ -239,7 +235,7 @@ void resize_dynamic(LpContext* ctx) {
 int major_pass(LpContext* ctx, bool phase1, const ObjectiveRecord* obj) {
     PricingState& p = ctx->phases.pricing;
     const LpOptions& o = ctx->options;
-    const bool dynamic = o.pricetype == kPriceDynamicRule;
+    const bool dynamic = o.pricetype == kPriceDynamic;
     p.minor_passes = 0;
     p.major_passes += 1;
     if (dynamic) resize_dynamic(ctx);
@@ -314,7 +310,7 @@ int QueueRule(LpContext* ctx) {
     const ObjectiveRecord* obj = phase1 ? ctx->model.saved_objective : ctx->model.current_objective;
     p.minor_passes += 1;
     bool minor = true;
-    if (o.pricetype == kPriceDynamicRule) minor = p.minor_passes < static_cast<int32_t>(std::trunc(o.price * o.refreshq));
+    if (o.pricetype == kPriceDynamic) minor = p.minor_passes < static_cast<int32_t>(std::trunc(o.price * o.refreshq));
     if (minor) {
         const int rc = minor_pass(ctx, phase1, obj);
         if (rc != 0) return rc;
@@ -329,12 +325,12 @@ void SetUpPricing(LpContext* ctx) {
     LpOptions& o = ctx->options;
     PricingState& p = ctx->phases.pricing;
     const int16_t type = o.pricetype;
-    bool queue = type == kPriceQueueFollow || type == kPriceQueueEmpty || type == kPriceDynamicRule;
+    bool queue = type == kPriceQueueFollow || type == kPricePartial || type == kPriceDynamic;
     if (queue && !size_queue(ctx)) queue = false;
     const bool sparse_owned = p.stored_active != 0 && ctx->solver.phase >= kPhase2;
     if (o.devex != 0 && !sparse_owned) set_up_devex(ctx);
     if (queue) ctx->entries.pricing = QueueRule;
-    else if (type == kPriceLowest) ctx->entries.pricing = LowestIndexPricing;
+    else if (type == kPriceLowestIndex) ctx->entries.pricing = LowestIndexPricing;
     else if (o.devex != 0) ctx->entries.pricing = DevexFullPricing;
     else ctx->entries.pricing = FullPricing;
     p.last_entered = -1;

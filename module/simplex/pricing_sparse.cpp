@@ -10,8 +10,8 @@
 #include <cmath>
 #include <cstring>
 
-#include "input/context_memory.h"
-#include "simplex/lu_kernel.h"
+#include "base/context_memory.h"
+#include "factor/lu_kernel.h"
 #include "simplex/pricing.h"
 #include "simplex/pricing_vector.h"
 #include "simplex/work_store.h"

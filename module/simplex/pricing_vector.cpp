@@ -3,7 +3,7 @@
 
 #include <cstring>
 
-#include "simplex/lu_kernel.h"
+#include "factor/lu_kernel.h"
 
 namespace tymlp {
 namespace {

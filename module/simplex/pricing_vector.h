@@ -1,7 +1,7 @@
 // pricing_vector.h -- the dual vector y of the current phase.
 #pragma once
 
-#include "input/lp_context.h"
+#include "base/lp_context.h"
 
 namespace tymlp {
 

@@ -5,7 +5,7 @@
 #include <cmath>
 #include <cstring>
 
-#include "simplex/lu_kernel.h"
+#include "factor/lu_kernel.h"
 #include "simplex/work_store.h"
 
 namespace tymlp {

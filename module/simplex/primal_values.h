@@ -2,7 +2,7 @@
 // header rebuilt from the status bytes.
 #pragma once
 
-#include "input/lp_context.h"
+#include "base/lp_context.h"
 
 namespace tymlp {
 

@@ -10,9 +10,9 @@
 #include <cmath>
 #include <cstring>
 
-#include "input/context_memory.h"
+#include "base/context_memory.h"
 #include "simplex/invert.h"
-#include "simplex/lu_kernel.h"
+#include "factor/lu_kernel.h"
 #include "simplex/pricing.h"
 #include "simplex/ratio_tests.h"
 #include "simplex/work_store.h"

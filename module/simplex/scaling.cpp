@@ -8,8 +8,7 @@
 #include <cstring>
 #include <limits>
 
-#include "control/host_stubs.h"
-#include "control/option_slots.h"
+#include "base/host_link.h"
 #include "input/column_lists.h"
 #include "input/matrix_store.h"
 #include "input/model_records.h"

@@ -1,7 +1,7 @@
 // scaling.h -- power-of-two row and column scaling of the matrix store.
 #pragma once
 
-#include "input/lp_context.h"
+#include "base/lp_context.h"
 
 namespace tymlp {
 

@@ -4,9 +4,9 @@
 
 #include <cmath>
 
-#include "control/host_stubs.h"
+#include "base/host_link.h"
 #include "simplex/invert.h"
-#include "simplex/lu_kernel.h"
+#include "factor/lu_kernel.h"
 
 namespace tymlp {
 namespace {

@@ -1,7 +1,7 @@
 // update_basis.h -- bringing the factors up to date after one basis exchange.
 #pragma once
 
-#include "input/lp_context.h"
+#include "base/lp_context.h"
 
 namespace tymlp {
 

@@ -8,10 +8,10 @@
 #include <cstdint>
 #include <cstring>
 
-#include "control/host_stubs.h"
-#include "input/context_memory.h"
+#include "base/host_link.h"
+#include "base/context_memory.h"
 #include "input/matrix_store.h"
-#include "simplex/lu_kernel.h"
+#include "factor/lu_kernel.h"
 #include "simplex/work_store_internal.h"
 
 namespace tymlp {

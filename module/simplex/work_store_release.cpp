@@ -1,7 +1,7 @@
 // work_store_release.cpp -- giving memory back when the host asks for it.
 #include <cstdint>
 
-#include "control/host_stubs.h"
+#include "base/host_link.h"
 #include "simplex/work_store.h"
 
 namespace tymlp {

@@ -8,9 +8,9 @@
 
 #include "control/create_context.h"
 #include "control/end_run.h"
-#include "control/host_stubs.h"
+#include "base/host_link.h"
 #include "input/column_lists.h"
-#include "input/context_memory.h"
+#include "base/context_memory.h"
 #include "input/matrix_store.h"
 #include "input/model_records.h"
 #include "simplex/primal_values.h"

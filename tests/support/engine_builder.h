@@ -10,7 +10,7 @@
 #include <utility>
 #include <vector>
 
-#include "input/lp_context.h"
+#include "base/lp_context.h"
 
 namespace enginetest {
 

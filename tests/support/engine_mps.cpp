@@ -5,8 +5,8 @@
 
 #include "mps/mps_lines.h"
 #include "mps/mps_reader.h"
-#include "simplex/inverse_store.h"
-#include "input/ctx_form.h"
+#include "base/ctx_inverse.h"
+#include "base/ctx_form.h"
 
 namespace enginetest {
 

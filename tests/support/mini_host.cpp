@@ -8,7 +8,7 @@
 #include <limits>
 #include <chrono>
 
-#include "control/host_stubs.h"
+#include "base/host_link.h"
 
 namespace minihost {
 namespace {

@@ -10,7 +10,7 @@
 
 #include "control/create_context.h"
 #include "control/end_run.h"
-#include "control/host_stubs.h"
+#include "base/host_link.h"
 #include "control/parser_state.h"
 #include "mini_host.h"
 

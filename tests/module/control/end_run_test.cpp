@@ -3,11 +3,11 @@
 #include <vector>
 
 #include "control/option_slots.h"
-#include "control/output_connection.h"
+#include "output/output_connection.h"
 #include "control/run_procedure.h"
 #include "control_fixture.h"
 #include "input/column_lists.h"
-#include "input/context_memory.h"
+#include "base/context_memory.h"
 #include "input/matrix_store.h"
 #include "input/model_records.h"
 

@@ -10,7 +10,7 @@
 #include "control/option_slots.h"
 #include "control/option_table.h"
 #include "control_fixture.h"
-#include "input/context_memory.h"
+#include "base/context_memory.h"
 
 namespace {
 

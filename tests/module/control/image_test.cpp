@@ -5,7 +5,7 @@
 #include <regex>
 #include <string>
 
-#include "control/host_stubs.h"
+#include "base/host_link.h"
 #include "control/image_info.h"
 #include "mini_host.h"
 

@@ -1,7 +1,7 @@
 // The status macro variable _QMLP_: fields, formats and status words.
 #include "control/status_macro.h"
 #include "control_fixture.h"
-#include "input/context_memory.h"
+#include "base/context_memory.h"
 
 namespace {
 

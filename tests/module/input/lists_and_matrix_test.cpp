@@ -6,7 +6,7 @@
 
 #include "../control/control_fixture.h"
 #include "input/column_lists.h"
-#include "input/context_memory.h"
+#include "base/context_memory.h"
 #include "input/matrix_store.h"
 #include "input/objectives.h"
 

@@ -17,11 +17,11 @@
 
 #include "control/create_context.h"
 #include "control/end_run.h"
-#include "control/host_stubs.h"
+#include "base/host_link.h"
 #include "data/data_log.h"
 #include "host_api.h"
 #include "input/column_lists.h"
-#include "input/context_memory.h"
+#include "base/context_memory.h"
 #include "input/dense_reader.h"
 #include "input/model_records.h"
 #include "input/sparse_reader.h"

@@ -3,7 +3,7 @@
 #include "../input/reader_fixture.h"
 #include "report/factoid.h"
 #include "report/problem_summary.h"
-#include "report/table_output.h"
+#include "output/table_output.h"
 
 #include <map>
 

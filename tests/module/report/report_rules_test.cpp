@@ -10,7 +10,7 @@
 #include "engine_builder.h"
 #include "mini_host.h"
 #include "report/constraint_summary.h"
-#include "report/reported_values.h"
+#include "output/reported_values.h"
 #include "report/solution_summary.h"
 #include "report/variable_summary.h"
 

@@ -10,7 +10,7 @@
 
 #include "engine_builder.h"
 #include "mini_host.h"
-#include "simplex/inverse_store.h"
+#include "base/ctx_inverse.h"
 
 namespace enginetest {
 

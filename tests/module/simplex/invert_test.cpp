@@ -8,7 +8,7 @@
 #include "input/objectives.h"
 #include "simplex/basis_header.h"
 #include "simplex/invert.h"
-#include "simplex/lu_kernel.h"
+#include "factor/lu_kernel.h"
 #include "simplex/pivot_history.h"
 #include "simplex/pricing_vector.h"
 #include "simplex/work_store.h"

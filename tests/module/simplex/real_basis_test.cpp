@@ -10,7 +10,7 @@
 #include "engine_mps.h"
 #include "simplex/basis_header.h"
 #include "simplex/invert.h"
-#include "simplex/lu_kernel.h"
+#include "factor/lu_kernel.h"
 #include "simplex/update_basis.h"
 
 namespace enginetest {

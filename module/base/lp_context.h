@@ -1,0 +1,72 @@
+// lp_context.h -- the run context: one per invocation, the first parameter
+// of every routine of the module.
+//
+// create_context allocates it zero-filled from the host and sets every
+// option default; end_run releases everything it holds.  The groups:
+//   options   the statement options (ctx_options.h)
+//   handles   host objects, data sets, parser, heap, block chain (ctx_handles.h)
+//   model     row/column stores, coefficient file, lists, counts (ctx_model.h)
+//   form      arrays of the computational form (ctx_form.h)
+//   solver    run status, phases, pauses, factorisation counters (ctx_solver.h)
+//   inverse   the LU slot store (simplex/inverse_store.h)
+//   engine    the work store and the phases' hooks (simplex/work_store_types.h)
+//   phases    pricing, ratio tests and the phase loops (simplex/phase_state.h)
+//   bb        branch-and-bound state (ctx_bb.h)
+//   varlists  names of the variable-list statements (ctx_varlists.h)
+//   report    data set record buffers and open iteration logs (report/report_state.h)
+//   entries   routines chosen once per run
+#pragma once
+
+#include <cstdint>
+
+#include "base/ctx_bb.h"
+#include "base/ctx_form.h"
+#include "base/ctx_handles.h"
+#include "base/ctx_model.h"
+#include "base/ctx_options.h"
+#include "base/ctx_solver.h"
+#include "base/ctx_varlists.h"
+#include "base/run_codes.h"
+#include "base/ctx_report.h"
+#include "base/ctx_inverse.h"
+#include "base/ctx_phases.h"
+#include "base/ctx_engine.h"
+
+namespace tymlp {
+
+struct LpContext;
+
+// Routines chosen once per run and called through the context.
+struct RunEntries {
+    // The problem reader: dense unless SPARSEDATA selects the sparse one.
+    // Returns a run status (0, 9, 10, 11, 25, ...); null until a reader is built.
+    int (*reader)(LpContext* ctx);
+    // The factorisation routine chosen by LU (double(InverseStore&)); null
+    // until the factorisation kernel provides it.
+    double (*factor)(InverseStore& store);
+    // The pricing rule installed for PRICETYPE; null until pricing is set up.
+    int (*pricing)(LpContext* ctx);
+    // The node-selection routine chosen by CANSELECT and AUTO.
+    int (*select_node)(LpContext* ctx);
+    // The driver's end of the run (releases everything, ends the host step,
+    // never returns).  Installed at creation, so that a step far below the
+    // driver can end the run without knowing what the run holds.
+    void (*end_run)(LpContext* ctx, int end_code);
+};
+
+struct LpContext {
+    LpOptions options;
+    HostHandles handles;
+    ProblemModel model;
+    ComputationalForm form;
+    SolverState solver;
+    InverseStore inverse;
+    EngineState engine;
+    PhaseState phases;  // pricing, ratio tests and phase loops (base/ctx_phases.h)
+    BbState bb;
+    VarList varlists[kVarListKinds];
+    ReportState report;
+    RunEntries entries;
+};
+
+}  // namespace tymlp

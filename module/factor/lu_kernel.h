@@ -1,0 +1,71 @@
+// lu_kernel.h -- entry points of the LU kernel on the inverse store.
+//
+// Factorise, solve, update, grow and compress; the run's Invert and
+// UpdateBasis drive these.  No routine here allocates except the two
+// factorisations (their temporaries, once per call, from the host) and
+// GrowStore (through the store's memory-shift callback).
+#pragma once
+
+#include <cstdint>
+
+#include "base/ctx_inverse.h"
+
+namespace tymlp {
+
+// Factorisation routine selected by the LU option (1 Markowitz, 2 left-looking).
+inline constexpr int kLuMarkowitz = 1;
+inline constexpr int kLuLeftLooking = 2;
+
+// A factorisation: store in input layout -> factors in final layout.
+// Returns the modulus: > 0 the largest magnitude met (input entries and the
+// pivot values produced), 0 singular, < 0 the store could not be enlarged
+// (the negated byte request).  Temporary memory that cannot be had from the
+// host also gives a negative modulus.
+using FactorRoutine = double (*)(InverseStore& store);
+
+double FactorLeftLooking(InverseStore& store);
+double FactorMarkowitz(InverseStore& store);
+
+// The factorisation routine for an LU option value (null when out of range).
+FactorRoutine SelectFactorRoutine(int lu);
+
+// Solve modes.
+inline constexpr char kSolveForward = 'f';   // FTRAN: B z = a, a by row in, z by basis position out
+inline constexpr char kSolveBackward = 't';  // BTRAN: B^T y = c, c by basis position in, y by row out
+
+// Solves in place.  Returns 0, or 1 for an unknown mode (x untouched).
+int Solve(InverseStore& store, double* x, char mode);
+
+// FTRAN as Solve mode 'f' that also lists, in `nonzeros` (m entries of room),
+// the basis positions where z may be nonzero: every position the back
+// substitution set, in the order it set them (no other entry of z is
+// nonzero).  Returns the number listed.
+int32_t SolveForwardListed(InverseStore& store, double* x, int32_t* nonzeros);
+
+// Makes room for `need` slots in all (request (need - capacity + 1) * 16
+// bytes).  Returns 0 when granted, otherwise the negated byte request.
+int64_t GrowStore(InverseStore& store, int64_t need);
+
+// Compression modes.
+inline constexpr char kCompressFactor = 'c';   // whole slots of the column lists (factorisation)
+inline constexpr char kCompressRows = 't';     // (value, column) pairs of the row lists
+inline constexpr char kCompressColumns = 'f';  // row numbers of the column patterns
+
+// Packs the lists of one structure to the bottom in order of appearance,
+// updating starts, ends and the free counter.  Does not count compressions.
+// Returns 0, or 1 for an unknown mode.
+int CompressStore(InverseStore& store, char mode);
+
+// Replaces U's column at basis position p by the spike (L^-1 a by row, as
+// the last FTRAN left it).  Returns the modulus: 1.0 when no elimination was
+// needed, else the largest magnitude an elimination stored (>= 1.0); 0 when
+// the new basis is singular; < 0 when the store could not be enlarged.
+double UpdateFactor(InverseStore& store, int32_t p);
+
+// Row b := row b + mu * row a, without row b's first entry (the one being
+// eliminated); records the eta (mu, a, b).  The spike must be zero on entry
+// and is zero on exit.  Returns the largest |value| stored into row b (0 if
+// none), or < 0 when the store could not be enlarged.
+double EliminateRow(InverseStore& store, int32_t a, int32_t b, double mu);
+
+}  // namespace tymlp

@@ -1,0 +1,198 @@
+// lu_store.cpp -- growing the inverse store and the list operations that the
+// factorisations and the update share.
+#include <cstring>
+#include <utility>
+
+#include "factor/lu_internal.h"
+#include "factor/lu_kernel.h"
+
+namespace tymlp {
+
+// GrowStore: asks the memory-shift callback for (need - capacity + 1) slots.
+// The granted slots extend the array at the top; the eta file moves up by
+// that many slots so that it stays at the top, and every slot between the
+// old and the new position of the eta file is freed.  Precondition: the
+// callback honours the contract of MemoryShiftCallback.  Returns 0 when at
+// least the requested slots were added, else the negated byte request (any
+// slots that were granted are kept even then).
+int64_t GrowStore(InverseStore& s, int64_t need) {
+    const int64_t slots = need - s.capacity + 1;
+    if (slots <= 0) return 0;
+    const int64_t bytes = slots * kSlotBytes;
+    if (s.memoryShift == nullptr || need >= INT32_MAX) return -bytes;
+
+    int64_t granted = bytes;
+    s.memoryShift(s.memoryShiftArg, &granted);
+    if (granted < 0) return granted;
+
+    int64_t added = granted / kSlotBytes;
+    if (added > INT32_MAX - static_cast<int64_t>(s.capacity)) added = INT32_MAX - static_cast<int64_t>(s.capacity);
+    const int32_t oldCap = s.capacity;
+    const int32_t newCap = static_cast<int32_t>(oldCap + added);
+    InverseSlot* e = s.elements;  // the callback may have moved the array
+    if (s.etaCount > 0)
+        std::memmove(e + newCap - s.etaCount, e + oldCap - s.etaCount,
+                     static_cast<size_t>(s.etaCount) * sizeof(InverseSlot));
+    // Slots below the moved eta file that are not part of it now are free.
+    const int32_t freeFrom = oldCap - s.etaCount;
+    const int32_t freeTo = newCap - s.etaCount;
+    for (int32_t i = freeFrom; i < freeTo; ++i) FreeSlot(e[i]);
+    s.capacity = newCap;
+    return added >= slots ? 0 : -bytes;
+}
+
+int64_t MakeRoom(InverseStore& s, char mode, int64_t len) {
+    auto freeAt = [&]() -> int64_t { return mode == kCompressRows ? s.rowFree : s.colFree; };
+    if (s.capacity > freeAt() + s.etaCount + len) return 0;
+    if (s.capacity <= static_cast<int64_t>(s.uCount) + s.etaCount + len) {
+        const int64_t g = GrowStore(s, static_cast<int64_t>(s.uCount) + s.etaCount + len);
+        if (g < 0) return g;
+    }
+    CompressStore(s, mode);
+    s.compressions += 1;
+    // A structure may hold a few more live entries than uCount while a row is
+    // being rewritten; make sure the packed structure really leaves room.
+    if (s.capacity <= freeAt() + s.etaCount + len) {
+        const int64_t g = GrowStore(s, freeAt() + s.etaCount + len);
+        if (g < 0) return g;
+    }
+    return 0;
+}
+
+int32_t FindInRow(const InverseStore& s, int32_t r, int32_t c) {
+    const InverseSlot* e = s.elements;
+    for (int32_t q = s.rowStart[r]; q <= s.rowEnd[r]; ++q)
+        if (e[q].column == c) return q;
+    return -1;
+}
+
+bool RemoveFromPattern(InverseStore& s, int32_t c, int32_t r) {
+    InverseSlot* e = s.elements;
+    const int32_t last = s.colEnd[c];
+    for (int32_t q = s.colStart[c]; q <= last; ++q) {
+        if (e[q].row != r) continue;
+        e[q].row = e[last].row;
+        e[last].row = kFreeField;
+        s.colEnd[c] = last - 1;
+        return true;
+    }
+    return false;
+}
+
+void MoveToPatternFront(InverseStore& s, int32_t c, int32_t r) {
+    InverseSlot* e = s.elements;
+    const int32_t front = s.colStart[c];
+    for (int32_t q = front; q <= s.colEnd[c]; ++q) {
+        if (e[q].row != r) continue;
+        std::swap(e[q].row, e[front].row);
+        return;
+    }
+}
+
+void MoveToRowFront(InverseStore& s, int32_t r, int32_t q) {
+    InverseSlot* e = s.elements;
+    const int32_t front = s.rowStart[r];
+    if (q == front) return;
+    std::swap(e[q].value, e[front].value);
+    std::swap(e[q].column, e[front].column);
+}
+
+int64_t AppendToPattern(InverseStore& s, int32_t c, int32_t r) {
+    InverseSlot* e = s.elements;
+    int32_t cs = s.colStart[c];
+    int32_t ce = s.colEnd[c];
+    if (ce >= cs) {
+        if (ce + 1 < s.colFree && e[ce + 1].row == kFreeField) {
+            e[ce + 1].row = r;
+            s.colEnd[c] = ce + 1;
+            return 0;
+        }
+        if (ce + 1 == s.colFree && s.etaCount + s.colFree < s.capacity) {
+            e[s.colFree].row = r;
+            s.colFree += 1;
+            s.colEnd[c] = ce + 1;
+            return 0;
+        }
+    }
+    const int32_t len = ce >= cs ? ce - cs + 1 : 0;
+    const int64_t g = MakeRoom(s, kCompressColumns, len + 1);
+    if (g < 0) return g;
+    e = s.elements;
+    cs = s.colStart[c];  // compression may have moved the pattern
+    const int32_t dst = s.colFree;
+    for (int32_t q = 0; q < len; ++q) {
+        e[dst + q].row = e[cs + q].row;
+        e[cs + q].row = kFreeField;
+    }
+    e[dst + len].row = r;
+    s.colStart[c] = dst;
+    s.colEnd[c] = dst + len;
+    s.colFree = dst + len + 1;
+    return 0;
+}
+
+int64_t AppendToRow(InverseStore& s, int32_t r, double value, int32_t c) {
+    InverseSlot* e = s.elements;
+    const int32_t re = s.rowEnd[r];
+    if (re + 1 >= 0 && re + 1 < s.rowFree && e[re + 1].column == kFreeField) {
+        e[re + 1].value = value;
+        e[re + 1].column = c;
+        s.rowEnd[r] = re + 1;
+        return 0;
+    }
+    const int32_t len = RowLength(s, r) > 0 ? RowLength(s, r) : 0;
+    const int64_t g = MakeRoom(s, kCompressRows, len + 1);
+    if (g < 0) return g;
+    e = s.elements;
+    const int32_t rs = s.rowStart[r];  // compression may have moved the row
+    const int32_t dst = s.rowFree;
+    for (int32_t q = 0; q < len; ++q) {
+        e[dst + q].value = e[rs + q].value;
+        e[dst + q].column = e[rs + q].column;
+        FreePair(e[rs + q]);
+    }
+    e[dst + len].value = value;
+    e[dst + len].column = c;
+    s.rowStart[r] = dst;
+    s.rowEnd[r] = dst + len;
+    s.rowFree = dst + len + 1;
+    return 0;
+}
+
+// In-place distribution sort: each bucket's cursor walks its range; a slot
+// of another key is swapped to that key's cursor, so every slot moves at
+// most once to its final bucket.
+void SortSlotsByKey(InverseSlot* e, int32_t m, bool byRow, int32_t* start, int32_t* end) {
+    if (m <= 0) return;
+    auto key = [&](int32_t i) { return byRow ? e[i].row : e[i].column; };
+    const int32_t total = start[m - 1] + end[m - 1];
+    for (int32_t b = 0; b < m; ++b) end[b] = start[b];
+    for (int32_t b = 0; b < m; ++b) {
+        const int32_t limit = b + 1 < m ? start[b + 1] : total;
+        while (end[b] < limit) {
+            const int32_t i = end[b];
+            const int32_t k = key(i);
+            if (k == b) {
+                end[b] += 1;
+            } else {
+                std::swap(e[i], e[end[k]]);
+                end[k] += 1;
+            }
+        }
+    }
+    for (int32_t b = 0; b < m; ++b) end[b] -= 1;
+}
+
+void FreeSlotsAbove(InverseStore& s, int32_t from) {
+    InverseSlot* e = s.elements;
+    const int32_t to = s.capacity - s.etaCount;
+    for (int32_t i = from; i < to; ++i) FreeSlot(e[i]);
+}
+
+FactorRoutine SelectFactorRoutine(int lu) {
+    if (lu == kLuMarkowitz) return FactorMarkowitz;
+    if (lu == kLuLeftLooking) return FactorLeftLooking;
+    return nullptr;
+}
+
+}  // namespace tymlp
