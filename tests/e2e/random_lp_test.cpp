@@ -1,0 +1,160 @@
+// Random badly scaled LPs, each solved by qmlp with the default options and
+// checked twice: by the independent checker of the solution data sets, and
+// against an exact rational solve by another solver (glpsol --exact) for the
+// status and the objective.  A wrong answer reported as success is the worst
+// fault a solver can have; these problems are small enough to be checked
+// exactly and nasty enough (ten decades of coefficient sizes, every row and
+// bound type) to find one.
+//
+// RandomLp runs 200 seeds in blocks of 20; RandomLpMany (label slow) runs
+// thousands more.  QMLP_RANDOM_LP_SEEDS=first:count runs other seeds.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+#include <string>
+
+#include "e2e_support.h"
+#include "random_lp.h"
+#include "solution_check.h"
+
+namespace e2e {
+namespace {
+
+constexpr double kObjectiveTolerance = 1e-6;
+constexpr double kCheckTolerance = 1e-6;
+constexpr int kSeedsPerBlock = 20;
+
+enum class Ending { Optimal, Infeasible, Unbounded, Other };
+
+const char* ending_name(Ending e) {
+    switch (e) {
+        case Ending::Optimal: return "optimal";
+        case Ending::Infeasible: return "infeasible";
+        case Ending::Unbounded: return "unbounded";
+        case Ending::Other: return "other";
+    }
+    return "?";
+}
+
+bool have_glpsol() {
+    static const bool found = shell("command -v glpsol >/dev/null 2>&1") == 0;
+    return found;
+}
+
+struct Oracle {
+    Ending ending = Ending::Other;
+    double objective = 0.0;
+    std::string status_text;
+};
+
+// glpsol's raw solution file: "c Status:     OPTIMAL" and "s bas m n p d obj".
+Oracle exact_oracle(const fs::path& dir, const randlp::Problem& p) {
+    std::ofstream(dir / "p.mps") << randlp::free_mps(p);
+    const fs::path raw = dir / "exact.txt";
+    shell("glpsol --exact --freemps " + quoted((dir / "p.mps").string()) + (p.maximise ? " --max" : " --min") +
+          " -w " + quoted(raw.string()) + " >/dev/null 2>&1");
+    Oracle o;
+    std::istringstream in(slurp(raw));
+    std::string line;
+    while (std::getline(in, line)) {
+        if (line.rfind("c Status:", 0) == 0) o.status_text = line.substr(9);
+        if (line.rfind("s bas ", 0) == 0) {
+            std::istringstream fields(line.substr(6));
+            int rows = 0, cols = 0;
+            std::string primal, dual;
+            fields >> rows >> cols >> primal >> dual >> o.objective;
+        }
+    }
+    if (contains(o.status_text, "OPTIMAL")) o.ending = Ending::Optimal;
+    else if (contains(o.status_text, "UNBOUNDED")) o.ending = Ending::Unbounded;
+    else if (contains(o.status_text, "INFEASIBLE") || contains(o.status_text, "EMPTY")) o.ending = Ending::Infeasible;
+    return o;
+}
+
+struct QmlpRun {
+    Ending ending = Ending::Other;
+    std::string status;  // the whole status macro variable
+};
+
+QmlpRun run_qmlp(const fs::path& dir, const randlp::Problem& p) {
+    std::ofstream(dir / "p.csv") << randlp::dense_csv(p);
+    std::ofstream(dir / "run.qmlp") << "LP data=p primalout=po dualout=do;\nRUN;\n";
+    shell(quoted(qmlp_binary().string()) + " --lib " + quoted(dir.string()) + " --symbols " +
+          quoted((dir / "sym.txt").string()) + " --log " + quoted((dir / "log.txt").string()) + " --listing " +
+          quoted((dir / "lst.txt").string()) + " " + quoted((dir / "run.qmlp").string()) + " </dev/null >/dev/null 2>&1");
+    QmlpRun r;
+    std::istringstream in(slurp(dir / "sym.txt"));
+    std::string line;
+    while (std::getline(in, line))
+        if (line.rfind("_QMLP_=", 0) == 0) r.status = line.substr(7);
+    if (contains(r.status, "STATUS=SUCCESSFUL ")) r.ending = Ending::Optimal;
+    else if (contains(r.status, "STATUS=INFEASIBLE ")) r.ending = Ending::Infeasible;
+    else if (contains(r.status, "STATUS=UNBOUNDED ")) r.ending = Ending::Unbounded;
+    return r;
+}
+
+// Solves one seed and returns "" when qmlp agrees with the oracle and the
+// checker, else a description of the disagreement.
+std::string check_seed(uint64_t seed) {
+    char pattern[] = "/tmp/qmlp-rlp-XXXXXX";
+    if (mkdtemp(pattern) == nullptr) return "no scratch folder";
+    const fs::path dir = pattern;
+    const randlp::Problem p = randlp::generate(seed);
+    const Oracle oracle = exact_oracle(dir, p);
+    const QmlpRun run = run_qmlp(dir, p);
+    std::ostringstream why;
+    if (oracle.ending == Ending::Other) {
+        why << "oracle gave no answer (" << oracle.status_text << ")";
+    } else if (run.ending != oracle.ending) {
+        why << "qmlp " << ending_name(run.ending) << ", exact " << ending_name(oracle.ending) << " (" << run.status
+            << ")";
+    } else if (run.ending == Ending::Optimal) {
+        const randlp::CheckResult c = randlp::check_solution(p, dir / "po.csv", dir / "do.csv", kCheckTolerance);
+        const double gap = std::fabs(c.objective - oracle.objective);
+        if (gap > kObjectiveTolerance * std::max(1.0, std::fabs(oracle.objective)))
+            why << "objective " << randlp::exact(c.objective) << ", exact " << randlp::exact(oracle.objective) << "; ";
+        if (!c.ok) why << c.failures;
+    }
+    std::error_code ec;
+    if (why.str().empty()) fs::remove_all(dir, ec);
+    else why << " [files kept in " << dir.string() << "]";
+    return why.str();
+}
+
+void check_block(uint64_t first, int count) {
+    if (!have_glpsol()) GTEST_SKIP() << "glpsol (Debian's glpk-utils) is not installed";
+    std::ostringstream wrong;
+    int disagreements = 0;
+    for (int k = 0; k < count; ++k) {
+        const uint64_t seed = first + static_cast<uint64_t>(k);
+        const std::string why = check_seed(seed);
+        if (!why.empty()) ++disagreements, wrong << "seed " << seed << ": " << why << '\n';
+    }
+    EXPECT_EQ(disagreements, 0) << wrong.str();
+}
+
+class RandomLp : public ::testing::TestWithParam<int> {};
+TEST_P(RandomLp, EveryEndingAgreesWithAnExactSolve) {
+    check_block(static_cast<uint64_t>(GetParam()) * kSeedsPerBlock + 1, kSeedsPerBlock);
+}
+INSTANTIATE_TEST_SUITE_P(Seeds, RandomLp, ::testing::Range(0, 10));
+
+class RandomLpMany : public ::testing::TestWithParam<int> {};
+TEST_P(RandomLpMany, EveryEndingAgreesWithAnExactSolve) {
+    check_block(static_cast<uint64_t>(GetParam()) * kSeedsPerBlock + 1, kSeedsPerBlock);
+}
+INSTANTIATE_TEST_SUITE_P(Seeds, RandomLpMany, ::testing::Range(10, 200));
+
+TEST(RandomLpSeeds, ChosenSeeds) {
+    const char* chosen = std::getenv("QMLP_RANDOM_LP_SEEDS");
+    if (chosen == nullptr) GTEST_SKIP() << "set QMLP_RANDOM_LP_SEEDS=first:count";
+    unsigned long long first = 1, count = 1;
+    if (std::sscanf(chosen, "%llu:%llu", &first, &count) < 1) FAIL() << "QMLP_RANDOM_LP_SEEDS=first:count";
+    check_block(first, static_cast<int>(count));
+}
+
+}  // namespace
+}  // namespace e2e
