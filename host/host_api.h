@@ -41,7 +41,16 @@ struct HostConfig {
 enum class Severity { Note, Warning, Error };
 
 // ---------------------------------------------------------------- output/
-void output_configure(const HostConfig& config);
+// Opens the log and the listing named by the settings.  Returns false, after
+// an ERROR, when either cannot be opened (the run must not start: what it
+// printed would be lost).
+bool output_configure(const HostConfig& config);
+// Whether a report file could be written at `path` (an existing writable
+// file or device, or a new file in a writable folder); *why says why not.
+bool output_target_usable(const std::string& path, std::string* why);
+// Writes `text` as the whole file at `path`: completely or not at all (a
+// temporary file renamed over the target; devices are written in place).
+bool write_whole_file(const std::string& path, std::string_view text, std::string* why);
 // Writes "NOTE: text", "WARNING: text" or "ERROR: text" to the log.
 void log_line(Severity severity, std::string_view text);
 // Writes a line to the log exactly as given.
@@ -51,7 +60,9 @@ void output_step_begin(int step_number, std::string_view procedure);
 void output_step_end();
 // Flushes log and listing.
 void output_flush();
-// Writes the JSON and HTML files (at the end of the program).
+// Writes the JSON and HTML files (at the end of the program) and checks that
+// the listing was written completely.  Returns 0, or 1 after an ERROR for
+// each file that could not be written.
 int output_finish();
 // Text of a numbered message (facility 202) or a label (group 253) with its
 // arguments substituted; std::nullopt when the catalogue has no entry.

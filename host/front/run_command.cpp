@@ -65,7 +65,7 @@ int run_configured(const CommandLine& cl) {
     attention_install_signal_handler();
 
     std::string text;
-    if (!read_program(cl, text)) return kExitProgramError;
+    if (!read_program(cl, text)) return kExitIo;
 
     TerminalReader terminal(make_terminal_source(cl.from_stdin));
     LoadedModule module;
@@ -87,7 +87,7 @@ int run_configured(const CommandLine& cl) {
         std::string why;
         if (!write_symbols(config.symbols_file, macros(), &why)) {
             log_error("Cannot write the symbols file " + config.symbols_file + ": " + why + ".");
-            status.program_error();
+            status.raise(kExitIo);
         }
     }
     unload_module(module);
@@ -103,10 +103,19 @@ int run_command(int argc, char** argv) {
     if (int rc = parse_command_line(argc, argv, cl, std::cout, std::cerr); rc >= 0) return rc;
     try {
         data_configure(cl.config);
-        output_configure(cl.config);
+        // Nothing runs when the log, the listing or a report cannot be
+        // written: what the run printed would be lost.
+        if (!output_configure(cl.config)) return kExitIo;
+        if (!cl.config.symbols_file.empty()) {
+            std::string why;
+            if (!output_target_usable(cl.config.symbols_file, &why)) {
+                log_error("Cannot write the symbols file " + cl.config.symbols_file + ": " + why + ".");
+                return kExitIo;
+            }
+        }
         ExitStatus status;
         status.raise(run_configured(cl));
-        if (output_finish() != 0) status.program_error();
+        if (output_finish() != 0) status.raise(kExitIo);
         return status.value();
     } catch (const std::exception& e) {
         std::cerr << "qmlp: " << e.what() << "\n";

@@ -224,6 +224,8 @@ std::string render_table_text(const Table& table) {
 
 bool ListingWriter::open(const std::string& path, std::string* error) {
     close();
+    failed_ = false;
+    failure_.clear();
     if (path.empty()) return true;
     std::FILE* f = std::fopen(path.c_str(), "w");
     if (f == nullptr) {
@@ -236,7 +238,7 @@ bool ListingWriter::open(const std::string& path, std::string* error) {
 }
 
 void ListingWriter::close() {
-    if (file_ != nullptr && owned_) std::fclose(file_);
+    if (file_ != nullptr && owned_ && std::fclose(file_) != 0) note_failure(errno);
     file_ = nullptr;
     owned_ = false;
     pending_step_ = nullptr;
@@ -244,11 +246,20 @@ void ListingWriter::close() {
     wrote_anything_ = false;
 }
 
-void ListingWriter::flush() { std::fflush(file_ != nullptr ? file_ : stdout); }
+void ListingWriter::note_failure(int error_number) {
+    if (!failed_) failure_ = std::strerror(error_number != 0 ? error_number : EIO);
+    failed_ = true;
+}
+
+void ListingWriter::flush() {
+    std::FILE* f = file_ != nullptr ? file_ : stdout;
+    if (std::fflush(f) != 0 || std::ferror(f) != 0) note_failure(errno);
+}
 
 void ListingWriter::write(const std::string& text) {
     std::FILE* f = file_ != nullptr ? file_ : stdout;
-    std::fwrite(text.data(), 1, text.size(), f);
+    errno = 0;
+    if (std::fwrite(text.data(), 1, text.size(), f) != text.size()) note_failure(errno);
     wrote_anything_ = true;
 }
 

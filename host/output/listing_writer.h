@@ -31,8 +31,14 @@ class ListingWriter {
 public:
     // Empty path = standard output.  False (and standard output) on failure.
     bool open(const std::string& path, std::string* error);
+    // Closes the file; a failure to write the last of it counts as a
+    // write failure.
     void close();
     void flush();
+    // Whether some text could not be written (a full device, a lost disk),
+    // and the system's reason for the first failure.
+    bool failed() const { return failed_; }
+    const std::string& failure() const { return failure_; }
 
     void step_begin(const Step& step);
     // Writes a complete table, or the rest of a live one.
@@ -43,12 +49,15 @@ public:
 private:
     void write(const std::string& text);
     void headings(const Table& table);
+    void note_failure(int error_number);
 
     std::FILE* file_ = nullptr;
     bool owned_ = false;
     const Step* pending_step_ = nullptr;
     std::vector<const Group*> last_groups_;
     bool wrote_anything_ = false;
+    bool failed_ = false;
+    std::string failure_;
 };
 
 }  // namespace qmlp::host::output

@@ -10,11 +10,14 @@ namespace {
 
 std::FILE* g_log = nullptr;  // nullptr = standard error
 bool g_owned = false;
+std::string g_log_path;      // empty = standard error
+std::string g_failure;       // the reason of the first failed write, if any
 
 void write_text(std::string_view text) {
     std::FILE* f = log_stream();
-    std::fwrite(text.data(), 1, text.size(), f);
-    std::fflush(f);
+    errno = 0;
+    const bool written = std::fwrite(text.data(), 1, text.size(), f) == text.size();
+    if ((!written || std::fflush(f) != 0) && g_failure.empty()) g_failure = std::strerror(errno != 0 ? errno : EIO);
 }
 
 }  // namespace
@@ -23,24 +26,36 @@ std::FILE* log_stream() { return g_log != nullptr ? g_log : stderr; }
 
 bool log_open(const std::string& path) {
     log_close();
+    g_failure.clear();
     if (path.empty()) return true;
     std::FILE* f = std::fopen(path.c_str(), "w");
     if (f == nullptr) {
         const std::string why = std::strerror(errno);
         write_text(fold_message(severity_prefix(Severity::Error),
-                                "The log file " + path + " cannot be opened (" + why +
-                                    "); the log goes to standard error."));
+                                "The log file " + path + " cannot be opened (" + why + ")."));
         return false;
     }
     g_log = f;
     g_owned = true;
+    g_log_path = path;
+    g_failure.clear();
     return true;
 }
 
 void log_close() {
-    if (g_log != nullptr && g_owned) std::fclose(g_log);
+    if (g_log != nullptr && g_owned && std::fclose(g_log) != 0 && g_failure.empty()) g_failure = std::strerror(errno);
     g_log = nullptr;
     g_owned = false;
+    g_log_path.clear();
+}
+
+bool log_check_written() {
+    if (g_failure.empty()) return true;
+    const std::string where = g_log_path.empty() ? "standard error" : "the log file " + g_log_path;
+    const std::string line = "ERROR: The log could not be written completely to " + where + " (" + g_failure + ").\n";
+    std::fwrite(line.data(), 1, line.size(), stderr);  // the log itself cannot take it
+    std::fflush(stderr);
+    return false;
 }
 
 const char* severity_prefix(Severity severity) {

@@ -18,6 +18,9 @@ constexpr size_t kLogContinuationIndent = 6;
 // Opens the log (empty path = standard error).  On failure the log stays on
 // standard error and an ERROR line says why; returns false then.
 bool log_open(const std::string& path);
+// True when every log line so far was written; otherwise reports the
+// failure on standard error and returns false.
+bool log_check_written();
 void log_close();
 std::FILE* log_stream();
 

@@ -117,22 +117,17 @@ void flush_open_tables() {
 
 namespace {
 
-bool write_file(const std::string& path, const std::string& text, const char* what) {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    if (out) out << text;
-    if (out) out.flush();
-    if (!out) {
-        log_line(Severity::Error,
-                 std::string("The ") + what + " file " + path + " cannot be written.");
-        return false;
-    }
-    return true;
+bool write_report(const std::string& path, const std::string& text, const char* what) {
+    std::string why;
+    if (write_whole_file(path, text, &why)) return true;
+    log_line(Severity::Error, std::string("The ") + what + " file " + path + " cannot be written (" + why + ").");
+    return false;
 }
 
 }  // namespace
 }  // namespace output
 
-void output_configure(const HostConfig& config) {
+bool output_configure(const HostConfig& config) {
     using namespace output;
     OutputSession& s = session();
     // A step still in progress is finished into the old files first, so that
@@ -148,11 +143,21 @@ void output_configure(const HostConfig& config) {
     s.json_file = config.json_file;
     s.html_file = config.html_file;
     s.keep_rows = !s.json_file.empty() || !s.html_file.empty();
-    log_open(config.log_file);
+    bool ok = log_open(config.log_file);
     std::string why;
-    if (!s.listing.open(s.listing_file, &why))
-        log_line(Severity::Error, "The listing file " + s.listing_file + " cannot be opened (" + why +
-                                      "); the listing goes to standard output.");
+    if (!s.listing.open(s.listing_file, &why)) {
+        log_line(Severity::Error, "The listing file " + s.listing_file + " cannot be opened (" + why + ").");
+        ok = false;
+    }
+    // The reports are written at the end: a target that cannot take them is
+    // reported now, before a long run whose report would be lost.
+    const std::pair<const std::string*, const char*> reports[] = {{&s.json_file, "JSON"}, {&s.html_file, "HTML"}};
+    for (const auto& [file, what] : reports) {
+        if (file->empty() || output_target_usable(*file, &why)) continue;
+        log_line(Severity::Error, std::string("The ") + what + " file " + *file + " cannot be written (" + why + ").");
+        ok = false;
+    }
+    return ok;
 }
 
 void output_step_begin(int step_number, std::string_view procedure) {
@@ -191,9 +196,16 @@ int output_finish() {
     OutputSession& s = session();
     output_step_end();
     bool ok = true;
-    if (!s.json_file.empty()) ok = write_file(s.json_file, render_json(s.document), "JSON") && ok;
-    if (!s.html_file.empty()) ok = write_file(s.html_file, render_html(s.document), "HTML") && ok;
+    if (!s.json_file.empty()) ok = write_report(s.json_file, render_json(s.document), "JSON") && ok;
+    if (!s.html_file.empty()) ok = write_report(s.html_file, render_html(s.document), "HTML") && ok;
     output_flush();
+    if (s.listing.failed()) {
+        const std::string where = s.listing_file.empty() ? "standard output" : "the listing file " + s.listing_file;
+        log_line(Severity::Error, "The listing could not be written completely to " + where + " (" +
+                                      s.listing.failure() + ").");
+        ok = false;
+    }
+    if (!log_check_written()) ok = false;
     return ok ? 0 : 1;
 }
 

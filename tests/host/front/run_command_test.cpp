@@ -54,10 +54,11 @@ protected:
     fs::path dir;
 };
 
-TEST_F(CommandTest, UnreadableProgramIsAProgramError) {
-    EXPECT_EQ(run({(dir / "missing.qmlp").string()}), qmlp::front::kExitProgramError);
-    EXPECT_NE(flat_log().find("ERROR: Cannot read the program file"), std::string::npos) << flat_log();
-    EXPECT_EQ(run({dir.string()}), qmlp::front::kExitProgramError);  // a folder
+TEST_F(CommandTest, UnreadableProgramIsAnInputOutputFailureNamingTheFile) {
+    const std::string missing = (dir / "missing.qmlp").string();
+    EXPECT_EQ(run({missing}), qmlp::front::kExitIo);
+    EXPECT_NE(flat_log().find("ERROR: Cannot read the program file " + missing), std::string::npos) << flat_log();
+    EXPECT_EQ(run({dir.string()}), qmlp::front::kExitIo);  // a folder
 }
 
 TEST_F(CommandTest, ModuleWithAWrongMagicIsRefusedBeforeAnyStep) {
@@ -82,10 +83,16 @@ TEST_F(CommandTest, SymbolsFileListsEveryMacroVariable) {
     EXPECT_EQ(read("sym.txt"), "A=1\nB=again\n");
 }
 
-TEST_F(CommandTest, UnwritableSymbolsFileIsAProgramError) {
-    const std::string prog = write("p.qmlp", "%let a=1;\n");
-    EXPECT_EQ(run({"--symbols", (dir / "no/such/dir/sym.txt").string(), prog}), qmlp::front::kExitProgramError);
-    EXPECT_NE(flat_log().find("Cannot write the symbols file"), std::string::npos);
+TEST_F(CommandTest, UnwritableOutputsEndWithAnInputOutputFailureBeforeAnythingRuns) {
+    const std::string prog = write("p.qmlp", "%put the program ran;\n");
+    EXPECT_EQ(run({"--symbols", (dir / "no/such/dir/sym.txt").string(), prog}), qmlp::front::kExitIo);
+    EXPECT_NE(flat_log().find("ERROR: Cannot write the symbols file"), std::string::npos) << flat_log();
+    EXPECT_EQ(flat_log().find("the program ran"), std::string::npos);
+    EXPECT_EQ(run({"--json", (dir / "no/such/dir/r.json").string(), prog}), qmlp::front::kExitIo);
+    EXPECT_NE(flat_log().find("ERROR: The JSON file"), std::string::npos) << flat_log();
+    EXPECT_EQ(run({"--html", dir.string(), prog}), qmlp::front::kExitIo);  // a folder
+    EXPECT_NE(flat_log().find("it is a folder"), std::string::npos) << flat_log();
+    EXPECT_EQ(flat_log().find("the program ran"), std::string::npos);
 }
 
 TEST_F(CommandTest, BadCommandLineExitsWith64) {

@@ -71,7 +71,7 @@ TEST_F(LogFile, HostLinesAndRawLines) {
     EXPECT_EQ(log(), "ERROR: The data set x cannot be opened.\n  plain line\n");
 }
 
-TEST(LogOpen, AnUnwritableLogFallsBackToStandardError) {
+TEST(LogOpen, AnUnwritableLogIsRefusedAndMessagesGoToStandardError) {
     EXPECT_FALSE(log_open("/nonexistent-dir/qmlp.log"));
     EXPECT_EQ(log_stream(), stderr);
 }
