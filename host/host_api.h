@@ -55,6 +55,10 @@ bool write_whole_file(const std::string& path, std::string_view text, std::strin
 void log_line(Severity severity, std::string_view text);
 // Writes a line to the log exactly as given.
 void log_raw(std::string_view line);
+// Text from a user's file made safe for the log: control characters and
+// bytes that are not UTF-8 become \xNN, and text beyond `limit` bytes is
+// cut with "..." (a data cell may be a megabyte long).
+std::string printable_text(std::string_view text, size_t limit = 64);
 // Steps group the tables of the listing, JSON and HTML output.
 void output_step_begin(int step_number, std::string_view procedure);
 void output_step_end();

@@ -36,6 +36,10 @@ struct Evidence {
     bool all_numeric = true;
     int64_t overflow_line = 0;  // first number too large for a double
     size_t longest = 0;         // longest value without trailing blanks
+    int64_t numbers = 0;        // cells that are numbers
+    int64_t texts = 0;          // cells that are neither numbers nor missing
+    int64_t first_text_line = 0;
+    std::string first_text;
 };
 
 int scan_rows(CsvScanner& scanner, CsvSchema& schema, std::string& error) {
@@ -57,13 +61,21 @@ int scan_rows(CsvScanner& scanner, CsvSchema& schema, std::string& error) {
         for (size_t v = 0; v < fields.size(); ++v) {
             Evidence& e = evidence[v];
             e.longest = std::max(e.longest, trim_right_blanks(fields[v]).size());
-            if (schema.vars[v].declared || !e.all_numeric) continue;
+            if (schema.vars[v].declared) continue;
             double value;
             switch (classify_value(fields[v], &value)) {
-                case ValueClass::Text: e.all_numeric = false; break;
+                case ValueClass::Text:
+                    e.all_numeric = false;
+                    if (e.texts++ == 0) {
+                        e.first_text_line = scanner.record_line();
+                        e.first_text = fields[v];
+                    }
+                    break;
                 case ValueClass::Overflow:
                     if (e.overflow_line == 0) e.overflow_line = scanner.record_line();
+                    ++e.numbers;
                     break;
+                case ValueClass::Number: ++e.numbers; break;
                 default: break;
             }
         }
@@ -82,6 +94,10 @@ int scan_rows(CsvScanner& scanner, CsvSchema& schema, std::string& error) {
             continue;
         }
         if (var_def.type == TYM_VAR_CHAR && var_def.length > 0) continue;  // "$N"
+        if (!var_def.declared && e.texts > 0 && e.texts < e.numbers) {
+            var_def.stray_text_line = e.first_text_line;
+            var_def.stray_text = e.first_text;
+        }
         var_def.type = TYM_VAR_CHAR;
         var_def.length = static_cast<int>(std::clamp<size_t>(e.longest, 1, kMaxCharLength));
     }

@@ -25,6 +25,12 @@ struct VarSpec {
     int type = 1;      // TYM_VAR_NUMERIC or TYM_VAR_CHAR
     int length = kNumericLength;
     bool declared = false;  // the header fixed the type ("$")
+    // A variable read as character although most of its values are numbers:
+    // the line and the value of its first cell that is not a number (0 when
+    // the variable is not such a one).  One stray cell ("nan", "0x10",
+    // " 5 ") must not turn a column of numbers into text unannounced.
+    int64_t stray_text_line = 0;
+    std::string stray_text;
 };
 
 struct CsvSchema {

@@ -94,6 +94,12 @@ TymDataIn open_input(const TymDataRef* ref) {
         ::close(fd);
         return nullptr;
     }
+    for (const VarSpec& var_def : schema.vars)
+        if (var_def.stray_text_line != 0)
+            data_warning("Variable " + var_def.name + " of data set " + file.display +
+                         " is read as character, although most of its values are numbers: line " +
+                         std::to_string(var_def.stray_text_line) + " of " + file.file + " has the value \"" +
+                         printable_text(var_def.stray_text) + "\", which is not a number.");
     auto* ds = new TymDataIn_(fd, std::move(file), std::move(schema));
     open_inputs().insert(ds);
     return ds;

@@ -29,7 +29,7 @@ bool do_put(const Statement& s) {
     std::string text = resolve_and_warn(trim(after_keyword(s)), macros());
     for (char& c : text)
         if (c == '\n' || c == '\r' || c == '\t') c = ' ';
-    services().log_raw(text);
+    services().log_raw(host::printable_text(text, std::string::npos));
     return true;
 }
 

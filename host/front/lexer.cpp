@@ -1,6 +1,8 @@
 // lexer.cpp -- statement tokens.
 #include "front/lexer.h"
 
+#include "host_api.h"
+
 #include <cstdlib>
 
 namespace qmlp::front {
@@ -98,8 +100,12 @@ std::vector<Token> tokenize(std::string_view text, bool* unclosed_quote) {
 }
 
 std::string message_text(std::string_view text) {
-    if (text.size() <= kMessageTextMax) return std::string(text);
-    return std::string(text.substr(0, kMessageTextMax)) + "...";
+    // Line breaks and tabs of a statement read as blanks; any other control
+    // byte, or a byte that is not UTF-8, is shown escaped, never sent raw.
+    std::string flat(text);
+    for (char& c : flat)
+        if (c == '\n' || c == '\r' || c == '\t') c = ' ';
+    return host::printable_text(flat, kMessageTextMax);
 }
 
 std::string to_upper(std::string_view s) {
@@ -122,10 +128,10 @@ bool iequals(std::string_view a, std::string_view b) {
 
 std::string token_display(const Token& token) {
     switch (token.kind) {
-        case TokenKind::Word: return to_upper(token.text);
+        case TokenKind::Word: return host::printable_text(to_upper(token.text));
         case TokenKind::Number: return token.text;
-        case TokenKind::String: return "'" + token.text + "'";
-        case TokenKind::Punct: return "\"" + token.text + "\"";
+        case TokenKind::String: return "'" + host::printable_text(token.text) + "'";
+        case TokenKind::Punct: return "\"" + host::printable_text(token.text) + "\"";
         case TokenKind::End: return "the end of the statement";
     }
     return token.text;

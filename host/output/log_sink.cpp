@@ -119,6 +119,37 @@ void log_line(Severity severity, std::string_view text) {
     output::write_text(output::fold_message(output::severity_prefix(severity), text));
 }
 
+std::string printable_text(std::string_view text, size_t limit) {
+    static const char* const kHex = "0123456789ABCDEF";
+    std::string out;
+    size_t i = 0;
+    while (i < text.size()) {
+        if (out.size() >= limit) {
+            out += "...";
+            break;
+        }
+        const auto byte = static_cast<unsigned char>(text[i]);
+        // The length of a well-formed UTF-8 sequence starting here, or 0.
+        size_t length = 0;
+        if (byte >= 0x20 && byte < 0x7F) length = 1;
+        else if (byte >= 0xC2 && byte <= 0xDF) length = 2;
+        else if (byte >= 0xE0 && byte <= 0xEF) length = 3;
+        else if (byte >= 0xF0 && byte <= 0xF4) length = 4;
+        for (size_t k = 1; k < length; ++k)
+            if (i + k >= text.size() || (static_cast<unsigned char>(text[i + k]) & 0xC0) != 0x80) length = 0;
+        if (length == 0) {
+            out += "\\x";
+            out += kHex[byte >> 4];
+            out += kHex[byte & 0xF];
+            ++i;
+            continue;
+        }
+        out.append(text.substr(i, length));
+        i += length;
+    }
+    return out;
+}
+
 void log_raw(std::string_view line) {
     std::string text(line);
     if (text.empty() || text.back() != '\n') text += '\n';

@@ -22,6 +22,23 @@ TEST_F(Readers, AnUnknownDenseTypeFailsTheRunAndPointsAtTheSparseLayout) {
     EXPECT_TRUE(contains(r.log, "STATUS=SEMANTIC_ERROR")) << r.log;
 }
 
+TEST_F(Readers, AStrayTextCellInAColumnOfNumbersIsReported) {
+    write("p.csv", "_ID_,_TYPE_,x,y,_RHS_\no,MAX,1,2,.\nc1,LE,1,1,4\nc2,LE,nan,3,6\nc3,LE,1,0x10,9\n");
+    const RunResult r = run("LP data=p;\nRUN;\n");
+    EXPECT_TRUE(contains(r.log, "WARNING: Variable x of data set")) << r.log;
+    EXPECT_TRUE(contains(r.log, "line 4 of")) << r.log;
+    EXPECT_TRUE(contains(r.log, "has the value \"nan\", which is not a number.")) << r.log;
+    EXPECT_FALSE(contains(r.log, "Variable _ID_")) << r.log;  // text throughout: nothing to say
+}
+
+TEST_F(Readers, BinaryBytesOfAProgramAreEscapedInTheLog) {
+    write("p.csv", "_ID_,_TYPE_,x,_RHS_\no,MAX,1,.\nc,LE,1,4\n");
+    const RunResult r = run(std::string("%PUT a\x01\xFF b;\nLP data=\x02p;\n"));
+    EXPECT_TRUE(contains(r.log, "a\\x01\\xFF b")) << r.log;
+    EXPECT_TRUE(contains(r.log, "\\x02")) << r.log;
+    for (char c : r.log) EXPECT_FALSE(c == '\x01' || c == '\x02' || c == '\xFF');
+}
+
 TEST_F(Readers, ARowGivenTwoKindsStopsTheSparseReader) {
     write("s.csv", "_TYPE_$8,_COL_$8,_ROW_$8,_COEF_\nMAX,,o,.\nLE,,c,.\n,x,c,1\nGE,,c,.\nQQ,,,\n");
     const RunResult r = run("LP data=s sparsedata;\nRUN;\n");

@@ -76,5 +76,12 @@ TEST(LogOpen, AnUnwritableLogIsRefusedAndMessagesGoToStandardError) {
     EXPECT_EQ(log_stream(), stderr);
 }
 
+TEST(PrintableText, EscapesControlAndInvalidBytesKeepsUtf8AndCuts) {
+    EXPECT_EQ(printable_text("caf\xC3\xA9 ok"), "caf\xC3\xA9 ok");
+    EXPECT_EQ(printable_text(std::string("a\x01\x02" "b\xFF", 5)), "a\\x01\\x02b\\xFF");
+    EXPECT_EQ(printable_text("\xE2\x82"), "\\xE2\\x82");  // a sequence cut short
+    EXPECT_EQ(printable_text(std::string(100, 'x'), 10), std::string(10, 'x') + "...");
+}
+
 }  // namespace
 }  // namespace qmlp::host::output
