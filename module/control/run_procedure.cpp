@@ -2,7 +2,6 @@
 #include "control/run_procedure.h"
 
 #include "control/attention.h"
-#include "control/option_slots.h"
 #include "control/create_context.h"
 #include "control/end_run.h"
 #include "base/host_link.h"
@@ -11,6 +10,7 @@
 #include "control/run_steps.h"
 #include "control/statement_step.h"
 #include "input/column_lists.h"
+#include "simplex/scaling.h"
 
 namespace tymlp {
 namespace {
@@ -48,12 +48,9 @@ int load_rhs(LpContext* ctx, int32_t r) {
     ctx->model.current_rhs = entry;
     ComputationalForm& f = ctx->form;
     if (f.rhs == nullptr || entry == nullptr) return 0;
-    const int32_t m = ctx->model.rows;
-    const int rc = list_read_values(entry, 0, f.rhs, m);
+    const int rc = list_read_values(entry, 0, f.rhs, ctx->model.rows);
     if (rc != 0) return rc;
-    const int16_t scale = ctx->options.scale;
-    if ((scale == kScaleRows || scale == kScaleBoth) && f.row_scale != nullptr)
-        for (int32_t i = 0; i < m; ++i) f.rhs[i] /= f.row_scale[i];
+    DivideRhsByRowScale(ctx, f.rhs);
     return 0;
 }
 

@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "base/host_link.h"
+#include "output/reported_values.h"
 
 namespace tymlp {
 namespace {
@@ -32,8 +33,6 @@ const StatusName kWords[] = {
     {kRunIPivot, "IPIVOT"},            {kRunProximityPause, "PROXIMITYPAUSE"},
     {kRunFeasiblePause, "FEASIBLEPAUSE"}, {kRunBug, "LP_BUG"},
 };
-
-bool integer_problem(const LpContext* ctx) { return ctx->model.integer_count > 0 || ctx->model.sos_count > 0; }
 
 // Appends text to the buffer, keeping it terminated.
 class Text {

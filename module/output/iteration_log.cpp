@@ -34,15 +34,10 @@ bool printing(const LpContext* ctx, int64_t count) {
     return count % every == 0;
 }
 
-int name_width(const LpContext* ctx) {
-    const int w = ctx->model.column_name_length;
-    return w > 0 && w <= kMaxNameLength ? w : kDefaultNameLength;
-}
-
 // The name of column j, blank padded to the column-name length (blanks when
 // it cannot be read).
 void column_name(LpContext* ctx, int32_t j, char* dst) {
-    const int width = name_width(ctx);
+    const int width = column_name_width(ctx);
     std::memset(dst, ' ', static_cast<size_t>(width));
     if (j < 0 || j >= ctx->model.columns) return;
     char name[kMaxNameLength];
@@ -52,17 +47,15 @@ void column_name(LpContext* ctx, int32_t j, char* dst) {
 
 // Ends the rows of an open log table and closes it.
 void close_log(LpContext* ctx, TymObject* table, bool stays_open) {
-    if (*table == nullptr) return;
     LogRequests soft(ctx);
-    table_end_rows(ctx, *table, stays_open);
-    table_close(ctx, table);
+    table_finish(ctx, table, stays_open);
 }
 
 // The openers leave the table handle null when the host refuses the data
 // object or the table; the next line tries again.
 void open_iteration_log(LpContext* ctx) {
     IterationLogState& s = ctx->report.log;
-    const int w = name_width(ctx);
+    const int w = column_name_width(ctx);
     s.data = table_create_data(ctx, "IterationData", kLabelIterationData);
     if (s.data == nullptr) return;
     table_define_column(ctx, s.data, kColumnInteger, 0, "Phase", &s.phase);
@@ -85,7 +78,7 @@ void open_integer_log(LpContext* ctx) {
     table_define_column(ctx, s.data, kColumnInteger, 0, "Problem", &s.problem);
     table_define_column(ctx, s.data, kColumnText, kConditionBytes, "Condition", s.condition);
     table_define_column(ctx, s.data, kColumnDouble, 0, "Objective", &s.objective);
-    table_define_column(ctx, s.data, kColumnText, name_width(ctx), "Branch", s.branch);
+    table_define_column(ctx, s.data, kColumnText, column_name_width(ctx), "Branch", s.branch);
     table_define_column(ctx, s.data, kColumnDouble, 0, "Value", &s.value);
     table_define_column(ctx, s.data, kColumnDouble, 0, "SumOfInfeas", &s.sum_of_infeasibilities);
     table_define_column(ctx, s.data, kColumnInteger, 0, "Active", &s.active);

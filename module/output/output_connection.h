@@ -12,6 +12,10 @@ namespace tymlp {
 // the host's status report.
 int open_output_connection(LpContext* ctx);
 
+// The output object every table of the run is sent to: the output object
+// while it exists, else the manager.
+TymObject table_output_object(const LpContext* ctx);
+
 // Closes the table output objects: a table still open (through the output
 // object it belongs to), the two output objects, then the manager.  Objects
 // never opened are skipped; every handle is forgotten.

@@ -4,7 +4,6 @@
 #include <cmath>
 #include <cstring>
 
-
 namespace tymlp {
 namespace {
 
@@ -15,6 +14,8 @@ double scale_or_one(const double* scales, int32_t k) {
     const double s = scales[k];
     return s != 0.0 ? s : kNoScale;
 }
+
+int name_width_or_default(int width) { return width > 0 && width <= kMaxNameLength ? width : kDefaultNameLength; }
 
 }  // namespace
 
@@ -120,6 +121,9 @@ const char* dual_row_type_word(uint8_t flags) {
     if ((flags & kRowFree) != 0) return "FREE    ";
     return "        ";
 }
+
+int row_name_width(const LpContext* ctx) { return name_width_or_default(ctx->model.row_name_length); }
+int column_name_width(const LpContext* ctx) { return name_width_or_default(ctx->model.column_name_length); }
 
 void pad_name(char* dst, int width, const char* name, int length) {
     std::memset(dst, ' ', static_cast<size_t>(width));

@@ -64,6 +64,11 @@ const char* row_type_word(uint8_t flags, bool active_objective, bool objective_h
 // Row (DUALOUT): range LE/GE/EQ, LE, GE, EQ, "OBJECT  ", "FXCHRG  ", "FREE    ".
 const char* dual_row_type_word(uint8_t flags);
 
+// Widths of the two kinds of names in tables and data sets: the length the
+// model's names were read with (1 .. kMaxNameLength), else the default.
+int row_name_width(const LpContext* ctx);
+int column_name_width(const LpContext* ctx);
+
 // Copies `length` bytes of a blank-padded name into dst[0 .. width), cut or
 // blank padded.
 void pad_name(char* dst, int width, const char* name, int length);

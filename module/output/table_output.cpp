@@ -1,72 +1,35 @@
 // table_output.cpp -- requests of the data-table sequence.
 #include "output/table_output.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "base/run_end.h"
 #include "base/host_link.h"
+#include "output/output_connection.h"
 
 namespace tymlp {
 namespace {
 
-constexpr const char* kFacility = "pvs";
 constexpr int64_t kMinusOne = -1;
 constexpr int64_t kLogStaysOpen = 1;
-
-// The output object every table of the run goes to.
-TymObject output_object(const LpContext* ctx) {
-    return ctx->handles.output[0] != nullptr ? ctx->handles.output[0] : ctx->handles.manager;
-}
+// Facility, kind, slot and -1 come before an object's own attributes.
+constexpr int kCreateAttributes = 4;
+constexpr int kMostOwnAttributes = 4;
 
 }  // namespace
 
-TymAttr attr_int(int tag, int64_t value) {
-    TymAttr a{};
-    a.tag = tag;
-    a.type = TYM_ATTR_INT;
-    a.v.i = value;
-    return a;
-}
-
-TymAttr attr_double(int tag, double value) {
-    TymAttr a{};
-    a.tag = tag;
-    a.type = TYM_ATTR_DOUBLE;
-    a.v.d = value;
-    return a;
-}
+// Each attribute: tag, value type, text length (0 for other values), a
+// reserved 0, the value.
+TymAttr attr_int(int tag, int64_t value) { return {tag, TYM_ATTR_INT, 0, 0, {.i = value}}; }
+TymAttr attr_double(int tag, double value) { return {tag, TYM_ATTR_DOUBLE, 0, 0, {.d = value}}; }
+TymAttr attr_object(int tag, TymObject object) { return {tag, TYM_ATTR_OBJECT, 0, 0, {.o = object}}; }
+TymAttr attr_slot(int tag, TymObject* slot) { return {tag, TYM_ATTR_SLOT, 0, 0, {.slot = slot}}; }
+TymAttr attr_address(int tag, const void* address) { return {tag, TYM_ATTR_ADDRESS, 0, 0, {.p = address}}; }
 
 TymAttr attr_text(int tag, const char* text, int length) {
-    TymAttr a{};
-    a.tag = tag;
-    a.type = TYM_ATTR_TEXT;
-    a.len = length < 0 ? static_cast<int32_t>(std::strlen(text)) : length;
-    a.v.s = text;
-    return a;
-}
-
-TymAttr attr_object(int tag, TymObject object) {
-    TymAttr a{};
-    a.tag = tag;
-    a.type = TYM_ATTR_OBJECT;
-    a.v.o = object;
-    return a;
-}
-
-TymAttr attr_slot(int tag, TymObject* slot) {
-    TymAttr a{};
-    a.tag = tag;
-    a.type = TYM_ATTR_SLOT;
-    a.v.slot = slot;
-    return a;
-}
-
-TymAttr attr_address(int tag, const void* address) {
-    TymAttr a{};
-    a.tag = tag;
-    a.type = TYM_ATTR_ADDRESS;
-    a.v.p = address;
-    return a;
+    const int32_t len = length < 0 ? static_cast<int32_t>(std::strlen(text)) : length;
+    return {tag, TYM_ATTR_TEXT, len, 0, {.s = text}};
 }
 
 Label catalogue_label(int number, const TymArg* arg) {
@@ -85,15 +48,24 @@ int table_request(LpContext* ctx, TymObject target, int code, int nattrs, const 
     return rc;
 }
 
-TymObject table_create_data(LpContext* ctx, const char* name, int label) {
-    TymObject data = nullptr;
-    const Label text = catalogue_label(label);
-    const TymAttr attrs[] = {
-        attr_text(TYM_TAG_FACILITY, kFacility), attr_text(TYM_TAG_KIND, "data"), attr_slot(TYM_TAG_SLOT, &data),
-        attr_int(TYM_TAG_MINUS_ONE, kMinusOne), attr_text(TYM_TAG_NAME, name), attr_text(TYM_TAG_LABEL, text.text),
+TymObject table_create_object(LpContext* ctx, const char* kind, std::span<const TymAttr> own) {
+    TymObject object = nullptr;
+    TymAttr attrs[kCreateAttributes + kMostOwnAttributes] = {
+        attr_text(TYM_TAG_FACILITY, kTableFacility),
+        attr_text(TYM_TAG_KIND, kind),
+        attr_slot(TYM_TAG_SLOT, &object),
+        attr_int(TYM_TAG_MINUS_ONE, kMinusOne),
     };
-    table_request(ctx, output_object(ctx), TYM_REQ_CREATE, 6, attrs);
-    return data;
+    int n = kCreateAttributes;
+    for (const TymAttr& a : own.first(std::min<size_t>(own.size(), kMostOwnAttributes))) attrs[n++] = a;
+    table_request(ctx, table_output_object(ctx), TYM_REQ_CREATE, n, attrs);
+    return object;
+}
+
+TymObject table_create_data(LpContext* ctx, const char* name, int label) {
+    const Label text = catalogue_label(label);
+    const TymAttr own[] = {attr_text(TYM_TAG_NAME, name), attr_text(TYM_TAG_LABEL, text.text)};
+    return table_create_object(ctx, "data", own);
 }
 
 void table_define_column(LpContext* ctx, TymObject data, int type, int width, const char* name, const void* buffer) {
@@ -116,7 +88,7 @@ TymObject table_open(LpContext* ctx, TymObject data, const char* template_path, 
         attr_text(TYM_TAG_TEMPLATE, template_path), attr_text(TYM_TAG_NAME, name),
         attr_text(TYM_TAG_LABEL, text.text),
     };
-    table_request(ctx, output_object(ctx), TYM_REQ_OPEN_TABLE, 5, attrs);
+    table_request(ctx, table_output_object(ctx), TYM_REQ_OPEN_TABLE, 5, attrs);
     ctx->handles.open_table = table;
     return table;
 }
@@ -135,7 +107,13 @@ void table_close(LpContext* ctx, TymObject* table) {
     // close the table a second time.
     *table = nullptr;
     if (ctx->handles.open_table == attr.v.o) ctx->handles.open_table = nullptr;
-    table_request(ctx, output_object(ctx), TYM_REQ_CLOSE_TABLE, 1, &attr);
+    table_request(ctx, table_output_object(ctx), TYM_REQ_CLOSE_TABLE, 1, &attr);
+}
+
+void table_finish(LpContext* ctx, TymObject* table, bool log_stays_open) {
+    if (*table == nullptr) return;
+    table_end_rows(ctx, *table, log_stays_open);
+    table_close(ctx, table);
 }
 
 void table_release(LpContext* ctx, TymObject* object) {

@@ -15,10 +15,14 @@
 #pragma once
 
 #include <cstdint>
+#include <span>
 
 #include "base/lp_context.h"
 
 namespace tymlp {
+
+// The facility every object of the table output belongs to.
+inline constexpr const char* kTableFacility = "pvs";
 
 // Catalogue group of table labels.
 inline constexpr int kLabelGroup = 253;
@@ -34,7 +38,12 @@ Label catalogue_label(int number, const TymArg* arg = nullptr);
 // Column value types (tag 103).
 enum TableColumnType : int { kColumnInteger = TYM_COL_INT, kColumnDouble = TYM_COL_DOUBLE, kColumnText = TYM_COL_CHAR };
 
-// Step 1: a data object on the run's output object.
+// Creates an object of `kind` on the run's output object: facility, kind,
+// the slot the host fills with the object, -1, then the object's own
+// attributes (at most four).  Returns the object.
+TymObject table_create_object(LpContext* ctx, const char* kind, std::span<const TymAttr> own);
+
+// Step 1: a data object (kind "data", its name and label).
 TymObject table_create_data(LpContext* ctx, const char* name, int label);
 
 // Steps 2 and 3: one column (type, width for text columns, name, the buffer
@@ -55,6 +64,10 @@ void table_end_rows(LpContext* ctx, TymObject table, bool log_stays_open = false
 
 // Steps 7 and 8: closes the table and forgets its handle (*table becomes null).
 void table_close(LpContext* ctx, TymObject* table);
+
+// Steps 6 to 8 for a table that may not be open: when *table is not null,
+// ends its rows and closes it.
+void table_finish(LpContext* ctx, TymObject* table, bool log_stays_open = false);
 
 // Releases an object (a data object no longer needed, a factoid) and
 // forgets it.

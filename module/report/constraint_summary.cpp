@@ -10,12 +10,11 @@
 #include "output/reported_values.h"
 #include "simplex/solution_results.h"
 #include "output/table_output.h"
+#include "report/variable_summary.h"
 
 namespace tymlp {
 namespace {
 
-constexpr int kPrintAllLines = 1;
-constexpr int kPrintMarkedOnly = -1;
 constexpr int kLabelData = 250;
 constexpr int kLabelTable = 251;
 constexpr int kRowTextBytes = 6;
@@ -31,11 +30,6 @@ struct ConstraintLine {
     double activity;
     double dual;
 };
-
-int row_name_width(const LpContext* ctx) {
-    const int w = ctx->model.row_name_length;
-    return w > 0 && w <= kMaxNameLength ? w : kDefaultNameLength;
-}
 
 bool ended_optimal(const LpContext* ctx) {
     const SolverState& sv = ctx->solver;
@@ -97,11 +91,7 @@ public:
         }
     }
 
-    void close() {
-        if (table_ == nullptr) return;
-        table_end_rows(ctx_, table_);
-        table_close(ctx_, &table_);
-    }
+    void close() { table_finish(ctx_, &table_); }
 
 private:
     static int trimmed(const char* name, int width) {
@@ -142,11 +132,9 @@ bool row_violated(const LpContext* ctx, uint8_t flags, double activity, double r
 }
 
 int print_constraint_summary(LpContext* ctx, const int32_t* list, int32_t count) {
-    const int level = ctx->options.printlevel;
-    const bool infeasible = ctx->solver.run_status == kRunInfeasible;
-    if (level < kPrintMarkedOnly || (level < kPrintAllLines && level != kPrintMarkedOnly)) return 0;
-    if (level == kPrintMarkedOnly && !infeasible) return 0;
-    const bool marked_only = level == kPrintMarkedOnly;
+    const SummaryLines lines = summary_lines(ctx);
+    if (lines == SummaryLines::None) return 0;
+    const bool marked_only = lines == SummaryLines::MarkedOnly;
 
     ConstraintTable table(ctx);
     if (!table.valid()) return 0;

@@ -21,10 +21,10 @@ bool row_violated(const LpContext* ctx, uint8_t flags, double activity, double r
 // the listed rows (row numbers 1 .. m-1) in list order; without one (list
 // null), rows 1 to m-1.  A violated row shows " *INF*" in "Row" when the
 // run ended infeasible; when it ended optimal it shows " *****" and message
-// 245 (216 when SCALE is not 0) names it.  PRINTLEVEL as for the variable
-// summary.  The activities are recomputed first: 9 or 25 from that (or from
-// reading a row) returns at once, before any line is printed.  Returns 0, 9
-// or 25.
+// 245 (216 when SCALE is not 0) names it.  The lines printed follow
+// summary_lines (variable_summary.h).  The activities are recomputed first:
+// 9 or 25 from that (or from reading a row) returns at once, before any
+// line is printed.  Returns 0, 9 or 25.
 int print_constraint_summary(LpContext* ctx, const int32_t* list, int32_t count);
 
 }  // namespace tymlp

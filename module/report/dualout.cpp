@@ -11,32 +11,19 @@
 namespace tymlp {
 namespace {
 
-constexpr int kDualVariables = 9;
-constexpr int kNumberBytes = 8;
-
 int open_dualout(LpContext* ctx) {
     DataSetBuffers& s = ctx->report.sets;
     DualRecord& r = s.dual;
-    TymDataOut ds = nullptr;
-    int rc = create_data_set(ctx, kDsDualOut, kDualVariables, &ds);
-    if (rc != 0) return rc;
-    ctx->handles.dualout = ds;
-    const int rw = row_name_width(ctx);
-    const int cw = column_name_width(ctx);
-    const DataSetVariable vars[kDualVariables] = {
-        {"_OBJ_ID_", TYM_VAR_CHAR, rw, "Name of the objective row.", s.obj_id},
-        {"_RHS_ID_", TYM_VAR_CHAR, cw, "Name of the right-hand-side column.", s.rhs_id},
-        {"_ROW_ID_", TYM_VAR_CHAR, rw, "Name of the row.", s.row_name},
+    const DataSetVariable vars[] = {
+        {"_ROW_ID_", TYM_VAR_CHAR, row_name_width(ctx), "Name of the row.", s.row_name},
         {"_TYPE_", TYM_VAR_CHAR, kWordBytes, "The type of the row.", r.type},
-        {"_RHS_", TYM_VAR_NUMERIC, kNumberBytes, "Input right-hand-side value.", &r.rhs},
-        {"_L_RHS_", TYM_VAR_NUMERIC, kNumberBytes, "Lower range of right-hand-side value.", &r.l_rhs},
-        {"_VALUE_", TYM_VAR_NUMERIC, kNumberBytes, "Activity of the left-hand-side.", &r.value},
-        {"_U_RHS_", TYM_VAR_NUMERIC, kNumberBytes, "Upper range of right-hand-side value.", &r.u_rhs},
-        {"_DUAL_", TYM_VAR_NUMERIC, kNumberBytes, "Dual activity of the row.", &r.dual},
+        {"_RHS_", TYM_VAR_NUMERIC, kDataSetNumberBytes, "Input right-hand-side value.", &r.rhs},
+        {"_L_RHS_", TYM_VAR_NUMERIC, kDataSetNumberBytes, "Lower range of right-hand-side value.", &r.l_rhs},
+        {"_VALUE_", TYM_VAR_NUMERIC, kDataSetNumberBytes, "Activity of the left-hand-side.", &r.value},
+        {"_U_RHS_", TYM_VAR_NUMERIC, kDataSetNumberBytes, "Upper range of right-hand-side value.", &r.u_rhs},
+        {"_DUAL_", TYM_VAR_NUMERIC, kDataSetNumberBytes, "Dual activity of the row.", &r.dual},
     };
-    for (const DataSetVariable& v : vars)
-        if ((rc = define_variable(ds, v)) != 0) return rc;
-    return 0;
+    return open_solution_data_set(ctx, SolutionDataSet::Dual, vars);
 }
 
 // The interval a row allows its activity: [rhs - range, rhs] for a
@@ -68,14 +55,11 @@ void set_range(const LpContext* ctx, const RowRecord& rec, DualRecord& r) {
 }  // namespace
 
 int write_dualout(LpContext* ctx) {
-    if (ctx->handles.data_given[kDsDualOut] == 0) return 0;
-    const ReportBasis b = report_basis(ctx);
-    if (!b.valid) return 0;
-    issue_solution_notes(ctx, SolutionDataSet::Dual);
+    ReportBasis b{};
+    if (!solution_data_set_due(ctx, SolutionDataSet::Dual, &b)) return 0;
     int rc = recompute_activities(ctx);
+    if (rc == 0) rc = ready_solution_data_set(ctx, SolutionDataSet::Dual, open_dualout);
     if (rc != 0) return rc;
-    if (ctx->handles.dualout == nullptr && (rc = open_dualout(ctx)) != 0) return rc;
-    fill_block_names(ctx);
 
     DataSetBuffers& s = ctx->report.sets;
     DualRecord& r = s.dual;

@@ -4,27 +4,18 @@
 namespace tymlp {
 namespace {
 
-constexpr const char* kFacility = "pvs";
-constexpr int64_t kMinusOne = -1;
 constexpr const char* kSpacer = " ";
-
-TymObject output_object(const LpContext* ctx) {
-    return ctx->handles.output[0] != nullptr ? ctx->handles.output[0] : ctx->handles.manager;
-}
 
 }  // namespace
 
 Factoid factoid_open(LpContext* ctx, const char* template_path, const char* name, int label) {
-    Factoid f{ctx, nullptr};
     const Label text = catalogue_label(label);
-    const TymAttr attrs[] = {
-        attr_text(TYM_TAG_FACILITY, kFacility),      attr_text(TYM_TAG_KIND, "factoid"),
-        attr_slot(TYM_TAG_SLOT, &f.object),          attr_int(TYM_TAG_MINUS_ONE, kMinusOne),
-        attr_text(TYM_TAG_TEMPLATE, template_path), attr_text(TYM_TAG_NAME, name),
+    const TymAttr own[] = {
+        attr_text(TYM_TAG_TEMPLATE, template_path),
+        attr_text(TYM_TAG_NAME, name),
         attr_text(TYM_TAG_LABEL, text.text),
     };
-    table_request(ctx, output_object(ctx), TYM_REQ_CREATE, 7, attrs);
-    return f;
+    return Factoid{ctx, table_create_object(ctx, "factoid", own)};
 }
 
 void factoid_text(Factoid& f, const char* label, const char* value, int length) {

@@ -10,33 +10,20 @@
 namespace tymlp {
 namespace {
 
-constexpr int kPrimalVariables = 10;
-constexpr int kNumberBytes = 8;
-
 int open_primalout(LpContext* ctx) {
     DataSetBuffers& s = ctx->report.sets;
     PrimalRecord& r = s.primal;
-    TymDataOut ds = nullptr;
-    int rc = create_data_set(ctx, kDsPrimalOut, kPrimalVariables, &ds);
-    if (rc != 0) return rc;
-    ctx->handles.primalout = ds;
-    const int rw = row_name_width(ctx);
-    const int cw = column_name_width(ctx);
-    const DataSetVariable vars[kPrimalVariables] = {
-        {"_OBJ_ID_", TYM_VAR_CHAR, rw, "Name of the objective row.", s.obj_id},
-        {"_RHS_ID_", TYM_VAR_CHAR, cw, "Name of the right-hand-side column.", s.rhs_id},
-        {"_VAR_", TYM_VAR_CHAR, cw, "Name of the variable or column.", s.var_name},
+    const DataSetVariable vars[] = {
+        {"_VAR_", TYM_VAR_CHAR, column_name_width(ctx), "Name of the variable or column.", s.var_name},
         {"_TYPE_", TYM_VAR_CHAR, kWordBytes, "The type of variable or column", r.type},
         {"_STATUS_", TYM_VAR_CHAR, kWordBytes, "Status of variable or column.", r.status},
-        {"_LBOUND_", TYM_VAR_NUMERIC, kNumberBytes, "Lower bound on the variable or column.", &r.lbound},
-        {"_VALUE_", TYM_VAR_NUMERIC, kNumberBytes, "Value of variable or column.", &r.value},
-        {"_UBOUND_", TYM_VAR_NUMERIC, kNumberBytes, "Upper bound on the variable or column.", &r.ubound},
-        {"_PRICE_", TYM_VAR_NUMERIC, kNumberBytes, "Price of variable or column.", &r.price},
-        {"_R_COST_", TYM_VAR_NUMERIC, kNumberBytes, "Reduced cost.", &r.r_cost},
+        {"_LBOUND_", TYM_VAR_NUMERIC, kDataSetNumberBytes, "Lower bound on the variable or column.", &r.lbound},
+        {"_VALUE_", TYM_VAR_NUMERIC, kDataSetNumberBytes, "Value of variable or column.", &r.value},
+        {"_UBOUND_", TYM_VAR_NUMERIC, kDataSetNumberBytes, "Upper bound on the variable or column.", &r.ubound},
+        {"_PRICE_", TYM_VAR_NUMERIC, kDataSetNumberBytes, "Price of variable or column.", &r.price},
+        {"_R_COST_", TYM_VAR_NUMERIC, kDataSetNumberBytes, "Reduced cost.", &r.r_cost},
     };
-    for (const DataSetVariable& v : vars)
-        if ((rc = define_variable(ds, v)) != 0) return rc;
-    return 0;
+    return open_solution_data_set(ctx, SolutionDataSet::Primal, vars);
 }
 
 // The status word: basic columns by their unscaled value (exactly 0 is
@@ -51,13 +38,10 @@ const char* primal_status(const LpContext* ctx, int32_t j, double value, double 
 }  // namespace
 
 int write_primalout(LpContext* ctx) {
-    if (ctx->handles.data_given[kDsPrimalOut] == 0) return 0;
-    const ReportBasis b = report_basis(ctx);
-    if (!b.valid) return 0;
-    issue_solution_notes(ctx, SolutionDataSet::Primal);
-    int rc = 0;
-    if (ctx->handles.primalout == nullptr && (rc = open_primalout(ctx)) != 0) return rc;
-    fill_block_names(ctx);
+    ReportBasis b{};
+    if (!solution_data_set_due(ctx, SolutionDataSet::Primal, &b)) return 0;
+    int rc = ready_solution_data_set(ctx, SolutionDataSet::Primal, open_primalout);
+    if (rc != 0) return rc;
 
     DataSetBuffers& s = ctx->report.sets;
     PrimalRecord& r = s.primal;

@@ -15,8 +15,6 @@
 namespace tymlp {
 namespace {
 
-constexpr int kFixedVariables = 4;
-constexpr int kNumberBytes = 8;
 constexpr const char* kReducedCostRow = "R_COSTS ";
 
 int open_tableauout(LpContext* ctx) {
@@ -29,26 +27,21 @@ int open_tableauout(LpContext* ctx) {
         if (s.tableau == nullptr) return kRunMemory;
         s.tableau_columns = n;
     }
-    TymDataOut ds = nullptr;
-    int rc = create_data_set(ctx, kDsTableauOut, n + kFixedVariables, &ds);
-    if (rc != 0) return rc;
-    ctx->handles.tableauout = ds;
-    const int rw = row_name_width(ctx);
     const int cw = column_name_width(ctx);
-    const DataSetVariable fixed[kFixedVariables] = {
-        {"_OBJ_ID_", TYM_VAR_CHAR, rw, "Name of the objective row.", s.obj_id},
-        {"_RHS_ID_", TYM_VAR_CHAR, cw, "Name of the right-hand-side column.", s.rhs_id},
+    const DataSetVariable fixed[] = {
         {"_BASIC_", TYM_VAR_CHAR, cw, "Name of the basic variable or column.", s.basic_name},
-        {"INVB_R", TYM_VAR_NUMERIC, kNumberBytes, "The product of inverse of basis and rhs.", &s.tableau[0]},
+        {"INVB_R", TYM_VAR_NUMERIC, kDataSetNumberBytes, "The product of inverse of basis and rhs.", &s.tableau[0]},
     };
-    for (const DataSetVariable& v : fixed)
-        if ((rc = define_variable(ds, v)) != 0) return rc;
+    // One variable per column of the model follows, named after the column.
+    int rc = open_solution_data_set(ctx, SolutionDataSet::Tableau, fixed, n);
+    if (rc != 0) return rc;
+    TymDataOut ds = ctx->handles.tableauout;
     for (int32_t j = 0; j < n; ++j) {
         ColumnRecord rec{};
         char name[kMaxNameLength + 1];
         if ((rc = read_column(ctx, j, &rec, name)) != 0) return rc;
         name[trimmed_length(name, cw)] = '\0';
-        const DataSetVariable v{name, TYM_VAR_NUMERIC, kNumberBytes, "Column in the model.", &s.tableau[j + 1]};
+        const DataSetVariable v{name, TYM_VAR_NUMERIC, kDataSetNumberBytes, "Column in the model.", &s.tableau[j + 1]};
         if ((rc = define_variable(ds, v)) != 0) return rc;
     }
     return 0;
@@ -93,14 +86,11 @@ int tableau_rows(LpContext* ctx, const WorkVectors& w) {
 }  // namespace
 
 int write_tableauout(LpContext* ctx) {
-    if (ctx->handles.data_given[kDsTableauOut] == 0) return 0;
-    const ReportBasis b = report_basis(ctx);
-    if (!b.valid) return 0;
-    issue_solution_notes(ctx, SolutionDataSet::Tableau);
-    int rc = 0;
-    if (ctx->handles.tableauout == nullptr && (rc = open_tableauout(ctx)) != 0) return rc;
-    fill_block_names(ctx);
-    if ((rc = write_reduced_costs(ctx, b)) != 0) return rc;
+    ReportBasis b{};
+    if (!solution_data_set_due(ctx, SolutionDataSet::Tableau, &b)) return 0;
+    int rc = ready_solution_data_set(ctx, SolutionDataSet::Tableau, open_tableauout);
+    if (rc == 0) rc = write_reduced_costs(ctx, b);
+    if (rc != 0) return rc;
     if (!tableau_available(ctx)) return 0;
 
     const size_t bytes = static_cast<size_t>(ctx->model.rows) * sizeof(double);

@@ -65,7 +65,7 @@ public:
         line_.price = fuzz(ctx_, price);
         *zero = std::fabs(line_.activity) < ctx_->options.epsilon;
         *marked = variable_col_text(ctx_, j, number, line_.col);
-        pad_name(line_.name, name_width(), name, name_width());
+        pad_name(line_.name, column_name_width(ctx_), name, column_name_width(ctx_));
         std::memcpy(line_.status, variable_status_word(ctx_, j, line_.reduced_cost, *integer), kWordBytes);
         std::memcpy(line_.type, column_type_word(rec.flags, false), kWordBytes);
         return 0;
@@ -75,7 +75,7 @@ public:
         if (table_ != nullptr) return;
         TymObject data = table_create_data(ctx_, "VariableSummaryData", kLabelData);
         table_define_column(ctx_, data, kColumnText, kColTextBytes, "Col", line_.col);
-        table_define_column(ctx_, data, kColumnText, name_width(), "VarName", line_.name);
+        table_define_column(ctx_, data, kColumnText, column_name_width(ctx_), "VarName", line_.name);
         table_define_column(ctx_, data, kColumnText, kWordBytes, "Status", line_.status);
         table_define_column(ctx_, data, kColumnText, kWordBytes, "Type", line_.type);
         table_define_column(ctx_, data, kColumnDouble, 0, "Price", &line_.price);
@@ -90,20 +90,11 @@ public:
         table_emit_row(ctx_, table_);
     }
 
-    void close() {
-        if (table_ == nullptr) return;
-        table_end_rows(ctx_, table_);
-        table_close(ctx_, &table_);
-    }
+    void close() { table_finish(ctx_, &table_); }
 
     bool valid() const { return basis_.valid; }
 
 private:
-    int name_width() const {
-        const int w = ctx_->model.column_name_length;
-        return w > 0 && w <= kMaxNameLength ? w : kDefaultNameLength;
-    }
-
     LpContext* ctx_;
     ReportBasis basis_;
     VariableLine line_{};
@@ -145,12 +136,17 @@ bool variable_col_text(const LpContext* ctx, int32_t j, int64_t number, char* ou
     return false;
 }
 
-int print_variable_summary(LpContext* ctx, const int32_t* list, int32_t count, int selection) {
+SummaryLines summary_lines(const LpContext* ctx) {
     const int level = ctx->options.printlevel;
-    const bool infeasible = ctx->solver.run_status == kRunInfeasible;
-    if (level < kPrintMarkedOnly || (level < kPrintAllLines && level != kPrintMarkedOnly)) return 0;
-    if (level == kPrintMarkedOnly && !infeasible) return 0;
-    const bool marked_only = level == kPrintMarkedOnly;
+    if (level >= kPrintAllLines) return SummaryLines::All;
+    if (level == kPrintMarkedOnly && ctx->solver.run_status == kRunInfeasible) return SummaryLines::MarkedOnly;
+    return SummaryLines::None;
+}
+
+int print_variable_summary(LpContext* ctx, const int32_t* list, int32_t count, int selection) {
+    const SummaryLines lines = summary_lines(ctx);
+    if (lines == SummaryLines::None) return 0;
+    const bool marked_only = lines == SummaryLines::MarkedOnly;
 
     VariableTable table(ctx);
     if (!table.valid()) return 0;

@@ -38,14 +38,19 @@ const char* variable_status_word(const LpContext* ctx, int32_t j, double reduced
 // entered in the iteration that found the ray).  Returns true when marked.
 bool variable_col_text(const LpContext* ctx, int32_t j, int64_t number, char* out6);
 
+// The lines a summary table of columns or rows prints at the PRINTLEVEL in
+// force: 1, every selected line; 0 and -2, none; -1, only when the run
+// ended infeasible, and then only the marked lines.
+enum class SummaryLines { None, MarkedOnly, All };
+SummaryLines summary_lines(const LpContext* ctx);
+
 // Prints VariableSummary (data object "VariableSummaryData", label 253/230;
 // template "Qm.Lp.VariableSummary", label 253/231).  With a list, the listed
 // columns (0-based indexes, any column of the model) are shown in list order
 // and "Col" is the column's number counted from 1; without one (list null),
 // the structural columns chosen by `selection`, "Col" counting the lines
-// shown.  PRINTLEVEL 1: every selected line; 0 and -2: nothing; -1: only
-// when the run ended infeasible, and then only the marked lines.  Returns
-// 0, 9 or 25 (a column that cannot be fetched or read).
+// shown.  The lines printed follow summary_lines.  Returns 0, 9 or 25 (a
+// column that cannot be fetched or read).
 int print_variable_summary(LpContext* ctx, const int32_t* list, int32_t count, int selection);
 
 }  // namespace tymlp

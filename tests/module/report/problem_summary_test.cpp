@@ -249,6 +249,37 @@ TEST_F(Summary, ANegativeResultReportsAndEndsTheStepWithZero) {
     EXPECT_EQ(host_->notes.front(), "status report -3");
 }
 
+// The tags of a request in the order sent.
+std::vector<int> tags(const Seen& r) {
+    std::vector<int> out;
+    for (const TymAttr& a : r.attrs) out.push_back(a.tag);
+    return out;
+}
+
+TEST_F(Summary, DataObjectsAndFactoidsAreCreatedWithTheSameLeadingAttributes) {
+    const TymObject data = table_create_data(ctx_, "ExampleData", 230);
+    Factoid f = factoid_open(ctx_, "Qm.Lp.Example", "Example", 231);
+    ASSERT_EQ(seen().size(), 2u);
+    const std::vector<int> leading = {TYM_TAG_FACILITY, TYM_TAG_KIND, TYM_TAG_SLOT, TYM_TAG_MINUS_ONE};
+    std::vector<int> expected = leading;
+    expected.insert(expected.end(), {TYM_TAG_NAME, TYM_TAG_LABEL});
+    EXPECT_EQ(tags(seen()[0]), expected);
+    expected = leading;
+    expected.insert(expected.end(), {TYM_TAG_TEMPLATE, TYM_TAG_NAME, TYM_TAG_LABEL});
+    EXPECT_EQ(tags(seen()[1]), expected);
+    for (const Seen& r : seen()) {
+        EXPECT_EQ(r.code, TYM_REQ_CREATE);
+        EXPECT_EQ(text(r, TYM_TAG_FACILITY), "pvs");
+        EXPECT_EQ(find(r, TYM_TAG_MINUS_ONE)->v.i, -1);
+    }
+    EXPECT_EQ(text(seen()[1], TYM_TAG_KIND), "factoid");
+    EXPECT_EQ(text(seen()[1], TYM_TAG_LABEL), "L231");
+    // Each caller gets the object the host put into its slot.
+    EXPECT_NE(data, nullptr);
+    EXPECT_NE(f.object, nullptr);
+    EXPECT_NE(f.object, data);
+}
+
 TEST_F(Summary, DataTableSequence) {
     struct Line {
         int32_t number;

@@ -23,12 +23,19 @@ struct Snapshot {
         const void* address;
     };
     std::map<TymDataOut, std::vector<Var>> vars;
+    std::map<TymDataOut, int> room;  // the variable count each data set was created with
     std::map<TymDataOut, std::vector<std::vector<uint64_t>>> numbers;  // bits of every numeric value
 };
 
 Snapshot& snapshot() {
     static Snapshot s;
     return s;
+}
+
+TymDataOut snap_create(const TymDataRef* ref, int var_count) {
+    TymDataOut ds = qmlp::host::data_out_vector()->create(ref, var_count);
+    snapshot().room[ds] = var_count;
+    return ds;
 }
 
 int snap_define(TymDataOut ds, const char* name, int name_len, int type, int length, const char* label,
@@ -78,6 +85,7 @@ protected:
         ReportRun::SetUp();
         snapshot() = Snapshot{};
         out_ = *qmlp::host::data_out_vector();
+        out_.create = snap_create;
         out_.define = snap_define;
         out_.write = snap_write;
         composed_.vectors[TYM_VEC_DATA_OUT] = &out_;
@@ -152,6 +160,27 @@ TEST_F(DataSets, TwoObjectivesTimesTwoRightHandSidesGiveFourBlocksInEachDataSet)
     EXPECT_NEAR(summaries[1]->entry("L77")->number, 1.0, kTol);
     EXPECT_NEAR(summaries[2]->entry("L77")->number, 2.0, kTol);
     EXPECT_NEAR(summaries[3]->entry("L77")->number, 18.0, kTol);
+}
+
+TEST_F(DataSets, EachDataSetHasRoomForExactlyItsVariablesAndTheBlockNamesTheirKindsWidth) {
+    // A row name longer than any column name: the two name widths differ.
+    data("_ID_,_TYPE_,x,y,_RHS_\nprofit,MAX,3,2,.\nwood_and_labour_hours,LE,1,1,4\n");
+    all_outputs();
+    ASSERT_EQ(run(), 0);
+    ASSERT_EQ(snapshot().room.size(), 3u);
+    for (const auto& [ds, room] : snapshot().room) {
+        const std::vector<Snapshot::Var>& vars = snapshot().vars[ds];
+        EXPECT_EQ(room, static_cast<int>(vars.size()));
+        ASSERT_GE(vars.size(), 3u);
+        EXPECT_EQ(vars[0].name, "_OBJ_ID_");
+        EXPECT_EQ(vars[1].name, "_RHS_ID_");
+        EXPECT_EQ(vars[0].type, TYM_VAR_CHAR);
+        EXPECT_EQ(vars[1].type, TYM_VAR_CHAR);
+        EXPECT_EQ(vars[0].length, 21);  // the row-name width
+        EXPECT_EQ(vars[1].length, 8);   // the column-name width
+        // The third variable names a row (DUALOUT) or a column (the others).
+        EXPECT_EQ(vars[2].length, vars[2].name == "_ROW_ID_" ? 21 : 8) << vars[2].name;
+    }
 }
 
 TEST_F(DataSets, EveryNumberReadsBackBitForBit) {
