@@ -145,14 +145,35 @@ int read_rhs(LpContext* ctx, double* b) {
     return list_read_values(entry, 0, b, m);
 }
 
-int row_factors(LpContext* ctx, double* largest, double* smallest) {
+// The factor of one row from the magnitudes of its entries and of its
+// right-hand side.  The right-hand side takes part so that the scaled
+// values stay near 1 too; but it must never make an entry vanish: when the
+// factor it leads to would put a nonzero entry of the row below EPSILON (so
+// that pricing and the ratio tests would read it as zero and a feasible row
+// as violated), the factor comes from the entries alone.
+double row_factor(const LpContext* ctx, double largest, double smallest, double rhs) {
+    const double none = std::numeric_limits<double>::infinity();
+    const bool geometric = ctx->options.scaletype == kScaleGeometric;
+    auto factor = [geometric, none](double big, double small) {
+        double t = big;
+        if (geometric && small != none) t = std::sqrt(big * small);
+        return RoundToPowerOfTwo(t == 0.0 ? 1.0 : t);
+    };
+    const double with_rhs =
+        factor(std::max(largest, rhs), rhs == 0.0 ? smallest : std::min(smallest, rhs));
+    if (smallest == none || smallest / with_rhs >= ctx->options.epsilon) return with_rhs;
+    return factor(largest, smallest);
+}
+
+int row_factors(LpContext* ctx, double* largest, double* smallest, double* rhs) {
     const int32_t m = ctx->model.rows;
     const double none = std::numeric_limits<double>::infinity();
-    int rc = read_rhs(ctx, largest);
+    int rc = read_rhs(ctx, rhs);
     if (rc != 0) return rc;
     for (int32_t i = 0; i < m; ++i) {
-        largest[i] = std::fabs(largest[i]);
-        smallest[i] = largest[i] == 0.0 ? none : largest[i];
+        rhs[i] = std::fabs(rhs[i]);
+        largest[i] = 0.0;
+        smallest[i] = none;
     }
     for (int32_t j = 0; j < ctx->model.structural_count; ++j) {
         const double* values = nullptr;
@@ -168,19 +189,15 @@ int row_factors(LpContext* ctx, double* largest, double* smallest) {
         }
     }
     double* r = ctx->form.row_scale;
-    for (int32_t i = 0; i < m; ++i) {
-        double t = largest[i];
-        if (ctx->options.scaletype == kScaleGeometric && smallest[i] != none) t = std::sqrt(largest[i] * smallest[i]);
-        r[i] = RoundToPowerOfTwo(t == 0.0 ? 1.0 : t);
-    }
+    for (int32_t i = 0; i < m; ++i) r[i] = row_factor(ctx, largest[i], smallest[i], rhs[i]);
     return 0;
 }
 
 // Divides every entry by its row's factor.  A logical column keeps its +-1
 // and takes the row factor into its own factor instead, which rescales its
 // finite bounds the same way (a range row's logical has a finite upper bound).
-int scale_rows(LpContext* ctx, Rewrites& w, double* largest, double* smallest) {
-    int rc = row_factors(ctx, largest, smallest);
+int scale_rows(LpContext* ctx, Rewrites& w, double* largest, double* smallest, double* rhs) {
+    int rc = row_factors(ctx, largest, smallest, rhs);
     if (rc != 0) return rc;
     ComputationalForm& f = ctx->form;
     const double* r = f.row_scale;
@@ -249,7 +266,8 @@ int ScaleProblem(LpContext* ctx) {
     const size_t bytes = static_cast<size_t>(std::max(m, 1)) * sizeof(double);
     auto* largest = static_cast<double*>(host_alloc(bytes, TYM_ALLOC_STEP));
     auto* smallest = static_cast<double*>(host_alloc(bytes, TYM_ALLOC_STEP));
-    int rc = largest != nullptr && smallest != nullptr ? 0 : kRunMemory;
+    auto* rhs = static_cast<double*>(host_alloc(bytes, TYM_ALLOC_STEP));
+    int rc = largest != nullptr && smallest != nullptr && rhs != nullptr ? 0 : kRunMemory;
     Rewrites w;
     if (rc == 0 && o.scale != kScaleNone) {
         // Without room for the file order the rewrites are made as they come.
@@ -259,7 +277,7 @@ int ScaleProblem(LpContext* ctx) {
         rc = warm_cache(ctx, w);
     }
     if (rc == 0 && scales_columns(o.scale)) rc = scale_columns(ctx, w);
-    if (rc == 0 && scales_rows(o.scale)) rc = scale_rows(ctx, w, largest, smallest);
+    if (rc == 0 && scales_rows(o.scale)) rc = scale_rows(ctx, w, largest, smallest, rhs);
     if (rc == 0) rc = flush_rewrites(ctx, w);
     if (rc == 0 && o.scale != kScaleNone && CheckTinyCoefficients(ctx) != 0) rc = kRunMemory;
     if (DropOverflow(ctx) != 1) EmptyCache(ctx);
@@ -267,6 +285,7 @@ int ScaleProblem(LpContext* ctx) {
     if (w.dirty != nullptr) host_release(w.dirty);
     host_release(largest);
     host_release(smallest);
+    host_release(rhs);
     return rc;
 }
 

@@ -101,6 +101,29 @@ TEST_F(ScalingTest, RowsTakeTheRightHandSideIntoAccountAndLogicalsKeepUnitEntrie
     EXPECT_EQ(b, (std::vector<double>{2.0, 1.0, 5.0}));
 }
 
+// A huge right-hand side must not shrink the row's entries below EPSILON:
+// a feasible row would read as all zeros.  The factor then comes from the
+// entries alone, under either scale type.
+TEST_F(ScalingTest, ARightHandSideNeverMakesAnEntryVanish) {
+    for (int16_t type : {kScaleEquilibrium, kScaleGeometric}) {
+        ProblemSpec p;
+        p.rows = 2;
+        p.structural = 2;
+        p.columns.resize(2);
+        p.columns[0].entries = {{0, 0.001}, {1, 1.0}};
+        p.columns[1].entries = {{0, 0.002}, {1, 1.0}};
+        p.rhs = {1e20, 1e6};  // row 1: the right-hand side may take part
+        BuildReady(WithSlacks(p));
+        ctx_->options.scale = kScaleRows;
+        ctx_->options.scaletype = type;
+        ASSERT_EQ(ScaleProblem(ctx_), 0);
+        const double* r = ctx_->form.row_scale;
+        for (double a : Stored(0)) EXPECT_GE(std::fabs(a), ctx_->options.epsilon) << "type " << type;
+        EXPECT_EQ(r[0], type == kScaleEquilibrium ? RoundToPowerOfTwo(0.002) : RoundToPowerOfTwo(std::sqrt(0.002 * 0.001)));
+        EXPECT_EQ(r[1], type == kScaleEquilibrium ? RoundToPowerOfTwo(1e6) : RoundToPowerOfTwo(1e3));
+    }
+}
+
 TEST_F(ScalingTest, BothWaysGeometricDividesByRowAndColumnFactors) {
     BuildReady(TwoByThree());
     ASSERT_EQ(ctx_->options.scale, kScaleBoth);
