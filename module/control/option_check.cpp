@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "base/host_link.h"
+#include "base/numeric.h"
 #include "control/option_slots.h"
 #include "control/option_table.h"
 #include "control/run_steps.h"
@@ -152,7 +153,7 @@ bool given(const TymParseRecord* rec, const OptionSpec& entry) {
 // The closing checks: a factor growth limit that swallows the tolerances.
 void check_invtol(LpContext* ctx) {
     const LpOptions& o = ctx->options;
-    const double growth_error = o.invtol * kRoundingUnit;
+    const double growth_error = o.invtol * kUnitRoundoff;
     if (growth_error > o.epsilon) text_message(kMsgInvtolTooLarge, "EPSILON");
     if (growth_error > o.repsilon) text_message(kMsgInvtolTooLarge, "REPSILON");
 }

@@ -8,13 +8,14 @@
 #include <cstring>
 
 #include "base/host_link.h"
+#include "base/numeric.h"
 #include "base/ctx_options.h"
 
 namespace tymlp {
 namespace {
 
 constexpr double kMacBig = DBL_MAX;               // the largest double
-constexpr double kInt32Max = 2147483647.0;
+constexpr double kInt32Max = kInt32MaxAsDouble;
 constexpr double kInt32Below = 2147483646.0;     // "below 2^31 - 1": 2^31 - 1 stays "not given"
 constexpr double kInt16Below = 32766.0;
 constexpr int8_t kNoGate = -1;
@@ -222,7 +223,7 @@ bool option_in_range(const OptionSpec& entry, double value, double epsilon_in_ef
     return above && below;
 }
 
-double bepsilon_default() { return 0.5 * std::pow(kRoundingUnit, 0.375); }
+double bepsilon_default() { return 0.5 * std::pow(kUnitRoundoff, 0.375); }
 
 double option_default(const OptionSpec& entry) {
     switch (entry.default_kind) {

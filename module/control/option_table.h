@@ -83,8 +83,7 @@ int64_t option_to_integer(double value);
 // Missing gives the host's missing value).
 double option_default(const OptionSpec& entry);
 
-// The double rounding unit of the BEPSILON default, and the default itself.
-inline constexpr double kRoundingUnit = 1.110223024625157e-16;
+// The BEPSILON default, from the unit roundoff.
 double bepsilon_default();
 
 }  // namespace tymlp
