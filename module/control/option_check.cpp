@@ -135,7 +135,7 @@ bool check_one(LpContext* ctx, const OptionSpec& entry, const TymParseRecord* re
     }
     if (!ok) bad_option(entry);
 
-    if ((entry.rules & kRuleMessage15) != 0) text_message(kMsgObjectiveNote, entry.note_text);
+    if ((entry.rules & kRuleObjectiveNote) != 0) text_message(kMsgObjectiveNote, entry.note_text);
     if ((entry.rules & kRuleExperimentalNote) != 0 && value > 0) host_note(kExperimentalNote);
     if (ok && (entry.rules & kRulePropagateMaxit) != 0) propagate_maxit(ctx->options);
     if (ok && (entry.rules & kRuleSampledIndex) != 0) copy_to_sampled_indexes(ctx, entry, value);
