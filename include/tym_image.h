@@ -18,15 +18,31 @@ extern "C" {
 #define TYM_IMAGE_MAGIC 0xB0BDEBEDu
 #define TYM_IMAGE_COUNT 8u
 
+/* The fixed words of a module table.  The header pair opens every table; the
+ * host refuses a table whose header differs.  The two sizes are the table's
+ * allotments in bytes as the host lays tables out. */
+#define TYM_TABLE_HEADER0 0u
+#define TYM_TABLE_HEADER1 0xFFFFu
+#define TYM_TABLE_SIZE0 1024u
+#define TYM_TABLE_SIZE1 1024u
+
+/* The four words that close a module table.  Together they stamp the table
+ * layout this header describes; neither the host nor the module interprets
+ * them, but a table must carry exactly these values. */
+#define TYM_TABLE_TRAILER_LAYOUT 3u           /* layout revision of the table      */
+#define TYM_TABLE_TRAILER_SERIAL 9683u        /* serial number of that revision    */
+#define TYM_TABLE_TRAILER_STAMP 0x2053CDCAu   /* time stamp of the revision        */
+#define TYM_TABLE_TRAILER_LEVEL 15u           /* level of the table format         */
+
 typedef struct TymModuleTable {
-    uint16_t header0;   /* 0      */
-    uint16_t header1;   /* 0xFFFF */
-    uint32_t size0;     /* 1024   */
-    uint32_t size1;     /* 1024   */
+    uint16_t header0;   /* TYM_TABLE_HEADER0 */
+    uint16_t header1;   /* TYM_TABLE_HEADER1 */
+    uint32_t size0;     /* TYM_TABLE_SIZE0   */
+    uint32_t size1;     /* TYM_TABLE_SIZE1   */
     char name[8];       /* "tymlp   " blank padded */
     uint32_t reserved;  /* 0      */
     void (*entry)(void);/* the procedure driver */
-    uint32_t trailer[4];/* 3, 9683, 0x2053CDCA, 15 */
+    uint32_t trailer[4];/* TYM_TABLE_TRAILER_LAYOUT, _SERIAL, _STAMP, _LEVEL */
 } TymModuleTable;
 
 typedef struct TymImageInfo {

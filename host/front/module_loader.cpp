@@ -13,8 +13,8 @@ namespace {
 
 constexpr char kModuleName[] = "tymlp   ";
 constexpr char kImageLevel[] = "001";
-constexpr uint16_t kTableHeader0 = 0;
-constexpr uint16_t kTableHeader1 = 0xFFFF;
+constexpr uint16_t kTableHeader0 = TYM_TABLE_HEADER0;
+constexpr uint16_t kTableHeader1 = TYM_TABLE_HEADER1;
 constexpr size_t kTagChars = sizeof(TYM_IMAGE_TAG) - 1;  // without its zero byte
 
 std::string hex(uint32_t v) {

@@ -43,7 +43,13 @@ void ctx_free_all(LpContext* ctx) {
 
 void* ctx_heap_alloc(LpContext* ctx, size_t bytes) {
     if (ctx->handles.heap == nullptr) return nullptr;
-    void* p = host_heap_alloc(ctx->handles.heap, bytes);
+    return heap_alloc_zeroed(ctx->handles.heap, bytes);
+}
+
+TymHeap create_module_heap() { return host_heap_create(kHeapKind, kHeapBlockBytes, kHeapOptions); }
+
+void* heap_alloc_zeroed(TymHeap heap, size_t bytes) {
+    void* p = host_heap_alloc(heap, bytes);
     if (p != nullptr) std::memset(p, 0, bytes);
     return p;
 }

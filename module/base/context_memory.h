@@ -8,8 +8,10 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 
 #include "base/lp_context.h"
+#include "tym_host.h"
 
 namespace tymlp {
 
@@ -27,5 +29,42 @@ void ctx_free_all(LpContext* ctx);
 
 // Zero-filled bytes from the context's heap, or null.
 void* ctx_heap_alloc(LpContext* ctx, size_t bytes);
+
+// Every heap the module makes asks the host for the same shape: the default
+// kind, 1024-byte blocks, and options 2.
+inline constexpr int kHeapKind = 0;
+inline constexpr int kHeapBlockBytes = 1024;
+inline constexpr int kHeapOptions = 2;
+
+// A new heap of that shape from the host, or null.
+TymHeap create_module_heap();
+
+// Zero-filled bytes from `heap` (a heap of the caller's own, handed back as a
+// whole when its work is done), or null.
+void* heap_alloc_zeroed(TymHeap heap, size_t bytes);
+
+// An array of `count` elements of T on the block chain.  A count of 0 (or
+// less) still yields one element, so that a null result always means the
+// host is out of memory and never an empty problem dimension.
+template <typename T>
+T* ctx_alloc_array(LpContext* ctx, int64_t count, int flags = TYM_ALLOC_LONG_ZERO) {
+    const size_t bytes = static_cast<size_t>(count > 0 ? count : 1) * sizeof(T);
+    return static_cast<T*>(ctx_alloc(ctx, bytes, flags));
+}
+
+// Hands an array from ctx_alloc_array back and clears the caller's pointer
+// to it, so that a later release of the same field is harmless.
+template <typename T>
+void ctx_free_array(LpContext* ctx, T*& block) {
+    ctx_free(ctx, block);
+    block = nullptr;
+}
+
+// The same array rule (at least one element, zero filled) for a heap of the
+// caller's own.
+template <typename T>
+T* heap_alloc_array(TymHeap heap, int64_t count) {
+    return static_cast<T*>(heap_alloc_zeroed(heap, static_cast<size_t>(count > 0 ? count : 1) * sizeof(T)));
+}
 
 }  // namespace tymlp

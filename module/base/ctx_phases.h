@@ -15,7 +15,7 @@ namespace tymlp {
 struct LpContext;
 
 // A rule entry point: prices columns and leaves the outcome in PricingState.
-// Returns 0, or 9 when a column could not be fetched for lack of memory.
+// Returns kRunOk, or kRunMemory when a column could not be fetched for lack of memory.
 using PricingRule = int (*)(LpContext* ctx);
 
 // Choice source of the entering column.

@@ -13,11 +13,12 @@
 
 namespace tymlp {
 
-// The host object and the value passed with it; the copied host word.
+// The host object and the value passed with it to mcn_main; the host's word
+// as it stood when the module was entered (the host may change it later).
 struct ModuleGlobals {
     const TymHost* host = nullptr;
     int64_t value = 0;
-    int64_t host_word = 0;
+    int64_t host_word_at_entry = 0;
 };
 ModuleGlobals& module_globals();
 void attach_host(const TymHost* host, int64_t value);

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <cstring>
 
+#include "base/context_memory.h"
 #include "base/host_link.h"
 #include "control/end_run.h"
 #include "control/option_table.h"
@@ -11,11 +12,6 @@
 
 namespace tymlp {
 namespace {
-
-// The context's heap.
-constexpr int kHeapKind = 0;
-constexpr int kHeapBlockSize = 1024;
-constexpr int kHeapOptions = 2;
 
 // Solver defaults.
 constexpr int32_t kUnlimited = 2147483647;
@@ -87,7 +83,7 @@ int create_context(LpContext** out) {
     *out = nullptr;
     auto* ctx = static_cast<LpContext*>(host_alloc(sizeof(LpContext), TYM_ALLOC_LONG_ZERO));
     if (ctx == nullptr) return kRunMemory;
-    ctx->handles.heap = host_heap_create(kHeapKind, kHeapBlockSize, kHeapOptions);
+    ctx->handles.heap = create_module_heap();
     if (ctx->handles.heap == nullptr) {
         host_release(ctx);
         return kRunMemory;

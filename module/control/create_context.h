@@ -8,8 +8,8 @@ namespace tymlp {
 // Allocates LpContext zero filled from the host, creates its heap (kind 0,
 // block size 1024, options 2) and sets every default: the options from the
 // option table, the keyword flags, the sampled indexes of the node lists,
-// the name lengths, the phase counters and the dense reader.  Returns 0
-// with *out set, or 9 (nothing is left allocated then).
+// the name lengths, the phase counters and the dense reader.  Returns kRunOk
+// with *out set, or kRunMemory (nothing is left allocated then).
 int create_context(LpContext** out);
 
 // Sets every option of the option table and every keyword flag to its

@@ -17,22 +17,17 @@ constexpr char kNotice[] =
     "qmlp linear and mixed-integer programming procedure module. "
     "Solves every objective with every right-hand side of a problem.";
 
-constexpr uint16_t kTableHeader0 = 0;
-constexpr uint16_t kTableHeader1 = 0xFFFF;
-constexpr uint32_t kTableSize0 = 1024;
-constexpr uint32_t kTableSize1 = 1024;
-constexpr uint32_t kTrailer[4] = {3, 9683, 0x2053CDCAu, 15};
 
 static_assert(sizeof kRelease <= sizeof(TymImageInfo::release), "release text fits");
 
 void procedure_entry() { run_procedure(); }
 
 const TymModuleTable kModuleTable = {
-    kTableHeader0, kTableHeader1, kTableSize0, kTableSize1,
+    TYM_TABLE_HEADER0, TYM_TABLE_HEADER1, TYM_TABLE_SIZE0, TYM_TABLE_SIZE1,
     {'t', 'y', 'm', 'l', 'p', ' ', ' ', ' '},
     0,
     procedure_entry,
-    {kTrailer[0], kTrailer[1], kTrailer[2], kTrailer[3]},
+    {TYM_TABLE_TRAILER_LAYOUT, TYM_TABLE_TRAILER_SERIAL, TYM_TABLE_TRAILER_STAMP, TYM_TABLE_TRAILER_LEVEL},
 };
 TymModuleTable* const kModuleTableWord = const_cast<TymModuleTable*>(&kModuleTable);
 
@@ -76,7 +71,7 @@ TymImageInfo make_image() {
 }
 
 // A host-owned value the entry refreshes at every load.
-int64_t g_host_value = 0;
+int64_t g_host_value_at_load = 0;
 
 }  // namespace
 
@@ -93,6 +88,6 @@ const char* build_date() { return kDate.text; }
 
 extern "C" const TymImageInfo* mcn_main(const TymHost* host, int64_t value) {
     tymlp::attach_host(host, value);
-    tymlp::g_host_value = host != nullptr ? host->host_value : 0;
+    tymlp::g_host_value_at_load = host != nullptr ? host->host_value : 0;
     return &tymlp::image_info();
 }

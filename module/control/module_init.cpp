@@ -54,9 +54,9 @@ int module_init() {
     auto* state = static_cast<ParserState*>(host_alloc(kParserStateBytes, TYM_ALLOC_STEP_ZERO));
     if (state == nullptr) return kRunMemory;
     const ModuleGlobals& g = module_globals();
-    state->host_values[0] = g.host_word;
-    state->host_values[1] = g.host->host_value;
-    state->host_values[2] = g.value;
+    state->entry_words[kEntryHostWord] = g.host_word_at_entry;
+    state->entry_words[kEntryHostValue] = g.host->host_value;
+    state->entry_words[kEntryMainValue] = g.value;
     read_debug_setting(state);
     mutable_host()->parser_state_slot = state;
     return 0;

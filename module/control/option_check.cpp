@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "base/host_link.h"
+#include "base/numeric.h"
 #include "control/option_slots.h"
 #include "control/option_table.h"
 #include "control/run_steps.h"
@@ -134,7 +135,7 @@ bool check_one(LpContext* ctx, const OptionSpec& entry, const TymParseRecord* re
     }
     if (!ok) bad_option(entry);
 
-    if ((entry.rules & kRuleMessage15) != 0) text_message(kMsgObjectiveNote, entry.note_text);
+    if ((entry.rules & kRuleObjectiveNote) != 0) text_message(kMsgObjectiveNote, entry.note_text);
     if ((entry.rules & kRuleExperimentalNote) != 0 && value > 0) host_note(kExperimentalNote);
     if (ok && (entry.rules & kRulePropagateMaxit) != 0) propagate_maxit(ctx->options);
     if (ok && (entry.rules & kRuleSampledIndex) != 0) copy_to_sampled_indexes(ctx, entry, value);
@@ -152,7 +153,7 @@ bool given(const TymParseRecord* rec, const OptionSpec& entry) {
 // The closing checks: a factor growth limit that swallows the tolerances.
 void check_invtol(LpContext* ctx) {
     const LpOptions& o = ctx->options;
-    const double growth_error = o.invtol * kRoundingUnit;
+    const double growth_error = o.invtol * kUnitRoundoff;
     if (growth_error > o.epsilon) text_message(kMsgInvtolTooLarge, "EPSILON");
     if (growth_error > o.repsilon) text_message(kMsgInvtolTooLarge, "REPSILON");
 }

@@ -18,7 +18,7 @@ namespace tymlp {
 // PREPROCESS, POSTPROCESS and AUTO values only with their flags, AUTO's first
 // value lowered to its second; then the INVTOL checks (message 227) and
 // PRICE 10 for the queue pricing rules.
-// Returns 0, or 11 when at least one option failed.
+// Returns kRunOk, or kRunSemantic when at least one option failed.
 int check_options(LpContext* ctx, const TymParseRecord* rec);
 
 // Applies only the keyword-only flags of `rec` (step 1 of the check).

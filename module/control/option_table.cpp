@@ -8,13 +8,14 @@
 #include <cstring>
 
 #include "base/host_link.h"
+#include "base/numeric.h"
 #include "base/ctx_options.h"
 
 namespace tymlp {
 namespace {
 
 constexpr double kMacBig = DBL_MAX;               // the largest double
-constexpr double kInt32Max = 2147483647.0;
+constexpr double kInt32Max = kInt32MaxAsDouble;
 constexpr double kInt32Below = 2147483646.0;     // "below 2^31 - 1": 2^31 - 1 stays "not given"
 constexpr double kInt16Below = 32766.0;
 constexpr int8_t kNoGate = -1;
@@ -75,11 +76,11 @@ const OptionSpec kTable[] = {
     {"PRINTLEVEL", kSlotPrintlevel, I16, F(printlevel), 0, -2, CLOSED, 1, CLOSED, "-2<=printlevel<=1",
      DefaultKind::Value, 1, kRuleNone, kNoGate, nullptr},
     {"IOBJECTIVE", kSlotIobjective, DBL, F(iobjective), 0, -kMacBig, OPEN, kMacBig, OPEN, "-MACBIG<iobjective",
-     DefaultKind::Missing, 0, kRuleSentinelDefault | kRuleMessage15, kNoGate, "IOBJECTIVE="},
+     DefaultKind::Missing, 0, kRuleSentinelDefault | kRuleObjectiveNote, kNoGate, "IOBJECTIVE="},
     {"DOBJECTIVE", kSlotDobjective, DBL, F(dobjective), 0, 0, CLOSED, kMacBig, OPEN, "0<=dobjective",
-     DefaultKind::Missing, 0, kRuleSentinelDefault | kRuleMessage15, kNoGate, "DOBJECTIVE="},
+     DefaultKind::Missing, 0, kRuleSentinelDefault | kRuleObjectiveNote, kNoGate, "DOBJECTIVE="},
     {"POBJECTIVE", kSlotPobjective, DBL, F(pobjective), 0, 0, CLOSED, kMacBig, CLOSED, "0<=pobjective",
-     DefaultKind::Missing, 0, kRuleSentinelDefault | kRuleMessage15, kNoGate, "POBJECTIVE="},
+     DefaultKind::Missing, 0, kRuleSentinelDefault | kRuleObjectiveNote, kNoGate, "POBJECTIVE="},
     {"WOBJECTIVE", kSlotWobjective, DBL, F(wobjective), 0, -kMacBig, OPEN, kMacBig, OPEN, "-MACBIG<wobjective",
      DefaultKind::Missing, 0, kRuleSentinelDefault, kNoGate, nullptr},
     {"PAUSE", kSlotPause, I32, F(pause), 0, 1, CLOSED, kInt32Below, CLOSED, "0<pause",
@@ -222,7 +223,7 @@ bool option_in_range(const OptionSpec& entry, double value, double epsilon_in_ef
     return above && below;
 }
 
-double bepsilon_default() { return 0.5 * std::pow(kRoundingUnit, 0.375); }
+double bepsilon_default() { return 0.5 * std::pow(kUnitRoundoff, 0.375); }
 
 double option_default(const OptionSpec& entry) {
     switch (entry.default_kind) {

@@ -32,7 +32,7 @@ enum OptionRule : uint16_t {
     kRuleSentinelDefault = 0x0001,  // the default lies outside the range on purpose: "not given"
     kRuleAboveEpsilon = 0x0002,     // the lower bound is the EPSILON in effect (U)
     kRulePropagateMaxit = 0x0004,   // a valid value also sets MAXIT1-3 and IMAXIT
-    kRuleMessage15 = 0x0008,        // given (valid or not): message 15 with the note text
+    kRuleObjectiveNote = 0x0008,    // given (valid or not): message 15 with the note text
     kRuleExperimentalNote = 0x0010, // given above 0 (valid or not): the experimental-option note
     kRuleSampledIndex = 0x0020,     // a valid value is copied into the four sampled indexes
     kRuleNodeStoreClosed = 0x0040,  // checked and used only while the node store is closed
@@ -55,7 +55,7 @@ struct OptionSpec {
     double default_value;
     uint16_t rules;          // OptionRule bits
     int8_t gate_bit;         // kRuleGated: the record's flag bit; -1 otherwise
-    const char* note_text;   // kRuleMessage15: the argument of message 15
+    const char* note_text;   // kRuleObjectiveNote: the argument of message 15 (the objective note)
 };
 
 // The table, in the order the check walks it.
@@ -83,8 +83,7 @@ int64_t option_to_integer(double value);
 // Missing gives the host's missing value).
 double option_default(const OptionSpec& entry);
 
-// The double rounding unit of the BEPSILON default, and the default itself.
-inline constexpr double kRoundingUnit = 1.110223024625157e-16;
+// The BEPSILON default, from the unit roundoff.
 double bepsilon_default();
 
 }  // namespace tymlp

@@ -11,17 +11,23 @@ namespace tymlp {
 
 // Bytes the record takes from the host allocator.
 inline constexpr int kParserStateBytes = 220;
-// Host values copied at initialisation.
-inline constexpr int kParserHostValues = 3;
+// The words copied from the entry into the record at initialisation, by
+// their index in ParserState::entry_words.
+enum ParserEntryWord : int {
+    kEntryHostWord = 0,   // the host's word as copied at entry (ModuleGlobals::host_word_at_entry)
+    kEntryHostValue = 1,  // the host's value at initialisation
+    kEntryMainValue = 2,  // the value the host passed to mcn_main
+    kParserEntryWords = 3
+};
 
 struct ParserState {
     LpContext* ctx;                  // the run whose statements are parsed
     TymParser parser;                // the open parser, or none
     TymParserControl control;        // the 96-byte control block with the callbacks
-    int64_t host_values[kParserHostValues];  // host word, host value, value passed to mcn_main
+    int64_t entry_words[kParserEntryWords];  // see ParserEntryWord
     int32_t syntax_debug;            // 1: the parser traces tokens (DEBUG setting "SYN")
     int32_t semantic_debug;          // 1: the parser traces parse results (DEBUG setting "SEM")
-    uint8_t reserved[kParserStateBytes - 8 - 8 - 96 - 8 * kParserHostValues - 8 - 4];
+    uint8_t reserved[kParserStateBytes - 8 - 8 - 96 - 8 * kParserEntryWords - 8 - 4];
 };
 static_assert(sizeof(ParserState) <= kParserStateBytes, "parser state record");
 
@@ -30,7 +36,7 @@ inline constexpr int kParserDebugSyntax = 2;
 inline constexpr int kParserDebugSemantic = 1;
 
 // Allocates the parser state record, stores it in the host slot, copies the
-// host values and reads the DEBUG setting.  Returns 0, or 9 when the record
+// entry words and reads the DEBUG setting.  Returns kRunOk, or kRunMemory when the record
 // cannot be allocated.
 int module_init();
 

@@ -11,8 +11,8 @@ namespace tymlp {
 // control block, builds the grammar descriptor, opens the host parser on the
 // step's statements (handle kept in the context) and runs it.  On success
 // the seven data set references of the LP statement are copied into the
-// context.  Returns 0; 9 when memory is lacking (grammar descriptor, name
-// lists); 11 when the LP statement had an error, an option failed, or the
+// context.  Returns kRunOk; kRunMemory when memory is lacking (grammar descriptor, name
+// lists); kRunSemantic when the LP statement had an error, an option failed, or the
 // parser gave no record.
 int statement_step(LpContext* ctx);
 
@@ -20,12 +20,12 @@ int statement_step(LpContext* ctx);
 // the run status) and chooses the factorisation routine; RESET runs the
 // check on its options (9 and 11 become the run status); PIVOT and IPIVOT
 // set their countdowns; QUIT and RUN after a failure end the step at once
-// with 1 and 3000.  Returns 0 (go on).
+// with 1 and 3000.  Returns kRunOk (go on).
 int statement_callback(void* cookie, TymParseRecord* rec);
 
 // The variable-list callback: appends the names (up to 32 characters each)
-// to the context's list of the statement.  Returns 0; a name list that
-// cannot grow sets the run status to 9.
+// to the context's list of the statement.  Returns kRunOk; a name list that
+// cannot grow sets the run status to kRunMemory.
 int varlist_callback(void* cookie, int statement, int count, const char* const* names);
 
 // The end callback: the step's statements are used up.

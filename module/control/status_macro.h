@@ -31,7 +31,7 @@ const char* status_word(const LpContext* ctx, int run_status);
 // keeps the PROXIMITY it computes in the context.
 int build_status_text(LpContext* ctx, int run_status, char* buf, int buflen);
 
-// Sets _QMLP_ for `run_status`.  Returns 0.
+// Sets _QMLP_ for `run_status`.  Returns kRunOk.
 int set_status_macro(LpContext* ctx, int run_status);
 
 }  // namespace tymlp

@@ -24,20 +24,20 @@ struct CoefWindow {
 };
 
 // Allocates a window of `capacity` entries (at least 1) starting at entry
-// model.coef_count.  Returns 0 or 9.
+// model.coef_count.  Returns kRunOk or kRunMemory.
 int coef_window_open(LpContext* ctx, CoefWindow* w, int64_t capacity);
 
 // Appends coefficient `value` of (row, column) as entry model.coef_count and
 // links it into its row and column chains; `row_rec` and `col_rec` are the
 // caller's copies of the two records and receive the new counts and
-// first/last entries.  Returns 0, 9 or 25.
+// first/last entries.  Returns kRunOk, kRunMemory or kRunIo.
 int coef_window_append(LpContext* ctx, CoefWindow* w, int32_t row, RowRecord& row_rec, int32_t column,
                        ColumnRecord& col_rec, double value);
 
-// Replaces the value of entry k.  Returns 0 or 25.
+// Replaces the value of entry k.  Returns kRunOk or kRunIo.
 int coef_window_set_value(LpContext* ctx, CoefWindow* w, int64_t k, double value);
 
-// Writes the window's entries to the file.  Returns 0 or 25.
+// Writes the window's entries to the file.  Returns kRunOk or kRunIo.
 int coef_window_flush(LpContext* ctx, CoefWindow* w);
 
 // Flushes and returns the window memory.  Returns the flush result.

@@ -22,12 +22,12 @@ void apply_lower(ColumnRecord& col, double v);
 void apply_fixed(ColumnRecord& col, const char* name, int name_length, double v);
 
 // Integer column with priority v: flag 0x0020 and its integer-variable
-// record (message 26 when integer before).  Returns 0 or 9.
+// record (message 26 when integer before).  Returns kRunOk or kRunMemory.
 int apply_integer(LpContext* ctx, int32_t j, ColumnRecord& col, const char* name, int name_length, double v,
                   IntegerVariable** tail);
 
 // Binary column with priority v: flag 0x0100, bounds 0 and 1, and its
-// integer-variable record.  Returns 0 or 9.
+// integer-variable record.  Returns kRunOk or kRunMemory.
 int apply_binary(LpContext* ctx, int32_t j, ColumnRecord& col, double v, IntegerVariable** tail);
 
 // Fixed-charge mark: flag 0x0002 (message 26 when charged before).

@@ -15,7 +15,7 @@ namespace tymlp {
 
 // Appends an entry named `name` (name_length bytes, cut to kMaxNameLength,
 // blank padded) to list `kind`, opens its file and counts it.  *out receives
-// the entry.  Returns 0, 9 or 25.
+// the entry.  Returns kRunOk, kRunMemory or kRunIo.
 int list_append(LpContext* ctx, ColumnListKind kind, const char* name, int name_length, ColumnListEntry** out);
 
 // The entry at position `index` (0-based) of list `kind`, or null.

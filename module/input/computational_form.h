@@ -11,9 +11,9 @@ namespace tymlp {
 //   1. GOALPROGRAM with more than one right-hand-side column: message 249,
 //      and the run ends through end_run with 2000 (does not return);
 //   2. no objective row (objective count below 2): message 33, the result
-//      becomes 11 and the checks go on;
-//   3. no row: message 35, 11 at once.
-// Returns 0 or 11.
+//      becomes kRunSemantic and the checks go on;
+//   3. no row: message 35, kRunSemantic at once.
+// Returns kRunOk or kRunSemantic.
 int check_model(LpContext* ctx);
 
 // Appends the logical column of every row (in row order) to the column
@@ -26,17 +26,17 @@ int check_model(LpContext* ctx);
 //   objective: 0x0008, -1, upper INFINITY; counted as basic; its objective
 //              record takes the column
 // Lower bounds are 0; names are the rows' names cut to the shorter name
-// length.  Each row record keeps its logical column.  Returns 0, 9 or 25.
+// length.  Each row record keeps its logical column.  Returns kRunOk, kRunMemory or kRunIo.
 int add_logical_columns(LpContext* ctx);
 
 // Opens the matrix store, sizes its directory for every column and writes
 // each column's coefficients (from its chain in the coefficient file) into
-// it.  Returns 0, 9 or 25.
+// it.  Returns kRunOk, kRunMemory or kRunIo.
 int fill_matrix_store(LpContext* ctx);
 
 // The driver step: check_model, add_logical_columns, fill_matrix_store.
-// Returns 0, 9, 11 (a check failed; 11 from check 2 only after the form is
-// complete) or 25.
+// Returns kRunOk, kRunMemory, kRunSemantic (a check failed; kRunSemantic from check 2 only after the form is
+// complete) or kRunIo.
 int complete_form(LpContext* ctx);
 
 }  // namespace tymlp

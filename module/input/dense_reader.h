@@ -11,8 +11,8 @@ namespace tymlp {
 // right-hand-side, range, RHSSEN and PRICESEN lists, the integer-variable
 // records and the special ordered sets.  Errors in the variable lists and
 // in observations are all reported (numbered messages) before it returns.
-// Returns 0; 11 when any statement or data error was reported; 9 when
-// memory is lacking; 25 when the data set or a utility file failed.
+// Returns kRunOk; kRunSemantic when any statement or data error was reported; kRunMemory when
+// memory is lacking; kRunIo when the data set or a utility file failed.
 int read_dense(LpContext* ctx);
 
 }  // namespace tymlp

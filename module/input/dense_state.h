@@ -56,12 +56,12 @@ inline char* dense_column_name(DenseReader& r, int32_t j) {
 
 // Setup: special variables, structural columns and their records, the
 // stores, the value columns, the coefficient window, the phase-1 objective
-// and the bindings.  Returns 0, 9, 25, or 11 after reporting list errors
+// and the bindings.  Returns kRunOk, kRunMemory, kRunIo, or kRunSemantic after reporting list errors
 // (r.has_type tells whether observations can still be read).
 int dense_setup(DenseReader& r);
 
 // One observation (already read): its row name, its type and its action.
-// Returns 0, 9 or 25; data errors set r.result to 11.
+// Returns kRunOk, kRunMemory or kRunIo; data errors set r.result to kRunSemantic.
 int dense_observation(DenseReader& r);
 
 }  // namespace tymlp

@@ -17,18 +17,13 @@ constexpr int32_t kNoColumn = -1;
 constexpr double kArtificialPlus = 1.0;
 constexpr double kArtificialMinus = -1.0;
 
-template <typename T>
-T* take(LpContext* ctx, int64_t count) {
-    return static_cast<T*>(ctx_alloc(ctx, static_cast<size_t>(count > 0 ? count : 1) * sizeof(T), TYM_ALLOC_LONG_ZERO));
-}
-
 int allocate(LpContext* ctx, int64_t capacity, int32_t m) {
     ComputationalForm& f = ctx->form;
-    if (f.lower == nullptr) f.lower = take<double>(ctx, capacity);
-    if (f.upper == nullptr) f.upper = take<double>(ctx, capacity);
-    if (f.status == nullptr) f.status = take<uint8_t>(ctx, capacity);
-    if (f.header == nullptr) f.header = take<int32_t>(ctx, capacity);
-    if (f.rhs == nullptr) f.rhs = take<double>(ctx, m);
+    if (f.lower == nullptr) f.lower = ctx_alloc_array<double>(ctx, capacity);
+    if (f.upper == nullptr) f.upper = ctx_alloc_array<double>(ctx, capacity);
+    if (f.status == nullptr) f.status = ctx_alloc_array<uint8_t>(ctx, capacity);
+    if (f.header == nullptr) f.header = ctx_alloc_array<int32_t>(ctx, capacity);
+    if (f.rhs == nullptr) f.rhs = ctx_alloc_array<double>(ctx, m);
     const bool ok = f.lower != nullptr && f.upper != nullptr && f.status != nullptr && f.header != nullptr &&
                     f.rhs != nullptr;
     return ok ? 0 : kRunMemory;

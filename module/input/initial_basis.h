@@ -26,7 +26,7 @@ namespace tymlp {
 //   - header: the m basic columns in column order, then the others.
 // The right-hand-side array holds the first right-hand-side column.
 // Preconditions: the computational form is complete (logical columns, the
-// matrix store).  Returns 0, 9 or 25.
+// matrix store).  Returns kRunOk, kRunMemory or kRunIo.
 int build_starting_basis(LpContext* ctx);
 
 }  // namespace tymlp

@@ -4,12 +4,13 @@
 #include <cmath>
 
 #include "base/context_memory.h"
+#include "base/numeric.h"
 
 namespace tymlp {
 namespace {
 
 constexpr int16_t kBinaryFlag = 0x100;
-constexpr double kInt32Max = 2147483647.0;
+constexpr double kInt32Max = kInt32MaxAsDouble;
 constexpr double kInt32Min = -2147483648.0;
 
 }  // namespace

@@ -21,8 +21,8 @@ int32_t priority_from_value(double value);
 // position stored in col.integer_record, model.integer_count + 1.  The
 // record's priority becomes `priority`; with `binary` its flag 0x100 is set
 // and model.binary_count grows the first time.  `tail` caches the last
-// record of the list between calls (null to search for it).  Returns 0, or
-// 9 when the heap is exhausted.
+// record of the list between calls (null to search for it).  Returns kRunOk, or
+// kRunMemory when the heap is exhausted.
 int set_integer_record(LpContext* ctx, int32_t j, ColumnRecord& col, int32_t priority, bool binary,
                        IntegerVariable** tail);
 

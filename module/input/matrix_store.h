@@ -21,7 +21,7 @@ int64_t matrix_block_bytes(int32_t count);
 int open_matrix_store(LpContext* ctx, int32_t n);
 
 // Appends column j at the end of the file and records its position and
-// count in the directory.  Returns 0, 25 (file) or 9 (no padding buffer).
+// count in the directory.  Returns kRunOk, kRunIo (file) or kRunMemory (no padding buffer).
 int matrix_write_column(LpContext* ctx, int32_t j, const double* values, const int32_t* rows, int32_t count);
 
 // Rewrites column j in place (same count) at its recorded position.
@@ -29,7 +29,7 @@ int matrix_rewrite_column(LpContext* ctx, int32_t j, const double* values, const
 
 // The matrix traversal: the values and rows of column j, from its cached
 // copy when it has one, else read into the traversal buffer (valid until the
-// next traversal).  Returns 0, 9 (no buffer memory) or 25 (file).
+// next traversal).  Returns kRunOk, kRunMemory (no buffer memory) or kRunIo (file).
 int traverse_column(LpContext* ctx, int32_t j, const double** values, const int32_t** rows, int32_t* count);
 
 }  // namespace tymlp

@@ -1,7 +1,7 @@
 // model_records.h -- reading and writing the records of the problem model.
 //
 // Rows, columns and coefficients live in host utility files.  Every routine
-// here returns 0, or 25 after the host's status report when the utility file
+// here returns kRunOk, or kRunIo after the host's status report when the utility file
 // failed (or was never opened).  Names are passed blank padded at the
 // store's name length; a null name reads as / writes blanks.
 #pragma once
@@ -20,7 +20,7 @@ int32_t column_record_length(int32_t name_length);
 // Opens the row store, the column store and the coefficient file with the
 // record lengths of the current name lengths (model.row_name_length,
 // model.column_name_length; 8 when still 0).  Stores already open stay.
-// Returns 0, or 25 when a file cannot be opened (the others stay open and
+// Returns kRunOk, or kRunIo when a file cannot be opened (the others stay open and
 // end_run closes them).
 int open_model_stores(LpContext* ctx);
 

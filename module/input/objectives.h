@@ -16,13 +16,13 @@ namespace tymlp {
 ObjectiveRecord* add_objective(LpContext* ctx, int32_t row, double sense, const char* name);
 
 // Gives every objective record one order key per right-hand-side column, all
-// 0 (input order), where it has none yet.  Returns 0 or 9.
+// 0 (input order), where it has none yet.  Returns kRunOk or kRunMemory.
 int ensure_order_keys(LpContext* ctx);
 
 // The j-th objective (1 <= j < objective count) when the objectives other
 // than phase 1 are ordered by their key for right-hand-side column
-// model.rhs_index (stable, ascending).  Returns 0 with *out set, 9 when the
-// sort buffer cannot be had, 26 when j is out of range.
+// model.rhs_index (stable, ascending).  Returns kRunOk with *out set, kRunMemory when the
+// sort buffer cannot be had, kRunBadData when j is out of range.
 int select_objective(LpContext* ctx, int32_t j, ObjectiveRecord** out);
 
 }  // namespace tymlp

@@ -19,7 +19,7 @@ struct PairIndex {
 // The coefficient index of (row, column), or -1.
 int64_t pair_index_find(const PairIndex* index, int32_t row, int32_t column);
 
-// Records (row, column) -> entry.  Returns 0 or 9.
+// Records (row, column) -> entry.  Returns kRunOk or kRunMemory.
 int pair_index_add(LpContext* ctx, PairIndex* index, int32_t row, int32_t column, int64_t entry);
 
 // Returns the table's memory.

@@ -46,7 +46,7 @@ bool is_blank(const char* field, int width);
 
 // The phase-1 objective: its objective record (sense -1, row 0) and, in
 // *rec and name[0 .. row-name length), its row record (objective flag,
-// linked to the record).  Row and objective counts become 1.  Returns 0 or 9.
+// linked to the record).  Row and objective counts become 1.  Returns kRunOk or kRunMemory.
 int make_phase1_objective(LpContext* ctx, RowRecord* rec, char* name);
 
 // A fixed-charge row keeps its charged column in the reserved word and the
@@ -84,7 +84,7 @@ void reader_free_all(LpContext* ctx, ReaderBlocks& blocks);
 namespace tymlp {
 
 // When the data gave no right-hand-side column: one named "_RHS_" whose
-// file holds a 0 for each of the m rows, and message 251.  Returns 0, 9, 25.
+// file holds a 0 for each of the m rows, and message 251.  Returns kRunOk, kRunMemory, kRunIo.
 int add_default_rhs(LpContext* ctx);
 
 // Writes `count` zeros from element `first` on into a value column's file.
@@ -96,7 +96,7 @@ namespace tymlp {
 
 // Grows an array taken with ctx_alloc to hold at least `need` elements of
 // `element_bytes` (doubling, new elements zero filled); *capacity follows.
-// Returns 0, or 9 with the array unchanged.
+// Returns kRunOk, or kRunMemory with the array unchanged.
 int grow_array(LpContext* ctx, void** array, int64_t element_bytes, int32_t* capacity, int32_t need);
 
 }  // namespace tymlp

@@ -44,14 +44,14 @@ bool data_var(TymDataIn ds, int number, DataVar* out);
 bool find_data_var(TymDataIn ds, const char* name, DataVar* out);
 
 // Message 18 for `var` of `statement` when its type is not `want_type`;
-// returns 0 when the type is right, else 11.
+// returns kRunOk when the type is right, else kRunSemantic.
 int check_var_type(const char* statement, const DataVar& var, int want_type);
 
 // Resolves the names the statement of list `kind` gave: each name not in
 // the data set gives message 19, each of the wrong type message 18 (both
 // make the result 11); a name listed twice is used once (message 20).  The
 // variables found go to out[*count ...] (room for the data set's variable
-// count must be there).  Returns 0 or 11.
+// count must be there).  Returns kRunOk or kRunSemantic.
 int resolve_listed(LpContext* ctx, TymDataIn ds, VarListKind kind, const char* statement, int want_type,
                    DataVar* out, int* count);
 
@@ -67,7 +67,7 @@ struct RoleTable {
 int claim_role(RoleTable& roles, const DataVar& var, int role);
 
 // Opens the DATA= data set of the statement into handles.data_in.
-// Returns 0, or 25 when the host cannot open it (the host has reported why).
+// Returns kRunOk, or kRunIo when the host cannot open it (the host has reported why).
 int open_problem_data(LpContext* ctx);
 
 // Closes the problem data set when it is open.

@@ -30,7 +30,7 @@ struct SosSet {
 // null when the heap is exhausted.
 SosSet* sos_create(LpContext* ctx, const char* name, int name_length, bool equality);
 
-// Adds column j unless it is a member already.  Returns 0, or 9 when the
+// Adds column j unless it is a member already.  Returns kRunOk, or kRunMemory when the
 // member arrays cannot grow.
 int sos_add_member(LpContext* ctx, SosSet* set, int32_t j);
 

@@ -10,9 +10,9 @@ namespace tymlp {
 // model as the dense reader, in two passes: the first gives every row name
 // its kind and index, the second adds the coefficients, the attributes and
 // the values of the right-hand-side, RHSSEN, range and price-sensitivity
-// columns.  Returns 0; 11 after reporting statement or data errors (an
-// unknown type and a row given two kinds stop at once); 9 when memory is
-// lacking; 25 when the data set or a utility file failed.
+// columns.  Returns kRunOk; kRunSemantic after reporting statement or data errors (an
+// unknown type and a row given two kinds stop at once); kRunMemory when memory is
+// lacking; kRunIo when the data set or a utility file failed.
 int read_sparse(LpContext* ctx);
 
 }  // namespace tymlp

@@ -88,8 +88,8 @@ inline char* column_name_at(SparseReader& r, int32_t j) {
 }
 
 // Setup: special variables, name lengths, stores, trees, the phase-1
-// objective, the coefficient window and the bindings.  Returns 0, 9, 25 or
-// 11 (reading cannot start: a required variable is missing or wrong).
+// objective, the coefficient window and the bindings.  Returns kRunOk, kRunMemory, kRunIo or
+// kRunSemantic (reading cannot start: a required variable is missing or wrong).
 int sparse_setup(SparseReader& r);
 
 // Decodes the type of the observation just read into r.type and r.kind and
@@ -108,18 +108,18 @@ bool sparse_case_ok(SparseReader& r, int fields, bool report);
 // index, or -1 when memory is lacking.
 int32_t sparse_new_row(SparseReader& r, uint8_t flags, const char* name);
 
-// First pass over one observation.  Returns 0, 9, or 11 to stop at once.
+// First pass over one observation.  Returns kRunOk, kRunMemory, or kRunSemantic to stop at once.
 int sparse_pass1(SparseReader& r);
 
 // Rows for the names that never received a kind: free rows, in the order
-// the names were first met.  Returns 0 or 9.
+// the names were first met.  Returns kRunOk or kRunMemory.
 int sparse_untyped_rows(SparseReader& r);
 
-// Second pass over one observation.  Returns 0, 9 or 25.
+// Second pass over one observation.  Returns kRunOk, kRunMemory or kRunIo.
 int sparse_pass2(SparseReader& r);
 
 // After the second pass: notes for untyped rows, ranges, records, value
-// columns, price vectors.  Returns 0, 9 or 25.
+// columns, price vectors.  Returns kRunOk, kRunMemory or kRunIo.
 int sparse_finish(SparseReader& r);
 
 // Returns every block the reader holds.

@@ -20,14 +20,14 @@ struct PreprocessWork;
 // bound or fixes a column; a user break after a pass stops them (message
 // 281, break flag cleared).  Then message 282, the copies are written back
 // from the start of their files and the heap is destroyed.
-// Returns 0; 9 no memory; 11 a pass found an infeasible row (nothing written
-// back); 25 a store failed.
+// Returns kRunOk; kRunMemory no memory; kRunSemantic a pass found an infeasible row (nothing written
+// back); kRunIo a store failed.
 int Preprocess(LpContext* ctx);
 
 // PreprocessPass: one pass over every constraint row (tests and reductions)
 // followed by the pass report; sets w->change_count to the bounds changed
 // and columns fixed.  Reduced coefficients are already in the coefficient
-// file.  Returns 0, 9, 11 (an infeasible row) or 25.
+// file.  Returns kRunOk, kRunMemory, kRunSemantic (an infeasible row) or kRunIo.
 int PreprocessPass(LpContext* ctx, PreprocessWork* w);
 
 }  // namespace tymlp

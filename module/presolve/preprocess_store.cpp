@@ -13,6 +13,7 @@
 #include <cstring>
 #include <limits>
 
+#include "base/context_memory.h"
 #include "base/host_link.h"
 #include "input/column_lists.h"
 #include "input/model_records.h"
@@ -20,20 +21,7 @@
 namespace tymlp {
 namespace {
 
-// The temporary heap: same kind and options as the context's heap.
-constexpr int kHeapKind = 0;
-constexpr int kHeapBlockSize = 1024;
-constexpr int kHeapOptions = 2;
-
 constexpr int64_t kEntryBytes = static_cast<int64_t>(sizeof(CoefEntry));
-
-template <typename T>
-T* take(PreprocessWork* w, int64_t count) {
-    const int64_t n = count > 0 ? count : 1;
-    void* p = host_heap_alloc(w->heap, static_cast<size_t>(n) * sizeof(T));
-    if (p != nullptr) std::memset(p, 0, static_cast<size_t>(n) * sizeof(T));
-    return static_cast<T*>(p);
-}
 
 int io_failure(int status) {
     host_status_report(status < 0 ? status : -1);
@@ -53,10 +41,10 @@ int32_t window_entries(const LpContext* ctx, int64_t bytes_per_column) {
 
 int allocate_window(LpContext* ctx, PreprocessWork* w) {
     w->window_capacity = window_entries(ctx, kPreWindowBytesPerColumn);
-    w->window = take<CoefEntry>(w, w->window_capacity);
+    w->window = heap_alloc_array<CoefEntry>(w->heap, w->window_capacity);
     if (w->window != nullptr) return 0;
     w->window_capacity = window_entries(ctx, kPreSmallWindowBytesPerColumn);
-    w->window = take<CoefEntry>(w, w->window_capacity);
+    w->window = heap_alloc_array<CoefEntry>(w->heap, w->window_capacity);
     return w->window != nullptr ? 0 : kRunMemory;
 }
 
@@ -78,13 +66,13 @@ int load_window(LpContext* ctx, PreprocessWork* w, int64_t k) {
 
 int allocate_copies(LpContext* ctx, PreprocessWork* w) {
     const ProblemModel& m = ctx->model;
-    w->row_records = take<RowRecord>(w, w->rows);
-    w->row_names = take<char>(w, static_cast<int64_t>(w->rows) * m.row_name_length);
-    w->column_records = take<ColumnRecord>(w, w->columns);
-    w->column_names = take<char>(w, static_cast<int64_t>(w->columns) * m.column_name_length);
-    w->rhs = take<double>(w, w->rows);
-    w->row_work = take<PreRowWork>(w, w->rows);
-    w->column_work = take<PreColumnWork>(w, w->columns);
+    w->row_records = heap_alloc_array<RowRecord>(w->heap, w->rows);
+    w->row_names = heap_alloc_array<char>(w->heap, static_cast<int64_t>(w->rows) * m.row_name_length);
+    w->column_records = heap_alloc_array<ColumnRecord>(w->heap, w->columns);
+    w->column_names = heap_alloc_array<char>(w->heap, static_cast<int64_t>(w->columns) * m.column_name_length);
+    w->rhs = heap_alloc_array<double>(w->heap, w->rows);
+    w->row_work = heap_alloc_array<PreRowWork>(w->heap, w->rows);
+    w->column_work = heap_alloc_array<PreColumnWork>(w->heap, w->columns);
     const bool ok = w->row_records != nullptr && w->row_names != nullptr && w->column_records != nullptr &&
                     w->column_names != nullptr && w->rhs != nullptr && w->row_work != nullptr &&
                     w->column_work != nullptr;
@@ -114,7 +102,7 @@ int open_preprocess_work(LpContext* ctx, PreprocessWork* w, ColumnListEntry* rhs
     w->rows = ctx->model.rows;
     w->columns = ctx->model.structural_count;
     w->debug = ctx->options.debug != 0;
-    w->heap = host_heap_create(kHeapKind, kHeapBlockSize, kHeapOptions);
+    w->heap = create_module_heap();
     if (w->heap == nullptr) return kRunMemory;
     const int rc = allocate_copies(ctx, w);
     return rc != 0 ? rc : read_copies(ctx, w, rhs_entry);

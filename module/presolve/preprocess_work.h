@@ -83,19 +83,19 @@ inline constexpr int64_t kPreSmallWindowBytesPerColumn = 24;
 
 // Creates the heap and the copies, and reads the row store, the structural
 // column records, the right-hand-side column `rhs_entry` and the first
-// window of the coefficient file.  Returns 0, 9 (no memory) or 25 (a store
+// window of the coefficient file.  Returns kRunOk, kRunMemory (no memory) or kRunIo (a store
 // failed).  On failure the caller still calls close_preprocess_work.
 int open_preprocess_work(LpContext* ctx, PreprocessWork* w, ColumnListEntry* rhs_entry);
 
 // Copies coefficient entry k into *entry, re-reading the window from k when
-// k lies outside it.  Returns 0 or 25.
+// k lies outside it.  Returns kRunOk or kRunIo.
 int pre_read_entry(LpContext* ctx, PreprocessWork* w, int64_t k, CoefEntry* entry);
 
 // Replaces the value of coefficient k in the file at once (and in the window
-// when the entry is there).  Returns 0 or 25.
+// when the entry is there).  Returns kRunOk or kRunIo.
 int pre_write_coefficient(LpContext* ctx, PreprocessWork* w, int64_t k, double value);
 
-// Appends a change record; `rhs` as in CoefChange.  Returns 0 or 9.
+// Appends a change record; `rhs` as in CoefChange.  Returns kRunOk or kRunMemory.
 int pre_add_change(PreprocessWork* w, int32_t row, int32_t column, double coefficient, double rhs);
 double pre_rhs_unchanged();
 bool pre_rhs_changed(double rhs);
@@ -104,7 +104,7 @@ bool pre_rhs_changed(double rhs);
 void pre_start_pass(PreprocessWork* w);
 
 // Writes every row record, every structural column record and the
-// right-hand-side column back from the start of their files.  Returns 0 or 25.
+// right-hand-side column back from the start of their files.  Returns kRunOk or kRunIo.
 int write_back_preprocess_work(LpContext* ctx, PreprocessWork* w, ColumnListEntry* rhs_entry);
 
 // Destroys the heap (safe on a partly opened work state).
@@ -153,7 +153,7 @@ struct RowActivity {
 };
 
 // Computes L and U of row i over the coefficients with |a| > PEPSILON, from
-// the copies of the column records.  Returns 0 or 25.
+// the copies of the column records.  Returns kRunOk or kRunIo.
 int pre_row_activity(LpContext* ctx, PreprocessWork* w, int32_t i, RowActivity* act);
 
 // ---- row tests and reductions (preprocess_rows.cpp)
@@ -163,15 +163,15 @@ int pre_row_activity(LpContext* ctx, PreprocessWork* w, int32_t i, RowActivity* 
 // row (counts adjusted); any other row is reduced: binary columns fixed,
 // binary coefficients and right-hand sides of one-sided rows reduced (in the
 // coefficient file at once, with a change record), bounds of continuous and
-// integer columns tightened.  Returns 0, 9 or 25.
+// integer columns tightened.  Returns kRunOk, kRunMemory or kRunIo.
 int pre_examine_row(LpContext* ctx, PreprocessWork* w, int32_t i);
 
 // ---- pass report (preprocess_report.cpp)
 
 // Reports and counts the pass: message 260 per infeasible row, the other
 // changes (one by one under DEBUG, 261 to 266) and one message 269 per
-// nonzero count.  Sets w->change_count.  Returns 11 when a row was
-// infeasible, else 0.
+// nonzero count.  Sets w->change_count.  Returns kRunSemantic when a row was
+// infeasible, else kRunOk.
 int pre_report_pass(LpContext* ctx, PreprocessWork* w);
 
 }  // namespace tymlp

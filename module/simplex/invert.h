@@ -6,6 +6,7 @@
 #include <cstdint>
 
 #include "base/lp_context.h"
+#include "base/numeric.h"
 
 namespace tymlp {
 
@@ -45,7 +46,7 @@ void ClearLeaveBans(LpContext* ctx);
 
 // The constant that turns a modulus into an error estimate: a modulus whose
 // product with it exceeds EPSILON is unstable.
-inline constexpr double kModulusErrorFactor = 1.110223024625157e-16;
+inline constexpr double kModulusErrorFactor = kUnitRoundoff;
 
 // Counts an unstable modulus and issues message 202 (while the count is below
 // 100) or, at exactly 100, message 244.  Returns the new unstable count.

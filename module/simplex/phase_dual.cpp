@@ -19,12 +19,6 @@
 namespace tymlp {
 namespace {
 
-template <typename T>
-T* take(LpContext* ctx, int64_t count) {
-    const size_t bytes = static_cast<size_t>(count > 0 ? count : 1) * sizeof(T);
-    return static_cast<T*>(ctx_alloc(ctx, bytes, TYM_ALLOC_LONG_ZERO));
-}
-
 bool below_cutoff(const LpContext* ctx) {
     const ObjectiveRecord* obj = ctx->model.current_objective;
     if (obj == nullptr || obj->column < 0) return false;
@@ -60,10 +54,10 @@ int set_up_reduced_costs(LpContext* ctx) {
     PricingState& p = ctx->phases.pricing;
     if (ctx->options.sparsepricing != 0) return SparseSetUp(ctx);
     const int32_t n = ctx->model.columns;
-    if (p.reduced == nullptr) p.reduced = take<double>(ctx, n);
-    if (p.pivot_row == nullptr) p.pivot_row = take<double>(ctx, n);
-    if (p.touched == nullptr) p.touched = take<int32_t>(ctx, n);
-    if (p.touched_mark == nullptr) p.touched_mark = take<uint8_t>(ctx, n);
+    if (p.reduced == nullptr) p.reduced = ctx_alloc_array<double>(ctx, n);
+    if (p.pivot_row == nullptr) p.pivot_row = ctx_alloc_array<double>(ctx, n);
+    if (p.touched == nullptr) p.touched = ctx_alloc_array<int32_t>(ctx, n);
+    if (p.touched_mark == nullptr) p.touched_mark = ctx_alloc_array<uint8_t>(ctx, n);
     if (p.reduced == nullptr || p.pivot_row == nullptr || p.touched == nullptr || p.touched_mark == nullptr)
         end_run_from_step(ctx, kEndMemory);
     return dense_reduced_costs(ctx);

@@ -8,33 +8,39 @@
 
 namespace tymlp {
 
-// Stop codes of the phases (besides the run statuses they share).
-inline constexpr int kStopFinished = 0;
-inline constexpr int kStopSingular = 1;
-inline constexpr int kStopTime = 3;
-inline constexpr int kStopIterations = 4;
-inline constexpr int kStopPause = 5;
-inline constexpr int kStopDualUnbounded = 6;
-inline constexpr int kStopUnbounded = 7;
-inline constexpr int kStopMemory = 9;
-inline constexpr int kStopPivots = 13;
-inline constexpr int kStopCutoff = 17;
-inline constexpr int kStopInterrupted = 27;
-inline constexpr int kStopNestedFailed = 99;
+// Why a phase stopped.  The numbers are the run statuses each stop turns
+// into (a phase also hands back the run status of a failed step, kRunIo for
+// one, as it is), so a phase's result is compared and returned as an int.
+enum StopCode : int {
+    kStopFinished = 0,        // optimal for the phase
+    kStopSingular = 1,        // the basis became singular
+    kStopTime = 3,            // elapsed time beyond TIME
+    kStopIterations = 4,      // the phase's iteration limit
+    kStopPause = 5,           // the since-pause count reached PAUSE
+    kStopDualUnbounded = 6,   // no column can enter the dual step: primal infeasible
+    kStopUnbounded = 7,       // a primal ray
+    kStopMemory = 9,          // no memory for a step
+    kStopPivots = 13,         // the pivot allowance is used up
+    kStopCutoff = 17,         // the objective passed the cutoff
+    kStopInterrupted = 27,    // a break was requested
+    kStopNestedFailed = 99    // the nested phase 2 of the dual phase did not finish
+};
 
 using PhaseRoutine = int (*)(LpContext* ctx);
 
-// RunPhase: runs `phase` and reports its stop code: 9 (message 59), 27
-// (206), 13 (170; the pivot allowance is reset), 5 (172; the since-pause
-// count is reset), 4 (61 with the phase number twice), 3 (58), each followed
-// by a pause with the code.  After 27, 13 and 5 the phase runs again; after
-// 4 only when the pause raised the limit above the count, after 3 only when
-// the elapsed time is within TIME again, after 9 only when the pause read
-// statements (repeating a phase that just ran out of memory without anything
-// changing would never end).  Returns the last code.
+// RunPhase: runs `phase` and reports its stop code: kStopMemory (message
+// 59), kStopInterrupted (206), kStopPivots (170; the pivot allowance is
+// reset), kStopPause (172; the since-pause count is reset), kStopIterations
+// (61 with the phase number twice), kStopTime (58), each followed by a pause
+// with the code.  After kStopInterrupted, kStopPivots and kStopPause the
+// phase runs again; after kStopIterations only when the pause raised the
+// limit above the count, after kStopTime only when the elapsed time is within
+// TIME again, after kStopMemory only when the pause read statements
+// (repeating a phase that just ran out of memory without anything changing
+// would never end).  Returns the last code.
 int RunPhase(LpContext* ctx, PhaseRoutine phase);
 
-// The phases.  Each returns a stop code; see phases.h constants.
+// The phases.  Each returns a StopCode, or the run status of a failed step.
 int PrimalPhase1(LpContext* ctx);
 int PrimalPhase2(LpContext* ctx);
 int DualPhase(LpContext* ctx);

@@ -4,7 +4,8 @@
 // ctx->solver (entering column and its header position).  The price is the
 // best reduced cost found (the larger the more attractive; a column is
 // attractive when its price exceeds EPSILON), or -INFINITY when nothing was
-// priced.  Rules return 0, or 9 when a column could not be fetched.
+// priced.  Rules return kRunOk, or kRunMemory when a column could not be
+// fetched.
 #pragma once
 
 #include <cstdint>
@@ -34,15 +35,16 @@ int RunPricing(LpContext* ctx);
 int ColumnPrice(LpContext* ctx, int32_t j, const ObjectiveRecord* objective, bool phase1_costs, double* price);
 
 // PriceColumn: prices the column at header position h alone (phase 1's
-// random choice) and makes it the choice with price d_j.  Returns 0 or 9.
+// random choice) and makes it the choice with price d_j.  Returns kRunOk or
+// kRunMemory.
 int PriceColumn(LpContext* ctx, int32_t h);
 
 // FullPricing: Dantzig's rule over every nonbasic column in header order
-// (first on ties).  Returns 0 or 9.
+// (first on ties).  Returns kRunOk or kRunMemory.
 int FullPricing(LpContext* ctx);
 
 // The lowest-index rule: the attractive column with the smallest column
-// number.  Returns 0 or 9.
+// number.  Returns kRunOk or kRunMemory.
 int LowestIndexPricing(LpContext* ctx);
 
 // StorePivotRow: after an exchange in the primal phases (between the
@@ -60,9 +62,11 @@ void BasisInverseRow(LpContext* ctx, int32_t r, double* out, bool keep_spike);
 // Sparse pricing.
 // SparseSetUp: builds the row-wise copy when absent, resets the Devex
 // framework, computes the pricing vector and the stored reduced costs of the
-// nonbasic columns, and installs the stored-price rule.  Returns 0 or 9.
+// nonbasic columns, and installs the stored-price rule.  Returns kRunOk or
+// kRunMemory.
 int SparseSetUp(LpContext* ctx);
-// Recomputes the stored reduced costs from a fresh pricing vector.  0 or 9.
+// Recomputes the stored reduced costs from a fresh pricing vector.  kRunOk or
+// kRunMemory.
 int RecomputeReducedCosts(LpContext* ctx);
 // The pivot row alpha_r = rho'N of the copy into pricing.pivot_row (only
 // the touched entries are set; the others are 0), with rho = row r of B^-1
@@ -75,7 +79,7 @@ void UpdateDevexWeights(LpContext* ctx, int32_t q, int32_t l);
 int UpdateReducedCosts(LpContext* ctx, int32_t q, int32_t l);
 int UpdateRowCopy(LpContext* ctx, int32_t q, int32_t l);
 // Brings the copy in line with the status bytes (after a repair or a basis
-// change behind the phases' back).  Returns 0 or 9.
+// change behind the phases' back).  Returns kRunOk or kRunMemory.
 int RefreshRowCopy(LpContext* ctx);
 // ReleaseSparse: returns the row-wise copy and the stored reduced costs and
 // pivot row to the host and marks the copy not built.

@@ -22,23 +22,11 @@ constexpr int32_t kDynamicMaxQueue = 1000;
 
 int QueueRule(LpContext* ctx);
 
-template <typename T>
-T* take(LpContext* ctx, int64_t count) {
-    const size_t bytes = static_cast<size_t>(count > 0 ? count : 1) * sizeof(T);
-    return static_cast<T*>(ctx_alloc(ctx, bytes, TYM_ALLOC_LONG_ZERO));
-}
-
-template <typename T>
-void give_back(LpContext* ctx, T*& block) {
-    ctx_free(ctx, block);
-    block = nullptr;
-}
-
 void free_devex(LpContext* ctx) {
     PricingState& p = ctx->phases.pricing;
-    give_back(ctx, p.weight);
-    give_back(ctx, p.devex_rows);
-    give_back(ctx, p.devex_positions);
+    ctx_free_array(ctx, p.weight);
+    ctx_free_array(ctx, p.devex_rows);
+    ctx_free_array(ctx, p.devex_positions);
     p.devex_k = 0;
     p.row_valid = 0;
 }
@@ -57,11 +45,11 @@ bool size_queue(LpContext* ctx) {
     LpOptions& o = ctx->options;
     if (p.queue_capacity < o.price) {
         free_devex(ctx);
-        double* values = take<double>(ctx, o.price);
-        int32_t* positions = take<int32_t>(ctx, o.price);
+        double* values = ctx_alloc_array<double>(ctx, o.price);
+        int32_t* positions = ctx_alloc_array<int32_t>(ctx, o.price);
         if (values != nullptr && positions != nullptr) {
-            give_back(ctx, p.queue_value);
-            give_back(ctx, p.queue_position);
+            ctx_free_array(ctx, p.queue_value);
+            ctx_free_array(ctx, p.queue_position);
             p.queue_value = values;
             p.queue_position = positions;
             p.queue_capacity = o.price;
@@ -83,9 +71,9 @@ void set_up_devex(LpContext* ctx) {
     const int32_t n = ctx->model.columns;
     const int32_t k = o.price > 0 ? o.price : 1;
     if (p.devex_k != 0 && p.devex_k != k) free_devex(ctx);
-    if (p.weight == nullptr) p.weight = take<double>(ctx, n);
-    if (p.devex_rows == nullptr) p.devex_rows = take<double>(ctx, static_cast<int64_t>(k) * m);
-    if (p.devex_positions == nullptr) p.devex_positions = take<int32_t>(ctx, k);
+    if (p.weight == nullptr) p.weight = ctx_alloc_array<double>(ctx, n);
+    if (p.devex_rows == nullptr) p.devex_rows = ctx_alloc_array<double>(ctx, static_cast<int64_t>(k) * m);
+    if (p.devex_positions == nullptr) p.devex_positions = ctx_alloc_array<int32_t>(ctx, k);
     if (p.weight == nullptr || p.devex_rows == nullptr || p.devex_positions == nullptr) {
         free_devex(ctx);
         host_message(kMsgDevexOff);

@@ -10,6 +10,7 @@
 #include <cmath>
 #include <cstring>
 
+#include "base/numeric.h"
 #include "base/context_memory.h"
 #include "factor/lu_kernel.h"
 #include "simplex/pricing.h"
@@ -20,22 +21,10 @@ namespace tymlp {
 namespace {
 
 // Entries of rho below this magnitude contribute nothing worth a row pass.
-constexpr double kNegligibleRho = 1.110223024625157e-16;
+constexpr double kNegligibleRho = kUnitRoundoff;
 // The Devex weights are trusted while half the entering column's weight
 // does not exceed its recomputed reference norm.
 constexpr double kDevexTrust = 0.5;
-
-template <typename T>
-T* take(LpContext* ctx, int64_t count) {
-    const size_t bytes = static_cast<size_t>(count > 0 ? count : 1) * sizeof(T);
-    return static_cast<T*>(ctx_alloc(ctx, bytes, TYM_ALLOC_LONG_ZERO));
-}
-
-template <typename T>
-void give_back(LpContext* ctx, T*& block) {
-    ctx_free(ctx, block);
-    block = nullptr;
-}
 
 bool in_copy_candidate(const LpContext* ctx, int32_t j) {
     const uint8_t st = ctx->form.status[j];
@@ -87,9 +76,9 @@ int build_copy(LpContext* ctx) {
     PricingState& p = ctx->phases.pricing;
     const int32_t m = ctx->model.rows;
     const int32_t n = ctx->model.columns;
-    if (p.row_start == nullptr) p.row_start = take<int64_t>(ctx, m);
-    if (p.row_count == nullptr) p.row_count = take<int32_t>(ctx, m);
-    if (p.copy_basic == nullptr) p.copy_basic = take<uint8_t>(ctx, n);
+    if (p.row_start == nullptr) p.row_start = ctx_alloc_array<int64_t>(ctx, m);
+    if (p.row_count == nullptr) p.row_count = ctx_alloc_array<int32_t>(ctx, m);
+    if (p.copy_basic == nullptr) p.copy_basic = ctx_alloc_array<uint8_t>(ctx, n);
     if (p.row_start == nullptr || p.row_count == nullptr || p.copy_basic == nullptr) return kRunMemory;
     std::memset(p.row_count, 0, static_cast<size_t>(m) * sizeof(int32_t));
     for (int32_t j = 0; j < n; ++j) {
@@ -106,10 +95,10 @@ int build_copy(LpContext* ctx) {
         total += p.row_count[i];
         p.row_count[i] = 0;
     }
-    give_back(ctx, p.copy_columns);
-    give_back(ctx, p.copy_values);
-    p.copy_columns = take<int32_t>(ctx, total);
-    p.copy_values = take<double>(ctx, total);
+    ctx_free_array(ctx, p.copy_columns);
+    ctx_free_array(ctx, p.copy_values);
+    p.copy_columns = ctx_alloc_array<int32_t>(ctx, total);
+    p.copy_values = ctx_alloc_array<double>(ctx, total);
     if (p.copy_columns == nullptr || p.copy_values == nullptr) return kRunMemory;
     for (int32_t j = 0; j < n; ++j) {
         p.copy_basic[j] = 1;
@@ -204,19 +193,19 @@ int SparseSetUp(LpContext* ctx) {
     PricingState& p = ctx->phases.pricing;
     const int32_t m = ctx->model.rows;
     const int32_t n = ctx->model.columns;
-    if (p.reduced == nullptr) p.reduced = take<double>(ctx, n);
-    if (p.pivot_row == nullptr) p.pivot_row = take<double>(ctx, n);
-    if (p.touched == nullptr) p.touched = take<int32_t>(ctx, n);
-    if (p.touched_mark == nullptr) p.touched_mark = take<uint8_t>(ctx, n);
-    if (p.rho == nullptr) p.rho = take<double>(ctx, m);
+    if (p.reduced == nullptr) p.reduced = ctx_alloc_array<double>(ctx, n);
+    if (p.pivot_row == nullptr) p.pivot_row = ctx_alloc_array<double>(ctx, n);
+    if (p.touched == nullptr) p.touched = ctx_alloc_array<int32_t>(ctx, n);
+    if (p.touched_mark == nullptr) p.touched_mark = ctx_alloc_array<uint8_t>(ctx, n);
+    if (p.rho == nullptr) p.rho = ctx_alloc_array<double>(ctx, m);
     if (p.reduced == nullptr || p.pivot_row == nullptr || p.touched == nullptr || p.touched_mark == nullptr ||
         p.rho == nullptr)
         return kRunMemory;
     int rc = p.copy_built != 0 ? RefreshRowCopy(ctx) : build_copy(ctx);
     if (rc != 0) return rc;
     if (ctx->options.devex != 0) {
-        if (p.weight == nullptr) p.weight = take<double>(ctx, n);
-        if (p.framework == nullptr) p.framework = take<uint8_t>(ctx, n);
+        if (p.weight == nullptr) p.weight = ctx_alloc_array<double>(ctx, n);
+        if (p.framework == nullptr) p.framework = ctx_alloc_array<uint8_t>(ctx, n);
         if (p.weight == nullptr || p.framework == nullptr) return kRunMemory;
         reset_framework(ctx);
     }
@@ -332,16 +321,16 @@ int RefreshRowCopy(LpContext* ctx) {
 void ReleaseSparse(LpContext* ctx) {
     PricingState& p = ctx->phases.pricing;
     if (p.copy_built == 0 && p.reduced == nullptr) return;
-    give_back(ctx, p.copy_columns);
-    give_back(ctx, p.copy_values);
-    give_back(ctx, p.row_start);
-    give_back(ctx, p.row_count);
-    give_back(ctx, p.copy_basic);
-    give_back(ctx, p.reduced);
-    give_back(ctx, p.pivot_row);
-    give_back(ctx, p.touched);
-    give_back(ctx, p.touched_mark);
-    give_back(ctx, p.rho);
+    ctx_free_array(ctx, p.copy_columns);
+    ctx_free_array(ctx, p.copy_values);
+    ctx_free_array(ctx, p.row_start);
+    ctx_free_array(ctx, p.row_count);
+    ctx_free_array(ctx, p.copy_basic);
+    ctx_free_array(ctx, p.reduced);
+    ctx_free_array(ctx, p.pivot_row);
+    ctx_free_array(ctx, p.touched);
+    ctx_free_array(ctx, p.touched_mark);
+    ctx_free_array(ctx, p.rho);
     p.touched_count = 0;
     p.copy_built = 0;
     p.stored_active = 0;

@@ -10,6 +10,7 @@
 #include <cmath>
 #include <cstring>
 
+#include "base/numeric.h"
 #include "base/context_memory.h"
 #include "simplex/invert.h"
 #include "factor/lu_kernel.h"
@@ -19,7 +20,6 @@
 namespace tymlp {
 namespace {
 
-constexpr double kMachineEpsilon = 1.110223024625157e-16;
 constexpr double kDeltaShare = 0.99;
 constexpr double kCeilingPower = 0.375;
 constexpr double kIncrementPower = 0.625;
@@ -246,8 +246,8 @@ int ratio_test(LpContext* ctx, bool phase1) {
 
 }  // namespace
 
-double DeltaCeiling() { return kDeltaShare * std::pow(kMachineEpsilon, kCeilingPower); }
-double DeltaIncrement() { return kDeltaShare * std::pow(kMachineEpsilon, kIncrementPower); }
+double DeltaCeiling() { return kDeltaShare * std::pow(kUnitRoundoff, kCeilingPower); }
+double DeltaIncrement() { return kDeltaShare * std::pow(kUnitRoundoff, kIncrementPower); }
 
 int ReserveRatioArrays(LpContext* ctx) {
     RatioState& rs = ctx->phases.ratio;

@@ -7,11 +7,15 @@
 
 namespace tymlp {
 
-// Results of the ratio tests.
-inline constexpr int kRatioExchange = 0;
-inline constexpr int kRatioDualUnbounded = 6;
-inline constexpr int kRatioUnbounded = 7;
-inline constexpr int kRatioBoundFlip = 8;
+// Results of the ratio tests.  A failed column fetch or file write comes
+// back as its run status (kRunMemory, kRunIo) instead, so results are
+// compared and returned as an int.
+enum RatioResult : int {
+    kRatioExchange = 0,       // a basic column leaves; the entering column takes its place
+    kRatioDualUnbounded = 6,  // no column can enter the dual step
+    kRatioUnbounded = 7,      // nothing blocks the entering column
+    kRatioBoundFlip = 8       // the entering column reaches its other bound first
+};
 
 // The working feasibility tolerance: its ceiling and the increment each
 // ratio test adds to it.
@@ -23,11 +27,11 @@ double DeltaIncrement();
 // inverse store's spike keeps L^-1 a_q for the factor update), runs the
 // two-pass test with bounds relaxed by delta and decides: a bound flip of the
 // entering column (x_q moves to its other bound, the basic values follow,
-// pivot record (q, q); result 8), an exchange (the leaving column and its
-// basis position are set, its at-upper bit says where it leaves, x_q moves
-// by theta, pivot record (q, leaving); result 0; the basic values are left
-// to UpdatePrimal), or unbounded (result 7).  9 or 25 when the column
-// cannot be fetched or the record cannot be written.
+// pivot record (q, q); kRatioBoundFlip), an exchange (the leaving column and
+// its basis position are set, its at-upper bit says where it leaves, x_q
+// moves by theta, pivot record (q, leaving); kRatioExchange; the basic values
+// are left to UpdatePrimal), or unbounded (kRatioUnbounded).  kRunMemory or
+// kRunIo when the column cannot be fetched or the record cannot be written.
 int PrimalRatio(LpContext* ctx);
 
 // Phase1Ratio: as PrimalRatio, and infeasible basic columns moving towards
@@ -47,12 +51,13 @@ double DualLeaving(LpContext* ctx);
 // `allow_flips`: nonbasic columns passed on the way flip to their other
 // bound).  Sets the entering column, its header position, the pivot
 // element (ratio.pivot), the signed dual step (ratio.dual_step) and the
-// price (its reduced cost).  Returns 0, 6 when no column can enter (the
-// problem is primal infeasible), 9 when a column cannot be fetched.
+// price (its reduced cost).  Returns kRatioExchange, kRatioDualUnbounded when
+// no column can enter (the problem is primal infeasible), kRunMemory when a
+// column cannot be fetched.
 // Precondition: pricing.reduced and pricing.pivot_row exist (n each).
 int DualRatio(LpContext* ctx, bool allow_flips);
 
-// Makes sure the candidate arrays hold m entries.  Returns 0 or 9.
+// Makes sure the candidate arrays hold m entries.  Returns kRunOk or kRunMemory.
 int ReserveRatioArrays(LpContext* ctx);
 
 }  // namespace tymlp

@@ -20,9 +20,6 @@ namespace {
 constexpr int64_t kKilobyte = 1024;
 constexpr int64_t kHostMargin = 2048;      // bytes left to the host when sizing the block
 constexpr int64_t kBlockAlign = 16;        // the block size keeps slots and copies aligned
-constexpr int kOverflowHeapKind = 0;
-constexpr int kOverflowHeapBlock = 1024;
-constexpr int kOverflowHeapOptions = 2;
 
 template <typename T>
 T* alloc_array(LpContext* ctx, T* existing, int64_t count) {
@@ -274,7 +271,7 @@ int FetchColumn(LpContext* ctx, int32_t j, const double** values, const int32_t*
 void* overflow_alloc(LpContext* ctx, int64_t bytes) {
     WorkStore& w = ctx->engine.store;
     if (w.overflow == nullptr) {
-        w.overflow = host_heap_create(kOverflowHeapKind, kOverflowHeapBlock, kOverflowHeapOptions);
+        w.overflow = create_module_heap();
         if (w.overflow == nullptr) return nullptr;
     }
     TymHeap heap = w.overflow;

@@ -18,7 +18,7 @@ TEST(Image, EntryRecordsTheHostAndReturnsTheBlock) {
     ASSERT_NE(info, nullptr);
     EXPECT_EQ(tymlp::module_globals().host, host);
     EXPECT_EQ(tymlp::module_globals().value, 42);
-    EXPECT_EQ(tymlp::module_globals().host_word, host->host_word);
+    EXPECT_EQ(tymlp::module_globals().host_word_at_entry, host->host_word);
     minihost::install();  // back to the value the other tests expect
 }
 
@@ -57,6 +57,11 @@ TEST(Image, ModuleTableIsReachedThroughItsWord) {
     EXPECT_EQ(table->trailer[1], 9683u);
     EXPECT_EQ(table->trailer[2], 0x2053CDCAu);
     EXPECT_EQ(table->trailer[3], 15u);
+    // The named trailer words are the values the table has always carried.
+    EXPECT_EQ(TYM_TABLE_TRAILER_LAYOUT, 3u);
+    EXPECT_EQ(TYM_TABLE_TRAILER_SERIAL, 9683u);
+    EXPECT_EQ(TYM_TABLE_TRAILER_STAMP, 0x2053CDCAu);
+    EXPECT_EQ(TYM_TABLE_TRAILER_LEVEL, 15u);
 }
 
 TEST(Image, BuildDateUsesTwoDigitDays) {

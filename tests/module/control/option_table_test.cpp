@@ -27,7 +27,7 @@ TEST(OptionTable, NamesAndSlotsAreUniqueAndInTableOrder) {
         if ((entry.rules & kRuleGated) != 0) {
             EXPECT_GE(entry.gate_bit, 0) << entry.name;
         }
-        if ((entry.rules & kRuleMessage15) != 0) {
+        if ((entry.rules & kRuleObjectiveNote) != 0) {
             EXPECT_NE(entry.note_text, nullptr) << entry.name;
         }
         EXPECT_EQ(find_option(entry.name), &entry);
