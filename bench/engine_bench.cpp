@@ -12,6 +12,7 @@
 #include "mini_host.h"
 #include "simplex/basis_header.h"
 #include "simplex/invert.h"
+#include "simplex/pivot_history.h"
 #include "factor/lu_kernel.h"
 #include "simplex/update_basis.h"
 #include "simplex/work_store.h"

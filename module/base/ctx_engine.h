@@ -1,4 +1,4 @@
-// work_store_types.h -- the engine's part of the run context: the work store
+// ctx_engine.h -- the engine's part of the run context: the work store
 // block shared by the inverse store and the column cache, and the hooks the
 // simplex phases install for the factorisation's basis repair.
 #pragma once
@@ -14,13 +14,14 @@ struct ActiveNode;
 struct InverseStore;
 
 // The work store: one host block.  The inverse store (the slot array of
-// simplex/inverse_store.h, capacity = the "aalloc" of the log lines) grows
-// from the bottom; cached matrix columns are placed from the top downwards.
-// Invariant: base <= base + 16*aalloc <= cache_floor <= cache_top <= base + workmem.
+// base/ctx_inverse.h, capacity = the "aalloc" of the log lines) grows from
+// the bottom; cached matrix columns are placed from the top downwards.  The
+// log lines call block_bytes "workmem" and inverse_bytes_available "balloc".
+// Invariant: base <= base + 16*capacity <= cache_floor <= cache_top <= base + block_bytes.
 struct WorkStore {
     char* base;            // start of the block; also the inverse store's slot array base
-    int64_t workmem;       // bytes of the block
-    int64_t balloc;        // bytes the inverse store may still take from the column cache
+    int64_t block_bytes;   // bytes of the block
+    int64_t inverse_bytes_available;  // bytes the inverse store may still take from the column cache
     int64_t reserve;       // the largest column's copy size: 12 * count rounded up to 8
     char* cache_top;       // lowest address used by cached columns
     char* cache_floor;     // no column may be cached below this address

@@ -1,4 +1,4 @@
-// inverse_store.h -- the sparse LU factors of the basis in one slot array.
+// ctx_inverse.h -- the sparse LU factors of the basis in one slot array.
 //
 // One array of 16-byte slots is used from both ends.  From the bottom it
 // holds U twice over: the (value, column) pairs of the slots form the row

@@ -42,7 +42,7 @@ struct SolverState {
 
     // Factorisation bookkeeping.
     int32_t inversions;          // inversions in the run
-    int32_t invcnt;              // updates since the last inversion
+    int32_t updates_since_inversion;  // factor updates since the last inversion (the "invcnt" of the log lines)
     double modulus;              // last factorisation or update modulus (0 = singular)
     int32_t unstable_count;      // times the modulus was judged too large
     double compression_rate_limit;  // store sizing threshold, 0.1 at start

@@ -35,15 +35,19 @@
 namespace tymlp {
 
 struct LpContext;
+struct FactorEntries;
 
 // Routines chosen once per run and called through the context.
 struct RunEntries {
     // The problem reader: dense unless SPARSEDATA selects the sparse one.
     // Returns a run status (0, 9, 10, 11, 25, ...); null until a reader is built.
     int (*reader)(LpContext* ctx);
-    // The factorisation routine chosen by LU (double(InverseStore&)); null
-    // until the factorisation kernel provides it.
-    double (*factor)(InverseStore& store);
+    // The LU kernel's entry table for the LU option (factor/factor_entries.h):
+    // its factorise is the routine LU chooses; everything above the factor
+    // folder factorises, solves, updates and grows the inverse store through
+    // it.  Chosen by the LP and RESET statements, else by the work store's
+    // set-up or the first inversion; null until then.
+    const FactorEntries* factor;
     // The pricing rule installed for PRICETYPE; null until pricing is set up.
     int (*pricing)(LpContext* ctx);
     // The node-selection routine chosen by CANSELECT and AUTO.

@@ -9,7 +9,7 @@
 #include "input/dense_reader.h"
 #include "input/initial_basis.h"
 #include "input/sparse_reader.h"
-#include "simplex/invert.h"
+#include "simplex/pivot_history.h"
 #include "presolve/preprocess.h"
 #include "simplex/pricing.h"
 #include "simplex/scaling.h"

@@ -4,6 +4,7 @@
 
 #include "control/solve_combination.h"
 #include "simplex/invert.h"
+#include "simplex/pivot_history.h"
 #include "simplex/phases.h"
 #include "simplex/pricing.h"
 #include "simplex/pricing_vector.h"

@@ -10,7 +10,7 @@
 #include "control/option_slots.h"
 #include "control/parser_state.h"
 #include "base/context_memory.h"
-#include "factor/lu_kernel.h"
+#include "factor/factor_entries.h"
 
 namespace tymlp {
 namespace {
@@ -49,7 +49,7 @@ bool grow_list(LpContext* ctx, VarList& list, int32_t need) {
     return true;
 }
 
-void choose_factor_routine(LpContext* ctx) { ctx->entries.factor = SelectFactorRoutine(ctx->options.lu); }
+void choose_factor_entries(LpContext* ctx) { ctx->entries.factor = FactorEntriesFor(ctx->options.lu); }
 
 // Ends the step from inside the parser's own callback: the parser is still
 // running, so it is left for the host to close when the step ends.
@@ -76,12 +76,12 @@ int statement_callback(void* cookie, TymParseRecord* rec) {
     switch (rec->statement) {
         case kStmtLp:
             if (check_options(ctx, rec) == kRunSemantic) s.run_status = kRunSemantic;
-            choose_factor_routine(ctx);
+            choose_factor_entries(ctx);
             break;
         case kStmtReset: {
             const int rc = check_options(ctx, rec);
             if (rc == kRunSemantic || rc == kRunMemory) s.run_status = rc;
-            choose_factor_routine(ctx);
+            choose_factor_entries(ctx);
             break;
         }
         case kStmtPivot:

@@ -38,61 +38,70 @@ int CheckPermutations(const InverseStore& s, CheckWork& w) {
     return kStoreOk;
 }
 
-// Row lists: bounds, live pairs, diagonal first, triangular, no duplicate
-// columns; marks the slots they cover.  Sums their lengths into total.
-int CheckRows(const InverseStore& s, CheckWork& w, int64_t& total) {
+// One view of U: the row lists read the (value, column) pairs of the slots,
+// the column patterns their row fields.
+struct ListView {
+    const int32_t* start;  // [m] first slot of each list
+    const int32_t* end;    // [m] last slot of each list
+    int32_t freeAt;        // first slot above every list of the view
+    bool pairs;            // true: the entries are the pairs' columns; false: the row fields
+    int badList;           // the outcome for a list out of bounds or an entry out of range
+};
+
+int32_t ViewEntry(const InverseSlot& slot, bool pairs) { return pairs ? slot.column : slot.row; }
+
+// What both views must satisfy: every list within 0..freeAt-1, its entries
+// in 0..m-1, live and distinct, no slot in two lists, and no live entry
+// outside a list.  `entryCheck(list, q, entry)` adds the view's own test
+// for slot q of a list; it returns kStoreOk or the outcome to report.  Sums
+// the lists' lengths into total.
+template <typename EntryCheck>
+int CheckLists(const InverseStore& s, CheckWork& w, const ListView& v, int64_t& total, EntryCheck entryCheck) {
     const InverseSlot* e = s.elements;
     const int32_t m = s.m;
-    std::memset(w.covered, 0, static_cast<size_t>(s.rowFree));
+    std::memset(w.covered, 0, static_cast<size_t>(v.freeAt));
     for (int32_t i = 0; i < m; ++i) w.stamp[i] = -1;
     total = 0;
-    for (int32_t r = 0; r < m; ++r) {
-        const int32_t rs = s.rowStart[r];
-        const int32_t re = s.rowEnd[r];
-        if (rs < 0 || re < rs || re >= s.rowFree) return kStoreBadRowList;
-        const int32_t k = w.stepOfRow[r];
-        for (int32_t q = rs; q <= re; ++q) {
-            const int32_t c = e[q].column;
-            if (c < 0 || c >= m || w.covered[q]) return kStoreBadRowList;
+    for (int32_t list = 0; list < m; ++list) {
+        const int32_t first = v.start[list];
+        const int32_t last = v.end[list];
+        if (first < 0 || last < first || last >= v.freeAt) return v.badList;
+        for (int32_t q = first; q <= last; ++q) {
+            const int32_t entry = ViewEntry(e[q], v.pairs);
+            if (entry < 0 || entry >= m || w.covered[q]) return v.badList;
             w.covered[q] = 1;
-            if (w.stamp[c] == r) return kStoreMismatch;
-            w.stamp[c] = r;
-            if (q == rs && c != s.pivotCol[k]) return kStoreBadDiagonal;
-            if (q > rs && w.stepOfCol[c] <= k) return kStoreNotTriangular;
+            if (w.stamp[entry] == list) return kStoreMismatch;
+            w.stamp[entry] = list;
+            const int status = entryCheck(list, q, entry);
+            if (status != kStoreOk) return status;
         }
-        total += re - rs + 1;
+        total += last - first + 1;
     }
-    for (int32_t q = 0; q < s.rowFree; ++q)
-        if (!w.covered[q] && e[q].column != kFreeField) return kStoreStrayEntry;
+    for (int32_t q = 0; q < v.freeAt; ++q)
+        if (!w.covered[q] && ViewEntry(e[q], v.pairs) != kFreeField) return kStoreStrayEntry;
     return kStoreOk;
 }
 
-// Patterns: bounds, live row fields, diagonal first, no duplicate rows, and
-// every (row, column) also present in the row list.
+// Row lists: besides CheckLists, the diagonal first and U triangular.
+int CheckRows(const InverseStore& s, CheckWork& w, int64_t& total) {
+    const ListView rows{s.rowStart, s.rowEnd, s.rowFree, true, kStoreBadRowList};
+    return CheckLists(s, w, rows, total, [&](int32_t r, int32_t q, int32_t c) {
+        const int32_t k = w.stepOfRow[r];
+        if (q == s.rowStart[r] && c != s.pivotCol[k]) return kStoreBadDiagonal;
+        if (q > s.rowStart[r] && w.stepOfCol[c] <= k) return kStoreNotTriangular;
+        return kStoreOk;
+    });
+}
+
+// Patterns: besides CheckLists, the diagonal's row first and every
+// (row, column) also present in the row list.
 int CheckPatterns(const InverseStore& s, CheckWork& w, int64_t& total) {
-    const InverseSlot* e = s.elements;
-    const int32_t m = s.m;
-    std::memset(w.covered, 0, static_cast<size_t>(s.colFree));
-    for (int32_t i = 0; i < m; ++i) w.stamp[i] = -1;
-    total = 0;
-    for (int32_t c = 0; c < m; ++c) {
-        const int32_t cs = s.colStart[c];
-        const int32_t ce = s.colEnd[c];
-        if (cs < 0 || ce < cs || ce >= s.colFree) return kStoreBadPattern;
-        for (int32_t q = cs; q <= ce; ++q) {
-            const int32_t r = e[q].row;
-            if (r < 0 || r >= m || w.covered[q]) return kStoreBadPattern;
-            w.covered[q] = 1;
-            if (w.stamp[r] == c) return kStoreMismatch;
-            w.stamp[r] = c;
-            if (q == cs && r != s.pivotRow[w.stepOfCol[c]]) return kStoreBadDiagonal;
-            if (FindInRow(s, r, c) < 0) return kStoreMismatch;
-        }
-        total += ce - cs + 1;
-    }
-    for (int32_t q = 0; q < s.colFree; ++q)
-        if (!w.covered[q] && e[q].row != kFreeField) return kStoreStrayEntry;
-    return kStoreOk;
+    const ListView patterns{s.colStart, s.colEnd, s.colFree, false, kStoreBadPattern};
+    return CheckLists(s, w, patterns, total, [&](int32_t c, int32_t q, int32_t r) {
+        if (q == s.colStart[c] && r != s.pivotRow[w.stepOfCol[c]]) return kStoreBadDiagonal;
+        if (FindInRow(s, r, c) < 0) return kStoreMismatch;
+        return kStoreOk;
+    });
 }
 
 int CheckEtas(const InverseStore& s) {

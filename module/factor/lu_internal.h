@@ -69,4 +69,15 @@ void SortSlotsByKey(InverseSlot* e, int32_t m, bool byRow, int32_t* start, int32
 // Frees every slot from `from` up to (not including) the eta file.
 void FreeSlotsAbove(InverseStore& s, int32_t from);
 
+// The part of a factorisation that works on the store, given a host block of
+// the temporaries the routine asked for.  Returns the modulus (FactorRoutine).
+using FactorBody = double (*)(InverseStore& s, int32_t* block);
+
+// The frame both factorisations share: empties the factors' counters (etas,
+// compressions, U entries, free counters), answers 0 (singular) for an
+// empty basis, takes (perRow * m + extra) int32 of temporaries from the host
+// and runs `body` on them, then gives them back.  Returns body's modulus,
+// or the negated byte count when the temporaries cannot be had.
+double RunFactorisation(InverseStore& s, int32_t perRow, int32_t extra, FactorBody body);
+
 }  // namespace tymlp

@@ -1,33 +1,23 @@
 // lu_kernel.h -- entry points of the LU kernel on the inverse store.
 //
-// Factorise, solve, update, grow and compress; the run's Invert and
-// UpdateBasis drive these.  No routine here allocates except the two
-// factorisations (their temporaries, once per call, from the host) and
-// GrowStore (through the store's memory-shift callback).
+// Factorise, solve, update, grow and compress.  Code above the factor folder
+// reaches these through the entry table of factor/factor_entries.h (which
+// also defines the LU option values and FactorRoutine); tests and
+// benchmarks of the kernel call them directly.  No routine here allocates
+// except the two factorisations (their temporaries, once per call, from the
+// host) and GrowStore (through the store's memory-shift callback).
 #pragma once
 
 #include <cstdint>
 
 #include "base/ctx_inverse.h"
+#include "factor/factor_entries.h"
 
 namespace tymlp {
 
-// Factorisation routine selected by the LU option (1 Markowitz, 2 left-looking).
-inline constexpr int kLuMarkowitz = 1;
-inline constexpr int kLuLeftLooking = 2;
-
-// A factorisation: store in input layout -> factors in final layout.
-// Returns the modulus: > 0 the largest magnitude met (input entries and the
-// pivot values produced), 0 singular, < 0 the store could not be enlarged
-// (the negated byte request).  Temporary memory that cannot be had from the
-// host also gives a negative modulus.
-using FactorRoutine = double (*)(InverseStore& store);
-
+// The two factorisations (see FactorRoutine): LU = 2 and LU = 1.
 double FactorLeftLooking(InverseStore& store);
 double FactorMarkowitz(InverseStore& store);
-
-// The factorisation routine for an LU option value (null when out of range).
-FactorRoutine SelectFactorRoutine(int lu);
 
 // Solve modes.
 inline constexpr char kSolveForward = 'f';   // FTRAN: B z = a, a by row in, z by basis position out
@@ -35,6 +25,11 @@ inline constexpr char kSolveBackward = 't';  // BTRAN: B^T y = c, c by basis pos
 
 // Solves in place.  Returns 0, or 1 for an unknown mode (x untouched).
 int Solve(InverseStore& store, double* x, char mode);
+
+// Solve mode 'f' and mode 't' as routines of their own (the entry table's
+// FTRAN and BTRAN).
+void SolveForward(InverseStore& store, double* x);
+void SolveBackward(InverseStore& store, double* x);
 
 // FTRAN as Solve mode 'f' that also lists, in `nonzeros` (m entries of room),
 // the basis positions where z may be nonzero: every position the back

@@ -10,7 +10,6 @@
 #include <cmath>
 #include <cstring>
 
-#include "base/host_link.h"
 #include "factor/lu_internal.h"
 #include "factor/lu_kernel.h"
 
@@ -38,9 +37,10 @@ struct LeftWork {
     int32_t rowCount;
 };
 
-constexpr int kLeftArrays = 8;
-
-size_t LeftWorkBytes(int32_t m) { return (static_cast<size_t>(kLeftArrays) * m + 1) * sizeof(int32_t); }
+// Host block: the eight arrays of LeftWork up to stackNext, of m entries
+// each but for the m+1 bucket heads.
+constexpr int32_t kLeftArrays = 8;
+constexpr int32_t kLeftExtra = 1;
 
 void CarveLeftWork(LeftWork& w, int32_t* block, InverseStore& s) {
     const int32_t m = s.m;
@@ -347,20 +347,11 @@ double Factorise(InverseStore& s, LeftWork& w) {
 // is zero on exit.  Temporaries: one host block, released on every exit; if
 // it cannot be had the result is the negated byte count.
 double FactorLeftLooking(InverseStore& s) {
-    s.etaCount = 0;
-    s.compressions = 0;
-    s.uCount = 0;
-    s.rowFree = 0;
-    s.colFree = 0;
-    if (s.m <= 0) return 0.0;
-    const size_t bytes = LeftWorkBytes(s.m);
-    auto* block = static_cast<int32_t*>(host_alloc(bytes, TYM_ALLOC_STEP));
-    if (block == nullptr) return -static_cast<double>(bytes);
-    LeftWork w{};
-    CarveLeftWork(w, block, s);
-    const double modulus = Factorise(s, w);
-    host_release(block);
-    return modulus;
+    return RunFactorisation(s, kLeftArrays, kLeftExtra, [](InverseStore& store, int32_t* block) {
+        LeftWork w{};
+        CarveLeftWork(w, block, store);
+        return Factorise(store, w);
+    });
 }
 
 }  // namespace tymlp

@@ -11,7 +11,6 @@
 #include <cmath>
 #include <cstring>
 
-#include "base/host_link.h"
 #include "factor/lu_internal.h"
 #include "factor/lu_kernel.h"
 
@@ -57,11 +56,8 @@ struct MarkowitzWork {
 
 // Host block: two heads of m+1, two key arrays and five m-arrays; the links
 // live in the store's integer workspace.
-constexpr int kMarkowitzArrays = 9;
-
-size_t MarkowitzWorkBytes(int32_t m) {
-    return (static_cast<size_t>(kMarkowitzArrays) * m + 2) * sizeof(int32_t);
-}
+constexpr int32_t kMarkowitzArrays = 9;
+constexpr int32_t kMarkowitzExtra = 2;
 
 void CarveMarkowitzWork(MarkowitzWork& w, int32_t* block, InverseStore& s) {
     const int32_t m = s.m;
@@ -298,20 +294,11 @@ double Factorise(InverseStore& s, MarkowitzWork& w) {
 // released on every exit; if it cannot be had the result is the negated
 // byte count.
 double FactorMarkowitz(InverseStore& s) {
-    s.etaCount = 0;
-    s.compressions = 0;
-    s.uCount = 0;
-    s.rowFree = 0;
-    s.colFree = 0;
-    if (s.m <= 0) return 0.0;
-    const size_t bytes = MarkowitzWorkBytes(s.m);
-    auto* block = static_cast<int32_t*>(host_alloc(bytes, TYM_ALLOC_STEP));
-    if (block == nullptr) return -static_cast<double>(bytes);
-    MarkowitzWork w{};
-    CarveMarkowitzWork(w, block, s);
-    const double modulus = Factorise(s, w);
-    host_release(block);
-    return modulus;
+    return RunFactorisation(s, kMarkowitzArrays, kMarkowitzExtra, [](InverseStore& store, int32_t* block) {
+        MarkowitzWork w{};
+        CarveMarkowitzWork(w, block, store);
+        return Factorise(store, w);
+    });
 }
 
 }  // namespace tymlp

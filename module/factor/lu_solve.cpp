@@ -111,6 +111,10 @@ int Solve(InverseStore& s, double* x, char mode) {
     return 1;
 }
 
+void SolveForward(InverseStore& s, double* x) { Forward(s, x, nullptr); }
+
+void SolveBackward(InverseStore& s, double* x) { Backward(s, x); }
+
 int32_t SolveForwardListed(InverseStore& s, double* x, int32_t* nonzeros) { return Forward(s, x, nonzeros); }
 
 }  // namespace tymlp

@@ -1,8 +1,9 @@
-// lu_store.cpp -- growing the inverse store and the list operations that the
-// factorisations and the update share.
+// lu_store.cpp -- growing the inverse store, the list operations that the
+// factorisations and the update share, and the factorisations' common frame.
 #include <cstring>
 #include <utility>
 
+#include "base/host_link.h"
 #include "factor/lu_internal.h"
 #include "factor/lu_kernel.h"
 
@@ -189,10 +190,19 @@ void FreeSlotsAbove(InverseStore& s, int32_t from) {
     for (int32_t i = from; i < to; ++i) FreeSlot(e[i]);
 }
 
-FactorRoutine SelectFactorRoutine(int lu) {
-    if (lu == kLuMarkowitz) return FactorMarkowitz;
-    if (lu == kLuLeftLooking) return FactorLeftLooking;
-    return nullptr;
+double RunFactorisation(InverseStore& s, int32_t perRow, int32_t extra, FactorBody body) {
+    s.etaCount = 0;
+    s.compressions = 0;
+    s.uCount = 0;
+    s.rowFree = 0;
+    s.colFree = 0;
+    if (s.m <= 0) return 0.0;
+    const size_t bytes = (static_cast<size_t>(perRow) * s.m + extra) * sizeof(int32_t);
+    auto* block = static_cast<int32_t*>(host_alloc(bytes, TYM_ALLOC_STEP));
+    if (block == nullptr) return -static_cast<double>(bytes);
+    const double modulus = body(s, block);
+    host_release(block);
+    return modulus;
 }
 
 }  // namespace tymlp

@@ -10,7 +10,7 @@
 #include "base/host_link.h"
 #include "input/matrix_store.h"
 #include "simplex/basis_header.h"
-#include "factor/lu_kernel.h"
+#include "factor/factor_entries.h"
 #include "simplex/pivot_history.h"
 #include "simplex/pricing_vector.h"
 #include "simplex/primal_values.h"
@@ -41,8 +41,8 @@ bool performance_notes(const LpContext* ctx) { return ctx->options.performance =
 
 void note_store(const LpContext* ctx, const char* format) {
     const WorkStore& w = ctx->engine.store;
-    host_note(format, static_cast<long>(w.workmem), static_cast<long>(ctx->inverse.capacity),
-              static_cast<long>(w.balloc));
+    host_note(format, static_cast<long>(w.block_bytes), static_cast<long>(ctx->inverse.capacity),
+              static_cast<long>(w.inverse_bytes_available));
 }
 
 // Copies column j's entries into slots (value, row, k) from `at` on.
@@ -136,12 +136,12 @@ int64_t sized_capacity(LpContext* ctx, int32_t used) {
     const ProblemModel& pm = ctx->model;
     int64_t b = s.capacity;
     const int32_t comp = s.compressions;
-    if (comp > kManyCompressions && comp > sv.compression_rate_limit * sv.invcnt) {
-        double r = sv.invcnt == 0 ? 1.0 : static_cast<double>(comp) / sv.invcnt + 1.0;
+    if (comp > kManyCompressions && comp > sv.compression_rate_limit * sv.updates_since_inversion) {
+        double r = sv.updates_since_inversion == 0 ? 1.0 : static_cast<double>(comp) / sv.updates_since_inversion + 1.0;
         r = std::min(r, kMaxGrowth);
         b = static_cast<int64_t>(std::trunc(r * static_cast<double>(b)));
         if (performance_notes(ctx)) host_note("%3zINCREASE memory for inverse store.");
-    } else if (comp < kRareCompressions * sv.invcnt) {
+    } else if (comp < kRareCompressions * sv.updates_since_inversion) {
         b = static_cast<int64_t>(std::trunc(kShrink * static_cast<double>(b)));
         if (performance_notes(ctx)) host_note("%3zDECREASE memory for inverse store.");
     }
@@ -162,10 +162,10 @@ int adopt(LpContext* ctx, int64_t capacity) {
     WorkStore& w = ctx->engine.store;
     capacity = std::min<int64_t>(capacity, INT32_MAX - 1);
     const int64_t need = kSlotBytes * capacity;
-    if (w.base != nullptr && need < w.workmem - w.reserve) {
-        w.balloc = w.workmem - need - w.reserve;
+    if (w.base != nullptr && need < w.block_bytes - w.reserve) {
+        w.inverse_bytes_available = w.block_bytes - need - w.reserve;
         w.cache_floor = w.base + need;
-        char* lowest = w.base + w.workmem;
+        char* lowest = w.base + w.block_bytes;
         int32_t kept = 0;
         ProblemModel& pm = ctx->model;
         for (int32_t j = 0; j < pm.directory_size && w.cached > 0; ++j) {
@@ -200,7 +200,7 @@ void check_modulus(LpContext* ctx, double modulus) {
     if (!(modulus * kModulusErrorFactor > ctx->options.epsilon)) return;
     ReportUnstableModulus(ctx, modulus);
     if (performance_notes(ctx))
-        host_note("%3zModulus = %g invcnt=%i invtol=%g", modulus, static_cast<int>(ctx->solver.invcnt),
+        host_note("%3zModulus = %g invcnt=%i invtol=%g", modulus, static_cast<int>(ctx->solver.updates_since_inversion),
                   ctx->options.invtol);
 }
 
@@ -227,16 +227,16 @@ int invert_once(LpContext* ctx) {
     s.nelem = used;
     s.m = ctx->model.rows;
     s.etaCount = 0;
-    FactorRoutine factor = ctx->entries.factor != nullptr ? ctx->entries.factor : SelectFactorRoutine(ctx->options.lu);
-    const double modulus = factor != nullptr ? factor(s) : -1.0;
+    if (ctx->entries.factor == nullptr) ctx->entries.factor = FactorEntriesFor(ctx->options.lu);
+    const double modulus = ctx->entries.factor != nullptr ? ctx->entries.factor->factorise(s) : -1.0;
     sv.modulus = modulus;
     sv.inversions += 1;
-    sv.invcnt = 0;
+    sv.updates_since_inversion = 0;
     s.compressions = 0;
     if (performance_notes(ctx))
         host_note("%3zEnd inversion   -- workmem=%li aalloc=%li balloc=%li modulus=%g",
-                  static_cast<long>(ctx->engine.store.workmem), static_cast<long>(s.capacity),
-                  static_cast<long>(ctx->engine.store.balloc), modulus);
+                  static_cast<long>(ctx->engine.store.block_bytes), static_cast<long>(s.capacity),
+                  static_cast<long>(ctx->engine.store.inverse_bytes_available), modulus);
     if (modulus < 0.0) {
         std::memset(ctx->form.scratch, 0, static_cast<size_t>(s.m) * sizeof(double));
         return kRunMemory;
@@ -344,21 +344,5 @@ int Invert(LpContext* ctx) {
     pm.pivot_history_count = 0;
     return 0;
 }
-
-bool IsLeaveBanned(const LpContext* ctx, int32_t column) {
-    const SolverState& sv = ctx->solver;
-    for (int32_t i = 0; i < sv.leave_ban_count; ++i)
-        if (sv.leave_ban[i] == column) return true;
-    return false;
-}
-
-int AddLeaveBan(LpContext* ctx, int32_t column) {
-    SolverState& sv = ctx->solver;
-    if (sv.leave_ban_count >= kLeaveBanMax) return 0;
-    sv.leave_ban[sv.leave_ban_count++] = column;
-    return 1;
-}
-
-void ClearLeaveBans(LpContext* ctx) { ctx->solver.leave_ban_count = 0; }
 
 }  // namespace tymlp

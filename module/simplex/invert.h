@@ -1,6 +1,6 @@
 // invert.h -- inversion: a fresh LU factorisation of the current basis, the
-// recomputation of the basic values and duals it implies, the repair of a
-// singular basis from the pivot history, and the pivot history itself.
+// recomputation of the basic values and duals it implies, and the repair of
+// a singular basis from the pivot history (simplex/pivot_history.h).
 #pragma once
 
 #include <cstdint>
@@ -24,25 +24,6 @@ namespace tymlp {
 // Returns 0; 1 singular, not repaired; 9 the store could not be had; 25
 // matrix store or pivot history file error.
 int Invert(LpContext* ctx);
-
-// Opens the pivot history file (run step 14).  Returns 0, or 25 after the
-// host's status report.
-int OpenPivotHistory(LpContext* ctx);
-
-// RecordPivot: appends (entering, leaving, status of entering, status of
-// leaving) as record number pivot_history_count.  No-op without a history
-// file.  Returns 0, or 25 after the host's I/O error report.
-int RecordPivot(LpContext* ctx, int32_t entering, int32_t leaving);
-
-// Forgets every pivot history record (the file stays open).
-void ClearPivotHistory(LpContext* ctx);
-
-// The leave ban list: basic columns the dual ratio choice must not pick to
-// leave while the pivot history is empty (they were re-entered by a repair).
-bool IsLeaveBanned(const LpContext* ctx, int32_t column);
-// Appends a column unless the list is full (50); returns 1 when added.
-int AddLeaveBan(LpContext* ctx, int32_t column);
-void ClearLeaveBans(LpContext* ctx);
 
 // The constant that turns a modulus into an error estimate: a modulus whose
 // product with it exceeds EPSILON is unstable.

@@ -6,7 +6,7 @@
 
 #include "base/run_end.h"
 #include "base/context_memory.h"
-#include "simplex/invert.h"
+#include "simplex/pivot_history.h"
 #include "simplex/phase_internal.h"
 #include "simplex/phases.h"
 #include "simplex/pricing.h"
@@ -79,8 +79,8 @@ int dual_exchange(LpContext* ctx) {
     if (rc != 0) return rc;
     if (ctx->phases.pricing.stored_active != 0) {
         rc = UpdateRowCopy(ctx, q, l);
-        if (rc == 0 && sv.invcnt == 0) rc = RecomputeReducedCosts(ctx);
-    } else if (sv.invcnt == 0) {
+        if (rc == 0 && sv.updates_since_inversion == 0) rc = RecomputeReducedCosts(ctx);
+    } else if (sv.updates_since_inversion == 0) {
         rc = dense_reduced_costs(ctx);
     }
     return rc;

@@ -4,7 +4,7 @@
 
 #include "base/host_link.h"
 #include "output/iteration_log.h"
-#include "factor/lu_kernel.h"
+#include "factor/factor_entries.h"
 #include "simplex/phase_internal.h"
 #include "simplex/phases.h"
 #include "simplex/ratio_tests.h"
@@ -74,7 +74,7 @@ int TransformColumn(LpContext* ctx, int32_t j) {
     if (rc != 0) return rc;
     std::memset(f.work, 0, static_cast<size_t>(m) * sizeof(double));
     for (int32_t k = 0; k < count; ++k) f.work[rows[k]] += values[k];
-    Solve(ctx->inverse, f.work, kSolveForward);
+    ctx->entries.factor->ftran(ctx->inverse, f.work);
     return 0;
 }
 

@@ -1,9 +1,7 @@
-// pivot_history.cpp -- the pivot history file and the leave ban list's
-// companion bookkeeping.
+// pivot_history.cpp -- the pivot history file and the leave ban list.
 #include "simplex/pivot_history.h"
 
 #include "base/host_link.h"
-#include "simplex/invert.h"
 
 namespace tymlp {
 namespace {
@@ -57,5 +55,21 @@ void DropPivotHistory(LpContext* ctx) {
 }
 
 void ClearPivotHistory(LpContext* ctx) { ctx->model.pivot_history_count = 0; }
+
+bool IsLeaveBanned(const LpContext* ctx, int32_t column) {
+    const SolverState& sv = ctx->solver;
+    for (int32_t i = 0; i < sv.leave_ban_count; ++i)
+        if (sv.leave_ban[i] == column) return true;
+    return false;
+}
+
+int AddLeaveBan(LpContext* ctx, int32_t column) {
+    SolverState& sv = ctx->solver;
+    if (sv.leave_ban_count >= kLeaveBanMax) return 0;
+    sv.leave_ban[sv.leave_ban_count++] = column;
+    return 1;
+}
+
+void ClearLeaveBans(LpContext* ctx) { ctx->solver.leave_ban_count = 0; }
 
 }  // namespace tymlp

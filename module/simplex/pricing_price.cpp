@@ -5,7 +5,7 @@
 #include <cstring>
 
 #include "simplex/basis_header.h"
-#include "factor/lu_kernel.h"
+#include "factor/factor_entries.h"
 #include "simplex/pricing.h"
 #include "simplex/work_store.h"
 
@@ -200,14 +200,14 @@ void BasisInverseRow(LpContext* ctx, int32_t r, double* out, bool keep_spike) {
     std::memset(out, 0, static_cast<size_t>(m) * sizeof(double));
     out[r] = 1.0;
     if (!keep_spike) {
-        Solve(s, out, kSolveBackward);
+        ctx->entries.factor->btran(s, out);
         return;
     }
     // The spike still holds L^-1 a_q of the entering column, which the factor
     // update needs: the BTRAN works in the dual vector instead.
     double* spike = s.spike;
     s.spike = ctx->form.duals;
-    Solve(s, out, kSolveBackward);
+    ctx->entries.factor->btran(s, out);
     s.spike = spike;
 }
 

@@ -12,7 +12,6 @@
 
 #include "base/numeric.h"
 #include "base/context_memory.h"
-#include "factor/lu_kernel.h"
 #include "simplex/pricing.h"
 #include "simplex/pricing_vector.h"
 #include "simplex/work_store.h"
@@ -281,7 +280,7 @@ void UpdateDevexWeights(LpContext* ctx, int32_t q, int32_t l) {
 
 int UpdateReducedCosts(LpContext* ctx, int32_t q, int32_t l) {
     PricingState& p = ctx->phases.pricing;
-    if (ctx->solver.invcnt == 0) return RecomputeReducedCosts(ctx);
+    if (ctx->solver.updates_since_inversion == 0) return RecomputeReducedCosts(ctx);
     const double alpha_rq = ctx->phases.ratio.pivot;
     if (alpha_rq == 0.0) return RecomputeReducedCosts(ctx);
     const double mu = p.reduced[q] / alpha_rq;

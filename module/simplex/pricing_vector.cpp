@@ -3,7 +3,7 @@
 
 #include <cstring>
 
-#include "factor/lu_kernel.h"
+#include "factor/factor_entries.h"
 
 namespace tymlp {
 namespace {
@@ -70,7 +70,7 @@ void PricingVector(LpContext* ctx) {
         const int32_t p = ObjectiveBasisPosition(ctx, aside);
         if (p >= 0) c[p] = aside->sense * ctx->options.phasemix;
     }
-    Solve(ctx->inverse, c, kSolveBackward);
+    ctx->entries.factor->btran(ctx->inverse, c);
 }
 
 }  // namespace tymlp

@@ -5,7 +5,7 @@
 #include <cmath>
 #include <cstring>
 
-#include "factor/lu_kernel.h"
+#include "factor/factor_entries.h"
 #include "simplex/work_store.h"
 
 namespace tymlp {
@@ -26,7 +26,7 @@ int subtract_column(LpContext* ctx, int32_t j, double xj, double* work) {
 void solve_basic(LpContext* ctx) {
     ComputationalForm& f = ctx->form;
     const int32_t m = ctx->model.rows;
-    Solve(ctx->inverse, f.work, kSolveForward);
+    ctx->entries.factor->ftran(ctx->inverse, f.work);
     for (int32_t i = 0; i < m; ++i) f.value[f.header[i]] = f.work[i];
 }
 

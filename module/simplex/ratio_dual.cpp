@@ -11,8 +11,8 @@
 #include <cstring>
 
 #include "base/context_memory.h"
-#include "simplex/invert.h"
-#include "factor/lu_kernel.h"
+#include "simplex/pivot_history.h"
+#include "factor/factor_entries.h"
 #include "simplex/pricing.h"
 #include "simplex/ratio_tests.h"
 #include "simplex/work_store.h"
@@ -179,7 +179,7 @@ int DualRatio(LpContext* ctx, bool allow_flips) {
     } else {
         std::memset(f.work, 0, static_cast<size_t>(m) * sizeof(double));
         f.work[r] = 1.0;
-        Solve(ctx->inverse, f.work, kSolveBackward);
+        ctx->entries.factor->btran(ctx->inverse, f.work);
         const int rc = dense_pivot_row(ctx, f.work);
         if (rc != 0) return rc;
     }

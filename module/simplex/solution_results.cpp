@@ -4,7 +4,7 @@
 #include <cstring>
 
 #include "base/context_memory.h"
-#include "factor/lu_kernel.h"
+#include "factor/factor_entries.h"
 #include "simplex/work_store.h"
 
 namespace tymlp {
@@ -85,7 +85,7 @@ int tableau_basic_values(LpContext* ctx, double* out) {
     const ComputationalForm& f = ctx->form;
     const int32_t m = ctx->model.rows;
     std::memcpy(out, f.rhs, static_cast<size_t>(m) * sizeof(double));
-    Solve(ctx->inverse, out, kSolveForward);
+    ctx->entries.factor->ftran(ctx->inverse, out);
     for (int32_t k = 0; k < m; ++k) out[k] /= column_scale(ctx, f.header[k]);
     return 0;
 }
@@ -96,7 +96,7 @@ int tableau_row(LpContext* ctx, int32_t k, double* work, double* out) {
     const int32_t n = ctx->model.columns;
     std::memset(work, 0, static_cast<size_t>(m) * sizeof(double));
     work[k] = 1.0 / column_scale(ctx, f.header[k]);
-    Solve(ctx->inverse, work, kSolveBackward);
+    ctx->entries.factor->btran(ctx->inverse, work);
     for (int32_t j = 0; j < n; ++j) {
         const double* values = nullptr;
         const int32_t* rows = nullptr;

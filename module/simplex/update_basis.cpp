@@ -6,7 +6,8 @@
 
 #include "base/host_link.h"
 #include "simplex/invert.h"
-#include "factor/lu_kernel.h"
+#include "simplex/pivot_history.h"
+#include "factor/factor_entries.h"
 
 namespace tymlp {
 namespace {
@@ -35,9 +36,10 @@ int UpdateBasis(LpContext* ctx) {
 
     int32_t saved = s.compressions;
     int status = 0;
-    sv.invcnt += 1;
-    if (sv.invcnt < ctx->options.invfreq) {
-        auto update = ctx->engine.hooks.update_factor != nullptr ? ctx->engine.hooks.update_factor : UpdateFactor;
+    sv.updates_since_inversion += 1;
+    if (sv.updates_since_inversion < ctx->options.invfreq) {
+        auto update = ctx->engine.hooks.update_factor;
+        if (update == nullptr) update = ctx->entries.factor->update;
         sv.modulus = update(s, sv.leaving_pos);
     } else {
         status = Invert(ctx);
@@ -49,12 +51,12 @@ int UpdateBasis(LpContext* ctx) {
     if (s.compressions - saved > kCompressionsPerUpdate) {
         if (notes) host_note("%3zUpdate increase.");
         const int64_t need = static_cast<int64_t>(std::trunc(kUpdateGrowth * s.capacity));
-        if (GrowStore(s, need) == 0) s.compressions = 0;
+        if (ctx->entries.factor->grow(s, need) == 0) s.compressions = 0;
     }
 
     const double modulus = sv.modulus;
     if (modulus <= 0.0) {
-        if (sv.invcnt == 0) return status;  // the inversion itself failed
+        if (sv.updates_since_inversion == 0) return status;  // the inversion itself failed
         report_failed_update(ctx);
         return Invert(ctx);
     }
@@ -62,7 +64,8 @@ int UpdateBasis(LpContext* ctx) {
         sv.unstable_count += 1;
         if (sv.unstable_count < kUnstableRefactorLimit) status = Invert(ctx);
         if (notes)
-            host_note("%3zModulus = %g invcnt=%i invtol=%g", modulus, static_cast<int>(sv.invcnt), ctx->options.invtol);
+            host_note("%3zModulus = %g invcnt=%i invtol=%g", modulus, static_cast<int>(sv.updates_since_inversion),
+                      ctx->options.invtol);
     }
     return status;
 }

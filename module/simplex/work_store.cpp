@@ -11,7 +11,7 @@
 #include "base/host_link.h"
 #include "base/context_memory.h"
 #include "input/matrix_store.h"
-#include "factor/lu_kernel.h"
+#include "factor/factor_entries.h"
 #include "simplex/work_store_internal.h"
 
 namespace tymlp {
@@ -67,7 +67,7 @@ void connect_inverse_store(LpContext* ctx) {
     s.dropTolerance = ctx->options.small;
     s.memoryShift = MemoryShiftCallbackEntry;
     s.memoryShiftArg = ctx;
-    if (ctx->entries.factor == nullptr) ctx->entries.factor = SelectFactorRoutine(ctx->options.lu);
+    if (ctx->entries.factor == nullptr) ctx->entries.factor = FactorEntriesFor(ctx->options.lu);
 }
 
 // The block size the problem asks for, before the host's limit.
@@ -115,11 +115,11 @@ int64_t round_up(int64_t bytes, int64_t unit) { return (bytes + unit - 1) / unit
 // The grant itself: the inverse store may use `bytes` more above the floor.
 void grant(LpContext* ctx, int64_t bytes) {
     WorkStore& w = ctx->engine.store;
-    w.cache_top = w.base + w.workmem;
-    w.cache_floor = w.base + w.workmem - w.balloc - w.reserve + bytes;
-    w.balloc -= bytes;
+    w.cache_top = w.base + w.block_bytes;
+    w.cache_floor = w.base + w.block_bytes - w.inverse_bytes_available - w.reserve + bytes;
+    w.inverse_bytes_available -= bytes;
     drop_unpinned(ctx);
-    w.cache_top = w.base + w.workmem;
+    w.cache_top = w.base + w.block_bytes;
 }
 
 // Writes the block to a utility file, frees it and tries ever smaller larger
@@ -131,7 +131,7 @@ int64_t enlarge_block(LpContext* ctx, int64_t request, int64_t preferred) {
     TymUtil file = host_util_open();
     if (file == nullptr) return 0;
     char* const old_base = w.base;
-    const int64_t old_size = w.workmem;
+    const int64_t old_size = w.block_bytes;
     if (old_base != nullptr && (host_util_position(file, 0) != 0 || host_util_write(file, old_base, old_size) != 0)) {
         host_util_close(file);
         return 0;
@@ -161,8 +161,8 @@ int64_t enlarge_block(LpContext* ctx, int64_t request, int64_t preferred) {
         // Not even the old size came back: the store is gone until a later
         // shift finds memory again.
         w.base = nullptr;
-        w.workmem = 0;
-        w.balloc = 0;
+        w.block_bytes = 0;
+        w.inverse_bytes_available = 0;
         w.cache_top = w.cache_floor = nullptr;
         ctx->inverse.elements = nullptr;
         ctx->inverse.capacity = 0;
@@ -173,8 +173,8 @@ int64_t enlarge_block(LpContext* ctx, int64_t request, int64_t preferred) {
     w.base = block;
     rebase_block(ctx, old_base, old_size);
     if (added > 0) {
-        w.workmem = old_size + added;
-        w.balloc += added;
+        w.block_bytes = old_size + added;
+        w.inverse_bytes_available += added;
     }
     return added;
 }
@@ -199,19 +199,19 @@ int SetUpWorkStore(LpContext* ctx) {
 
     WorkStore& w = ctx->engine.store;
     int64_t reserve = 0;
-    int64_t workmem = wanted_block_bytes(ctx, &reserve);
+    int64_t block_bytes = wanted_block_bytes(ctx, &reserve);
     const int64_t available = host_memory_available() - kHostMargin;
     if (available < 1) return kRunMemory;
-    workmem = std::min(workmem, available) / kBlockAlign * kBlockAlign;
-    if (workmem < kSlotBytes * ctx->model.rows + reserve) return kRunMemory;
-    char* block = static_cast<char*>(ctx_alloc(ctx, static_cast<size_t>(workmem), TYM_ALLOC_LONG_ZERO));
+    block_bytes = std::min(block_bytes, available) / kBlockAlign * kBlockAlign;
+    if (block_bytes < kSlotBytes * ctx->model.rows + reserve) return kRunMemory;
+    char* block = static_cast<char*>(ctx_alloc(ctx, static_cast<size_t>(block_bytes), TYM_ALLOC_LONG_ZERO));
     if (block == nullptr) return kRunMemory;
 
     w.base = block;
-    w.workmem = workmem;
+    w.block_bytes = block_bytes;
     w.reserve = reserve;
-    w.balloc = workmem - reserve;
-    w.cache_top = block + workmem;
+    w.inverse_bytes_available = block_bytes - reserve;
+    w.cache_top = block + block_bytes;
     w.cache_floor = block;
     w.cached = 0;
     ctx->inverse.elements = reinterpret_cast<InverseSlot*>(block);
@@ -286,14 +286,15 @@ int MemoryShift(LpContext* ctx, int64_t* bytes) {
     const int64_t request = *bytes;
     int64_t give = std::max(request, kSlotBytes * ctx->model.rows);
     if (ctx->options.performance == 1)
-        host_note("%3zMemory Shift -- workmem=%li aalloc=%li balloc=%li need=%li", static_cast<long>(w.workmem),
-                  static_cast<long>(ctx->inverse.capacity), static_cast<long>(w.balloc), static_cast<long>(give));
-    if (w.base != nullptr && w.balloc >= give) {
+        host_note("%3zMemory Shift -- workmem=%li aalloc=%li balloc=%li need=%li", static_cast<long>(w.block_bytes),
+                  static_cast<long>(ctx->inverse.capacity), static_cast<long>(w.inverse_bytes_available),
+                  static_cast<long>(give));
+    if (w.base != nullptr && w.inverse_bytes_available >= give) {
         grant(ctx, give);
         *bytes = give;
         return 0;
     }
-    if (w.base != nullptr && w.balloc >= request) {
+    if (w.base != nullptr && w.inverse_bytes_available >= request) {
         grant(ctx, request);
         *bytes = request;
         return 0;
@@ -305,7 +306,7 @@ int MemoryShift(LpContext* ctx, int64_t* bytes) {
         *bytes = -request;
         return 0;
     }
-    if (w.balloc < give) give = request;
+    if (w.inverse_bytes_available < give) give = request;
     grant(ctx, give);
     *bytes = give;
     return 0;
@@ -317,8 +318,8 @@ void EmptyCache(LpContext* ctx) {
     WorkStore& w = ctx->engine.store;
     drop_unpinned(ctx);
     if (w.base == nullptr || w.shifting != 0) return;
-    w.cache_top = w.base + w.workmem;
-    w.cache_floor = w.cache_top - w.balloc - w.reserve;
+    w.cache_top = w.base + w.block_bytes;
+    w.cache_floor = w.cache_top - w.inverse_bytes_available - w.reserve;
 }
 
 int DropOverflow(LpContext* ctx) {

@@ -80,7 +80,7 @@ int DropOverflow(LpContext* ctx);
 
 // Drops every unpinned cached column and resets the cache to the whole space
 // above the inverse store (cache top = end of block, floor = end of block
-// minus balloc minus reserve).
+// minus inverse_bytes_available minus reserve).
 void EmptyCache(LpContext* ctx);
 
 // End of run: destroys the overflow heap (the block itself is on the block

@@ -38,7 +38,8 @@ void FreeMemory(int64_t arg, void* cookie) {
     const WorkStore& w = ctx->engine.store;
     if (ctx->options.performance == 1)
         host_note("%3zLPFREMM -- arg=%i workmem=%li aalloc=%li balloc=%li ", static_cast<int>(arg),
-                  static_cast<long>(w.workmem), static_cast<long>(ctx->inverse.capacity), static_cast<long>(w.balloc));
+                  static_cast<long>(w.block_bytes), static_cast<long>(ctx->inverse.capacity),
+                  static_cast<long>(w.inverse_bytes_available));
     if (ctx->bb.active_count > 0) shrink_node_store(ctx);
     DropOverflow(ctx);
 }

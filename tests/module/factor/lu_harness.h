@@ -147,7 +147,7 @@ public:
         store.etaCount = 0;
     }
 
-    double Factor(int lu) { return tymlp::SelectFactorRoutine(lu)(store); }
+    double Factor(int lu) { return tymlp::FactorEntriesFor(lu)->factorise(store); }
 
     // z with B z = a (a by row).
     std::vector<double> Ftran(std::vector<double> a) {

@@ -252,7 +252,7 @@ TEST_F(InvertTest, StoreSizingFollowsTheCompressionsOfThePeriod) {
 
     // INCREASE: 5 compressions over 2 updates: factor min(5/2 + 1, 1.75).
     s.compressions = 5;
-    ctx_->solver.invcnt = 2;
+    ctx_->solver.updates_since_inversion = 2;
     ASSERT_EQ(Invert(ctx_), 0);
     EXPECT_EQ(s.capacity, static_cast<int32_t>(1.75 * start));
     EXPECT_TRUE(HasNote("NOTE: INCREASE memory for inverse store."));
@@ -261,21 +261,21 @@ TEST_F(InvertTest, StoreSizingFollowsTheCompressionsOfThePeriod) {
     host_->notes.clear();
     const int32_t same = s.capacity;
     s.compressions = 4;
-    ctx_->solver.invcnt = 0;
+    ctx_->solver.updates_since_inversion = 0;
     ASSERT_EQ(Invert(ctx_), 0);
     EXPECT_EQ(s.capacity, same);
     EXPECT_TRUE(HasNote("NOTE: INCREASE memory for inverse store."));
 
     // DECREASE: compressions rare against the updates.
     s.compressions = 1;
-    ctx_->solver.invcnt = 100;
+    ctx_->solver.updates_since_inversion = 100;
     ASSERT_EQ(Invert(ctx_), 0);
     EXPECT_EQ(s.capacity, static_cast<int32_t>(0.95 * same));
     EXPECT_TRUE(HasNote("NOTE: DECREASE memory for inverse store."));
 
     // The inverse store adopts the bottom of the block.
     const WorkStore& w = ctx_->engine.store;
-    EXPECT_EQ(w.balloc, w.workmem - 16 * static_cast<int64_t>(s.capacity) - w.reserve);
+    EXPECT_EQ(w.inverse_bytes_available, w.block_bytes - 16 * static_cast<int64_t>(s.capacity) - w.reserve);
     EXPECT_EQ(w.cache_floor, w.base + 16 * static_cast<int64_t>(s.capacity));
 }
 
@@ -285,9 +285,9 @@ TEST_F(InvertTest, PerformanceNotesReadAsSpecified) {
     SetBasis(ctx_, {3, 4, 5});
     ASSERT_EQ(Invert(ctx_), 0);
     const WorkStore& w = ctx_->engine.store;
-    const std::string end = "NOTE: End inversion   -- workmem=" + std::to_string(w.workmem) +
-                            " aalloc=" + std::to_string(ctx_->inverse.capacity) + " balloc=" + std::to_string(w.balloc) +
-                            " modulus=1";
+    const std::string end = "NOTE: End inversion   -- workmem=" + std::to_string(w.block_bytes) +
+                            " aalloc=" + std::to_string(ctx_->inverse.capacity) +
+                            " balloc=" + std::to_string(w.inverse_bytes_available) + " modulus=1";
     EXPECT_TRUE(HasNote(end)) << end;
     bool start_found = false;
     for (const auto& n : host_->notes) start_found = start_found || (n.rfind("NOTE: Start inversion -- workmem=", 0) == 0 && n.back() == ' ');

@@ -13,7 +13,7 @@
 #include "engine_builder.h"
 #include "input/objectives.h"
 #include "mini_host.h"
-#include "simplex/invert.h"
+#include "simplex/pivot_history.h"
 
 namespace lptest {
 

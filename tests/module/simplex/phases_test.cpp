@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "lp_fixture.h"
+#include "simplex/invert.h"
 #include "simplex/phases.h"
 
 namespace lptest {

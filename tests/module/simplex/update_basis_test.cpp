@@ -6,6 +6,7 @@
 #include "engine_fixture.h"
 #include "simplex/basis_header.h"
 #include "simplex/invert.h"
+#include "simplex/pivot_history.h"
 #include "factor/lu_kernel.h"
 #include "simplex/update_basis.h"
 
@@ -82,7 +83,7 @@ TEST_F(UpdateBasisTest, UpdatesKeepTheFactorsExactUntilInvfreq) {
         ExpectFactorsMatchHeader();
     }
     EXPECT_EQ(ctx_->solver.inversions, inversions);
-    EXPECT_EQ(ctx_->solver.invcnt, 15);
+    EXPECT_EQ(ctx_->solver.updates_since_inversion, 15);
     EXPECT_GE(ctx_->solver.modulus, 1.0);
 }
 
@@ -92,7 +93,7 @@ TEST_F(UpdateBasisTest, InvfreqOneRefactorisesEveryExchangeAndRecordsIt) {
     const int inversions = ctx_->solver.inversions;
     ASSERT_EQ(Exchange(Nonbasic(0)), 0);
     EXPECT_EQ(ctx_->solver.inversions, inversions + 1);
-    EXPECT_EQ(ctx_->solver.invcnt, 0);
+    EXPECT_EQ(ctx_->solver.updates_since_inversion, 0);
     EXPECT_EQ(ctx_->model.pivot_history_count, 1) << "the exchange is recorded after the inversion";
     ExpectFactorsMatchHeader();
     ASSERT_EQ(Exchange(Nonbasic(10)), 0);

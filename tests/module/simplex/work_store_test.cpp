@@ -34,10 +34,10 @@ TEST_F(WorkStoreTest, SizingFollowsWorkmemoryOrTheProblem) {
     ctx_->options.workmemory = 2;
     ASSERT_EQ(SetUpEngine(ctx_), 0);
     const WorkStore& w = ctx_->engine.store;
-    EXPECT_EQ(w.workmem, 2048);
+    EXPECT_EQ(w.block_bytes, 2048);
     EXPECT_EQ(w.reserve, matrix_block_bytes(5));
-    EXPECT_EQ(w.balloc, w.workmem - w.reserve);
-    EXPECT_EQ(w.cache_top, w.base + w.workmem);
+    EXPECT_EQ(w.inverse_bytes_available, w.block_bytes - w.reserve);
+    EXPECT_EQ(w.cache_top, w.base + w.block_bytes);
     EXPECT_EQ(ctx_->inverse.capacity, 0);
     EXPECT_EQ(reinterpret_cast<char*>(ctx_->inverse.elements), w.base);
     DestroyContext(ctx_);
@@ -47,7 +47,7 @@ TEST_F(WorkStoreTest, SizingFollowsWorkmemoryOrTheProblem) {
     Build(BandProblem(100, 20, 5));
     ctx_->options.sparse = 3.9;
     ASSERT_EQ(SetUpEngine(ctx_), 0);
-    EXPECT_EQ(ctx_->engine.store.workmem, 3 * 16 * 100);
+    EXPECT_EQ(ctx_->engine.store.block_bytes, 3 * 16 * 100);
     for (int32_t i = 0; i < 100; ++i) EXPECT_EQ(ctx_->form.row_scale[i], 1.0);
     DestroyContext(ctx_);
 
@@ -56,7 +56,7 @@ TEST_F(WorkStoreTest, SizingFollowsWorkmemoryOrTheProblem) {
     ctx_->options.sparse = 1000.0;
     host_->memory_limit = host_->memory_in_use + 64 * 1024;
     ASSERT_EQ(SetUpEngine(ctx_), 0);
-    EXPECT_LT(ctx_->engine.store.workmem, 64 * 1024);
+    EXPECT_LT(ctx_->engine.store.block_bytes, 64 * 1024);
     host_->memory_limit = 0;
 }
 
@@ -87,9 +87,9 @@ TEST_F(WorkStoreTest, ColumnLargerThanTheCacheIsPinnedInTheOverflowHeap) {
     ASSERT_EQ(SetUpEngine(ctx_), 0);
     WorkStore& w = ctx_->engine.store;
     // The inverse store takes every byte the cache can give: the reserve is left.
-    int64_t taken = w.balloc;
+    int64_t taken = w.inverse_bytes_available;
     ASSERT_EQ(MemoryShift(ctx_, &taken), 0);
-    ASSERT_EQ(w.balloc, 0);
+    ASSERT_EQ(w.inverse_bytes_available, 0);
     ASSERT_EQ(w.cache_top - w.cache_floor, w.reserve);
     int rc = -1;
     const double* small = Fetch(ctx_, 0, nullptr, &rc);
@@ -127,10 +127,10 @@ TEST_F(WorkStoreTest, WithoutAnOverflowHeapTheCacheIsEmptiedOrTheFetchFails) {
     int rc = -1;
     const double* v = Fetch(ctx_, 5, nullptr, &rc);
     EXPECT_EQ(rc, 0);
-    EXPECT_EQ(reinterpret_cast<const char*>(v), w.base + w.workmem - matrix_block_bytes(4));
+    EXPECT_EQ(reinterpret_cast<const char*>(v), w.base + w.block_bytes - matrix_block_bytes(4));
     EXPECT_EQ(ctx_->model.directory[0].cached, nullptr);
     // When even the emptied cache is too small, the fetch fails with 9.
-    w.balloc = 0;
+    w.inverse_bytes_available = 0;
     w.reserve = 8;
     EmptyCache(ctx_);
     Fetch(ctx_, 6, nullptr, &rc);
@@ -142,37 +142,37 @@ TEST_F(WorkStoreTest, MemoryShiftGrantsFromTheCache) {
     BuildReady(BandProblem(50, 10, 4));
     WorkStore& w = ctx_->engine.store;
     ASSERT_NE(Fetch(ctx_, 0), nullptr);
-    const int64_t balloc = w.balloc;
+    const int64_t available = w.inverse_bytes_available;
     // A request below 16 m is rounded up to 16 m.
     int64_t bytes = 64;
     ASSERT_EQ(MemoryShift(ctx_, &bytes), 0);
     EXPECT_EQ(bytes, 16 * 50);
-    EXPECT_EQ(w.balloc, balloc - 16 * 50);
+    EXPECT_EQ(w.inverse_bytes_available, available - 16 * 50);
     EXPECT_EQ(w.cache_floor, w.base + 16 * 50);
-    EXPECT_EQ(w.cache_top, w.base + w.workmem);
+    EXPECT_EQ(w.cache_top, w.base + w.block_bytes);
     EXPECT_EQ(ctx_->model.directory[0].cached, nullptr) << "a grant drops the cached copies";
     // When the cache holds less than 16 m but at least the request, it gives
     // the request.
-    w.balloc = 100;
+    w.inverse_bytes_available = 100;
     bytes = 96;
     ASSERT_EQ(MemoryShift(ctx_, &bytes), 0);
     EXPECT_EQ(bytes, 96);
-    EXPECT_EQ(w.balloc, 4);
+    EXPECT_EQ(w.inverse_bytes_available, 4);
 }
 
 TEST_F(WorkStoreTest, SevereShiftEnlargesTheBlockAndKeepsItsContents) {
     BuildReady(BandProblem(50, 10, 4));
     ctx_->options.performance = 1;
     WorkStore& w = ctx_->engine.store;
-    int64_t bytes = w.balloc;
+    int64_t bytes = w.inverse_bytes_available;
     ASSERT_EQ(MemoryShift(ctx_, &bytes), 0);
     ctx_->inverse.capacity = static_cast<int32_t>(bytes / kSlotBytes);
     for (int32_t i = 0; i < ctx_->inverse.capacity; ++i) ctx_->inverse.elements[i] = InverseSlot{i * 1.5, i, -i};
-    const int64_t before = w.workmem;
+    const int64_t before = w.block_bytes;
     bytes = 4096;
     ASSERT_EQ(MemoryShift(ctx_, &bytes), 0);
     EXPECT_EQ(bytes, 4096);
-    EXPECT_GE(w.workmem, before + 4096);
+    EXPECT_GE(w.block_bytes, before + 4096);
     EXPECT_EQ(reinterpret_cast<char*>(ctx_->inverse.elements), w.base);
     for (int32_t i = 0; i < ctx_->inverse.capacity; ++i) {
         ASSERT_EQ(ctx_->inverse.elements[i].value, i * 1.5);
@@ -185,7 +185,7 @@ TEST_F(WorkStoreTest, SevereShiftEnlargesTheBlockAndKeepsItsContents) {
 TEST_F(WorkStoreTest, FailedSevereShiftLeavesTheBlockUnchanged) {
     BuildReady(BandProblem(50, 10, 4));
     WorkStore& w = ctx_->engine.store;
-    int64_t bytes = w.balloc - 256;
+    int64_t bytes = w.inverse_bytes_available - 256;
     ASSERT_EQ(MemoryShift(ctx_, &bytes), 0);
     ctx_->inverse.capacity = static_cast<int32_t>(bytes / kSlotBytes);
     for (int32_t i = 0; i < ctx_->inverse.capacity; ++i) ctx_->inverse.elements[i] = InverseSlot{i + 0.5, i, i};
@@ -193,16 +193,16 @@ TEST_F(WorkStoreTest, FailedSevereShiftLeavesTheBlockUnchanged) {
     const double* cached = Fetch(ctx_, 7, &count);
     ASSERT_NE(cached, nullptr);
     const double first_value = cached[0];
-    const int64_t workmem = w.workmem;
-    const int64_t balloc = w.balloc;
+    const int64_t block_bytes = w.block_bytes;
+    const int64_t available = w.inverse_bytes_available;
     const int64_t top_offset = w.cache_top - w.base;
     host_->memory_limit = host_->memory_in_use;  // the block can come back at its old size only
     bytes = 1 << 20;
     ASSERT_EQ(MemoryShift(ctx_, &bytes), 0);
     host_->memory_limit = 0;
     EXPECT_EQ(bytes, -(1 << 20));
-    EXPECT_EQ(w.workmem, workmem);
-    EXPECT_EQ(w.balloc, balloc);
+    EXPECT_EQ(w.block_bytes, block_bytes);
+    EXPECT_EQ(w.inverse_bytes_available, available);
     EXPECT_EQ(w.cache_top - w.base, top_offset);
     EXPECT_EQ(reinterpret_cast<char*>(ctx_->inverse.elements), w.base);
     for (int32_t i = 0; i < ctx_->inverse.capacity; ++i) ASSERT_EQ(ctx_->inverse.elements[i].value, i + 0.5);
