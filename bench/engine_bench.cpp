@@ -9,11 +9,11 @@
 
 #include "engine_builder.h"
 #include "engine_mps.h"
+#include "factor/lu_kernel.h"
 #include "mini_host.h"
 #include "simplex/basis_header.h"
 #include "simplex/invert.h"
 #include "simplex/pivot_history.h"
-#include "factor/lu_kernel.h"
 #include "simplex/update_basis.h"
 #include "simplex/work_store.h"
 
@@ -68,7 +68,8 @@ void SolveBoth(benchmark::State& state, const char* name) {
     for (auto _ : state) {
         // FTRAN of a nonbasic column, then BTRAN of a unit vector.
         std::fill(x.begin(), x.end(), 0.0);
-        for (auto [r, v] : spec.columns[static_cast<size_t>(ctx->form.header[j])].entries) x[static_cast<size_t>(r)] = v;
+        for (auto [r, v] : spec.columns[static_cast<size_t>(ctx->form.header[j])].entries)
+            x[static_cast<size_t>(r)] = v;
         Solve(ctx->inverse, x.data(), kSolveForward);
         std::fill(x.begin(), x.end(), 0.0);
         x[static_cast<size_t>(j % m)] = 1.0;

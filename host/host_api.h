@@ -24,18 +24,18 @@ namespace qmlp::host {
 
 // Command-line settings shared by every part of the host.
 struct HostConfig {
-    std::string program_dir;                        // folder of the program file ("." for stdin)
-    std::string default_lib;                        // --lib DIR, else program_dir
-    std::map<std::string, std::string> libnames;    // --libname lib=DIR (upper-case keys)
-    int64_t memsize = 0;                            // --memsize bytes; 0 = physical memory
-    std::string log_file;                           // --log FILE; empty = stderr
-    std::string listing_file;                       // --listing FILE; empty = stdout
-    std::string json_file;                          // --json FILE
-    std::string html_file;                          // --html FILE
-    std::string symbols_file;                       // --symbols FILE
-    std::map<std::string, std::string> settings;    // --set NAME=VALUE (upper-case keys)
-    bool interactive = false;                       // --interactive
-    std::string module_path;                        // the module library to load
+    std::string program_dir;                      // folder of the program file ("." for stdin)
+    std::string default_lib;                      // --lib DIR, else program_dir
+    std::map<std::string, std::string> libnames;  // --libname lib=DIR (upper-case keys)
+    int64_t memsize = 0;                          // --memsize bytes; 0 = physical memory
+    std::string log_file;                         // --log FILE; empty = stderr
+    std::string listing_file;                     // --listing FILE; empty = stdout
+    std::string json_file;                        // --json FILE
+    std::string html_file;                        // --html FILE
+    std::string symbols_file;                     // --symbols FILE
+    std::map<std::string, std::string> settings;  // --set NAME=VALUE (upper-case keys)
+    bool interactive = false;                     // --interactive
+    std::string module_path;                      // the module library to load
 };
 
 enum class Severity { Note, Warning, Error };

@@ -49,7 +49,7 @@ typedef struct TymStatementDef {
     uint16_t number;       /* statement number passed in the parse record */
     uint16_t first_option; /* options allowed: [first, first + count)     */
     uint16_t option_count;
-    uint16_t flags;        /* TYM_STMT_PROCEDURE: starts a step           */
+    uint16_t flags; /* TYM_STMT_PROCEDURE: starts a step           */
 } TymStatementDef;
 
 #define TYM_STMT_PROCEDURE 0x0001
@@ -86,17 +86,17 @@ typedef struct TymChoiceDef {
  * pointer-sized entries.  Entry meanings:
  */
 enum TymGrammarEntry {
-    TYM_GR_MAGIC = 0,          /* (intptr) TYM_GRAMMAR_MAGIC                  */
-    TYM_GR_KEYWORDS = 1,       /* const uint8_t*: length-prefixed words,     */
-                               /* ascending, ended by a zero length byte     */
-    TYM_GR_KEYWORD_COUNT = 2,  /* (intptr)                                   */
-    TYM_GR_STATEMENTS = 3,     /* const TymStatementDef*                     */
+    TYM_GR_MAGIC = 0,         /* (intptr) TYM_GRAMMAR_MAGIC                  */
+    TYM_GR_KEYWORDS = 1,      /* const uint8_t*: length-prefixed words,     */
+                              /* ascending, ended by a zero length byte     */
+    TYM_GR_KEYWORD_COUNT = 2, /* (intptr)                                   */
+    TYM_GR_STATEMENTS = 3,    /* const TymStatementDef*                     */
     TYM_GR_STATEMENT_COUNT = 4,
-    TYM_GR_OPTIONS = 5,        /* const TymOptionDef*                        */
+    TYM_GR_OPTIONS = 5, /* const TymOptionDef*                        */
     TYM_GR_OPTION_COUNT = 6,
-    TYM_GR_CHOICES = 7,        /* const TymChoiceDef*                        */
+    TYM_GR_CHOICES = 7, /* const TymChoiceDef*                        */
     TYM_GR_CHOICE_COUNT = 8,
-    TYM_GR_SLOT_COUNT = 9,     /* value slots a record of this grammar has   */
+    TYM_GR_SLOT_COUNT = 9, /* value slots a record of this grammar has   */
     TYM_GR_ENTRY_COUNT = 22
 };
 
@@ -111,10 +111,10 @@ typedef struct TymGrammar {
  * ------------------------------------------------------------------------- */
 
 typedef struct TymValueSlot {
-    uint8_t given;       /* 1 when the option was given                 */
+    uint8_t given; /* 1 when the option was given                 */
     uint8_t reserved[7];
-    double value;        /* keyword values arrive as their number       */
-} TymValueSlot;          /* 16 bytes */
+    double value; /* keyword values arrive as their number       */
+} TymValueSlot;   /* 16 bytes */
 
 #define TYM_MAX_SLOTS 96
 #define TYM_MAX_DATASETS 8
@@ -133,8 +133,8 @@ typedef struct TymList {
 } TymList;
 
 typedef struct TymParseRecord {
-    int32_t statement; /* statement number of the grammar                */
-    int32_t error;     /* non-zero: the statement had an error           */
+    int32_t statement;             /* statement number of the grammar                */
+    int32_t error;                 /* non-zero: the statement had an error           */
     uint8_t flags[TYM_FLAG_BYTES]; /* bit b: flags[b / 8] & (1 << b % 8) */
     uint8_t pad[3];
     TymValueSlot values[TYM_MAX_SLOTS];
@@ -146,9 +146,7 @@ typedef struct TymParseRecord {
     const char* text; /* the statement text, for messages              */
 } TymParseRecord;
 
-static inline int tym_flag(const TymParseRecord* r, int bit) {
-    return (r->flags[bit / 8] >> (bit % 8)) & 1;
-}
+static inline int tym_flag(const TymParseRecord* r, int bit) { return (r->flags[bit / 8] >> (bit % 8)) & 1; }
 
 /* ---------------------------------------------------------------------------
  * Parser control block (96 bytes) with the module's callbacks
@@ -161,8 +159,7 @@ typedef struct TymParserControl {
     int (*statement)(void* cookie, TymParseRecord* rec);
     /* A variable-list statement: the names after expansion of a-b ranges
      * and _NUMERIC_ / _CHARACTER_ / _ALL_ against the DATA data set. */
-    int (*varlist)(void* cookie, int statement, int count,
-                   const char* const* names);
+    int (*varlist)(void* cookie, int statement, int count, const char* const* names);
     /* Called once when the step's statements are used up. */
     int (*end)(void* cookie);
     uint8_t reserved[96 - 32];

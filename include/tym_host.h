@@ -84,8 +84,7 @@ typedef struct TymMessageVector {
      * terminated, at most buflen-1 bytes), substituting `arg` when the text
      * takes one (arg may be NULL).  Returns the length, or -1 when the
      * catalogue has no such entry. */
-    int (*catalogue_text)(int group, int number, const TymArg* arg, char* buf,
-                          int buflen);
+    int (*catalogue_text)(int group, int number, const TymArg* arg, char* buf, int buflen);
     /* Write a note line to the log, printf style.  Besides the usual
      * directives (%i %d %li %g %s %c %%) the host knows "%Nz", which makes
      * the line a NOTE: line (the prefix is written once, N is ignored). */
@@ -99,10 +98,10 @@ typedef struct TymMessageVector {
  * ======================================================================== */
 /* Allocation flag words the module uses; bit 0x0004 asks for zero fill. */
 enum TymAllocFlags {
-    TYM_ALLOC_STEP = 8194,       /* lives for the step                    */
-    TYM_ALLOC_STEP_ZERO = 8198,  /* lives for the step, zero filled       */
-    TYM_ALLOC_LONG = 12292,      /* long lived                            */
-    TYM_ALLOC_LONG_ZERO = 12294  /* long lived, zero filled               */
+    TYM_ALLOC_STEP = 8194,      /* lives for the step                    */
+    TYM_ALLOC_STEP_ZERO = 8198, /* lives for the step, zero filled       */
+    TYM_ALLOC_LONG = 12292,     /* long lived                            */
+    TYM_ALLOC_LONG_ZERO = 12294 /* long lived, zero filled               */
 };
 
 /* The release callback: the host calls it with one integer argument when an
@@ -174,11 +173,9 @@ typedef struct TymSystemVector {
 typedef struct TymMacroVector {
     uint32_t size;
     TymScope (*scope)(void); /* the global scope */
-    int (*set)(TymScope scope, const char* name, int name_len,
-               const char* value, int value_len);
+    int (*set)(TymScope scope, const char* name, int name_len, const char* value, int value_len);
     /* Copy a value into buf; returns length or -1 when undefined. */
-    int (*get)(TymScope scope, const char* name, int name_len, char* buf,
-               int buflen);
+    int (*get)(TymScope scope, const char* name, int name_len, char* buf, int buflen);
 } TymMacroVector;
 
 /* ===========================================================================
@@ -192,8 +189,7 @@ typedef struct TymParserVector {
     uint32_t size;
     /* A parser over the step's statements (batch) or over the terminal
      * (interactive != 0).  debug_flags: 2 syntax trace, 1 semantic trace. */
-    TymParser (*open)(const struct TymGrammar* grammar,
-                      const struct TymParserControl* control, void* cookie,
+    TymParser (*open)(const struct TymGrammar* grammar, const struct TymParserControl* control, void* cookie,
                       int interactive, int debug_flags);
     /* Parse the procedure's statements of the current step, calling the
      * control's callbacks; returns the parse record of the procedure
@@ -228,8 +224,7 @@ typedef struct TymDataInVector {
     int (*find_var)(TymDataIn ds, const char* name, int name_len);
     /* Name (zero terminated, <= 32 chars), type and length of variable
      * number var (1-based). */
-    int (*var_info)(TymDataIn ds, int var, char* name33, int* type,
-                    int* length);
+    int (*var_info)(TymDataIn ds, int var, char* name33, int* type, int* length);
     /* Bind variable var to a field: numeric fields are doubles, character
      * fields `length` bytes, blank padded, not terminated. */
     int (*bind)(TymDataIn ds, int var, void* field, int length);
@@ -255,8 +250,8 @@ typedef struct TymDataOutVector {
     /* Define the next variable: its value is taken from `address` on every
      * write (a double for numeric, `length` bytes for character). The label
      * may be NULL. */
-    int (*define)(TymDataOut ds, const char* name, int name_len, int type,
-                  int length, const char* label, const void* address);
+    int (*define)(TymDataOut ds, const char* name, int name_len, int type, int length, const char* label,
+                  const void* address);
     int (*write)(TymDataOut ds);
     int (*close)(TymDataOut ds, int commit);
     const char* (*name)(TymDataOut ds);
@@ -375,8 +370,7 @@ typedef struct TymTableVector {
     /* Apply request `code` to `target` with its attributes.  Negative =
      * failure.  Objects: facility "pvs", kinds "manager", "output", "group",
      * "data", "factoid". */
-    int (*request)(TymObject target, int code, int nattrs,
-                   const TymAttr* attrs);
+    int (*request)(TymObject target, int code, int nattrs, const TymAttr* attrs);
 } TymTableVector;
 
 /* ===========================================================================

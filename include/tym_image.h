@@ -29,32 +29,32 @@ extern "C" {
 /* The four words that close a module table.  Together they stamp the table
  * layout this header describes; neither the host nor the module interprets
  * them, but a table must carry exactly these values. */
-#define TYM_TABLE_TRAILER_LAYOUT 3u           /* layout revision of the table      */
-#define TYM_TABLE_TRAILER_SERIAL 9683u        /* serial number of that revision    */
-#define TYM_TABLE_TRAILER_STAMP 0x2053CDCAu   /* time stamp of the revision        */
-#define TYM_TABLE_TRAILER_LEVEL 15u           /* level of the table format         */
+#define TYM_TABLE_TRAILER_LAYOUT 3u         /* layout revision of the table      */
+#define TYM_TABLE_TRAILER_SERIAL 9683u      /* serial number of that revision    */
+#define TYM_TABLE_TRAILER_STAMP 0x2053CDCAu /* time stamp of the revision        */
+#define TYM_TABLE_TRAILER_LEVEL 15u         /* level of the table format         */
 
 typedef struct TymModuleTable {
-    uint16_t header0;   /* TYM_TABLE_HEADER0 */
-    uint16_t header1;   /* TYM_TABLE_HEADER1 */
-    uint32_t size0;     /* TYM_TABLE_SIZE0   */
-    uint32_t size1;     /* TYM_TABLE_SIZE1   */
-    char name[8];       /* "tymlp   " blank padded */
-    uint32_t reserved;  /* 0      */
-    void (*entry)(void);/* the procedure driver */
-    uint32_t trailer[4];/* TYM_TABLE_TRAILER_LAYOUT, _SERIAL, _STAMP, _LEVEL */
+    uint16_t header0;    /* TYM_TABLE_HEADER0 */
+    uint16_t header1;    /* TYM_TABLE_HEADER1 */
+    uint32_t size0;      /* TYM_TABLE_SIZE0   */
+    uint32_t size1;      /* TYM_TABLE_SIZE1   */
+    char name[8];        /* "tymlp   " blank padded */
+    uint32_t reserved;   /* 0      */
+    void (*entry)(void); /* the procedure driver */
+    uint32_t trailer[4]; /* TYM_TABLE_TRAILER_LAYOUT, _SERIAL, _STAMP, _LEVEL */
 } TymModuleTable;
 
 typedef struct TymImageInfo {
-    char tag[24];            /* TYM_IMAGE_TAG and two zero bytes */
-    uint32_t magic;          /* TYM_IMAGE_MAGIC                  */
-    uint32_t count;          /* TYM_IMAGE_COUNT                  */
-    char version[6];         /* short version, zero padded       */
-    char release[20];        /* release and build, zero padded   */
-    char date[26];           /* "Mon dd yyyy", zero padded       */
+    char tag[24];                        /* TYM_IMAGE_TAG and two zero bytes */
+    uint32_t magic;                      /* TYM_IMAGE_MAGIC                  */
+    uint32_t count;                      /* TYM_IMAGE_COUNT                  */
+    char version[6];                     /* short version, zero padded       */
+    char release[20];                    /* release and build, zero padded   */
+    char date[26];                       /* "Mon dd yyyy", zero padded       */
     TymModuleTable* const* module_table; /* word holding the table's address */
     const char* notice;
-    char level[4];           /* "001" and a zero byte            */
+    char level[4]; /* "001" and a zero byte            */
 } TymImageInfo;
 
 /* The one exported entry of a module library. */

@@ -110,8 +110,8 @@ int CsvScanner::read_unquoted(std::string& field) {
         // Copy the run of ordinary bytes in one go.
         const char* begin = buffer_.data() + pos_;
         const char* end = buffer_.data() + len_;
-        const char* stop = std::find_if(
-            begin, end, [](char ch) { return ch == ',' || ch == '\n' || ch == '\r' || ch == '\0'; });
+        const char* stop =
+            std::find_if(begin, end, [](char ch) { return ch == ',' || ch == '\n' || ch == '\r' || ch == '\0'; });
         const size_t room = static_cast<size_t>(kMaxFieldBytes) - field.size();
         const size_t take = std::min(static_cast<size_t>(stop - begin), room + 1);
         field.append(begin, take);
@@ -146,8 +146,7 @@ int CsvScanner::read_quoted(std::string& field) {
         if (c == '\n') ++line_;
         field += static_cast<char>(c);
         if (static_cast<int64_t>(field.size()) > kMaxFieldBytes)
-            return fail(kBadData, first_line,
-                        "a quoted value longer than 1 MiB starts here (is a quote missing?)");
+            return fail(kBadData, first_line, "a quoted value longer than 1 MiB starts here (is a quote missing?)");
     }
 }
 

@@ -19,7 +19,7 @@ namespace qmlp::host::data {
 inline constexpr int64_t kMaxFieldBytes = 1 << 20;
 
 class CsvScanner {
-public:
+  public:
     // Reads from fd (not owned), starting at the file's beginning.
     explicit CsvScanner(int fd);
 
@@ -36,7 +36,7 @@ public:
     int64_t line() const { return line_; }
     const std::string& error() const { return error_; }
 
-private:
+  private:
     static constexpr size_t kBufferBytes = 64 * 1024;
     static constexpr int kEof = -1;
 

@@ -106,8 +106,7 @@ int scan_rows(CsvScanner& scanner, CsvSchema& schema, std::string& error) {
 
 }  // namespace
 
-int parse_header(const std::vector<std::string>& fields, int64_t line, std::vector<VarSpec>& vars,
-                 std::string& error) {
+int parse_header(const std::vector<std::string>& fields, int64_t line, std::vector<VarSpec>& vars, std::string& error) {
     const std::string where = "line " + std::to_string(line) + ": ";
     vars.clear();
     for (size_t i = 0; i < fields.size(); ++i) {
@@ -184,9 +183,8 @@ int load_schema(int fd, const struct stat& st, CsvSchema& schema, std::string& e
 }
 
 std::string row_width_mismatch(size_t values, size_t variables) {
-    return "the row has " + std::to_string(values) + (values == 1 ? " value" : " values") +
-           ", but the header names " + std::to_string(variables) +
-           (variables == 1 ? " variable" : " variables");
+    return "the row has " + std::to_string(values) + (values == 1 ? " value" : " values") + ", but the header names " +
+           std::to_string(variables) + (variables == 1 ? " variable" : " variables");
 }
 
 void clear_schema_cache() { cache().clear(); }

@@ -41,8 +41,7 @@ struct CsvSchema {
 };
 
 // Parses the header row (found on `line`); 0, or kBadData with `error`.
-int parse_header(const std::vector<std::string>& fields, int64_t line, std::vector<VarSpec>& vars,
-                 std::string& error);
+int parse_header(const std::vector<std::string>& fields, int64_t line, std::vector<VarSpec>& vars, std::string& error);
 
 // Reads the whole file open on fd (whose stat is `st`) and fills `schema`;
 // 0, or a negative status with `error` ("line N: what").

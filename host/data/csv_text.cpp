@@ -53,8 +53,7 @@ void append_text_field(std::string& out, std::string_view raw) {
 std::string make_valid_name(std::string_view name) {
     std::string out;
     for (char c : name) {
-        const bool ok =
-            (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '_';
+        const bool ok = (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '_';
         out += ok ? c : '_';
     }
     if (out.empty() || (out[0] >= '0' && out[0] <= '9')) out.insert(out.begin(), '_');

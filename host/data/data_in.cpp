@@ -38,11 +38,7 @@ struct TymDataIn_ {
     int64_t observation = 0;
 
     TymDataIn_(int descriptor, qmlp::host::data::DataFile f, qmlp::host::data::CsvSchema s)
-        : fd(descriptor),
-          file(std::move(f)),
-          schema(std::move(s)),
-          scanner(descriptor),
-          bindings(schema.vars.size()) {
+        : fd(descriptor), file(std::move(f)), schema(std::move(s)), scanner(descriptor), bindings(schema.vars.size()) {
         scanner.seek(schema.data_offset, schema.data_line);
     }
     ~TymDataIn_() { ::close(fd); }
@@ -77,8 +73,8 @@ TymDataIn open_input(const TymDataRef* ref) {
         if (errno == ENOENT)
             data_error("Data set " + file.display + " does not exist (no file " + file.file + ").");
         else
-            data_error("Data set " + file.display + " cannot be opened: " + file.file + ": " +
-                       std::strerror(errno) + ".");
+            data_error("Data set " + file.display + " cannot be opened: " + file.file + ": " + std::strerror(errno) +
+                       ".");
         return nullptr;
     }
     struct stat st;
@@ -125,8 +121,7 @@ int read_next(TymDataIn ds) {
     }
     const std::string where = "line " + std::to_string(ds->scanner.record_line());
     if (ds->fields.size() != ds->schema.vars.size()) {
-        report_bad_file(ds->file,
-                        where + ": " + row_width_mismatch(ds->fields.size(), ds->schema.vars.size()));
+        report_bad_file(ds->file, where + ": " + row_width_mismatch(ds->fields.size(), ds->schema.vars.size()));
         return kBadData;
     }
     for (size_t v = 0; v < ds->bindings.size(); ++v) {
@@ -239,8 +234,7 @@ bool dataset_variables(const TymDataRef& ref, std::vector<VarInfo>& out) {
     out.clear();
     TymDataIn ds = data::open_input(&ref);
     if (ds == nullptr) return false;
-    for (const data::VarSpec& spec : ds->schema.vars)
-        out.push_back(VarInfo{spec.name, spec.type, spec.length});
+    for (const data::VarSpec& spec : ds->schema.vars) out.push_back(VarInfo{spec.name, spec.type, spec.length});
     data::close_input(ds);
     return true;
 }

@@ -96,8 +96,7 @@ bool write_all(int fd, const std::string& bytes) {
 
 int fail_io(TymDataOut ds, const std::string& what) {
     if (!ds->failed)
-        data_error("Data set " + ds->file.display + " cannot be written: " + what + ": " +
-                   std::strerror(errno) + ".");
+        data_error("Data set " + ds->file.display + " cannot be written: " + what + ": " + std::strerror(errno) + ".");
     ds->failed = true;
     return kIoFailure;
 }
@@ -136,13 +135,11 @@ TymDataOut create(const TymDataRef* ref, int var_count) {
     DataFile file;
     if (!resolve_data_file(*ref, false, file)) return nullptr;
     if (var_count < 0) {
-        data_error("Data set " + file.display + " cannot be created with " + std::to_string(var_count) +
-                   " variables.");
+        data_error("Data set " + file.display + " cannot be created with " + std::to_string(var_count) + " variables.");
         return nullptr;
     }
     if (!is_folder(file.folder)) {
-        data_error("Data set " + file.display + " cannot be created: the folder " + file.folder +
-                   " does not exist.");
+        data_error("Data set " + file.display + " cannot be created: the folder " + file.folder + " does not exist.");
         return nullptr;
     }
     if (is_folder(file.file)) {
@@ -153,14 +150,15 @@ TymDataOut create(const TymDataRef* ref, int var_count) {
     // device, a pipe or a socket would replace it with an ordinary file.
     struct stat target_stat;
     if (lstat(file.file.c_str(), &target_stat) == 0 && !S_ISREG(target_stat.st_mode)) {
-        data_error("Data set " + file.display + " cannot be created: " + file.file + " exists and is not a regular file.");
+        data_error("Data set " + file.display + " cannot be created: " + file.file +
+                   " exists and is not a regular file.");
         return nullptr;
     }
     std::string temp_path;
     const int fd = create_temp(file.folder, file.file, temp_path);
     if (fd < 0) {
-        data_error("Data set " + file.display + " cannot be created: the folder " + file.folder +
-                   " is not writable (" + std::strerror(errno) + ").");
+        data_error("Data set " + file.display + " cannot be created: the folder " + file.folder + " is not writable (" +
+                   std::strerror(errno) + ").");
         return nullptr;
     }
     auto* ds = new TymDataOut_;
@@ -242,8 +240,8 @@ int write_record(TymDataOut ds) {
             std::memcpy(&value, var.address, sizeof value);
             append_number(ds->pending, value);
         } else {
-            append_text_field(ds->pending, std::string_view(static_cast<const char*>(var.address),
-                                                            static_cast<size_t>(var.length)));
+            append_text_field(ds->pending,
+                              std::string_view(static_cast<const char*>(var.address), static_cast<size_t>(var.length)));
         }
     }
     // An empty line would be skipped on input: a lone empty value is quoted.
@@ -309,8 +307,7 @@ int close_output(TymDataOut ds, int do_commit) {
     if (do_commit) {
         rc = ds->failed ? kIoFailure : commit(ds);
         if (rc < 0)
-            data_error("Data set " + ds->file.display +
-                       " was not written; an earlier version, if any, is kept.");
+            data_error("Data set " + ds->file.display + " was not written; an earlier version, if any, is kept.");
     }
     discard(ds);  // after a commit the temporary file is already renamed
     return rc;
@@ -321,8 +318,7 @@ const char* output_name_of(TymDataOut ds) { return known(ds) ? ds->file.display.
 const TymDataOutVector kDataOutVector = {
     sizeof(TymDataOutVector),
     [](const TymDataRef* ref, int count) { return guarded(nullptr, create, ref, count); },
-    [](TymDataOut ds, const char* name, int len, int type, int length, const char* label,
-       const void* address) {
+    [](TymDataOut ds, const char* name, int len, int type, int length, const char* label, const void* address) {
         return guarded(kNoMemory, define, ds, name, len, type, length, label, address);
     },
     [](TymDataOut ds) { return guarded(kNoMemory, write_record, ds); },

@@ -169,9 +169,7 @@ void note_work_file(const std::string& path) {
     if (l.work_files.count(path) == 0) l.work_files[path] = temp_register(path, TempKind::File);
 }
 
-bool in_work_library(const std::string& folder) {
-    return !libs().work_folder.empty() && folder == libs().work_folder;
-}
+bool in_work_library(const std::string& folder) { return !libs().work_folder.empty() && folder == libs().work_folder; }
 
 }  // namespace data
 
@@ -183,8 +181,7 @@ bool libname_assign(std::string_view libref, std::string_view folder) {
     }
     const std::string path = absolute_folder(folder);
     if (!is_folder(path)) {
-        data_error("The folder \"" + std::string(folder) + "\" of library " + to_upper(libref) +
-                   " does not exist.");
+        data_error("The folder \"" + std::string(folder) + "\" of library " + to_upper(libref) + " does not exist.");
         return false;
     }
     libs().folders[to_upper(libref)] = path;

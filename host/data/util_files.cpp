@@ -91,8 +91,7 @@ int io_failure(const char* what) {
 
 int flush_window(TymUtil f) {
     if (!f->dirty) return kOk;
-    if (!full_pwrite(f->fd, f->window.data(), f->window_length, f->window_start))
-        return io_failure("written");
+    if (!full_pwrite(f->fd, f->window.data(), f->window_length, f->window_start)) return io_failure("written");
     f->dirty = false;
     return kOk;
 }
@@ -188,8 +187,7 @@ int write_util(TymUtil f, const void* buf, int64_t len) {
         if (!in_window(f, f->position) && !appendable) {
             if (int rc = flush_window(f); rc < 0) return rc;
             if (len >= static_cast<int64_t>(TymUtil_::kWindowBytes)) {
-                if (!full_pwrite(f->fd, in, static_cast<size_t>(len), f->position))
-                    return io_failure("written");
+                if (!full_pwrite(f->fd, in, static_cast<size_t>(len), f->position)) return io_failure("written");
                 f->position += len;
                 f->size = std::max(f->size, f->position);
                 return kOk;

@@ -60,9 +60,12 @@ bool parse_memsize(const std::string& text, int64_t* bytes) {
     int64_t unit = 1;
     if (i < text.size()) {
         switch (text[i]) {
-            case 'k': case 'K': unit = int64_t{1} << 10; break;
-            case 'm': case 'M': unit = int64_t{1} << 20; break;
-            case 'g': case 'G': unit = int64_t{1} << 30; break;
+            case 'k':
+            case 'K': unit = int64_t{1} << 10; break;
+            case 'm':
+            case 'M': unit = int64_t{1} << 20; break;
+            case 'g':
+            case 'G': unit = int64_t{1} << 30; break;
             default: return false;
         }
         if (++i != text.size()) return false;
@@ -74,9 +77,10 @@ bool parse_memsize(const std::string& text, int64_t* bytes) {
 
 int parse_command_line(int argc, char** argv, CommandLine& out, std::ostream& out_text, std::ostream& err_text) {
     CLI::App app{"qmlp runs programs of LP steps: linear and mixed-integer programs read from CSV data sets."};
-    app.footer("Subcommand:\n  qmlp import-mps FILE.mps[.gz] [-o OUT.csv]   convert an MPS file to a sparse data set\n\n"
-               "Exit status: 0 success, 2 statement or program error, 3 bad data, 4 out of memory,\n"
-               "5 input/output failure, 6 module not loadable, 64 bad command line, 130 interrupted.");
+    app.footer(
+        "Subcommand:\n  qmlp import-mps FILE.mps[.gz] [-o OUT.csv]   convert an MPS file to a sparse data set\n\n"
+        "Exit status: 0 success, 2 statement or program error, 3 bad data, 4 out of memory,\n"
+        "5 input/output failure, 6 module not loadable, 64 bad command line, 130 interrupted.");
     host::HostConfig& c = out.config;
     std::string program;
     std::string memsize;
@@ -120,7 +124,8 @@ int parse_command_line(int argc, char** argv, CommandLine& out, std::ostream& ou
     for (const std::string& l : libnames) {
         std::string name, dir;
         if (!split_assignment(l, &name, &dir) || dir.empty() || !valid_libref(name))
-            return usage("--libname needs lib=DIR with a library name of at most 32 letters, digits or \"_\", not \"" + l + "\".");
+            return usage("--libname needs lib=DIR with a library name of at most 32 letters, digits or \"_\", not \"" +
+                         l + "\".");
         c.libnames[to_upper(name)] = dir;
     }
     for (const std::string& s : sets) {

@@ -13,7 +13,7 @@ namespace qmlp::front {
 
 struct CommandLine {
     host::HostConfig config;
-    std::string program;      // the program file; empty for standard input
+    std::string program;  // the program file; empty for standard input
     bool from_stdin = true;
 };
 

@@ -38,7 +38,7 @@ constexpr int kEndAbnormal = -1;
 int exit_status_for_end_code(int end_code);
 
 class ExitStatus {
-public:
+  public:
     void step_ended(int end_code) { raise(exit_status_for_end_code(end_code)); }
     void program_error() { raise(kExitProgramError); }
     void raise(int status) {
@@ -46,7 +46,7 @@ public:
     }
     int value() const { return value_; }
 
-private:
+  private:
     int value_ = kExitOk;
 };
 

@@ -42,13 +42,13 @@ FrontServices real_services();
 
 // Restores the table it found when it goes out of scope.
 class ServicesGuard {
-public:
+  public:
     ServicesGuard() : saved_(services()) {}
     ~ServicesGuard() { services() = saved_; }
     ServicesGuard(const ServicesGuard&) = delete;
     ServicesGuard& operator=(const ServicesGuard&) = delete;
 
-private:
+  private:
     FrontServices saved_;
 };
 

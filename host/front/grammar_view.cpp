@@ -28,7 +28,10 @@ bool option_slot_ok(const TymOptionDef& o, int slot_count, std::string* why) {
         case TYM_OPT_CHOICE:
         case TYM_OPT_FLAG_VALUE: limit = slot_count; break;
         case TYM_OPT_PAIR:
-        case TYM_OPT_FLAG_PAIR: limit = slot_count; width = 2; break;
+        case TYM_OPT_FLAG_PAIR:
+            limit = slot_count;
+            width = 2;
+            break;
         case TYM_OPT_DATASET: limit = TYM_MAX_DATASETS; break;
         case TYM_OPT_LIST: limit = TYM_MAX_LISTS; break;
         default: *why = "option kind " + std::to_string(o.kind) + " is unknown"; return false;
@@ -48,12 +51,21 @@ bool GrammarView::load(const TymGrammar* g, std::string* why) {
     statements_.clear();
     options_.clear();
     choices_.clear();
-    if (!g) { *why = "no grammar descriptor"; return false; }
-    if (entry_number(g, TYM_GR_MAGIC) != TYM_GRAMMAR_MAGIC) { *why = "the descriptor has a wrong magic number"; return false; }
+    if (!g) {
+        *why = "no grammar descriptor";
+        return false;
+    }
+    if (entry_number(g, TYM_GR_MAGIC) != TYM_GRAMMAR_MAGIC) {
+        *why = "the descriptor has a wrong magic number";
+        return false;
+    }
 
     const intptr_t kw_count = entry_number(g, TYM_GR_KEYWORD_COUNT);
     const auto* kw = static_cast<const uint8_t*>(g->entry[TYM_GR_KEYWORDS]);
-    if (!kw || kw_count <= 0 || kw_count > kMaxTableEntries) { *why = "the keyword table is missing or empty"; return false; }
+    if (!kw || kw_count <= 0 || kw_count > kMaxTableEntries) {
+        *why = "the keyword table is missing or empty";
+        return false;
+    }
     for (intptr_t i = 0; i < kw_count; ++i) {
         const uint8_t len = *kw++;
         if (len == 0) {
@@ -70,16 +82,31 @@ bool GrammarView::load(const TymGrammar* g, std::string* why) {
         index_[word] = static_cast<int>(i);
         keywords_.push_back(std::move(word));
     }
-    if (*kw != 0) { *why = "the keyword table has more words than the descriptor says"; return false; }
+    if (*kw != 0) {
+        *why = "the keyword table has more words than the descriptor says";
+        return false;
+    }
 
     const intptr_t n_stmt = entry_number(g, TYM_GR_STATEMENT_COUNT);
     const intptr_t n_opt = entry_number(g, TYM_GR_OPTION_COUNT);
     const intptr_t n_choice = entry_number(g, TYM_GR_CHOICE_COUNT);
     const intptr_t slot_count = entry_number(g, TYM_GR_SLOT_COUNT);
-    if (n_stmt <= 0 || n_stmt > kMaxTableEntries || !g->entry[TYM_GR_STATEMENTS]) { *why = "the statement table is missing"; return false; }
-    if (n_opt < 0 || n_opt > kMaxTableEntries || (n_opt > 0 && !g->entry[TYM_GR_OPTIONS])) { *why = "the option table is missing"; return false; }
-    if (n_choice < 0 || n_choice > kMaxTableEntries || (n_choice > 0 && !g->entry[TYM_GR_CHOICES])) { *why = "the choice table is missing"; return false; }
-    if (slot_count < 0 || slot_count > TYM_MAX_SLOTS) { *why = "the slot count " + std::to_string(slot_count) + " is out of range"; return false; }
+    if (n_stmt <= 0 || n_stmt > kMaxTableEntries || !g->entry[TYM_GR_STATEMENTS]) {
+        *why = "the statement table is missing";
+        return false;
+    }
+    if (n_opt < 0 || n_opt > kMaxTableEntries || (n_opt > 0 && !g->entry[TYM_GR_OPTIONS])) {
+        *why = "the option table is missing";
+        return false;
+    }
+    if (n_choice < 0 || n_choice > kMaxTableEntries || (n_choice > 0 && !g->entry[TYM_GR_CHOICES])) {
+        *why = "the choice table is missing";
+        return false;
+    }
+    if (slot_count < 0 || slot_count > TYM_MAX_SLOTS) {
+        *why = "the slot count " + std::to_string(slot_count) + " is out of range";
+        return false;
+    }
 
     const auto* st = static_cast<const TymStatementDef*>(g->entry[TYM_GR_STATEMENTS]);
     statements_.assign(st, st + n_stmt);
@@ -95,24 +122,45 @@ bool GrammarView::load(const TymGrammar* g, std::string* why) {
     for (size_t i = 0; i < statements_.size(); ++i) {
         const TymStatementDef& s = statements_[i];
         const std::string where = "statement " + std::to_string(i) + ": ";
-        if (s.keyword >= keywords_.size()) { *why = where + "keyword index out of range"; return false; }
-        if (s.kind != TYM_STMT_OPTIONS && s.kind != TYM_STMT_VARLIST) { *why = where + "unknown statement kind"; return false; }
-        if (static_cast<size_t>(s.first_option) + s.option_count > options_.size()) { *why = where + "options out of range"; return false; }
+        if (s.keyword >= keywords_.size()) {
+            *why = where + "keyword index out of range";
+            return false;
+        }
+        if (s.kind != TYM_STMT_OPTIONS && s.kind != TYM_STMT_VARLIST) {
+            *why = where + "unknown statement kind";
+            return false;
+        }
+        if (static_cast<size_t>(s.first_option) + s.option_count > options_.size()) {
+            *why = where + "options out of range";
+            return false;
+        }
     }
     for (size_t i = 0; i < options_.size(); ++i) {
         const TymOptionDef& o = options_[i];
         const std::string where = "option " + std::to_string(i) + ": ";
         std::string reason;
-        if (o.keyword >= keywords_.size()) { *why = where + "keyword index out of range"; return false; }
-        if (!option_slot_ok(o, static_cast<int>(slot_count), &reason)) { *why = where + reason; return false; }
-        if (uses_flag_bit(o.kind) && o.bit >= kFlagBits) { *why = where + "flag bit out of range"; return false; }
+        if (o.keyword >= keywords_.size()) {
+            *why = where + "keyword index out of range";
+            return false;
+        }
+        if (!option_slot_ok(o, static_cast<int>(slot_count), &reason)) {
+            *why = where + reason;
+            return false;
+        }
+        if (uses_flag_bit(o.kind) && o.bit >= kFlagBits) {
+            *why = where + "flag bit out of range";
+            return false;
+        }
         if (o.kind == TYM_OPT_CHOICE && static_cast<size_t>(o.choice_first) + o.choice_count > choices_.size()) {
             *why = where + "choices out of range";
             return false;
         }
     }
     for (size_t i = 0; i < choices_.size(); ++i) {
-        if (choices_[i].keyword >= keywords_.size()) { *why = "choice " + std::to_string(i) + ": keyword index out of range"; return false; }
+        if (choices_[i].keyword >= keywords_.size()) {
+            *why = "choice " + std::to_string(i) + ": keyword index out of range";
+            return false;
+        }
     }
     return true;
 }

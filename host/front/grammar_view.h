@@ -17,7 +17,7 @@
 namespace qmlp::front {
 
 class GrammarView {
-public:
+  public:
     // Decodes and checks `grammar`; false with the reason in *why when the
     // descriptor is malformed (bad magic, indexes or slots out of range).
     bool load(const TymGrammar* grammar, std::string* why);
@@ -34,7 +34,7 @@ public:
     // when it is not one of them.
     bool choice(const TymOptionDef& opt, int index, int* value) const;
 
-private:
+  private:
     std::vector<std::string> keywords_;
     std::unordered_map<std::string, int> index_;
     std::vector<TymStatementDef> statements_;

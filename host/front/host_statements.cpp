@@ -40,7 +40,8 @@ bool do_let(const Statement& s) {
     std::string_view name = rest.substr(0, i);
     std::string_view tail = trim(rest.substr(i));
     if (!valid_macro_name(name) || tail.empty() || tail.front() != '=') {
-        log_error(line_prefix(s) + "%LET needs a macro variable name (at most 32 letters, digits or \"_\") and \"=\": \"" +
+        log_error(line_prefix(s) +
+                  "%LET needs a macro variable name (at most 32 letters, digits or \"_\") and \"=\": \"" +
                   message_text(s.text) + "\".");
         return false;
     }
@@ -57,7 +58,8 @@ bool do_libname(const Statement& s) {
     const std::string text = resolve_and_warn(s.text, macros());
     const std::vector<Token> t = tokenize(text);
     if (t.size() != 4 || t[1].kind != TokenKind::Word || t[2].kind != TokenKind::String) {
-        log_error(line_prefix(s) + "LIBNAME needs a library name and a quoted folder, as in LIBNAME mylib 'data/folder': \"" +
+        log_error(line_prefix(s) +
+                  "LIBNAME needs a library name and a quoted folder, as in LIBNAME mylib 'data/folder': \"" +
                   message_text(s.text) + "\".");
         return false;
     }

@@ -7,9 +7,7 @@
 
 namespace qmlp::front {
 
-bool is_name_start(char c) {
-    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || c == '_';
-}
+bool is_name_start(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || c == '_'; }
 bool is_name_char(char c) { return is_name_start(c) || (c >= '0' && c <= '9'); }
 
 namespace {
@@ -21,12 +19,21 @@ bool is_blank(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r' |
 size_t number_length(std::string_view text, size_t i) {
     size_t j = i;
     bool digits = false;
-    while (j < text.size() && is_digit(text[j])) { ++j; digits = true; }
+    while (j < text.size() && is_digit(text[j])) {
+        ++j;
+        digits = true;
+    }
     if (j < text.size() && text[j] == '.') {
         size_t k = j + 1;
         bool frac = false;
-        while (k < text.size() && is_digit(text[k])) { ++k; frac = true; }
-        if (digits || frac) { j = k; digits = true; }
+        while (k < text.size() && is_digit(text[k])) {
+            ++k;
+            frac = true;
+        }
+        if (digits || frac) {
+            j = k;
+            digits = true;
+        }
     }
     if (!digits) return 0;
     if (j < text.size() && (text[j] == 'e' || text[j] == 'E')) {
@@ -53,7 +60,10 @@ std::vector<Token> tokenize(std::string_view text, bool* unclosed_quote) {
     size_t i = 0;
     while (i < text.size()) {
         const char c = text[i];
-        if (is_blank(c)) { ++i; continue; }
+        if (is_blank(c)) {
+            ++i;
+            continue;
+        }
         Token t;
         t.offset = i;
         if (is_name_start(c)) {

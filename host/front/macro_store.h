@@ -21,7 +21,7 @@ constexpr size_t kMacroValueMax = 65534;
 bool valid_macro_name(std::string_view name);
 
 class MacroStore {
-public:
+  public:
     // False when the name is not valid or the value too long.
     bool set(std::string_view name, std::string_view value);
     // Nullptr when undefined.
@@ -30,7 +30,7 @@ public:
     const std::map<std::string, std::string>& all() const { return vars_; }
     void clear() { vars_.clear(); }
 
-private:
+  private:
     std::map<std::string, std::string> vars_;
 };
 

@@ -33,7 +33,10 @@ std::string shown(const char* p, size_t n) {
 }  // namespace
 
 bool check_image(const TymImageInfo* info, ProcedureEntry* entry, std::string* why) {
-    if (!info) { *why = "mcn_main returned no image-information block"; return false; }
+    if (!info) {
+        *why = "mcn_main returned no image-information block";
+        return false;
+    }
     if (std::memcmp(info->tag, TYM_IMAGE_TAG, kTagChars) != 0 || info->tag[kTagChars] != 0 ||
         info->tag[kTagChars + 1] != 0) {
         *why = "the image-information block has the tag " + shown(info->tag, sizeof info->tag) + ", expected \"" +
@@ -41,7 +44,8 @@ bool check_image(const TymImageInfo* info, ProcedureEntry* entry, std::string* w
         return false;
     }
     if (info->magic != TYM_IMAGE_MAGIC) {
-        *why = "the image-information block has the magic number " + hex(info->magic) + ", expected " + hex(TYM_IMAGE_MAGIC);
+        *why = "the image-information block has the magic number " + hex(info->magic) + ", expected " +
+               hex(TYM_IMAGE_MAGIC);
         return false;
     }
     if (info->count != TYM_IMAGE_COUNT) {
@@ -50,10 +54,14 @@ bool check_image(const TymImageInfo* info, ProcedureEntry* entry, std::string* w
         return false;
     }
     if (std::memcmp(info->level, kImageLevel, sizeof kImageLevel) != 0) {
-        *why = "the image-information block has the level " + shown(info->level, sizeof info->level) + ", expected \"001\"";
+        *why = "the image-information block has the level " + shown(info->level, sizeof info->level) +
+               ", expected \"001\"";
         return false;
     }
-    if (!info->module_table || !*info->module_table) { *why = "the image-information block leads to no module table"; return false; }
+    if (!info->module_table || !*info->module_table) {
+        *why = "the image-information block leads to no module table";
+        return false;
+    }
     const TymModuleTable* table = *info->module_table;
     if (table->header0 != kTableHeader0 || table->header1 != kTableHeader1) {
         *why = "the module table has the header " + std::to_string(table->header0) + "/" + hex(table->header1) +
@@ -61,10 +69,14 @@ bool check_image(const TymImageInfo* info, ProcedureEntry* entry, std::string* w
         return false;
     }
     if (std::memcmp(table->name, kModuleName, sizeof table->name) != 0) {
-        *why = "the module table names the module " + shown(table->name, sizeof table->name) + ", expected \"" + kModuleName + "\"";
+        *why = "the module table names the module " + shown(table->name, sizeof table->name) + ", expected \"" +
+               kModuleName + "\"";
         return false;
     }
-    if (!table->entry) { *why = "the module table has no procedure entry"; return false; }
+    if (!table->entry) {
+        *why = "the module table has no procedure entry";
+        return false;
+    }
     *entry = table->entry;
     return true;
 }

@@ -141,8 +141,8 @@ int read_statement(TymParser p, TymParseRecord** out) {
         if (step && step->cursor < step->statements.size()) {
             s = step->statements[step->cursor++];
         } else {
-            const bool prompt = p->interactive && step && step->terminal &&
-                                (step->interactive || attention_terminal_requested());
+            const bool prompt =
+                p->interactive && step && step->terminal && (step->interactive || attention_terminal_requested());
             if (!prompt || !step->terminal->read_statement(s)) return 1;
             if (HostStatementKind kind = host_statement_kind(s); kind != HostStatementKind::None) {
                 execute_host_statement(s, kind);

@@ -60,7 +60,8 @@ int run_program(std::string_view text, const ProgramSettings& settings) {
             const Statement& s = stmts[i];
             if (starts_step(s)) {
                 const size_t end = step_end(stmts, i);
-                std::vector<Statement> step(stmts.begin() + static_cast<long>(i), stmts.begin() + static_cast<long>(end));
+                std::vector<Statement> step(stmts.begin() + static_cast<long>(i),
+                                            stmts.begin() + static_cast<long>(end));
                 status.step_ended(run_step(++step_number, std::move(step), entry, step_settings));
                 i = end;
                 continue;
@@ -71,7 +72,8 @@ int run_program(std::string_view text, const ProgramSettings& settings) {
                 if (!execute_host_statement(s, kind)) status.program_error();
                 continue;
             }
-            log_error(line_prefix(s) + "statement \"" + message_text(s.text) + "\" is not known outside an LP step; it is skipped.");
+            log_error(line_prefix(s) + "statement \"" + message_text(s.text) +
+                      "\" is not known outside an LP step; it is skipped.");
             status.program_error();
         }
     } catch (const ProgramInterrupted&) {

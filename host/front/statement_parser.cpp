@@ -37,12 +37,12 @@ const char* kind_name(TokenKind k) {
 }
 
 class Parser {
-public:
+  public:
     Parser(const GrammarView& g, int debug, ParsedStatement& out) : g_(g), debug_(debug), out_(out) {}
 
     bool run();
 
-private:
+  private:
     const Token& peek() const { return tokens_[pos_]; }
     const Token& take() { return tokens_[pos_ < tokens_.size() - 1 ? pos_++ : pos_]; }
     bool peek_punct(char c) const { return peek().kind == TokenKind::Punct && peek().text[0] == c; }
@@ -78,7 +78,8 @@ bool Parser::run() {
     tokens_ = tokenize(out_.text, &unclosed);
     if (debug_ & kTraceSyntax) {
         for (const Token& t : tokens_)
-            if (t.kind != TokenKind::End) log_note(std::string("Parser token: ") + kind_name(t.kind) + " " + token_display(t));
+            if (t.kind != TokenKind::End)
+                log_note(std::string("Parser token: ") + kind_name(t.kind) + " " + token_display(t));
     }
     if (unclosed) return fail("a quoted string is not closed");
 
@@ -150,7 +151,8 @@ bool Parser::option(const TymOptionDef& opt, const std::string& kw) {
                 const Token& t = take();
                 int value = 0;
                 const int k = g_.keyword_index(t.text);
-                if (k < 0 || !g_.choice(opt, k, &value)) return fail("unknown value " + token_display(t) + " for " + kw + "=");
+                if (k < 0 || !g_.choice(opt, k, &value))
+                    return fail("unknown value " + token_display(t) + " for " + kw + "=");
                 set_slot(opt.slot, value);
                 return true;
             }
@@ -159,10 +161,8 @@ bool Parser::option(const TymOptionDef& opt, const std::string& kw) {
             set_slot(opt.slot, v);
             return true;
         }
-        case TYM_OPT_PAIR:
-            return expect_equals(kw) && pair(opt, kw);
-        case TYM_OPT_DATASET:
-            return expect_equals(kw) && dataset(opt, kw);
+        case TYM_OPT_PAIR: return expect_equals(kw) && pair(opt, kw);
+        case TYM_OPT_DATASET: return expect_equals(kw) && dataset(opt, kw);
         case TYM_OPT_FLAG_VALUE: {
             set_flag(opt.bit);
             if (!peek_punct('=')) return true;
@@ -177,9 +177,7 @@ bool Parser::option(const TymOptionDef& opt, const std::string& kw) {
             if (!peek_punct('=')) return true;
             take();
             return pair(opt, kw);
-        case TYM_OPT_LIST:
-            set_flag(opt.bit);
-            return list(opt, kw);
+        case TYM_OPT_LIST: set_flag(opt.bit); return list(opt, kw);
     }
     return fail("option " + kw + " has an unknown kind");
 }
@@ -213,13 +211,14 @@ bool Parser::dataset(const TymOptionDef& opt, const std::string& kw) {
         if (peek_punct('.')) {
             take();
             const Token& m = take();
-            if (m.kind != TokenKind::Word) return fail("expected a member name after " + to_upper(first) + "., found " + token_display(m));
+            if (m.kind != TokenKind::Word)
+                return fail("expected a member name after " + to_upper(first) + "., found " + token_display(m));
             second = m.text;
         }
         const std::string& member = second.empty() ? first : second;
         if (member.size() > kDataNameMax || first.size() > kDataNameMax)
-            return fail("the data set name " + to_upper(second.empty() ? first : first + "." + second) + " is longer than " +
-                        std::to_string(kDataNameMax) + " characters");
+            return fail("the data set name " + to_upper(second.empty() ? first : first + "." + second) +
+                        " is longer than " + std::to_string(kDataNameMax) + " characters");
         std::memcpy(ref.member, member.data(), member.size());
         if (!second.empty()) {
             const std::string lib = to_upper(first);
@@ -248,7 +247,8 @@ bool Parser::list(const TymOptionDef& opt, const std::string& kw) {
         if (peek_punct('-')) {
             take();
             const Token& e = take();
-            if (e.kind != t.kind) return fail("expected the end of the range " + token_display(t) + "-, found " + token_display(e));
+            if (e.kind != t.kind)
+                return fail("expected the end of the range " + token_display(t) + "-, found " + token_display(e));
             item.last = out_.keep(e.text);
         }
         items.push_back(item);
@@ -265,7 +265,8 @@ bool Parser::varname() {
     if (peek_punct('-')) {
         take();
         const Token& e = take();
-        if (e.kind != TokenKind::Word) return fail("expected a variable name after " + token_display(t) + "-, found " + token_display(e));
+        if (e.kind != TokenKind::Word)
+            return fail("expected a variable name after " + token_display(t) + "-, found " + token_display(e));
         item.last = e.text;
     }
     out_.var_items.push_back(std::move(item));
@@ -273,7 +274,8 @@ bool Parser::varname() {
 }
 
 void trace_record(const ParsedStatement& out) {
-    std::string line = "Parser record: statement " + out.name + " (number " + std::to_string(out.record.statement) + ")";
+    std::string line =
+        "Parser record: statement " + out.name + " (number " + std::to_string(out.record.statement) + ")";
     std::string flags;
     for (int b = 0; b < TYM_FLAG_BYTES * 8; ++b)
         if (tym_flag(&out.record, b)) flags += " " + std::to_string(b);
@@ -288,8 +290,10 @@ void trace_record(const ParsedStatement& out) {
         const TymDataRef* r = out.record.data[d];
         if (!r) continue;
         line += ", data " + std::to_string(d) + "=";
-        if (r->path[0]) line += std::string("'") + r->path + "'";
-        else line += (r->libref[0] ? std::string(r->libref) + "." : std::string()) + r->member;
+        if (r->path[0])
+            line += std::string("'") + r->path + "'";
+        else
+            line += (r->libref[0] ? std::string(r->libref) + "." : std::string()) + r->member;
     }
     for (int l = 0; l < TYM_MAX_LISTS; ++l) {
         const TymList& list = out.record.lists[l];
@@ -320,7 +324,8 @@ bool parse_statement(const GrammarView& grammar, std::string_view text, int debu
             out.record.data[0] = &out.refs[0];
         } else {
             out.record.error = kRecordSyntaxError;
-            log_error("Statement \"" + message_text(out.text) + "\" names no data set with DATA=, and no data set has been created yet.");
+            log_error("Statement \"" + message_text(out.text) +
+                      "\" names no data set with DATA=, and no data set has been created yet.");
             ok = false;
         }
     }

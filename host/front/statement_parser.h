@@ -45,8 +45,8 @@ struct ParsedStatement {
     ParsedStatement& operator=(const ParsedStatement&) = delete;
 
     TymParseRecord record{};
-    std::string text;                    // the statement text the record shows
-    std::string name;                    // statement name, upper-case
+    std::string text;                      // the statement text the record shows
+    std::string name;                      // statement name, upper-case
     const TymStatementDef* def = nullptr;  // nullptr when the name was unknown
     std::array<TymDataRef, TYM_MAX_DATASETS> refs{};
     std::array<std::vector<TymListItem>, TYM_MAX_LISTS> items;

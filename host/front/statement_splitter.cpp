@@ -128,8 +128,7 @@ void StatementSplitter::finish() {
                                      " is not closed before the end of the program."});
             break;
         case State::StarComment:
-        case State::Text:
-            break;
+        case State::Text: break;
     }
     state_ = State::Text;
     star_pending_ = false;
@@ -146,9 +145,7 @@ bool StatementSplitter::next(Statement& out) {
     return true;
 }
 
-bool StatementSplitter::partial() const {
-    return state_ != State::Text || stmt_line_ != 0 || slash_pending_;
-}
+bool StatementSplitter::partial() const { return state_ != State::Text || stmt_line_ != 0 || slash_pending_; }
 
 void StatementSplitter::discard_partial() {
     state_ = State::Text;

@@ -17,9 +17,9 @@
 namespace qmlp::front {
 
 struct Statement {
-    std::string text;  // blanks outside quotes collapsed, trimmed, no ";"
-    std::string raw;   // as written (comments removed), trimmed, no ";"
-    int line = 0;      // line of its first character (1-based)
+    std::string text;        // blanks outside quotes collapsed, trimmed, no ";"
+    std::string raw;         // as written (comments removed), trimmed, no ";"
+    int line = 0;            // line of its first character (1-based)
     bool terminated = true;  // false: the text ended before its ";"
 };
 
@@ -31,7 +31,7 @@ struct SplitProblem {
 };
 
 class StatementSplitter {
-public:
+  public:
     explicit StatementSplitter(int first_line = 1) : line_(first_line) {}
 
     // Adds text; complete statements become available through next().
@@ -48,7 +48,7 @@ public:
     // Problems found so far, in order; take_problems() empties the list.
     std::vector<SplitProblem> take_problems();
 
-private:
+  private:
     enum class State { Text, Quote, BlockComment, StarComment };
 
     void emit(bool terminated);
@@ -56,12 +56,12 @@ private:
     void put_blank();
 
     State state_ = State::Text;
-    char quote_ = 0;           // the quote character while in State::Quote
+    char quote_ = 0;              // the quote character while in State::Quote
     bool quote_closing_ = false;  // saw a quote char that may be doubled
     bool slash_pending_ = false;  // saw "/" outside quotes
     bool star_pending_ = false;   // saw "*" inside a block comment
     int line_;
-    int stmt_line_ = 0;        // 0 while no character of the statement seen
+    int stmt_line_ = 0;  // 0 while no character of the statement seen
     int quote_line_ = 0;
     int comment_line_ = 0;
     std::string text_;

@@ -16,12 +16,12 @@
 namespace qmlp::front {
 
 struct StepContext {
-    int number = 0;                     // 1-based step number of the program
-    std::vector<Statement> statements;  // the LP statement and those after it
-    size_t cursor = 0;                  // next statement to parse
-    bool end_signalled = false;         // the end callback has been called
-    bool interactive = false;           // --interactive: pauses always prompt
-    TerminalReader* terminal = nullptr; // nullptr: no terminal input
+    int number = 0;                      // 1-based step number of the program
+    std::vector<Statement> statements;   // the LP statement and those after it
+    size_t cursor = 0;                   // next statement to parse
+    bool end_signalled = false;          // the end callback has been called
+    bool interactive = false;            // --interactive: pauses always prompt
+    TerminalReader* terminal = nullptr;  // nullptr: no terminal input
     // DATA= of the procedure statement, for variable-list expansion, and
     // its variables once read.
     std::optional<TymDataRef> data_ref;

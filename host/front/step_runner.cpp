@@ -19,7 +19,7 @@ StepContext* g_current = nullptr;
 
 // Closes the step on every way out of run_step.
 class StepScope {
-public:
+  public:
     StepScope(StepContext& ctx) {
         set_current_step(&ctx);
         attention_step_begin();

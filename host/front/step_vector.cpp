@@ -16,7 +16,8 @@ int status_report(int, int status) {
 }
 
 int io_error_report(int, int status) {
-    log_error("A data set or utility file operation of the procedure failed with status " + std::to_string(status) + ".");
+    log_error("A data set or utility file operation of the procedure failed with status " + std::to_string(status) +
+              ".");
     return 0;
 }
 

@@ -55,8 +55,9 @@ int setting(const char* name, char* buf, int buflen) {
 double missing(char which) { return host::missing_value(which); }
 int missing_kind(double value) { return host::missing_letter(value); }
 
-const TymSystemVector kSystemVector = {sizeof(TymSystemVector), clock_ms, format_int, format_double, format_name,
-                                       setting, int4_to_portable, int4_from_portable, missing, missing_kind};
+const TymSystemVector kSystemVector = {
+    sizeof(TymSystemVector), clock_ms,           format_int, format_double, format_name, setting,
+    int4_to_portable,        int4_from_portable, missing,    missing_kind};
 
 }  // namespace
 

@@ -18,7 +18,7 @@ constexpr size_t kReadChunk = 4096;
 constexpr size_t kMaxLine = 1 << 20;
 
 class FdLineSource : public LineSource {
-public:
+  public:
     FdLineSource(int fd, bool owned) : fd_(fd), owned_(owned) {}
     ~FdLineSource() override {
         if (owned_) ::close(fd_);
@@ -62,7 +62,7 @@ public:
         }
     }
 
-private:
+  private:
     int fd_;
     bool owned_;
     std::string buffer_;

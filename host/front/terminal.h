@@ -14,7 +14,7 @@ namespace qmlp::front {
 
 // Where terminal lines come from.
 class LineSource {
-public:
+  public:
     virtual ~LineSource() = default;
     // Shows `prompt`, then reads one line without its newline; false at end
     // of input.  May return early with *interrupted set when a break came.
@@ -31,12 +31,12 @@ constexpr const char* kPrompt = "LP> ";
 constexpr const char* kContinuationPrompt = "  > ";
 
 class TerminalReader {
-public:
+  public:
     explicit TerminalReader(std::unique_ptr<LineSource> source) : source_(std::move(source)) {}
     // The next complete statement; false at end of input.
     bool read_statement(Statement& out);
 
-private:
+  private:
     std::unique_ptr<LineSource> source_;
     StatementSplitter splitter_;
 };

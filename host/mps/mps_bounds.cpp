@@ -15,11 +15,10 @@ struct KindInfo {
 };
 
 constexpr KindInfo kKinds[] = {
-    {"UP", BoundKind::UP, true, true},   {"LO", BoundKind::LO, true, true},
-    {"FX", BoundKind::FX, true, true},   {"FR", BoundKind::FR, false, true},
-    {"MI", BoundKind::MI, false, true},  {"PL", BoundKind::PL, false, true},
-    {"BV", BoundKind::BV, false, true},  {"LI", BoundKind::LI, true, true},
-    {"UI", BoundKind::UI, true, true},   {"SC", BoundKind::SC, false, true},
+    {"UP", BoundKind::UP, true, true},  {"LO", BoundKind::LO, true, true},  {"FX", BoundKind::FX, true, true},
+    {"FR", BoundKind::FR, false, true}, {"MI", BoundKind::MI, false, true}, {"PL", BoundKind::PL, false, true},
+    {"BV", BoundKind::BV, false, true}, {"LI", BoundKind::LI, true, true},  {"UI", BoundKind::UI, true, true},
+    {"SC", BoundKind::SC, false, true},
 };
 
 const KindInfo* find_kind(std::string_view word) {
@@ -33,9 +32,8 @@ const KindInfo* find_kind(std::string_view word) {
 const char* kind_word(BoundKind kind) { return kKinds[static_cast<int>(kind)].word; }
 
 // Common tail of both decoders once the fields are placed.
-std::string finish_decode(const KindInfo* info, std::string_view type, std::string_view set,
-                          std::string_view column, std::string_view value, const Model& model,
-                          BoundLine& out) {
+std::string finish_decode(const KindInfo* info, std::string_view type, std::string_view set, std::string_view column,
+                          std::string_view value, const Model& model, BoundLine& out) {
     if (info == nullptr) return "unknown bound type " + quoted(type);
     if (info->kind == BoundKind::SC) {
         return "semi-continuous bound (SC) on column " + quoted(column) + " is not supported";
@@ -64,8 +62,8 @@ std::string decode_bound_fixed(const FixedFields& f, const Model& model, BoundLi
     return finish_decode(find_kind(f[0]), f[0], f[1], f[2], f[3], model, out);
 }
 
-std::string decode_bound_free(const std::vector<std::string_view>& t, const Model& model,
-                              BoundLine& out, bool& shape_fault) {
+std::string decode_bound_free(const std::vector<std::string_view>& t, const Model& model, BoundLine& out,
+                              bool& shape_fault) {
     shape_fault = t.size() < 2 || t.size() > 4;
     if (t.size() < 2) return "too few fields on bound line";
     if (t.size() > 4) return "too many fields on bound line";
@@ -96,8 +94,8 @@ std::string apply_bound(Model& model, const BoundLine& b, std::vector<std::strin
         model.has_bound_set = true;
         model.bound_set_name = b.set;
     } else if (b.set != model.bound_set_name) {
-        return "second bound set '" + b.set + "' (only one bound set is supported; first was '" +
-               model.bound_set_name + "')";
+        return "second bound set '" + b.set + "' (only one bound set is supported; first was '" + model.bound_set_name +
+               "')";
     }
     Column& c = model.columns[b.column];
     const uint16_t bit = static_cast<uint16_t>(1u << static_cast<int>(b.kind));

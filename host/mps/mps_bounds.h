@@ -16,7 +16,7 @@ enum class BoundKind : uint8_t { UP, LO, FX, FR, MI, PL, BV, LI, UI, SC };
 
 struct BoundLine {
     BoundKind kind = BoundKind::UP;
-    std::string set;       // bound set name; empty when the file leaves it blank
+    std::string set;  // bound set name; empty when the file leaves it blank
     int32_t column = -1;
     bool has_value = false;
     double value = 0.0;
@@ -27,8 +27,8 @@ struct BoundLine {
 // can try the other form when this one fails.  `shape_fault` tells a wrong
 // number of fields from a fault in their content.
 std::string decode_bound_fixed(const FixedFields& fields, const Model& model, BoundLine& out);
-std::string decode_bound_free(const std::vector<std::string_view>& tokens, const Model& model,
-                              BoundLine& out, bool& shape_fault);
+std::string decode_bound_free(const std::vector<std::string_view>& tokens, const Model& model, BoundLine& out,
+                              bool& shape_fault);
 
 // Applies a decoded bound to its column.  Empty on success, else the fault
 // (a second bound set, the same bound kind twice for a column, an infinite

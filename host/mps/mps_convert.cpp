@@ -36,8 +36,7 @@ bool ends_with_nocase(const std::string& text, const char* suffix) {
 
 void report(std::FILE* err, const char* severity, const std::string& file, const Diagnostic& d) {
     if (d.line > 0) {
-        std::fprintf(err, "%s: %s:%lld: %s\n", severity, file.c_str(), static_cast<long long>(d.line),
-                     d.text.c_str());
+        std::fprintf(err, "%s: %s:%lld: %s\n", severity, file.c_str(), static_cast<long long>(d.line), d.text.c_str());
     } else {
         std::fprintf(err, "%s: %s: %s\n", severity, file.c_str(), d.text.c_str());
     }
@@ -46,8 +45,8 @@ void report(std::FILE* err, const char* severity, const std::string& file, const
 // Writes the data set to a temporary file beside `target` and renames it
 // over `target` only once every byte is written; on any failure the
 // temporary file is removed and `error` says why.
-bool write_atomically(const std::string& target, const Model& model, const WriteOptions& options,
-                      const WritePlan& plan, std::string& error) {
+bool write_atomically(const std::string& target, const Model& model, const WriteOptions& options, const WritePlan& plan,
+                      std::string& error) {
     // A device or a pipe (for example /dev/null) is written directly: renaming
     // a temporary file over it would replace it with an ordinary file.
     struct stat target_stat;

@@ -9,10 +9,10 @@
 namespace qmlp::host::mps {
 
 struct ImportOptions {
-    std::string input;           // the MPS file, plain or gzip
-    std::string output;          // empty: default_output_path(input); "-": standard output
-    bool summary_to_out = false; // the summary goes to `out` instead of `err`
-    bool drop_free_rows = false; // leave N rows other than the objective out
+    std::string input;            // the MPS file, plain or gzip
+    std::string output;           // empty: default_output_path(input); "-": standard output
+    bool summary_to_out = false;  // the summary goes to `out` instead of `err`
+    bool drop_free_rows = false;  // leave N rows other than the objective out
 };
 
 // FILE.mps, FILE.mps.gz, FILE.gz (any case of the suffixes) -> FILE.csv in

@@ -15,7 +15,7 @@ inline constexpr std::size_t kMaxLineLength = 1 << 20;
 // Splits a byte stream into lines (LF or CRLF; a final line without LF
 // counts).  Subclasses supply the bytes.
 class LineSource {
-public:
+  public:
     virtual ~LineSource() = default;
     LineSource(const LineSource&) = delete;
     LineSource& operator=(const LineSource&) = delete;
@@ -25,14 +25,14 @@ public:
     int next(std::string& line);
     const std::string& error() const { return error_; }
 
-protected:
+  protected:
     LineSource() = default;
     // Reads up to `capacity` bytes into `buffer`: the count, 0 at the end of
     // the input, -1 on failure (after setting error_).
     virtual long fill(char* buffer, std::size_t capacity) = 0;
     std::string error_;
 
-private:
+  private:
     static constexpr std::size_t kChunk = 1 << 16;
     std::string pending_;
     std::size_t start_ = 0;
@@ -41,13 +41,13 @@ private:
 
 // Lines of a text held in memory (tests, fuzzing).
 class TextLineSource final : public LineSource {
-public:
+  public:
     explicit TextLineSource(std::string_view text) : text_(text) {}
 
-protected:
+  protected:
     long fill(char* buffer, std::size_t capacity) override;
 
-private:
+  private:
     std::string_view text_;
     std::size_t offset_ = 0;
 };
@@ -56,16 +56,16 @@ private:
 // decompressed, anything else is read as it is.  A truncated or corrupt
 // gzip stream is an input failure, not an early end of file.
 class FileLineSource final : public LineSource {
-public:
+  public:
     FileLineSource() = default;
     ~FileLineSource() override;
     // false (error() set) when the file cannot be opened.
     bool open(const std::string& path);
 
-protected:
+  protected:
     long fill(char* buffer, std::size_t capacity) override;
 
-private:
+  private:
     void* gz_ = nullptr;  // gzFile, kept opaque so zlib stays out of this header
 };
 

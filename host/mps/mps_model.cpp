@@ -28,8 +28,7 @@ ColumnClass classify_column(const Column& c) {
 }
 
 RowKind written_kind(const Row& row) {
-    if (row.has_range && row.range == 0.0 &&
-        (row.kind == RowKind::LessEqual || row.kind == RowKind::GreaterEqual)) {
+    if (row.has_range && row.range == 0.0 && (row.kind == RowKind::LessEqual || row.kind == RowKind::GreaterEqual)) {
         return RowKind::Equal;
     }
     return row.kind;

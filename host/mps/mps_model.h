@@ -44,8 +44,8 @@ struct Column {
     bool integer = false;
     double lower = 0.0;
     double upper = kInfinity;
-    bool lower_given = false;  // an explicit lower bound was read (LO, MI, FX, FR, BV, LI)
-    uint16_t bounds_seen = 0;  // one bit per bound kind already read (duplicate check)
+    bool lower_given = false;    // an explicit lower bound was read (LO, MI, FX, FR, BV, LI)
+    uint16_t bounds_seen = 0;    // one bit per bound kind already read (duplicate check)
     std::vector<Entry> entries;  // coefficients as read, zeros included
 };
 
@@ -55,10 +55,10 @@ struct RhsSet {
 };
 
 struct Model {
-    std::string problem_name;  // text of the NAME line
-    bool maximize = false;     // OBJSENSE MAX
+    std::string problem_name;    // text of the NAME line
+    bool maximize = false;       // OBJSENSE MAX
     std::string objective_name;  // OBJNAME, empty when absent
-    int32_t objective = -1;    // index of the objective row (first N row, or OBJNAME)
+    int32_t objective = -1;      // index of the objective row (first N row, or OBJNAME)
 
     std::vector<Row> rows;
     std::vector<Column> columns;
@@ -80,15 +80,15 @@ struct Model {
 // columns: integer columns are counted as Integer or Binary whatever their
 // bounds, continuous columns by their bounds.
 enum class ColumnClass {
-    NonNegative,    // [0, +inf)
-    LowerOnly,      // [l, +inf), l finite and not 0
-    UpperOnly,      // [0, u]
-    BothBounds,     // [l, u], l not 0, l < u
-    UpperUnbounded, // (-inf, u]
-    Fixed,          // l = u
-    Free,           // (-inf, +inf)
-    Integer,        // integer, not binary
-    Binary          // integer with bounds exactly [0, 1]
+    NonNegative,     // [0, +inf)
+    LowerOnly,       // [l, +inf), l finite and not 0
+    UpperOnly,       // [0, u]
+    BothBounds,      // [l, u], l not 0, l < u
+    UpperUnbounded,  // (-inf, u]
+    Fixed,           // l = u
+    Free,            // (-inf, +inf)
+    Integer,         // integer, not binary
+    Binary           // integer with bounds exactly [0, 1]
 };
 
 inline constexpr int kColumnClassCount = static_cast<int>(ColumnClass::Binary) + 1;
@@ -102,13 +102,13 @@ struct Counts {
     int32_t less_equal = 0;
     int32_t greater_equal = 0;
     int32_t equal = 0;
-    int32_t ranged = 0;      // rows among the three above that carry a range
-    int32_t free_rows = 0;   // further N rows kept as free rows
+    int32_t ranged = 0;        // rows among the three above that carry a range
+    int32_t free_rows = 0;     // further N rows kept as free rows
     int32_t dropped_rows = 0;  // further N rows left out (--drop-free-rows)
     int32_t columns = 0;
     int32_t by_class[kColumnClassCount] = {};  // indexed by ColumnClass
-    int32_t integer_total = 0;  // Integer + Binary
-    int64_t nonzeros = 0;       // nonzero coefficients written (objective row included)
+    int32_t integer_total = 0;                 // Integer + Binary
+    int64_t nonzeros = 0;                      // nonzero coefficients written (objective row included)
     int64_t objective_nonzeros = 0;
     int32_t rhs_sets = 0;
     bool objective_constant = false;  // some RHS set gives the objective row a value

@@ -64,12 +64,11 @@ std::string decode_marker(std::string_view kind, EntryLine& out) {
 }
 
 class Reader {
-public:
-    Reader(LineSource& source, Model& model, ReadReport& report)
-        : source_(source), model_(model), report_(report) {}
+  public:
+    Reader(LineSource& source, Model& model, ReadReport& report) : source_(source), model_(model), report_(report) {}
     bool run();
 
-private:
+  private:
     bool fail(std::string text) {
         report_.error = {line_number_, std::move(text)};
         return false;
@@ -94,13 +93,12 @@ private:
     using FreeDecoder =
         std::type_identity_t<std::function<std::string(const std::vector<std::string_view>&, Out&, bool&)>>;
     template <typename Out>
-    std::string decode(std::string_view line, const FixedDecoder<Out>& fixed,
-                       const FreeDecoder<Out>& free, Out& out);
+    std::string decode(std::string_view line, const FixedDecoder<Out>& fixed, const FreeDecoder<Out>& free, Out& out);
     bool close_open_sections();
 
     std::string decode_row_fields(std::string_view type, std::string_view name, RowLine& out) const;
-    std::string decode_entry_pairs(std::string_view name, const std::string_view* fields, int count,
-                                   bool name_required, EntryLine& out) const;
+    std::string decode_entry_pairs(std::string_view name, const std::string_view* fields, int count, bool name_required,
+                                   EntryLine& out) const;
 
     bool row_line(std::string_view line);
     bool columns_line(std::string_view line);
@@ -115,19 +113,19 @@ private:
     Section section_ = Section::None;
     int rank_ = 0;
     bool rows_closed_ = false, columns_closed_ = false;
-    bool seen_rows_ = false, seen_columns_ = false, seen_rhs_ = false, seen_ranges_ = false,
-         seen_bounds_ = false, seen_name_ = false;
+    bool seen_rows_ = false, seen_columns_ = false, seen_rhs_ = false, seen_ranges_ = false, seen_bounds_ = false,
+         seen_name_ = false;
     bool objsense_pending_ = false;  // OBJSENSE header without its value yet
     bool objname_pending_ = false;
     bool in_integer_block_ = false;
     int32_t current_column_ = -1;
-    std::vector<int32_t> row_stamp_;                // duplicate check within a column
-    std::vector<std::vector<char>> rhs_seen_;       // per RHS set: rows already given
+    std::vector<int32_t> row_stamp_;           // duplicate check within a column
+    std::vector<std::vector<char>> rhs_seen_;  // per RHS set: rows already given
 };
 
 template <typename Out>
-std::string Reader::decode(std::string_view line, const FixedDecoder<Out>& fixed,
-                           const FreeDecoder<Out>& free, Out& out) {
+std::string Reader::decode(std::string_view line, const FixedDecoder<Out>& fixed, const FreeDecoder<Out>& free,
+                           Out& out) {
     FixedFields fields;
     const bool fits = split_fixed(line, fields);
     std::string fixed_error;
@@ -302,8 +300,7 @@ bool Reader::data_line(std::string_view line) {
 
 // ---------------------------------------------------------------- ROWS
 
-std::string Reader::decode_row_fields(std::string_view type, std::string_view name,
-                                      RowLine& out) const {
+std::string Reader::decode_row_fields(std::string_view type, std::string_view name, RowLine& out) const {
     const std::string t = upper(type);
     if (t == "N") {
         out.kind = RowKind::Free;
@@ -371,8 +368,8 @@ bool Reader::leave_rows() {
 
 // ---------------------------------------------------------------- COLUMNS, RHS, RANGES
 
-std::string Reader::decode_entry_pairs(std::string_view name, const std::string_view* fields,
-                                       int count, bool name_required, EntryLine& out) const {
+std::string Reader::decode_entry_pairs(std::string_view name, const std::string_view* fields, int count,
+                                       bool name_required, EntryLine& out) const {
     if (name_required || !name.empty()) {
         std::string reason = checked_name(name, name_required ? "column" : "set");
         if (!reason.empty()) return reason;
@@ -435,8 +432,7 @@ bool Reader::columns_line(std::string_view line) {
     for (int p = 0; p < entry.pairs; ++p) {
         int32_t row = entry.rows[p];
         if (row_stamp_[row] == current_column_) {
-            return fail("duplicate entry for column " + quoted(column.name) + " in row " +
-                        quoted(m.rows[row].name));
+            return fail("duplicate entry for column " + quoted(column.name) + " in row " + quoted(m.rows[row].name));
         }
         row_stamp_[row] = current_column_;
         column.entries.push_back({row, entry.values[p]});
@@ -475,8 +471,8 @@ bool Reader::rhs_line(std::string_view line, bool ranges) {
             m.has_range_set = true;
             m.range_set_name = entry.name;
         } else if (entry.name != m.range_set_name) {
-            return fail("second range set " + quoted(entry.name) +
-                        " (only one range set is supported; first was " + quoted(m.range_set_name) + ")");
+            return fail("second range set " + quoted(entry.name) + " (only one range set is supported; first was " +
+                        quoted(m.range_set_name) + ")");
         }
         for (int p = 0; p < entry.pairs; ++p) {
             Row& row = m.rows[entry.rows[p]];
@@ -499,8 +495,7 @@ bool Reader::rhs_line(std::string_view line, bool ranges) {
     for (int p = 0; p < entry.pairs; ++p) {
         int32_t row = entry.rows[p];
         if (rhs_seen_[set][row]) {
-            return fail("duplicate RHS entry for row " + quoted(m.rows[row].name) + " in set " +
-                        quoted(entry.name));
+            return fail("duplicate RHS entry for row " + quoted(m.rows[row].name) + " in set " + quoted(entry.name));
         }
         rhs_seen_[set][row] = 1;
         m.rhs_sets[set].entries.push_back({row, entry.values[p]});
@@ -511,8 +506,7 @@ bool Reader::rhs_line(std::string_view line, bool ranges) {
 bool Reader::bound_line(std::string_view line) {
     BoundLine bound;
     std::string error = decode<BoundLine>(
-        line,
-        [this](const FixedFields& f, BoundLine& out) { return decode_bound_fixed(f, model_, out); },
+        line, [this](const FixedFields& f, BoundLine& out) { return decode_bound_fixed(f, model_, out); },
         [this](const std::vector<std::string_view>& t, BoundLine& out, bool& shape) {
             return decode_bound_free(t, model_, out, shape);
         },
@@ -535,9 +529,8 @@ bool Reader::finish() {
     if (!seen_columns_) return fail("no COLUMNS section");
     for (const Column& c : model_.columns) {
         if (c.lower > c.upper) {
-            report_.warnings.push_back({0, "column " + quoted(c.name) + " has lower bound " +
-                                               format_number(c.lower) + " above its upper bound " +
-                                               format_number(c.upper)});
+            report_.warnings.push_back({0, "column " + quoted(c.name) + " has lower bound " + format_number(c.lower) +
+                                               " above its upper bound " + format_number(c.upper)});
         }
     }
     return true;

@@ -16,7 +16,7 @@ struct Diagnostic {
 };
 
 struct ReadReport {
-    Diagnostic error;               // set when read_mps returns false
+    Diagnostic error;                  // set when read_mps returns false
     std::vector<Diagnostic> warnings;  // conventions applied along the way
 };
 

@@ -12,8 +12,8 @@ namespace qmlp::host::mps {
 
 namespace {
 
-constexpr int kMinNameLength = 8;     // the procedure's default name length
-constexpr const char* kMissing = "."; // numeric missing value
+constexpr int kMinNameLength = 8;      // the procedure's default name length
+constexpr const char* kMissing = ".";  // numeric missing value
 // Integer and binary columns all get the same branching priority, so the
 // procedure's own selection rules decide.
 constexpr double kDefaultPriority = 1.0;
@@ -21,8 +21,7 @@ constexpr double kDefaultPriority = 1.0;
 constexpr double kFlagValue = 1.0;
 
 bool row_written(const Model& model, const WriteOptions& options, int32_t index) {
-    return !(options.drop_free_rows && index != model.objective &&
-             written_kind(model.rows[index]) == RowKind::Free);
+    return !(options.drop_free_rows && index != model.objective && written_kind(model.rows[index]) == RowKind::Free);
 }
 
 // `base`, or base_1, base_2, ... : the first that `taken` rejects not.
@@ -58,19 +57,19 @@ const char* row_type_word(const Model& model, int32_t index) {
 
 // One observation: type, column, and up to two (row, value) pairs.
 class ObservationWriter {
-public:
+  public:
     explicit ObservationWriter(std::ostream& out) : out_(out) {}
 
     void header(const WritePlan& plan) {
-        out_ << "_TYPE_$8,_COL_$" << plan.column_name_length << ",_ROW1_$" << plan.row_name_length
-             << ",_COEF1_,_ROW2_$" << plan.row_name_length << ",_COEF2_\n";
+        out_ << "_TYPE_$8,_COL_$" << plan.column_name_length << ",_ROW1_$" << plan.row_name_length << ",_COEF1_,_ROW2_$"
+             << plan.row_name_length << ",_COEF2_\n";
     }
     void declaration(const char* type, const std::string& row) {
         out_ << type << ",," << csv_text(row) << ',' << kMissing << ",," << kMissing << '\n';
     }
     void attribute(const char* type, const std::string& column, const std::string& row, double value) {
-        out_ << type << ',' << csv_text(column) << ',' << csv_text(row) << ',' << format_number(value)
-             << ",," << kMissing << '\n';
+        out_ << type << ',' << csv_text(column) << ',' << csv_text(row) << ',' << format_number(value) << ",,"
+             << kMissing << '\n';
     }
     // Pairs are buffered so that two share one observation; flush() writes
     // a pending single pair.
@@ -85,8 +84,7 @@ public:
             return;
         }
         out_ << pending_type_ << ',' << csv_text(column) << ',' << csv_text(pending_row_) << ','
-             << format_number(pending_value_) << ',' << csv_text(row) << ',' << format_number(value)
-             << '\n';
+             << format_number(pending_value_) << ',' << csv_text(row) << ',' << format_number(value) << '\n';
         pending_ = false;
     }
     void flush() {
@@ -96,7 +94,7 @@ public:
         pending_ = false;
     }
 
-private:
+  private:
     std::ostream& out_;
     bool pending_ = false;
     std::string pending_type_, pending_column_, pending_row_;
@@ -125,18 +123,15 @@ void write_column_attributes(ObservationWriter& w, const WritePlan& plan, const 
 
 }  // namespace
 
-double range_value(const Row& row) {
-    return row.kind == RowKind::Equal ? row.range : std::fabs(row.range);
-}
+double range_value(const Row& row) { return row.kind == RowKind::Equal ? row.range : std::fabs(row.range); }
 
 WritePlan plan_names(const Model& model, const WriteOptions& options) {
     WritePlan plan;
     auto is_row = [&](const std::string& name) { return model.find_row(name) >= 0; };
     std::unordered_set<std::string> attribute_rows;
     auto attribute_name = [&](const char* base) {
-        std::string name = unique_name(base, [&](const std::string& n) {
-            return is_row(n) || attribute_rows.count(n) > 0;
-        });
+        std::string name =
+            unique_name(base, [&](const std::string& n) { return is_row(n) || attribute_rows.count(n) > 0; });
         attribute_rows.insert(name);
         if (name != base) plan.notes.push_back(std::string("attribute row ") + base + " written as " + name);
         return name;
@@ -188,8 +183,7 @@ WritePlan plan_names(const Model& model, const WriteOptions& options) {
     return plan;
 }
 
-bool write_sparse(const Model& model, const WriteOptions& options, const WritePlan& plan,
-                  std::ostream& out) {
+bool write_sparse(const Model& model, const WriteOptions& options, const WritePlan& plan, std::ostream& out) {
     ObservationWriter w(out);
     w.header(plan);
     const int32_t row_count = static_cast<int32_t>(model.rows.size());

@@ -33,8 +33,8 @@ struct WritePlan {
     std::vector<std::string> rhs_names;  // per RHS set
     std::string range_name;
     std::string upper_row, lower_row, fixed_row, free_row, integer_row, binary_row;
-    int column_name_length = 8;  // _COL_ length
-    int row_name_length = 8;     // _ROW1_, _ROW2_ length
+    int column_name_length = 8;      // _COL_ length
+    int row_name_length = 8;         // _ROW1_, _ROW2_ length
     std::vector<std::string> notes;  // renamings worth telling the user
 };
 
@@ -48,7 +48,6 @@ WritePlan plan_names(const Model& model, const WriteOptions& options);
 double range_value(const Row& row);
 
 // Writes the whole data set; false when the stream fails.
-bool write_sparse(const Model& model, const WriteOptions& options, const WritePlan& plan,
-                  std::ostream& out);
+bool write_sparse(const Model& model, const WriteOptions& options, const WritePlan& plan, std::ostream& out);
 
 }  // namespace qmlp::host::mps

@@ -6,9 +6,9 @@
 // would lose their leading significant digit in plain notation switch to
 // exponent form.  Missing values print as their letter codes.
 #include <charconv>
-#include <cstdlib>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 
 #include "host_api.h"
@@ -134,8 +134,7 @@ std::string best_format(double value, int width) {
     const int fixed_digits = fixed.empty() ? 0 : significant_digits(fixed);
     std::string mantissa = expo.substr(0, expo.find('E'));
     const int expo_digits = expo.empty() ? 0 : significant_digits(mantissa);
-    if (!fixed.empty() && fixed_digits > 0 && fixed_digits >= expo_digits)
-        return right_align(fixed, width);
+    if (!fixed.empty() && fixed_digits > 0 && fixed_digits >= expo_digits) return right_align(fixed, width);
     if (!expo.empty()) return right_align(expo, width);
     return std::string(static_cast<size_t>(width), '*');
 }

@@ -11,14 +11,10 @@ namespace output {
 
 std::string render_arg(const TymArg& arg) {
     switch (arg.type) {
-        case TYM_ARG_INT:
-            return std::to_string(arg.v.i);
-        case TYM_ARG_DOUBLE:
-            return trim(best_format(arg.v.d, 12));
-        case TYM_ARG_TEXT:
-            return rtrim(counted_text(arg.v.s, arg.len));
-        default:
-            return "?";
+        case TYM_ARG_INT: return std::to_string(arg.v.i);
+        case TYM_ARG_DOUBLE: return trim(best_format(arg.v.d, 12));
+        case TYM_ARG_TEXT: return rtrim(counted_text(arg.v.s, arg.len));
+        default: return "?";
     }
 }
 
@@ -90,8 +86,7 @@ std::string render_message(const MessageEntry& entry, const std::vector<TymArg>&
 
 }  // namespace output
 
-std::optional<std::string> catalogue_message(int facility, int number,
-                                             const std::vector<TymArg>& args) {
+std::optional<std::string> catalogue_message(int facility, int number, const std::vector<TymArg>& args) {
     if (facility != output::kMessageFacility) return std::nullopt;
     const output::MessageEntry* entry = output::find_message(number);
     if (entry == nullptr) return std::nullopt;

@@ -92,12 +92,12 @@ struct TocEntry {
 };
 
 class PageBuilder {
-public:
+  public:
     void step(const Step& s);
     std::string toc() const;
     std::string body;
 
-private:
+  private:
     void table(const Table& t);
     void data_table(const Table& t);
     void factoid(const Table& t);
@@ -200,8 +200,10 @@ void PageBuilder::table(const Table& t) {
     toc_.push_back({group_base_level_ + static_cast<int>(t.groups.size()), tid, title_of(t)});
     body += "<figure class=\"table\" id=\"" + tid + "\" data-name=\"" + esc(t.name) + "\" data-template=\"" +
             esc(t.template_path) + "\">\n";
-    if (t.kind == TableKind::Factoid) factoid(t);
-    else data_table(t);
+    if (t.kind == TableKind::Factoid)
+        factoid(t);
+    else
+        data_table(t);
     if (!t.note.empty()) body += "<figcaption class=\"note\">" + esc(t.note) + "</figcaption>\n";
     body += "</figure>\n";
 }
@@ -226,8 +228,10 @@ void PageBuilder::data_table(const Table& t) {
     for (const auto& row : t.rows) {
         body += "<tr>";
         for (size_t k = 0; k < row.size() && k < t.columns.size(); ++k) {
-            if (matrix && k == 0) body += "<th scope=\"row\">" + esc(plain_cell_text(row[0], t.columns[0])) + "</th>";
-            else body += td(row[k], t.columns[k]);
+            if (matrix && k == 0)
+                body += "<th scope=\"row\">" + esc(plain_cell_text(row[0], t.columns[0])) + "</th>";
+            else
+                body += td(row[k], t.columns[k]);
         }
         body += "</tr>\n";
     }
@@ -284,9 +288,7 @@ std::string PageBuilder::toc() const {
 
 }  // namespace
 
-std::string plain_cell_text(const Cell& cell, const Column& column) {
-    return trim(listing_cell(cell, column));
-}
+std::string plain_cell_text(const Cell& cell, const Column& column) { return trim(listing_cell(cell, column)); }
 
 std::string render_html(const Document& document) {
     PageBuilder page;
@@ -296,10 +298,11 @@ std::string render_html(const Document& document) {
         tables += step->tables.size();
         page.step(*step);
     }
-    std::string out = "<!DOCTYPE html>\n<html lang=\"en\">\n<head>\n<meta charset=\"utf-8\">\n"
-                      "<meta name=\"viewport\" content=\"width=device-width, initial-scale=1\">\n"
-                      "<title>qmlp report</title>\n<style>" +
-                      std::string(kStyle) + "</style>\n</head>\n<body>\n";
+    std::string out =
+        "<!DOCTYPE html>\n<html lang=\"en\">\n<head>\n<meta charset=\"utf-8\">\n"
+        "<meta name=\"viewport\" content=\"width=device-width, initial-scale=1\">\n"
+        "<title>qmlp report</title>\n<style>" +
+        std::string(kStyle) + "</style>\n</head>\n<body>\n";
     out += "<header class=\"report\"><h1>qmlp report</h1><p>" + std::to_string(document.steps.size()) +
            (document.steps.size() == 1 ? " step, " : " steps, ") + std::to_string(tables) +
            (tables == 1 ? " table" : " tables") + "</p></header>\n";

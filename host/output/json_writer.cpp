@@ -30,8 +30,7 @@ const char* kind_name(TableKind k) {
 
 json cell_json(const Cell& c) {
     switch (c.kind) {
-        case Cell::Kind::Integer:
-            return c.i;
+        case Cell::Kind::Integer: return c.i;
         case Cell::Kind::Double:
             if (const int letter = missing_letter(c.d)) {
                 std::string code = ".";
@@ -39,11 +38,9 @@ json cell_json(const Cell& c) {
                 return code;
             }
             return c.d == 0.0 ? 0.0 : c.d;
-        case Cell::Kind::Text:
-            return trim(c.s);
+        case Cell::Kind::Text: return trim(c.s);
         case Cell::Kind::Empty:
-        default:
-            return nullptr;
+        default: return nullptr;
     }
 }
 

@@ -43,9 +43,12 @@ Layout data_layout(const Table& t, bool live) {
     for (const Column& c : t.columns) {
         size_t w = display_width(c.name);
         if (live) {
-            if (c.type == ColumnType::Character) w = std::max(w, static_cast<size_t>(std::max(c.width, 0)));
-            else if (c.type == ColumnType::Integer) w = std::max(w, kLiveIntegerWidth);
-            else w = std::max(w, static_cast<size_t>(c.width > 0 ? c.width : kDefaultNumberWidth));
+            if (c.type == ColumnType::Character)
+                w = std::max(w, static_cast<size_t>(std::max(c.width, 0)));
+            else if (c.type == ColumnType::Integer)
+                w = std::max(w, kLiveIntegerWidth);
+            else
+                w = std::max(w, static_cast<size_t>(c.width > 0 ? c.width : kDefaultNumberWidth));
         }
         layout.widths.push_back(w);
         layout.right.push_back(c.type != ColumnType::Character);
@@ -163,8 +166,7 @@ std::string factoid_text(const Table& t) {
             out += "\n";
             continue;
         }
-        std::string line = pad_right(label, label_w) + std::string(kColumnGap * 2, ' ') +
-                           pad_left(values[k], value_w);
+        std::string line = pad_right(label, label_w) + std::string(kColumnGap * 2, ' ') + pad_left(values[k], value_w);
         out += rtrim(line) + "\n";
     }
     if (!t.note.empty()) out += "\n" + t.note + "\n";
@@ -190,29 +192,21 @@ std::string data_text(const Table& t) {
 
 std::string listing_cell(const Cell& cell, const Column& column) {
     switch (cell.kind) {
-        case Cell::Kind::Integer:
-            return std::to_string(cell.i);
-        case Cell::Kind::Double:
-            return number_text(cell.d, column.width, column.decimals);
-        case Cell::Kind::Text:
-            return rtrim(cell.s);
+        case Cell::Kind::Integer: return std::to_string(cell.i);
+        case Cell::Kind::Double: return number_text(cell.d, column.width, column.decimals);
+        case Cell::Kind::Text: return rtrim(cell.s);
         case Cell::Kind::Empty:
-        default:
-            return {};
+        default: return {};
     }
 }
 
 std::string listing_entry_value(const FactoidEntry& entry) {
     switch (entry.value.kind) {
-        case Cell::Kind::Integer:
-            return std::to_string(entry.value.i);
-        case Cell::Kind::Double:
-            return number_text(entry.value.d, entry.width, entry.decimals);
-        case Cell::Kind::Text:
-            return trim(entry.value.s);
+        case Cell::Kind::Integer: return std::to_string(entry.value.i);
+        case Cell::Kind::Double: return number_text(entry.value.d, entry.width, entry.decimals);
+        case Cell::Kind::Text: return trim(entry.value.s);
         case Cell::Kind::Empty:
-        default:
-            return {};
+        default: return {};
     }
 }
 
@@ -280,9 +274,7 @@ void ListingWriter::headings(const Table& table) {
         pending_step_ = nullptr;
     }
     size_t same = 0;
-    while (same < last_groups_.size() && same < table.groups.size() &&
-           last_groups_[same] == table.groups[same])
-        ++same;
+    while (same < last_groups_.size() && same < table.groups.size() && last_groups_[same] == table.groups[same]) ++same;
     for (size_t d = same; d < table.groups.size(); ++d) {
         const Group* g = table.groups[d];
         const std::string title = g->label.empty() ? g->name : g->label;
@@ -328,8 +320,7 @@ void ListingWriter::write_live(Table& table) {
         out += title_block(table, panel_width(fixed, cols));
         out += header_text(table, fixed, cols);
     }
-    for (size_t r = table.rows_listed; r < table.rows.size(); ++r)
-        out += row_text(table, fixed, cols, table.rows[r]);
+    for (size_t r = table.rows_listed; r < table.rows.size(); ++r) out += row_text(table, fixed, cols, table.rows[r]);
     table.rows_listed = table.rows.size();
     if (!out.empty()) write(out);
     flush();

@@ -28,7 +28,7 @@ std::string listing_entry_value(const FactoidEntry& entry);
 std::string render_table_text(const Table& table);
 
 class ListingWriter {
-public:
+  public:
     // Empty path = standard output.  False (and standard output) on failure.
     bool open(const std::string& path, std::string* error);
     // Closes the file; a failure to write the last of it counts as a
@@ -46,7 +46,7 @@ public:
     // Fixes the layout of an open table (once) and writes its new rows.
     void write_live(Table& table);
 
-private:
+  private:
     void write(const std::string& text);
     void headings(const Table& table);
     void note_failure(int error_number);

@@ -10,8 +10,8 @@ namespace {
 
 std::FILE* g_log = nullptr;  // nullptr = standard error
 bool g_owned = false;
-std::string g_log_path;      // empty = standard error
-std::string g_failure;       // the reason of the first failed write, if any
+std::string g_log_path;  // empty = standard error
+std::string g_failure;   // the reason of the first failed write, if any
 
 void write_text(std::string_view text) {
     std::FILE* f = log_stream();
@@ -60,13 +60,10 @@ bool log_check_written() {
 
 const char* severity_prefix(Severity severity) {
     switch (severity) {
-        case Severity::Warning:
-            return "WARNING: ";
-        case Severity::Error:
-            return "ERROR: ";
+        case Severity::Warning: return "WARNING: ";
+        case Severity::Error: return "ERROR: ";
         case Severity::Note:
-        default:
-            return "NOTE: ";
+        default: return "NOTE: ";
     }
 }
 
@@ -131,10 +128,14 @@ std::string printable_text(std::string_view text, size_t limit) {
         const auto byte = static_cast<unsigned char>(text[i]);
         // The length of a well-formed UTF-8 sequence starting here, or 0.
         size_t length = 0;
-        if (byte >= 0x20 && byte < 0x7F) length = 1;
-        else if (byte >= 0xC2 && byte <= 0xDF) length = 2;
-        else if (byte >= 0xE0 && byte <= 0xEF) length = 3;
-        else if (byte >= 0xF0 && byte <= 0xF4) length = 4;
+        if (byte >= 0x20 && byte < 0x7F)
+            length = 1;
+        else if (byte >= 0xC2 && byte <= 0xDF)
+            length = 2;
+        else if (byte >= 0xE0 && byte <= 0xEF)
+            length = 3;
+        else if (byte >= 0xF0 && byte <= 0xF4)
+            length = 4;
         for (size_t k = 1; k < length; ++k)
             if (i + k >= text.size() || (static_cast<unsigned char>(text[i + k]) & 0xC0) != 0x80) length = 0;
         if (length == 0) {

@@ -28,7 +28,6 @@ const char* severity_prefix(Severity severity);  // "NOTE: ", "WARNING: ", "ERRO
 
 // The lines of a message: prefix + text folded at blanks to width, every
 // continuation indented; an embedded newline always starts a new line.
-std::string fold_message(std::string_view prefix, std::string_view text,
-                         size_t width = kLogLineWidth);
+std::string fold_message(std::string_view prefix, std::string_view text, size_t width = kLogLineWidth);
 
 }  // namespace qmlp::host::output

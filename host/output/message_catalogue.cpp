@@ -17,112 +17,138 @@ constexpr Severity E = Severity::Error;
 
 constexpr MessageEntry kMessages[] = {
     // ---- statement and variable lists
-    {1, E, "", "The ROW and COEFFICIENT statements list different numbers of variables; "
-               "row-name and coefficient variables are paired in order, so the counts must agree."},
-    {15, N, "s", "%1 sets a cutoff for branch and bound: nodes that cannot beat it are not explored, "
-                 "so integer solutions worse than the cutoff are not found."},
+    {1, E, "",
+     "The ROW and COEFFICIENT statements list different numbers of variables; "
+     "row-name and coefficient variables are paired in order, so the counts must agree."},
+    {15, N, "s",
+     "%1 sets a cutoff for branch and bound: nodes that cannot beat it are not explored, "
+     "so integer solutions worse than the cutoff are not found."},
     {18, E, "sss", "The variable %2 listed in the %1 statement must be %3."},
     {19, E, "ss", "The variable %2 listed in the %1 statement is not in the data set."},
     {20, W, "s", "The variable %1 is listed more than once; it is used once."},
     {21, E, "s", "The %1 statement may list only one variable."},
     {23, E, "s", "The variable %1 is given more than one role by the statements."},
     {24, E, "", "The ID statement may list only one variable."},
-    {25, E, "ss", "No %1 variable was found: the %1 statement is absent and the data set has no "
-                  "variable %2."},
+    {25, E, "ss",
+     "No %1 variable was found: the %1 statement is absent and the data set has no "
+     "variable %2."},
     {26, W, "ss", "The column %1 is declared %2 more than once; the last declaration is used."},
-    {27, E, "", "The problem has no structural columns: the VAR statement lists none and the data "
-                "set has no other numeric variable."},
+    {27, E, "",
+     "The problem has no structural columns: the VAR statement lists none and the data "
+     "set has no other numeric variable."},
     {28, N, "si", "The row %1 (observation %2) has no nonzero coefficient."},
     {31, W, "si", "The %1 observation %2 has no usable value."},
     {32, E, "si", "The type %1 of observation %2 is not recognised."},
     {33, E, "", "The problem has no objective row: the data has no MAX or MIN observation."},
     {35, E, "", "The problem has no rows."},
-    {36, E, "si", "Observation %2 of type %1 has a value other than 1; only 1 may mark a column "
-                  "in such an observation."},
+    {36, E, "si",
+     "Observation %2 of type %1 has a value other than 1; only 1 may mark a column "
+     "in such an observation."},
 
     // ---- how a solve stopped while a phase was running
     {49, N, "", "The current solution is the best integer solution found (the incumbent)."},
     {50, N, "", "The current solution is optimal."},
-    {51, W, "ii", "The basis factorisation could not be updated at iteration %1 of phase %2; the "
-                  "basis is factorised again."},
+    {51, W, "ii",
+     "The basis factorisation could not be updated at iteration %1 of phase %2; the "
+     "basis is factorised again."},
     {52, W, "", "The current solution is not feasible."},
     {53, W, "", "The current solution is feasible but not optimal."},
-    {54, W, "", "The problem is unbounded: the phase found a direction in which the objective "
-                "improves without limit."},
-    {55, W, "", "The problem is infeasible: the phase found no solution that satisfies every "
-                "constraint."},
+    {54, W, "",
+     "The problem is unbounded: the phase found a direction in which the objective "
+     "improves without limit."},
+    {55, W, "",
+     "The problem is infeasible: the phase found no solution that satisfies every "
+     "constraint."},
     {56, N, "", "The objective of the node passed the cutoff; the node is fathomed."},
-    {57, E, "", "The basis could not be factorised again at the end of the phase; the solution "
-                "is numerically unstable."},
+    {57, E, "",
+     "The basis could not be factorised again at the end of the phase; the solution "
+     "is numerically unstable."},
     {58, W, "", "The time limit (TIME=) was reached."},
     {59, E, "", "There is not enough memory to continue the phase."},
     {60, W, "", "The integer iteration limit (IMAXIT=) was reached."},
     {61, W, "ii", "The iteration limit of phase %1 was reached; MAXIT%2= allows more iterations."},
-    {62, W, "", "Memory is short: node selection switches to LIFO and active nodes that cannot "
-                "beat the cutoff are released."},
+    {62, W, "",
+     "Memory is short: node selection switches to LIFO and active nodes that cannot "
+     "beat the cutoff are released."},
     {65, N, "i", "The solve stopped in phase %1."},
 
     // ---- how a solve ended
     {147, W, "", "The problem is infeasible."},
     {148, W, "", "The problem is unbounded."},
-    {149, E, "", "The basis could not be factorised again after a phase; the solution is "
-                 "numerically unstable."},
+    {149, E, "",
+     "The basis could not be factorised again after a phase; the solution is "
+     "numerically unstable."},
     {150, E, "", "The basis matrix is singular; the solve stopped."},
     {151, W, "", "The time limit (TIME=) was reached; the solve stopped."},
     {152, E, "", "There is not enough memory; the solve stopped."},
-    {154, W, "", "The integer iteration limit (IMAXIT=) was reached; the best solution so far is "
-                 "reported."},
+    {154, W, "",
+     "The integer iteration limit (IMAXIT=) was reached; the best solution so far is "
+     "reported."},
     {155, W, "ii", "The iteration limit of phase %1 was reached; MAXIT%2= allows more iterations."},
-    {156, N, "", "The problem has integer columns or special ordered sets: the sensitivity "
-                 "analysis applies to the final continuous problem."},
+    {156, N, "",
+     "The problem has integer columns or special ordered sets: the sensitivity "
+     "analysis applies to the final continuous problem."},
     {157, E, "", "There is not enough memory for the sensitivity analysis."},
-    {158, N, "sd", "Parametric programming of the right-hand-side vector %1 stops at phi = %2: no "
-                   "basis stays feasible beyond it."},
+    {158, N, "sd",
+     "Parametric programming of the right-hand-side vector %1 stops at phi = %2: no "
+     "basis stays feasible beyond it."},
     {159, E, "", "Branch and bound ran out of memory; the solve stopped."},
     {160, N, "i", "Branch and bound has found %1 integer solution(s); active nodes remain."},
     {161, W, "", "No integer solution has been found yet; active nodes remain."},
     {162, N, "ss", "The coefficient of column %1 in row %2 is missing; it is taken as 0."},
     {163, N, "si", "The value for column %1 in observation %2 is missing; the attribute is not set."},
-    {166, W, "ssi", "A second value for column %1 in row %2 was found in observation %3; the "
-                    "later value is used."},
-    {167, E, "ssi", "The row %1 is given the type %2 in observation %3, but it already has another "
-                    "type."},
+    {166, W, "ssi",
+     "A second value for column %1 in row %2 was found in observation %3; the "
+     "later value is used."},
+    {167, E, "ssi",
+     "The row %1 is given the type %2 in observation %3, but it already has another "
+     "type."},
     {169, N, "", "The solve of this combination has ended; pausing (ENDPAUSE)."},
     {170, N, "", "The requested pivot was done; pausing."},
     {171, N, "", "The requested integer iterations were done; pausing."},
     {172, N, "", "The PAUSE= iteration count was reached; pausing."},
     {173, N, "", "An integer-feasible solution was found; pausing (IFEASIBLEPAUSE=)."},
     {174, W, "", "The solution is not optimal; the sensitivity and range analyses are not done."},
-    {175, N, "", "PRIMALOUT holds the solution of the continuous relaxation: no integer solution "
-                 "has been found."},
+    {175, N, "",
+     "PRIMALOUT holds the solution of the continuous relaxation: no integer solution "
+     "has been found."},
     {176, N, "", "PRIMALOUT holds the best integer solution found so far; active nodes remain."},
-    {177, W, "", "PRIMALOUT holds a solution that is not final: the solve stopped before it was "
-                 "optimal."},
-    {178, N, "", "The problem has integer columns or special ordered sets: the range analysis "
-                 "applies to the final continuous problem."},
+    {177, W, "",
+     "PRIMALOUT holds a solution that is not final: the solve stopped before it was "
+     "optimal."},
+    {178, N, "",
+     "The problem has integer columns or special ordered sets: the range analysis "
+     "applies to the final continuous problem."},
     {179, N, "", "The problem has been read; pausing (READPAUSE)."},
-    {180, N, "sd", "Parametric programming of the price vector %1 stops at phi = %2: the problem "
-                   "is unbounded beyond it."},
+    {180, N, "sd",
+     "Parametric programming of the price vector %1 stops at phi = %2: the problem "
+     "is unbounded beyond it."},
     {181, W, "s", "PRIMALIN marks the column %1 basic more than once."},
-    {182, W, "s", "PRIMALIN puts the column %1 at its upper bound, but the column has no finite "
-                  "upper bound."},
+    {182, W, "s",
+     "PRIMALIN puts the column %1 at its upper bound, but the column has no finite "
+     "upper bound."},
     {183, E, "", "The PRIMALIN basis does not have exactly one basic column per row."},
     {184, E, "ns", "PRIMALIN names the column %2, which is not in the problem."},
-    {185, E, "", "The PRIMALIN data set lacks one of the variables _OBJ_ID_, _RHS_ID_, _VAR_, "
-                 "_TYPE_ and _STATUS_."},
-    {186, W, "", "The integer solution in PRIMALIN is not integer feasible; it is not used as "
-                 "the incumbent."},
-    {187, E, "nsns", "The PRIMALIN basis for the objective %2 and the right-hand side %4 cannot "
-                     "be factorised."},
-    {188, E, "", "The starting basis marked by the BASIC observations of the problem data cannot "
-                 "be factorised."},
+    {185, E, "",
+     "The PRIMALIN data set lacks one of the variables _OBJ_ID_, _RHS_ID_, _VAR_, "
+     "_TYPE_ and _STATUS_."},
+    {186, W, "",
+     "The integer solution in PRIMALIN is not integer feasible; it is not used as "
+     "the incumbent."},
+    {187, E, "nsns",
+     "The PRIMALIN basis for the objective %2 and the right-hand side %4 cannot "
+     "be factorised."},
+    {188, E, "",
+     "The starting basis marked by the BASIC observations of the problem data cannot "
+     "be factorised."},
     {189, E, "", "The starting basis cannot be factorised."},
     {190, N, "", "The PRIMALIN basis replaces the basis marked by the BASIC observations."},
     {191, E, "", "The ACTIVEIN data set lacks one of its required variables."},
     {192, E, "ns", "The ACTIVEIN data set has no variable for the integer column %2."},
     {193, N, "", "An integer solution in ACTIVEIN is not better than the incumbent; it is skipped."},
-    {194, N, "", "ACTIVEIN holds more than one integer solution; the better one becomes the "
-                 "incumbent."},
+    {194, N, "",
+     "ACTIVEIN holds more than one integer solution; the better one becomes the "
+     "incumbent."},
     {195, W, "ss", "An ACTIVEIN %1 observation is not preceded by its %2 observation."},
     {196, E, "", "The linear program of an ACTIVEIN integer solution could not be solved."},
 
@@ -132,60 +158,78 @@ constexpr MessageEntry kMessages[] = {
     {204, W, "", "There is not enough memory for Devex weights; pricing goes on without them."},
     {205, N, "s", "The row %1 has no type; it becomes a free row."},
     {206, N, "", "The user asked for a break; pausing."},
-    {207, N, "", "The current solution is that of the node just solved, not the best integer "
-                 "solution."},
+    {207, N, "",
+     "The current solution is that of the node just solved, not the best integer "
+     "solution."},
     {208, W, "", "The problem has no integer solution: branch and bound ended without finding one."},
     {209, W, "", "There is not enough memory to print the current tableau."},
-    {210, E, "s", "The problem data set could not be read. If it is in the %1 layout, add or remove "
-                  "the SPARSEDATA option to match."},
+    {210, E, "s",
+     "The problem data set could not be read. If it is in the %1 layout, add or remove "
+     "the SPARSEDATA option to match."},
     {211, E, "s", "An option value is not valid; it must satisfy %1.", "An option value is not valid."},
     {212, N, "", "A feasible solution was found; pausing (FEASIBLEPAUSE)."},
     {214, W, "ss", "The coefficient of column %2 in row %1 is smaller than EPSILON in magnitude."},
-    {215, W, "sd", "PRIMALIN puts the artificial column %1 at an upper bound of %2 that differs "
-                   "from its lower bound."},
-    {216, W, "s", "The constraint %1 is violated by more than EPSILON in the optimal solution; "
-                  "scaling may have cost accuracy (SCALE=NONE avoids it)."},
+    {215, W, "sd",
+     "PRIMALIN puts the artificial column %1 at an upper bound of %2 that differs "
+     "from its lower bound."},
+    {216, W, "s",
+     "The constraint %1 is violated by more than EPSILON in the optimal solution; "
+     "scaling may have cost accuracy (SCALE=NONE avoids it)."},
     {217, N, "", "IPIVOT applies only to problems with integer columns or special ordered sets."},
-    {224, W, "ii", "The basis was repaired at iteration %1 of phase %2: a column that had left it "
-                   "was brought back after a singular factorisation."},
-    {225, E, "", "No solution was found from the starting basis marked by the BASIC observations; "
-                 "check them."},
-    {226, E, "", "No solution was found from the starting basis given by PRIMALIN; check the "
-                 "data set."},
-    {227, W, "ns", "INVTOL= times the machine precision exceeds %2; factorisations may be reported "
-                   "as unstable."},
-    {228, W, "", "GOALPROGRAM cannot fix the objective: branch and bound found no integer "
-                 "solution."},
-    {229, W, "s", "The row-name variable %1 is not a character variable; rows are named by observation "
-                  "number instead."},
+    {224, W, "ii",
+     "The basis was repaired at iteration %1 of phase %2: a column that had left it "
+     "was brought back after a singular factorisation."},
+    {225, E, "",
+     "No solution was found from the starting basis marked by the BASIC observations; "
+     "check them."},
+    {226, E, "",
+     "No solution was found from the starting basis given by PRIMALIN; check the "
+     "data set."},
+    {227, W, "ns",
+     "INVTOL= times the machine precision exceeds %2; factorisations may be reported "
+     "as unstable."},
+    {228, W, "",
+     "GOALPROGRAM cannot fix the objective: branch and bound found no integer "
+     "solution."},
+    {229, W, "s",
+     "The row-name variable %1 is not a character variable; rows are named by observation "
+     "number instead."},
     {231, W, "i", "A node basis was singular at integer iteration %1; the node is set aside."},
-    {235, N, "ddd", "Proximity %1: the incumbent objective is %2 and the best bound of the active "
-                    "nodes is %3."},
+    {235, N, "ddd",
+     "Proximity %1: the incumbent objective is %2 and the best bound of the active "
+     "nodes is %3."},
     {236, N, "", "The proximity is within PROXIMITYPAUSE=; pausing."},
-    {237, N, "", "DUALOUT holds the duals of the continuous relaxation: no integer solution has "
-                 "been found."},
-    {238, N, "", "DUALOUT holds the duals at the best integer solution found so far; active nodes "
-                 "remain."},
+    {237, N, "",
+     "DUALOUT holds the duals of the continuous relaxation: no integer solution has "
+     "been found."},
+    {238, N, "",
+     "DUALOUT holds the duals at the best integer solution found so far; active nodes "
+     "remain."},
     {239, W, "", "DUALOUT holds the duals of a solution that is not final."},
-    {240, N, "", "TABLEAUOUT holds the tableau of the continuous relaxation: no integer solution "
-                 "has been found."},
+    {240, N, "",
+     "TABLEAUOUT holds the tableau of the continuous relaxation: no integer solution "
+     "has been found."},
     {241, N, "", "TABLEAUOUT holds the tableau at the best integer solution."},
     {242, W, "", "TABLEAUOUT holds the tableau of a solution that is not final."},
-    {243, W, "", "More than 100 coefficients are smaller than EPSILON in magnitude; no more are "
-                 "reported."},
-    {244, W, "", "The basis factorisation was unstable 100 times; later instabilities are not "
-                 "reported."},
+    {243, W, "",
+     "More than 100 coefficients are smaller than EPSILON in magnitude; no more are "
+     "reported."},
+    {244, W, "",
+     "The basis factorisation was unstable 100 times; later instabilities are not "
+     "reported."},
     {245, W, "s", "The constraint %1 is violated by more than EPSILON in the optimal solution."},
-    {246, W, "", "Phase 1 found an unbounded direction: if the problem is feasible, it is "
-                 "unbounded."},
+    {246, W, "",
+     "Phase 1 found an unbounded direction: if the problem is feasible, it is "
+     "unbounded."},
     {247, N, "", "PRIMALOUT holds the optimal integer solution."},
     {248, N, "", "DUALOUT holds the duals at the optimal integer solution."},
     {249, E, "", "GOALPROGRAM needs a single right-hand-side column."},
     {250, W, "ii", "Column names longer than %1 characters are cut to %2 characters in ACTIVEOUT."},
 
     // ---- sparse layout
-    {251, N, "", "The data gives no right-hand side; a right-hand-side column _RHS_ of zeros is "
-                 "used."},
+    {251, N, "",
+     "The data gives no right-hand side; a right-hand-side column _RHS_ of zeros is "
+     "used."},
     {252, N, "i", "Observation %1 is empty and is ignored."},
     {253, E, "", "An observation gives a type but neither a row nor a column."},
     {254, E, "", "An RHS, RHSSEN or RANGE observation needs a row or a column name."},

@@ -16,15 +16,13 @@ namespace {
 int message_entry(int facility, int number, int nargs, const TymArg* args) {
     std::vector<TymArg> list;
     if (nargs > 0 && args != nullptr) list.assign(args, args + nargs);
-    const output::MessageEntry* entry =
-        facility == output::kMessageFacility ? output::find_message(number) : nullptr;
+    const output::MessageEntry* entry = facility == output::kMessageFacility ? output::find_message(number) : nullptr;
     if (entry == nullptr) {
         // A number without a text is our own omission: say so, and still
         // show what the module wanted to tell.
-        std::string text = "Message " + std::to_string(facility) + "/" + std::to_string(number) +
-                           " has no text in the host catalogue";
-        for (size_t k = 0; k < list.size(); ++k)
-            text += (k == 0 ? ": " : ", ") + output::render_arg(list[k]);
+        std::string text =
+            "Message " + std::to_string(facility) + "/" + std::to_string(number) + " has no text in the host catalogue";
+        for (size_t k = 0; k < list.size(); ++k) text += (k == 0 ? ": " : ", ") + output::render_arg(list[k]);
         text += ".";
         log_line(Severity::Warning, text);
         return 0;
@@ -67,8 +65,8 @@ int flush_entry() {
     return 0;
 }
 
-const TymMessageVector kMessageVector = {sizeof(TymMessageVector), message_entry,
-                                         catalogue_text_entry, note_entry, flush_entry};
+const TymMessageVector kMessageVector = {sizeof(TymMessageVector), message_entry, catalogue_text_entry, note_entry,
+                                         flush_entry};
 
 }  // namespace
 

@@ -91,21 +91,22 @@ NoteText format_note(const char* format, va_list ap_in) {
             break;
         }
         switch (conv) {
-            case '%':
-                out += '%';
-                break;
-            case 'z':
-                result.note_prefix = true;
-                break;
+            case '%': out += '%'; break;
+            case 'z': result.note_prefix = true; break;
             case 'd':
             case 'i': {
                 spec += length_text;
                 spec += conv;
-                if (length == Length::Long) append_formatted(out, spec, va_arg(ap, long));
-                else if (length == Length::LongLong) append_formatted(out, spec, va_arg(ap, long long));
-                else if (length == Length::Max) append_formatted(out, spec, va_arg(ap, intmax_t));
-                else if (length == Length::Ptrdiff) append_formatted(out, spec, va_arg(ap, std::ptrdiff_t));
-                else append_formatted(out, spec, va_arg(ap, int));
+                if (length == Length::Long)
+                    append_formatted(out, spec, va_arg(ap, long));
+                else if (length == Length::LongLong)
+                    append_formatted(out, spec, va_arg(ap, long long));
+                else if (length == Length::Max)
+                    append_formatted(out, spec, va_arg(ap, intmax_t));
+                else if (length == Length::Ptrdiff)
+                    append_formatted(out, spec, va_arg(ap, std::ptrdiff_t));
+                else
+                    append_formatted(out, spec, va_arg(ap, int));
                 break;
             }
             case 'u':
@@ -114,12 +115,16 @@ NoteText format_note(const char* format, va_list ap_in) {
             case 'X': {
                 spec += length_text;
                 spec += conv;
-                if (length == Length::Long) append_formatted(out, spec, va_arg(ap, unsigned long));
+                if (length == Length::Long)
+                    append_formatted(out, spec, va_arg(ap, unsigned long));
                 else if (length == Length::LongLong)
                     append_formatted(out, spec, va_arg(ap, unsigned long long));
-                else if (length == Length::Max) append_formatted(out, spec, va_arg(ap, uintmax_t));
-                else if (length == Length::Ptrdiff) append_formatted(out, spec, va_arg(ap, std::ptrdiff_t));
-                else append_formatted(out, spec, va_arg(ap, unsigned int));
+                else if (length == Length::Max)
+                    append_formatted(out, spec, va_arg(ap, uintmax_t));
+                else if (length == Length::Ptrdiff)
+                    append_formatted(out, spec, va_arg(ap, std::ptrdiff_t));
+                else
+                    append_formatted(out, spec, va_arg(ap, unsigned int));
                 break;
             }
             case 'e':

@@ -22,9 +22,24 @@ struct Cell {
     double d = 0.0;
     std::string s;
 
-    static Cell integer(int64_t v) { Cell c; c.kind = Kind::Integer; c.i = v; return c; }
-    static Cell number(double v) { Cell c; c.kind = Kind::Double; c.d = v; return c; }
-    static Cell text(std::string v) { Cell c; c.kind = Kind::Text; c.s = std::move(v); return c; }
+    static Cell integer(int64_t v) {
+        Cell c;
+        c.kind = Kind::Integer;
+        c.i = v;
+        return c;
+    }
+    static Cell number(double v) {
+        Cell c;
+        c.kind = Kind::Double;
+        c.d = v;
+        return c;
+    }
+    static Cell text(std::string v) {
+        Cell c;
+        c.kind = Kind::Text;
+        c.s = std::move(v);
+        return c;
+    }
 };
 
 // Field width of numbers in listings unless a table says otherwise.
@@ -61,15 +76,15 @@ struct Table {
     std::string name;
     std::string template_path;
     std::string label;
-    std::string data_name;   // data object behind a data table
+    std::string data_name;  // data object behind a data table
     std::string data_label;
     std::string subtitle;
-    std::string note;        // shown under the table (matrix remarks)
-    std::vector<const Group*> groups;                        // outermost first
-    std::vector<std::pair<std::string, std::string>> keys;   // by-group keys, keyed entries
-    std::vector<Column> columns;                             // data and matrix tables
+    std::string note;                                       // shown under the table (matrix remarks)
+    std::vector<const Group*> groups;                       // outermost first
+    std::vector<std::pair<std::string, std::string>> keys;  // by-group keys, keyed entries
+    std::vector<Column> columns;                            // data and matrix tables
     std::vector<std::vector<Cell>> rows;
-    std::vector<FactoidEntry> entries;                       // factoids
+    std::vector<FactoidEntry> entries;  // factoids
     bool complete = false;
     uint64_t row_count = 0;  // rows ever added (rows may be dropped once listed)
 

@@ -91,9 +91,7 @@ void drop_listed_rows(Table& t) {
 void table_rows_added(Table& table) {
     ++table.row_count;
     if (table.complete || table.kind != TableKind::Data) return;
-    if (!table.live && table.rows.size() < kLiveRowThreshold &&
-        clock_ms() - table.opened_ms < kLiveAfterMs)
-        return;
+    if (!table.live && table.rows.size() < kLiveRowThreshold && clock_ms() - table.opened_ms < kLiveAfterMs) return;
     session().listing.write_live(table);
     drop_listed_rows(table);
 }
@@ -201,8 +199,8 @@ int output_finish() {
     output_flush();
     if (s.listing.failed()) {
         const std::string where = s.listing_file.empty() ? "standard output" : "the listing file " + s.listing_file;
-        log_line(Severity::Error, "The listing could not be written completely to " + where + " (" +
-                                      s.listing.failure() + ").");
+        log_line(Severity::Error,
+                 "The listing could not be written completely to " + where + " (" + s.listing.failure() + ").");
         ok = false;
     }
     if (!log_check_written()) ok = false;

@@ -24,8 +24,8 @@ struct OutputSession {
     std::string html_file;
     bool keep_rows = false;  // JSON or HTML asked for: keep every row until the end
     Document document;
-    Step* step = nullptr;                // the step in progress
-    std::vector<Group*> open_groups;     // innermost last
+    Step* step = nullptr;             // the step in progress
+    std::vector<Group*> open_groups;  // innermost last
     ListingWriter listing;
     int next_table_id = 1;
     int next_group_id = 1;

@@ -37,8 +37,7 @@ Cell read_cell(const DataColumn& c) {
             return Cell::number(v);
         }
         case ColumnType::Character:
-        default:
-            return Cell::text(rtrim(counted_text(address, c.bytes)));
+        default: return Cell::text(rtrim(counted_text(address, c.bytes)));
     }
 }
 
@@ -59,8 +58,7 @@ void finish_rows(ProtoObject& table) {
 
 int define_column(ProtoObject& data, const Attrs& a) {
     const int code = TYM_REQ_DEFINE_COLUMN;
-    if (data.columns_ended)
-        return fail(code, kBadSequence, "the columns of " + data.name + " were already ended");
+    if (data.columns_ended) return fail(code, kBadSequence, "the columns of " + data.name + " were already ended");
     const auto type = a.integer(TYM_TAG_COLUMN_TYPE);
     if (!type) return fail(code, kMissingAttribute, "the column has no value type (103)");
     const auto name = a.text(TYM_TAG_NAME);
@@ -69,15 +67,12 @@ int define_column(ProtoObject& data, const Attrs& a) {
     DataColumn c;
     c.column.name = rtrim(*name);
     c.column.label = a.text(TYM_TAG_LABEL).value_or("");
-    const int64_t width =
-        a.integer(TYM_TAG_COLUMN_WIDTH).value_or(a.integer(TYM_TAG_ENTRY_WIDTH).value_or(0));
+    const int64_t width = a.integer(TYM_TAG_COLUMN_WIDTH).value_or(a.integer(TYM_TAG_ENTRY_WIDTH).value_or(0));
     switch (*type) {
         case TYM_COL_INT: c.column.type = ColumnType::Integer; break;
         case TYM_COL_DOUBLE: c.column.type = ColumnType::Double; break;
         case TYM_COL_CHAR: c.column.type = ColumnType::Character; break;
-        default:
-            return fail(code, kBadAttribute,
-                        "column value type " + std::to_string(*type) + " is not 3, 5 or 6");
+        default: return fail(code, kBadAttribute, "column value type " + std::to_string(*type) + " is not 3, 5 or 6");
     }
     if (c.column.type == ColumnType::Character && width < 1)
         return fail(code, kBadAttribute, "the character column " + c.column.name + " has no width (289)");
@@ -89,11 +84,13 @@ int define_column(ProtoObject& data, const Attrs& a) {
 
     // The buffer: the column's own, else the data object's, else the one the
     // previous column was given (columns cut from one line by offset).
-    if (const TymAttr* buf = a.find(TYM_TAG_COLUMN_BUFFER)) c.base = static_cast<const char*>(buf->v.p);
-    else if (data.base != nullptr) c.base = data.base;
-    else if (!data.columns.empty()) c.base = data.columns.back().base;
-    if (c.base == nullptr)
-        return fail(code, kMissingAttribute, "the column " + c.column.name + " has no buffer (285)");
+    if (const TymAttr* buf = a.find(TYM_TAG_COLUMN_BUFFER))
+        c.base = static_cast<const char*>(buf->v.p);
+    else if (data.base != nullptr)
+        c.base = data.base;
+    else if (!data.columns.empty())
+        c.base = data.columns.back().base;
+    if (c.base == nullptr) return fail(code, kMissingAttribute, "the column " + c.column.name + " has no buffer (285)");
     c.offset = a.integer(TYM_TAG_COLUMN_OFFSET).value_or(0);
     if (c.offset < 0 || c.offset > kMaxCharacterWidth * 64)
         return fail(code, kBadAttribute, "the column " + c.column.name + " has an invalid offset");
@@ -121,8 +118,7 @@ int open_table(ProtoObject& target, const Attrs& a) {
         }
         if (data == nullptr) return fail(code, kMissingAttribute, "no data object is given");
     }
-    if (!data->columns_ended)
-        return fail(code, kBadSequence, "the columns of " + data->name + " have not been ended");
+    if (!data->columns_ended) return fail(code, kBadSequence, "the columns of " + data->name + " have not been ended");
 
     ProtoObject& table = new_object(ObjKind::Table);
     table.data_key = data->key;
@@ -179,12 +175,9 @@ int close_table(ProtoObject& obj) {
                 if (ProtoObject* t = lookup_key(key)) close_table(*t);
             return 0;
         }
-        case ObjKind::Group:
-            return release_object(obj);
-        case ObjKind::Factoid:
-            return release_object(obj);
-        default:
-            return fail(code, kBadRequest, "the object is not a table");
+        case ObjKind::Group: return release_object(obj);
+        case ObjKind::Factoid: return release_object(obj);
+        default: return fail(code, kBadRequest, "the object is not a table");
     }
 }
 
@@ -196,7 +189,7 @@ int add_by_group(ProtoObject& target, const Attrs& a) {
     if (!value) value = a.value(TYM_TAG_ENTRY_VALUE);
     std::string text;
     if (value) {
-        text = value->kind == Cell::Kind::Text ? trim(value->s)
+        text = value->kind == Cell::Kind::Text      ? trim(value->s)
                : value->kind == Cell::Kind::Integer ? std::to_string(value->i)
                                                     : trim(best_format(value->d, kDefaultNumberWidth));
     }

@@ -37,8 +37,10 @@ std::string value_text(const Cell& v) {
 // A keyed entry: a subtitle or a by-group line of the table.
 void apply_key(Table& t, const std::string& key, const std::optional<Cell>& value) {
     const std::string text = value ? value_text(*value) : std::string();
-    if (same_word(trim(key), "SubTitles")) t.subtitle = text;
-    else t.keys.emplace_back(trim(key), text);
+    if (same_word(trim(key), "SubTitles"))
+        t.subtitle = text;
+    else
+        t.keys.emplace_back(trim(key), text);
 }
 
 }  // namespace

@@ -21,8 +21,7 @@ Group* group_for(ProtoObject& target) {
 
 ProtoObject& make_group(ProtoObject& target, const Attrs& a) {
     ProtoObject& obj = new_object(ObjKind::Group);
-    obj.group = &add_group(group_for(target), a.text(TYM_TAG_NAME).value_or(""),
-                           a.text(TYM_TAG_LABEL).value_or(""));
+    obj.group = &add_group(group_for(target), a.text(TYM_TAG_NAME).value_or(""), a.text(TYM_TAG_LABEL).value_or(""));
     return obj;
 }
 
@@ -82,9 +81,7 @@ Table& new_data_table(ProtoObject& target, ProtoObject& data, const Attrs& a) {
 
 int release_object(ProtoObject& obj) {
     switch (obj.kind) {
-        case ObjKind::Root:
-            flush_open_tables();
-            return 0;
+        case ObjKind::Root: flush_open_tables(); return 0;
         case ObjKind::Manager:
         case ObjKind::Output:
             // Releasing an output object is how the module makes sure that
@@ -105,8 +102,7 @@ int release_object(ProtoObject& obj) {
             forget(obj);
             return 0;
         }
-        case ObjKind::Table:
-            return close_table(obj);
+        case ObjKind::Table: return close_table(obj);
         case ObjKind::Factoid:
             if (obj.table != nullptr) table_completed(*obj.table);
             forget(obj);

@@ -102,7 +102,7 @@ int fail(int code, int status, const std::string& why);
 
 // Read access to the attributes of one request (already validated).
 class Attrs {
-public:
+  public:
     Attrs(const TymAttr* attrs, int n) : attrs_(attrs), n_(n) {}
     const TymAttr* find(int tag) const;
     bool has(int tag) const { return find(tag) != nullptr; }
@@ -117,7 +117,7 @@ public:
     std::optional<Cell> value(int tag) const;
     int size() const { return n_; }
 
-private:
+  private:
     const TymAttr* attrs_;
     int n_;
 };

@@ -109,10 +109,8 @@ int dispatch(ProtoObject& target, int code, const Attrs& a) {
         case TYM_REQ_END_COLUMNS:
             if (target.kind != ObjKind::Data) return fail(code, kBadRequest, "the target is not a data object");
             return end_columns(target);
-        case TYM_REQ_OPEN_TABLE:
-            return open_table(target, a);
-        case TYM_REQ_EMIT_ROW:
-            return emit_row(target);
+        case TYM_REQ_OPEN_TABLE: return open_table(target, a);
+        case TYM_REQ_EMIT_ROW: return emit_row(target);
         case TYM_REQ_END_ROWS:
             if (container) {
                 ProtoObject* obj = referenced_object(a);
@@ -135,8 +133,7 @@ int dispatch(ProtoObject& target, int code, const Attrs& a) {
             if (target.kind == ObjKind::Factoid) return end_entries(target, a);
             if (container) return open_group_request(target, a);
             return fail(code, kBadRequest, "the target is neither a factoid nor an output object");
-        case TYM_REQ_BY_GROUP:
-            return add_by_group(target, a);
+        case TYM_REQ_BY_GROUP: return add_by_group(target, a);
         case TYM_REQ_RELEASE:
             if (container && a.has(TYM_TAG_MATRIX_VALUES)) return matrix_request(target, a);
             if (container && target.kind != ObjKind::Group && !a.objects(TYM_TAG_HANDLE).empty()) {
@@ -145,8 +142,7 @@ int dispatch(ProtoObject& target, int code, const Attrs& a) {
                 return release_object(*obj);
             }
             return release_object(target);
-        default:
-            return fail(code, kBadRequest, "unknown request code");
+        default: return fail(code, kBadRequest, "unknown request code");
     }
 }
 

@@ -23,8 +23,10 @@ void* ctx_alloc(LpContext* ctx, size_t bytes, int flags) {
 void ctx_free(LpContext* ctx, void* block) {
     if (block == nullptr) return;
     BlockHeader* header = static_cast<BlockHeader*>(block) - 1;
-    if (header->prev != nullptr) header->prev->next = header->next;
-    else ctx->handles.blocks = header->next;
+    if (header->prev != nullptr)
+        header->prev->next = header->next;
+    else
+        ctx->handles.blocks = header->next;
     if (header->next != nullptr) header->next->prev = header->prev;
     --ctx->handles.block_count;
     host_release(header);

@@ -19,16 +19,16 @@ struct InverseStore;
 // log lines call block_bytes "workmem" and inverse_bytes_available "balloc".
 // Invariant: base <= base + 16*capacity <= cache_floor <= cache_top <= base + block_bytes.
 struct WorkStore {
-    char* base;            // start of the block; also the inverse store's slot array base
-    int64_t block_bytes;   // bytes of the block
+    char* base;                       // start of the block; also the inverse store's slot array base
+    int64_t block_bytes;              // bytes of the block
     int64_t inverse_bytes_available;  // bytes the inverse store may still take from the column cache
-    int64_t reserve;       // the largest column's copy size: 12 * count rounded up to 8
-    char* cache_top;       // lowest address used by cached columns
-    char* cache_floor;     // no column may be cached below this address
-    TymHeap overflow;      // heap of columns that did not fit in the block (pinned), or none
-    int32_t pinned;        // columns cached in the overflow heap
-    int32_t cached;        // columns cached inside the block (0 lets a drop skip the directory)
-    int16_t shifting;      // 1 while a severe memory shift has the block out of memory
+    int64_t reserve;                  // the largest column's copy size: 12 * count rounded up to 8
+    char* cache_top;                  // lowest address used by cached columns
+    char* cache_floor;                // no column may be cached below this address
+    TymHeap overflow;                 // heap of columns that did not fit in the block (pinned), or none
+    int32_t pinned;                   // columns cached in the overflow heap
+    int32_t cached;                   // columns cached inside the block (0 lets a drop skip the directory)
+    int16_t shifting;                 // 1 while a severe memory shift has the block out of memory
 };
 
 // Routines of the simplex phases that the factorisation needs when it repairs

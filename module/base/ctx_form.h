@@ -16,7 +16,7 @@ enum ColumnStatus : uint8_t {
     kStatHeld = 0x10,        // objective, free-row and fixed-by-goal columns; free columns in pricing
     kStatInteger = 0x20,     // integer column (skipped by column scaling)
     kStatBasic = 0x40,
-    kStatAtUpper = 0x80      // nonbasic at its upper bound
+    kStatAtUpper = 0x80  // nonbasic at its upper bound
 };
 
 struct ComputationalForm {

@@ -28,8 +28,8 @@ enum DataSetNumber : int {
 struct BlockHeader {
     BlockHeader* prev;
     BlockHeader* next;
-    uint64_t bytes;    // caller's bytes (without this header)
-    uint64_t spare;    // keeps the caller's bytes 16-byte aligned
+    uint64_t bytes;  // caller's bytes (without this header)
+    uint64_t spare;  // keeps the caller's bytes 16-byte aligned
 };
 
 struct HostHandles {
@@ -45,21 +45,21 @@ struct HostHandles {
     uint8_t data_given[kDsCount];
 
     // Opened data sets (absent until the step that uses them opens them).
-    TymDataIn data_in;          // DATA=
-    TymDataIn primalin;         // PRIMALIN=
-    TymDataIn activein;         // ACTIVEIN=
-    TymDataOut primalout;       // PRIMALOUT=
-    TymDataOut dualout;         // DUALOUT=
-    TymDataOut activeout;       // ACTIVEOUT=
-    TymDataOut tableauout;      // TABLEAUOUT=
+    TymDataIn data_in;      // DATA=
+    TymDataIn primalin;     // PRIMALIN=
+    TymDataIn activein;     // ACTIVEIN=
+    TymDataOut primalout;   // PRIMALOUT=
+    TymDataOut dualout;     // DUALOUT=
+    TymDataOut activeout;   // ACTIVEOUT=
+    TymDataOut tableauout;  // TABLEAUOUT=
 
-    TymParser parser;           // the statement parser of the step or pause
-    TymHeap heap;               // the context's heap (created with 0, 1024, 2)
-    BlockHeader* blocks;        // newest block of the block chain, or none
-    int32_t block_count;        // blocks on the chain
+    TymParser parser;     // the statement parser of the step or pause
+    TymHeap heap;         // the context's heap (created with 0, 1024, 2)
+    BlockHeader* blocks;  // newest block of the block chain, or none
+    int32_t block_count;  // blocks on the chain
 
-    int16_t attention_installed;  // 1 while the attention handler is installed
-    int16_t release_registered;   // 1 while the work-store release routine is registered
+    int16_t attention_installed;          // 1 while the attention handler is installed
+    int16_t release_registered;           // 1 while the work-store release routine is registered
     TymReleaseCallback release_callback;  // the registered routine (for removal)
 };
 

@@ -46,25 +46,25 @@ inline constexpr int64_t kSlotBytes = 16;
 using MemoryShiftCallback = int (*)(void* arg, int64_t* bytes);
 
 struct InverseStore {
-    InverseSlot* elements;    // base of the slot array (moves when the work store is reorganised)
-    int32_t m;                // order of the basis
-    int32_t nelem;            // input slots (nonzeros of B) placed at the bottom before factorising
-    int32_t capacity;         // slots in the array (the "aalloc" of the log lines)
-    int32_t* rowStart;        // [m] first slot of row r's U list (its diagonal); row counts while factorising
-    int32_t* rowEnd;          // [m] last slot of row r's U list (rowStart-1 when empty)
-    int32_t* colStart;        // [m] first slot of basis column c's pattern (its diagonal's row)
-    int32_t* colEnd;          // [m] last slot of column c's pattern (colStart-1 when empty)
-    int32_t* pivotRow;        // [m] row pivoted at step k
-    int32_t* pivotCol;        // [m] basis column pivoted at step k
-    int32_t etaCount;         // eta slots at the top of the array
-    double* spike;            // [m] dense scratch; after FTRAN it holds L^-1 a (by row); zero between uses
-    double pivotThreshold;    // relative pivot tolerance u, EPSILON < u < 1 (default 0.1)
-    double dropTolerance;     // entries of magnitude <= this are dropped (> 0)
-    int32_t compressions;     // store compressions since the last factorisation
-    int32_t uCount;           // entries of U (live row pairs = live pattern rows)
-    int32_t colFree;          // first slot above every column pattern
-    int32_t rowFree;          // first slot above every row list
-    int32_t* intWork;         // [4m] integer workspace (shared with the dual vector by the owner)
+    InverseSlot* elements;            // base of the slot array (moves when the work store is reorganised)
+    int32_t m;                        // order of the basis
+    int32_t nelem;                    // input slots (nonzeros of B) placed at the bottom before factorising
+    int32_t capacity;                 // slots in the array (the "aalloc" of the log lines)
+    int32_t* rowStart;                // [m] first slot of row r's U list (its diagonal); row counts while factorising
+    int32_t* rowEnd;                  // [m] last slot of row r's U list (rowStart-1 when empty)
+    int32_t* colStart;                // [m] first slot of basis column c's pattern (its diagonal's row)
+    int32_t* colEnd;                  // [m] last slot of column c's pattern (colStart-1 when empty)
+    int32_t* pivotRow;                // [m] row pivoted at step k
+    int32_t* pivotCol;                // [m] basis column pivoted at step k
+    int32_t etaCount;                 // eta slots at the top of the array
+    double* spike;                    // [m] dense scratch; after FTRAN it holds L^-1 a (by row); zero between uses
+    double pivotThreshold;            // relative pivot tolerance u, EPSILON < u < 1 (default 0.1)
+    double dropTolerance;             // entries of magnitude <= this are dropped (> 0)
+    int32_t compressions;             // store compressions since the last factorisation
+    int32_t uCount;                   // entries of U (live row pairs = live pattern rows)
+    int32_t colFree;                  // first slot above every column pattern
+    int32_t rowFree;                  // first slot above every row list
+    int32_t* intWork;                 // [4m] integer workspace (shared with the dual vector by the owner)
     MemoryShiftCallback memoryShift;  // enlarges the store; may be null (then it cannot grow)
     void* memoryShiftArg;             // first argument of memoryShift (the run context)
 };

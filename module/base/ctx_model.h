@@ -40,7 +40,7 @@ enum ColumnFlag : uint16_t {
     kColInteger = 0x0020,
     kColMarkedBasic = 0x0040,
     kColBinary = 0x0100,
-    kColRange = 0x0001,        // logical column of an equality row with a range
+    kColRange = 0x0001,  // logical column of an equality row with a range
     kColSlack = 0x0400,
     kColSurplus = 0x0800,
     kColLowerGiven = 0x1000,
@@ -61,10 +61,10 @@ struct RowRecord {
     } link;
     int32_t logical_column;  // the row's logical column once the form is complete; -1 before
     int32_t reserved;
-    int32_t entry_count;     // coefficients of the row read so far
-    int32_t first_entry;     // first coefficient in the coefficient file, or kNoEntry
-    int32_t last_entry;      // last coefficient in the coefficient file, or kNoEntry
-    uint8_t flags;           // RowFlag bits
+    int32_t entry_count;  // coefficients of the row read so far
+    int32_t first_entry;  // first coefficient in the coefficient file, or kNoEntry
+    int32_t last_entry;   // last coefficient in the coefficient file, or kNoEntry
+    uint8_t flags;        // RowFlag bits
     uint8_t pad[3];
 };
 static_assert(sizeof(RowRecord) == 32, "row record layout");
@@ -79,7 +79,7 @@ struct ColumnRecord {
     int32_t last_entry;      // last coefficient, or kNoEntry
     uint16_t flags;          // ColumnFlag bits
     uint16_t reserved;
-    int32_t logical_row;     // for a logical column, the row it belongs to; else -1
+    int32_t logical_row;  // for a logical column, the row it belongs to; else -1
 };
 static_assert(sizeof(ColumnRecord) == 40, "column record layout");
 
@@ -87,13 +87,13 @@ static_assert(sizeof(ColumnRecord) == 40, "column record layout");
 // order).  The blank-padded name (row-name length) follows the record in
 // the same block: objective_name().
 struct ObjectiveRecord {
-    double sense;             // +1.0 maximise, -1.0 minimise (phase 1: -1.0)
+    double sense;  // +1.0 maximise, -1.0 minimise (phase 1: -1.0)
     int32_t reserved0;
-    int32_t column;           // the objective row's logical column; -1 before the form is complete
-    int32_t basis_position;   // basis position of `column`, -1 when nonbasic (kept by the basis exchange)
-    int32_t* order_keys;      // one key per right-hand-side column; ascending key = visiting order
-    int32_t row;              // index of the objective row
-    ObjectiveRecord* next;    // next objective record in input order
+    int32_t column;          // the objective row's logical column; -1 before the form is complete
+    int32_t basis_position;  // basis position of `column`, -1 when nonbasic (kept by the basis exchange)
+    int32_t* order_keys;     // one key per right-hand-side column; ascending key = visiting order
+    int32_t row;             // index of the objective row
+    ObjectiveRecord* next;   // next objective record in input order
 };
 inline char* objective_name(ObjectiveRecord* rec) { return reinterpret_cast<char*>(rec + 1); }
 
@@ -102,7 +102,7 @@ struct CoefEntry {
     double value;
     int32_t next_in_column;  // next entry of the same column, or kNoEntry
     int32_t row;
-    int32_t next_in_row;     // next entry of the same row, or kNoEntry
+    int32_t next_in_row;  // next entry of the same row, or kNoEntry
     int32_t column;
 };
 static_assert(sizeof(CoefEntry) == 24, "coefficient entry layout");
@@ -115,13 +115,7 @@ struct ColumnListEntry {
     char name[kMaxNameLength];  // blank padded
 };
 
-enum ColumnListKind : int {
-    kListRhs = 0,
-    kListRange = 1,
-    kListRhsSen = 2,
-    kListPriceSen = 3,
-    kListKinds = 4
-};
+enum ColumnListKind : int { kListRhs = 0, kListRange = 1, kListRhsSen = 2, kListPriceSen = 3, kListKinds = 4 };
 
 struct ColumnList {
     ColumnListEntry* first;
@@ -131,61 +125,61 @@ struct ColumnList {
 
 // One item of the matrix store directory.
 struct ColumnDirItem {
-    double* cached;      // cached copy (count values, then count int32 rows, padded to 8), or none
-    int64_t position;    // byte position of the column in the matrix store file; -1 = not written
-    int32_t count;       // nonzero count
-    int16_t pinned;      // 1 when the cached copy lives in the overflow heap
+    double* cached;    // cached copy (count values, then count int32 rows, padded to 8), or none
+    int64_t position;  // byte position of the column in the matrix store file; -1 = not written
+    int32_t count;     // nonzero count
+    int16_t pinned;    // 1 when the cached copy lives in the overflow heap
     int16_t reserved;
 };
 
 struct ProblemModel {
     // Stores (host utility files; none until opened).
     TymUtil row_store;
-    int32_t row_record_length;      // bytes per row record (fixed part + name, multiple of 8)
+    int32_t row_record_length;  // bytes per row record (fixed part + name, multiple of 8)
     TymUtil column_store;
-    int32_t column_record_length;   // bytes per column record
+    int32_t column_record_length;  // bytes per column record
     TymUtil coef_file;
     TymUtil matrix_store;
-    ColumnDirItem* directory;       // one item per column (n), from the block chain
-    int32_t directory_size;         // items allocated
-    double* traverse_buffer;        // buffer of the matrix traversal for uncached columns
-    int64_t traverse_capacity;      // its size in bytes
-    TymUtil pivot_history;          // pivot history file (16-byte records)
-    int32_t pivot_history_count;    // records in it
-    TymUtil node_file;              // active node records (opened by the node store)
+    ColumnDirItem* directory;     // one item per column (n), from the block chain
+    int32_t directory_size;       // items allocated
+    double* traverse_buffer;      // buffer of the matrix traversal for uncached columns
+    int64_t traverse_capacity;    // its size in bytes
+    TymUtil pivot_history;        // pivot history file (16-byte records)
+    int32_t pivot_history_count;  // records in it
+    TymUtil node_file;            // active node records (opened by the node store)
 
-    ColumnList lists[kListKinds];   // right-hand-side, range, RHSSEN, PRICESEN columns
+    ColumnList lists[kListKinds];  // right-hand-side, range, RHSSEN, PRICESEN columns
 
     // Counts.
-    int32_t structural_count;       // structural columns
-    int32_t rows;                   // m, including the phase-1 objective
-    int32_t columns;                // n, structural and logical columns
-    int32_t objective_count;        // objective rows including the phase-1 objective
+    int32_t structural_count;  // structural columns
+    int32_t rows;              // m, including the phase-1 objective
+    int32_t columns;           // n, structural and logical columns
+    int32_t objective_count;   // objective rows including the phase-1 objective
     int32_t free_rows;
     int32_t fixed_charge_rows;
     int32_t le_rows;
     int32_t ge_rows;
     int32_t range_rows;
-    int32_t range_variables;        // range variables the readers met (turns scaling off)
-    int64_t coef_count;             // coefficients in the coefficient file
-    int32_t integer_count;          // integer and binary columns
+    int32_t range_variables;  // range variables the readers met (turns scaling off)
+    int64_t coef_count;       // coefficients in the coefficient file
+    int32_t integer_count;    // integer and binary columns
     int32_t binary_count;
-    int32_t sos_count;              // special ordered sets
-    SosSet* sos_sets;               // the special ordered sets in creation order (input/sos_sets.h)
+    int32_t sos_count;                       // special ordered sets
+    SosSet* sos_sets;                        // the special ordered sets in creation order (input/sos_sets.h)
     char type_variable[kMaxNameLength + 1];  // the reader's type variable, zero terminated (ProblemSummary)
-    int32_t marked_basic;           // columns marked basic by the data
-    int32_t basic_assigned;         // basic columns assigned so far
-    int32_t row_name_length;        // 8 unless the dense reader takes its ID variable's length
-    int32_t column_name_length;     // 8 unless a reader chooses another
+    int32_t marked_basic;                    // columns marked basic by the data
+    int32_t basic_assigned;                  // basic columns assigned so far
+    int32_t row_name_length;                 // 8 unless the dense reader takes its ID variable's length
+    int32_t column_name_length;              // 8 unless a reader chooses another
 
     // Objective state.
-    ObjectiveRecord* objectives;    // all objective records, phase-1 objective first
+    ObjectiveRecord* objectives;  // all objective records, phase-1 objective first
     ObjectiveRecord* phase1_objective;
     ObjectiveRecord* current_objective;
     ObjectiveRecord* saved_objective;  // the real objective, set aside during phase 1
     ColumnListEntry* current_rhs;
-    int32_t rhs_index;              // current right-hand-side column (0-based)
-    int32_t objective_index;        // current objective (1-based; 0 is phase 1)
+    int32_t rhs_index;        // current right-hand-side column (0-based)
+    int32_t objective_index;  // current objective (1-based; 0 is phase 1)
 };
 
 }  // namespace tymlp

@@ -12,7 +12,14 @@
 namespace tymlp {
 
 // Keyword values of the choice options.
-enum NodeRule : int16_t { kNodeLifo = 1, kNodeFifo = 2, kNodeObj = 3, kNodeProject = 4, kNodePseudoc = 5, kNodeError = 6 };
+enum NodeRule : int16_t {
+    kNodeLifo = 1,
+    kNodeFifo = 2,
+    kNodeObj = 3,
+    kNodeProject = 4,
+    kNodePseudoc = 5,
+    kNodeError = 6
+};
 enum VarRule : int16_t { kVarClose = 1, kVarFar = 2, kVarPenalty = 3, kVarPrior = 4, kVarPseudoc = 5, kVarPrice = 6 };
 enum ScaleMode : int16_t { kScaleNone = 0, kScaleColumns = 1, kScaleRows = 2, kScaleBoth = 3 };
 enum ScaleType : int16_t { kScaleEquilibrium = 0, kScaleGeometric = 1 };
@@ -20,9 +27,12 @@ enum ScaleType : int16_t { kScaleEquilibrium = 0, kScaleGeometric = 1 };
 // 1 queue whose slot of the entering column follows the leaving one, 2 queue
 // whose slot is emptied (PARTIAL), 3 dynamic queue (DYNAMIC), 4 lowest index.
 enum PriceType : int16_t {
-    kPriceFull = 0, kPriceQueueFollow = 1, kPricePartial = 2, kPriceDynamic = 3, kPriceLowestIndex = 4
+    kPriceFull = 0,
+    kPriceQueueFollow = 1,
+    kPricePartial = 2,
+    kPriceDynamic = 3,
+    kPriceLowestIndex = 4
 };
-
 
 struct LpOptions {
     // ---- valued options (order of the option table) ----
@@ -91,26 +101,26 @@ struct LpOptions {
     int32_t lu;              // factorisation routine: 1 Markowitz, 2 left-looking
 
     // ---- keyword-only flags (0 off, 1 on) ----
-    int16_t devex;           // Devex reference weights in pricing
-    int16_t endpause;        // pause after each combination's solve
-    int16_t flow;            // iteration log of the simplex phases
-    int16_t paraprint;       // print every parametric step
-    int16_t pararestore;     // restore the starting basis after parametric programming
-    int16_t tableauprint;    // print the current tableau
-    int16_t feasiblepause;   // pause at the first feasible solution
-    int16_t sparsedata;      // the problem data set has the sparse layout
-    int16_t rangeprice;      // price range summary
-    int16_t rangerhs;        // right-hand-side range summary
-    int16_t goalprogram;     // fix each solved objective at its value
-    int16_t readpause;       // pause after reading (1 = with message 179)
-    int16_t binfst;          // branch on binary columns first
-    int16_t auto_select;     // automatic node selection (AUTO / NOAUTO)
-    uint8_t sparsepricing;   // sparse pricing (byte flag)
-    uint8_t blandsrule;      // lowest-index anti-cycling rule (byte flag)
+    int16_t devex;              // Devex reference weights in pricing
+    int16_t endpause;           // pause after each combination's solve
+    int16_t flow;               // iteration log of the simplex phases
+    int16_t paraprint;          // print every parametric step
+    int16_t pararestore;        // restore the starting basis after parametric programming
+    int16_t tableauprint;       // print the current tableau
+    int16_t feasiblepause;      // pause at the first feasible solution
+    int16_t sparsedata;         // the problem data set has the sparse layout
+    int16_t rangeprice;         // price range summary
+    int16_t rangerhs;           // right-hand-side range summary
+    int16_t goalprogram;        // fix each solved objective at its value
+    int16_t readpause;          // pause after reading (1 = with message 179)
+    int16_t binfst;             // branch on binary columns first
+    int16_t auto_select;        // automatic node selection (AUTO / NOAUTO)
+    uint8_t sparsepricing;      // sparse pricing (byte flag)
+    uint8_t blandsrule;         // lowest-index anti-cycling rule (byte flag)
     uint8_t blandsrule_in_use;  // set by the degeneracy guard of phase 1; NOBLANDSRULE clears it
 
     // ---- derived ----
-    int16_t node_coder_type; // coder of node records chosen by TREETYPE: 0 none, 1, 3 or 5
+    int16_t node_coder_type;  // coder of node records chosen by TREETYPE: 0 none, 1, 3 or 5
 };
 
 }  // namespace tymlp

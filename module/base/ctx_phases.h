@@ -23,9 +23,9 @@ enum ChoiceSource : int16_t { kSourceMajor = 0, kSourceRule = 1, kSourceRandom =
 
 // One breakpoint of the dual ratio test (linked in ascending ratio order).
 struct DualBreakpoint {
-    double ratio;            // |d_j / alpha_j|, at least 0
-    double alpha;            // |alpha_j|
-    int32_t column;          // column j
+    double ratio;    // |d_j / alpha_j|, at least 0
+    double alpha;    // |alpha_j|
+    int32_t column;  // column j
     int32_t reserved;
     DualBreakpoint* next;
     DualBreakpoint* prev;
@@ -45,37 +45,37 @@ struct PricingState {
     int32_t rotate_start;    // where the dynamic rule's next major scan starts (32-bit: n may pass 32767)
 
     // Devex reference weights.
-    double* weight;          // n; negative = not yet updated since the last reset (full rule)
-    double* devex_rows;      // k rows of m doubles (k = devex_k)
+    double* weight;            // n; negative = not yet updated since the last reset (full rule)
+    double* devex_rows;        // k rows of m doubles (k = devex_k)
     int32_t* devex_positions;  // k basis positions, -1 = none recorded
-    int32_t devex_k;         // rows allocated
-    int32_t ring;            // next slot of devex_positions
-    int32_t last_entered;    // column that entered last (-1 none)
-    int32_t last_left;       // column that left last (-1 none)
-    int16_t row_valid;       // devex_rows[0] holds the row of the last leaving position
+    int32_t devex_k;           // rows allocated
+    int32_t ring;              // next slot of devex_positions
+    int32_t last_entered;      // column that entered last (-1 none)
+    int32_t last_left;         // column that left last (-1 none)
+    int16_t row_valid;         // devex_rows[0] holds the row of the last leaving position
 
     // Sparse pricing: stored reduced costs and the row-wise copy of the
     // nonbasic, non-artificial columns.
-    double* reduced;         // n: d_j = c_j - y'a_j of the nonbasic columns
-    double* pivot_row;       // n: alpha_r of the last pivot row
-    double* rho;             // m: row r of B^-1
-    uint8_t* framework;      // n: Devex framework bytes of sparse pricing
-    int32_t* touched;        // n: columns with a nonzero in pivot_row (cleared entries)
-    uint8_t* touched_mark;   // n: 1 while a column is listed in `touched`
+    double* reduced;        // n: d_j = c_j - y'a_j of the nonbasic columns
+    double* pivot_row;      // n: alpha_r of the last pivot row
+    double* rho;            // m: row r of B^-1
+    uint8_t* framework;     // n: Devex framework bytes of sparse pricing
+    int32_t* touched;       // n: columns with a nonzero in pivot_row (cleared entries)
+    uint8_t* touched_mark;  // n: 1 while a column is listed in `touched`
     int32_t touched_count;
-    int64_t* row_start;      // m: first entry of each row's room
-    int32_t* row_count;      // m: entries of each row in the copy
-    int32_t* copy_columns;   // entries: column numbers
-    double* copy_values;     // entries: values
-    uint8_t* copy_basic;     // n: basic bit of each column as the copy knows it
-    int16_t copy_built;      // the row-wise copy exists
-    int16_t stored_active;   // the stored-price rule is installed
+    int64_t* row_start;     // m: first entry of each row's room
+    int32_t* row_count;     // m: entries of each row in the copy
+    int32_t* copy_columns;  // entries: column numbers
+    double* copy_values;    // entries: values
+    uint8_t* copy_basic;    // n: basic bit of each column as the copy knows it
+    int16_t copy_built;     // the row-wise copy exists
+    int16_t stored_active;  // the stored-price rule is installed
 };
 
 struct RatioState {
-    double theta;            // step of the last primal ratio test (signed)
-    double pivot;            // pivot element alpha_r of the last exchange
-    double dual_step;        // signed dual step of the last dual ratio test
+    double theta;      // step of the last primal ratio test (signed)
+    double pivot;      // pivot element alpha_r of the last exchange
+    double dual_step;  // signed dual step of the last dual ratio test
     // Candidate arrays of the primal tests (m entries each), kept from call
     // to call so that an iteration allocates nothing.
     int32_t* candidate_position;
@@ -91,15 +91,15 @@ struct RatioState {
     int16_t work_listed;
     int32_t candidate_capacity;
     DualBreakpoint* free_list;  // recycled breakpoint records (host memory, zero-filled)
-    int16_t unbounded;       // phase 1 confirmed an unbounded direction
+    int16_t unbounded;          // phase 1 confirmed an unbounded direction
 };
 
 struct PhaseLoopState {
-    uint32_t seed;           // random generator state; 0 = not yet seeded
-    int16_t random_on;       // phase 1's random choice still in force
-    int64_t random_tries;    // columns priced by the random choice in this phase
-    int32_t degenerate_count;   // consecutive degenerate steps (degeneracy guard)
-    double objective_memory;    // objective value before the iteration (PHASEMIX test)
+    uint32_t seed;             // random generator state; 0 = not yet seeded
+    int16_t random_on;         // phase 1's random choice still in force
+    int64_t random_tries;      // columns priced by the random choice in this phase
+    int32_t degenerate_count;  // consecutive degenerate steps (degeneracy guard)
+    double objective_memory;   // objective value before the iteration (PHASEMIX test)
     // Writes one iteration-log row when FLOW is on; null until the log exists.
     void (*iteration_log)(LpContext* ctx);
 };

@@ -53,8 +53,8 @@ struct DataSetBuffers {
     char basic_name[kMaxNameLength];  // TABLEAUOUT _BASIC_
     PrimalRecord primal;
     DualRecord dual;
-    double* tableau;                  // TABLEAUOUT: INVB_R then one entry per column (n + 1)
-    int32_t tableau_columns;          // n the tableau row was allocated for
+    double* tableau;          // TABLEAUOUT: INVB_R then one entry per column (n + 1)
+    int32_t tableau_columns;  // n the tableau row was allocated for
 };
 
 // Width of the "Iteration" text of the iteration log.
@@ -96,9 +96,9 @@ struct ReportState {
     DataSetBuffers sets;
     IterationLogState log;
     IntegerLogState integer_log;
-    double* activity;        // m: row activities recomputed for a table or DUALOUT
-    int32_t activity_rows;   // m it was allocated for
-    int32_t log_requests;    // > 0 while a log sends requests: a refused one does not end the run
+    double* activity;       // m: row activities recomputed for a table or DUALOUT
+    int32_t activity_rows;  // m it was allocated for
+    int32_t log_requests;   // > 0 while a log sends requests: a refused one does not end the run
 };
 
 }  // namespace tymlp

@@ -13,52 +13,52 @@ enum PhaseWord : int16_t { kPhaseNone = 0, kPhase1 = 1, kPhase2 = 2, kPhase3 = 3
 inline constexpr int kLeaveBanMax = 50;
 
 struct SolverState {
-    int32_t run_status;          // RunStatus of the run so far
-    int16_t phase;               // PhaseWord
-    int32_t iterations[3];       // iteration counters of phases 1, 2, 3
-    int32_t* counter;            // the current phase's counter (points into iterations)
-    int32_t* limit;              // the current phase's limit (points at maxit1/2/3), or none
-    int32_t since_pause;         // iterations since the last pause (compared with PAUSE)
-    int32_t pivot_allowance;     // pivots still allowed; 2147483647 = unrestricted
-    int16_t primal_feasible;     // 1 when the phase-1 objective is 0
-    int16_t optimal;             // 1 when no reduced cost exceeds the tolerance
-    volatile int32_t break_flag; // set by the attention handler
-    double phase1_value;         // value of the phase-1 objective
+    int32_t run_status;             // RunStatus of the run so far
+    int16_t phase;                  // PhaseWord
+    int32_t iterations[3];          // iteration counters of phases 1, 2, 3
+    int32_t* counter;               // the current phase's counter (points into iterations)
+    int32_t* limit;                 // the current phase's limit (points at maxit1/2/3), or none
+    int32_t since_pause;            // iterations since the last pause (compared with PAUSE)
+    int32_t pivot_allowance;        // pivots still allowed; 2147483647 = unrestricted
+    int16_t primal_feasible;        // 1 when the phase-1 objective is 0
+    int16_t optimal;                // 1 when no reduced cost exceeds the tolerance
+    volatile int32_t break_flag;    // set by the attention handler
+    double phase1_value;            // value of the phase-1 objective
     double max_dual_infeasibility;  // largest dual infeasibility of the last evaluation
-    double objective_scaling;    // scale of the objective in the optimality test
-    double proximity;            // last PROXIMITY of the status macro variable
+    double objective_scaling;       // scale of the objective in the optimality test
+    double proximity;               // last PROXIMITY of the status macro variable
 
     // Interaction (pauses and interactive statements).
-    int32_t interactive;         // 1 at creation; QUIT clears it
-    int16_t statement_done;      // set by the parser's end callback
-    int32_t pivot_count;         // PIVOT countdown
-    int32_t pivot_request;       // PIVOT request word
-    int32_t ipivot_count;        // IPIVOT countdown
-    int32_t ipivot_request;      // IPIVOT request word
+    int32_t interactive;     // 1 at creation; QUIT clears it
+    int16_t statement_done;  // set by the parser's end callback
+    int32_t pivot_count;     // PIVOT countdown
+    int32_t pivot_request;   // PIVOT request word
+    int32_t ipivot_count;    // IPIVOT countdown
+    int32_t ipivot_request;  // IPIVOT request word
 
     // Time.
-    int64_t elapsed_ms;          // milliseconds spent in the phases
-    int64_t last_clock_ms;       // last clock reading
+    int64_t elapsed_ms;     // milliseconds spent in the phases
+    int64_t last_clock_ms;  // last clock reading
 
     // Factorisation bookkeeping.
-    int32_t inversions;          // inversions in the run
+    int32_t inversions;               // inversions in the run
     int32_t updates_since_inversion;  // factor updates since the last inversion (the "invcnt" of the log lines)
-    double modulus;              // last factorisation or update modulus (0 = singular)
-    int32_t unstable_count;      // times the modulus was judged too large
-    double compression_rate_limit;  // store sizing threshold, 0.1 at start
+    double modulus;                   // last factorisation or update modulus (0 = singular)
+    int32_t unstable_count;           // times the modulus was judged too large
+    double compression_rate_limit;    // store sizing threshold, 0.1 at start
     int32_t leave_ban[kLeaveBanMax];  // columns banned from leaving after a repair
     int16_t leave_ban_count;
 
     // Choice of the current iteration (pricing and the ratio tests set it;
     // the factor update and the repair read it).
-    int32_t entering;            // entering column q
-    int32_t entering_pos;        // header position of q
-    int32_t leaving;             // leaving column
-    int32_t leaving_pos;         // basis position the leaving column held
-    double delta;                // working feasibility tolerance of the ratio tests
-    int32_t infeasible_count;    // infeasible basic columns found by the phase-1 pricing vector
+    int32_t entering;          // entering column q
+    int32_t entering_pos;      // header position of q
+    int32_t leaving;           // leaving column
+    int32_t leaving_pos;       // basis position the leaving column held
+    double delta;              // working feasibility tolerance of the ratio tests
+    int32_t infeasible_count;  // infeasible basic columns found by the phase-1 pricing vector
 
-    int16_t bb_ran;              // 1 when branch and bound ran in this combination
+    int16_t bb_ran;  // 1 when branch and bound ran in this combination
 };
 
 }  // namespace tymlp

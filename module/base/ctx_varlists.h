@@ -24,9 +24,9 @@ enum VarListKind : int {
 inline constexpr int kVarNameBytes = 33;
 
 struct VarList {
-    int16_t given;               // 1 when the statement appeared (even without names)
-    int32_t count;               // names kept
-    int32_t capacity;            // names the block holds
+    int16_t given;                 // 1 when the statement appeared (even without names)
+    int32_t count;                 // names kept
+    int32_t capacity;              // names the block holds
     char (*names)[kVarNameBytes];  // zero-terminated names in statement order
 };
 

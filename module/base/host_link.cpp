@@ -36,7 +36,10 @@ void attach_host(const TymHost* host, int64_t value) {
     module_globals().host_word_at_entry = host ? host->host_word : 0;
 }
 
-void host_end_step(int end_code) { step()->end_step(end_code); __builtin_unreachable(); }
+void host_end_step(int end_code) {
+    step()->end_step(end_code);
+    __builtin_unreachable();
+}
 int host_status_report(int status) { return step()->status_report(0, status); }
 int host_io_error_report(int status) { return step()->io_error_report(0, status); }
 
@@ -72,7 +75,9 @@ int host_flush() { return msg()->flush(); }
 
 void* host_alloc(size_t bytes, int flags) { return mem()->alloc(bytes, flags); }
 int host_release(void* block) { return mem()->release(block); }
-TymHeap host_heap_create(int kind, int block_size, int options) { return mem()->heap_create(kind, block_size, options); }
+TymHeap host_heap_create(int kind, int block_size, int options) {
+    return mem()->heap_create(kind, block_size, options);
+}
 void* host_heap_alloc(TymHeap heap, size_t bytes) { return mem()->heap_alloc(heap, bytes); }
 void* host_heap_resize(TymHeap heap, void* block, size_t bytes) { return mem()->heap_resize(heap, block, bytes); }
 int host_heap_release(TymHeap heap, void* block) { return mem()->heap_release(heap, block); }
@@ -103,8 +108,8 @@ int host_macro_set(TymScope scope, const char* name, int name_len, const char* v
     return mac()->set(scope, name, name_len, value, value_len);
 }
 
-TymParser host_parser_open(const TymGrammar* grammar, const TymParserControl* control, void* cookie,
-                           int interactive, int debug_flags) {
+TymParser host_parser_open(const TymGrammar* grammar, const TymParserControl* control, void* cookie, int interactive,
+                           int debug_flags) {
     return par()->open(grammar, control, cookie, interactive, debug_flags);
 }
 TymParseRecord* host_parser_run(TymParser parser) { return par()->run(parser); }

@@ -29,15 +29,31 @@ int host_status_report(int status);
 int host_io_error_report(int status);
 
 // Messages, catalogue, notes
-int host_message(int number, int nargs = 0, const TymArg* args = nullptr);  // facility 202
+int host_message(int number, int nargs = 0, const TymArg* args = nullptr);      // facility 202
 int host_catalogue_text(int number, const TymArg* arg, char* buf, int buflen);  // group 253
 int host_note(const char* format, ...);  // printf style; a leading "%Nz" makes a NOTE: line
 int host_flush();
 
 // Message argument builders
-inline TymArg arg_int(int64_t v) { TymArg a{}; a.type = TYM_ARG_INT; a.v.i = v; return a; }
-inline TymArg arg_double(double v) { TymArg a{}; a.type = TYM_ARG_DOUBLE; a.v.d = v; return a; }
-inline TymArg arg_text(const char* s, int len = -1) { TymArg a{}; a.type = TYM_ARG_TEXT; a.len = len; a.v.s = s; return a; }
+inline TymArg arg_int(int64_t v) {
+    TymArg a{};
+    a.type = TYM_ARG_INT;
+    a.v.i = v;
+    return a;
+}
+inline TymArg arg_double(double v) {
+    TymArg a{};
+    a.type = TYM_ARG_DOUBLE;
+    a.v.d = v;
+    return a;
+}
+inline TymArg arg_text(const char* s, int len = -1) {
+    TymArg a{};
+    a.type = TYM_ARG_TEXT;
+    a.len = len;
+    a.v.s = s;
+    return a;
+}
 
 // Memory
 void* host_alloc(size_t bytes, int flags);
@@ -73,8 +89,8 @@ TymScope host_macro_scope();
 int host_macro_set(TymScope scope, const char* name, int name_len, const char* value, int value_len);
 
 // Parser
-TymParser host_parser_open(const TymGrammar* grammar, const TymParserControl* control, void* cookie,
-                           int interactive, int debug_flags);
+TymParser host_parser_open(const TymGrammar* grammar, const TymParserControl* control, void* cookie, int interactive,
+                           int debug_flags);
 TymParseRecord* host_parser_run(TymParser parser);
 int host_parser_read(TymParser parser, TymParseRecord** out);
 int host_parser_close(TymParser parser);

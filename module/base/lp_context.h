@@ -20,17 +20,17 @@
 #include <cstdint>
 
 #include "base/ctx_bb.h"
+#include "base/ctx_engine.h"
 #include "base/ctx_form.h"
 #include "base/ctx_handles.h"
+#include "base/ctx_inverse.h"
 #include "base/ctx_model.h"
 #include "base/ctx_options.h"
+#include "base/ctx_phases.h"
+#include "base/ctx_report.h"
 #include "base/ctx_solver.h"
 #include "base/ctx_varlists.h"
 #include "base/run_codes.h"
-#include "base/ctx_report.h"
-#include "base/ctx_inverse.h"
-#include "base/ctx_phases.h"
-#include "base/ctx_engine.h"
 
 namespace tymlp {
 

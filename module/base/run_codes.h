@@ -43,13 +43,13 @@ enum RunStatus : int {
 
 // End codes handed to end_run and on to the host's end of step.
 enum EndCode : int {
-    kEndNormal = 0,      // normal end; run status stays as it is
-    kEndQuit = 1,        // QUIT, or a failed restore between combinations
-    kEndBadData = 1008,  // run status becomes 26
-    kEndMemory = 1016,   // run status becomes 9; the host prints its memory report
-    kEndIo = 1020,       // run status becomes 25
-    kEndSemantic = 2000, // run status becomes 11
-    kEndSyntax = 3000    // run status becomes 10
+    kEndNormal = 0,       // normal end; run status stays as it is
+    kEndQuit = 1,         // QUIT, or a failed restore between combinations
+    kEndBadData = 1008,   // run status becomes 26
+    kEndMemory = 1016,    // run status becomes 9; the host prints its memory report
+    kEndIo = 1020,        // run status becomes 25
+    kEndSemantic = 2000,  // run status becomes 11
+    kEndSyntax = 3000     // run status becomes 10
 };
 
 // The run status an end code imposes, or -1 when the end code leaves the run

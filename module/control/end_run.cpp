@@ -1,13 +1,13 @@
 // end_run.cpp -- releasing a run and ending the host step.
 #include "control/end_run.h"
 
+#include "base/context_memory.h"
 #include "base/host_link.h"
-#include "output/output_connection.h"
 #include "control/parser_state.h"
 #include "control/run_steps.h"
 #include "control/status_macro.h"
 #include "input/column_lists.h"
-#include "base/context_memory.h"
+#include "output/output_connection.h"
 
 namespace tymlp {
 namespace {

@@ -10,41 +10,55 @@
 #include <cstdint>
 #include <cstring>
 
+#include "base/context_memory.h"
 #include "control/keyword_table.h"
 #include "control/option_slots.h"
-#include "base/context_memory.h"
 
 namespace tymlp {
 namespace {
 
 // ---------------------------------------------------------------- choices
 enum ChoiceList : uint16_t {
-    kChoiceNode = 0,        // CANSELECT, BACKTRACK
+    kChoiceNode = 0,  // CANSELECT, BACKTRACK
     kChoiceNodeCount = 6,
-    kChoiceVar = 6,         // VARSELECT
+    kChoiceVar = 6,  // VARSELECT
     kChoiceVarCount = 6,
-    kChoiceScale = 12,      // SCALE
+    kChoiceScale = 12,  // SCALE
     kChoiceScaleCount = 5,
     kChoiceScaleType = 17,  // SCALETYPE
     kChoiceScaleTypeCount = 2,
-    kChoicePrice = 19,      // PRICETYPE
+    kChoicePrice = 19,  // PRICETYPE
     kChoicePriceCount = 4,
     kChoiceTotal = 23
 };
 
 constexpr TymChoiceDef kChoices[] = {
-    {kw("LIFO"), kNodeLifo}, {kw("FIFO"), kNodeFifo}, {kw("OBJ"), kNodeObj},
-    {kw("PROJECT"), kNodeProject}, {kw("PSEUDOC"), kNodePseudoc}, {kw("ERROR"), kNodeError},
+    {kw("LIFO"), kNodeLifo},
+    {kw("FIFO"), kNodeFifo},
+    {kw("OBJ"), kNodeObj},
+    {kw("PROJECT"), kNodeProject},
+    {kw("PSEUDOC"), kNodePseudoc},
+    {kw("ERROR"), kNodeError},
 
-    {kw("CLOSE"), kVarClose}, {kw("FAR"), kVarFar}, {kw("PENALTY"), kVarPenalty},
-    {kw("PRIOR"), kVarPrior}, {kw("PSEUDOC"), kVarPseudoc}, {kw("PRICE"), kVarPrice},
+    {kw("CLOSE"), kVarClose},
+    {kw("FAR"), kVarFar},
+    {kw("PENALTY"), kVarPenalty},
+    {kw("PRIOR"), kVarPrior},
+    {kw("PSEUDOC"), kVarPseudoc},
+    {kw("PRICE"), kVarPrice},
 
-    {kw("NONE"), kScaleNone}, {kw("COLUMN"), kScaleColumns}, {kw("COL"), kScaleColumns},
-    {kw("ROW"), kScaleRows}, {kw("BOTH"), kScaleBoth},
+    {kw("NONE"), kScaleNone},
+    {kw("COLUMN"), kScaleColumns},
+    {kw("COL"), kScaleColumns},
+    {kw("ROW"), kScaleRows},
+    {kw("BOTH"), kScaleBoth},
 
-    {kw("EQUILIBRIUM"), kScaleEquilibrium}, {kw("GEOMETRIC"), kScaleGeometric},
+    {kw("EQUILIBRIUM"), kScaleEquilibrium},
+    {kw("GEOMETRIC"), kScaleGeometric},
 
-    {kw("COMPLETE"), kPriceFull}, {kw("NONE"), kPriceFull}, {kw("PARTIAL"), kPricePartial},
+    {kw("COMPLETE"), kPriceFull},
+    {kw("NONE"), kPriceFull},
+    {kw("PARTIAL"), kPricePartial},
     {kw("DYNAMIC"), kPriceDynamic},
 };
 static_assert(sizeof kChoices / sizeof kChoices[0] == kChoiceTotal, "choice lists");
@@ -53,9 +67,7 @@ static_assert(sizeof kChoices / sizeof kChoices[0] == kChoiceTotal, "choice list
 constexpr TymOptionDef flag(uint16_t keyword, int bit) {
     return {keyword, TYM_OPT_FLAG, static_cast<uint8_t>(bit), 0, 0, 0, 0};
 }
-constexpr TymOptionDef number(uint16_t keyword, uint16_t slot) {
-    return {keyword, TYM_OPT_NUMBER, 0, slot, 0, 0, 0};
-}
+constexpr TymOptionDef number(uint16_t keyword, uint16_t slot) { return {keyword, TYM_OPT_NUMBER, 0, slot, 0, 0, 0}; }
 constexpr TymOptionDef choice(uint16_t keyword, uint16_t slot, uint16_t first, uint16_t count) {
     return {keyword, TYM_OPT_CHOICE, 0, slot, first, count, 0};
 }
@@ -75,41 +87,68 @@ constexpr TymOptionDef list(uint16_t keyword, int bit, uint16_t number) {
 constexpr TymOptionDef kOptions[] = {
     // LP only: the input data sets and the input layout.
     dataset(kw("DATA"), kDsData),
-    dataset(kw("PRIMALIN"), kDsPrimalIn), dataset(kw("PIN"), kDsPrimalIn),
-    dataset(kw("ACTIVEIN"), kDsActiveIn), dataset(kw("AIN"), kDsActiveIn),
+    dataset(kw("PRIMALIN"), kDsPrimalIn),
+    dataset(kw("PIN"), kDsPrimalIn),
+    dataset(kw("ACTIVEIN"), kDsActiveIn),
+    dataset(kw("AIN"), kDsActiveIn),
     flag(kw("SPARSEDATA"), kBitSparsedata),
 
     // LP and RESET.
-    dataset(kw("PRIMALOUT"), kDsPrimalOut), dataset(kw("POUT"), kDsPrimalOut),
-    dataset(kw("DUALOUT"), kDsDualOut), dataset(kw("DOUT"), kDsDualOut),
-    dataset(kw("ACTIVEOUT"), kDsActiveOut), dataset(kw("AOUT"), kDsActiveOut),
-    dataset(kw("TABLEAUOUT"), kDsTableauOut), dataset(kw("TOUT"), kDsTableauOut),
+    dataset(kw("PRIMALOUT"), kDsPrimalOut),
+    dataset(kw("POUT"), kDsPrimalOut),
+    dataset(kw("DUALOUT"), kDsDualOut),
+    dataset(kw("DOUT"), kDsDualOut),
+    dataset(kw("ACTIVEOUT"), kDsActiveOut),
+    dataset(kw("AOUT"), kDsActiveOut),
+    dataset(kw("TABLEAUOUT"), kDsTableauOut),
+    dataset(kw("TOUT"), kDsTableauOut),
 
-    flag(kw("DEVEX"), kBitDevex), flag(kw("NODEVEX"), kBitNoDevex),
-    flag(kw("ENDPAUSE"), kBitEndpause), flag(kw("NOENDPAUSE"), kBitNoEndpause),
-    flag(kw("FLOW"), kBitFlow), flag(kw("NOFLOW"), kBitNoFlow),
-    flag(kw("PRINT"), kBitPrint), flag(kw("NOPRINT"), kBitNoPrint),
-    flag(kw("PARAPRINT"), kBitParaprint), flag(kw("NOPARAPRINT"), kBitNoParaprint),
-    flag(kw("PARARESTORE"), kBitPararestore), flag(kw("NOPARARESTORE"), kBitNoPararestore),
-    flag(kw("TABLEAUPRINT"), kBitTableauprint), flag(kw("NOTABLEAUPRINT"), kBitNoTableauprint),
-    flag(kw("FEASIBLEPAUSE"), kBitFeasiblepause), flag(kw("NOFEASIBLEPAUSE"), kBitNoFeasiblepause),
-    flag(kw("RANGEPRICE"), kBitRangeprice), flag(kw("NORANGEPRICE"), kBitNoRangeprice),
-    flag(kw("RANGERHS"), kBitRangerhs), flag(kw("NORANGERHS"), kBitNoRangerhs),
+    flag(kw("DEVEX"), kBitDevex),
+    flag(kw("NODEVEX"), kBitNoDevex),
+    flag(kw("ENDPAUSE"), kBitEndpause),
+    flag(kw("NOENDPAUSE"), kBitNoEndpause),
+    flag(kw("FLOW"), kBitFlow),
+    flag(kw("NOFLOW"), kBitNoFlow),
+    flag(kw("PRINT"), kBitPrint),
+    flag(kw("NOPRINT"), kBitNoPrint),
+    flag(kw("PARAPRINT"), kBitParaprint),
+    flag(kw("NOPARAPRINT"), kBitNoParaprint),
+    flag(kw("PARARESTORE"), kBitPararestore),
+    flag(kw("NOPARARESTORE"), kBitNoPararestore),
+    flag(kw("TABLEAUPRINT"), kBitTableauprint),
+    flag(kw("NOTABLEAUPRINT"), kBitNoTableauprint),
+    flag(kw("FEASIBLEPAUSE"), kBitFeasiblepause),
+    flag(kw("NOFEASIBLEPAUSE"), kBitNoFeasiblepause),
+    flag(kw("RANGEPRICE"), kBitRangeprice),
+    flag(kw("NORANGEPRICE"), kBitNoRangeprice),
+    flag(kw("RANGERHS"), kBitRangerhs),
+    flag(kw("NORANGERHS"), kBitNoRangerhs),
     flag(kw("GOALPROGRAM"), kBitGoalprogram),
     flag(kw("READPAUSE"), kBitReadpause),
-    flag(kw("BINFST"), kBitBinfst), flag(kw("NOBINFST"), kBitNoBinfst),
-    flag_value(kw("POSTPROCESS"), kBitPostprocess, kSlotPostprocess), flag(kw("NOPOSTPROCESS"), kBitNoPostprocess),
-    flag_pair(kw("AUTO"), kBitAuto, kSlotAuto), flag(kw("NOAUTO"), kBitNoAuto),
-    flag_value(kw("PREPROCESS"), kBitPreprocess, kSlotPreprocess), flag(kw("NOPREPROCESS"), kBitNoPreprocess),
-    flag(kw("SPARSEPRICING"), kBitSparsepricing), flag(kw("NOSPARSEPRICING"), kBitNoSparsepricing),
-    flag(kw("BLANDSRULE"), kBitBlandsrule), flag(kw("NOBLANDSRULE"), kBitNoBlandsrule),
+    flag(kw("BINFST"), kBitBinfst),
+    flag(kw("NOBINFST"), kBitNoBinfst),
+    flag_value(kw("POSTPROCESS"), kBitPostprocess, kSlotPostprocess),
+    flag(kw("NOPOSTPROCESS"), kBitNoPostprocess),
+    flag_pair(kw("AUTO"), kBitAuto, kSlotAuto),
+    flag(kw("NOAUTO"), kBitNoAuto),
+    flag_value(kw("PREPROCESS"), kBitPreprocess, kSlotPreprocess),
+    flag(kw("NOPREPROCESS"), kBitNoPreprocess),
+    flag(kw("SPARSEPRICING"), kBitSparsepricing),
+    flag(kw("NOSPARSEPRICING"), kBitNoSparsepricing),
+    flag(kw("BLANDSRULE"), kBitBlandsrule),
+    flag(kw("NOBLANDSRULE"), kBitNoBlandsrule),
 
     number(kw("PENALTYDEPTH"), kSlotPenaltyDepth),
     number(kw("DEBUG"), kSlotDebug),
-    number(kw("EPSILON"), kSlotEpsilon), number(kw("EPS"), kSlotEpsilon),
-    number(kw("REPSILON"), kSlotRepsilon), number(kw("REPS"), kSlotRepsilon),
-    number(kw("INFINITY"), kSlotInfinity), number(kw("INF"), kSlotInfinity),
-    number(kw("MAXIT1"), kSlotMaxit1), number(kw("MAXIT2"), kSlotMaxit2), number(kw("MAXIT3"), kSlotMaxit3),
+    number(kw("EPSILON"), kSlotEpsilon),
+    number(kw("EPS"), kSlotEpsilon),
+    number(kw("REPSILON"), kSlotRepsilon),
+    number(kw("REPS"), kSlotRepsilon),
+    number(kw("INFINITY"), kSlotInfinity),
+    number(kw("INF"), kSlotInfinity),
+    number(kw("MAXIT1"), kSlotMaxit1),
+    number(kw("MAXIT2"), kSlotMaxit2),
+    number(kw("MAXIT3"), kSlotMaxit3),
     number(kw("INVFREQ"), kSlotInvfreq),
     number(kw("MAXIT"), kSlotMaxit),
     number(kw("TIME"), kSlotTime),
@@ -137,7 +176,8 @@ constexpr TymOptionDef kOptions[] = {
     choice(kw("SCALETYPE"), kSlotScaletype, kChoiceScaleType, kChoiceScaleTypeCount),
     choice(kw("PRICETYPE"), kSlotPricetype, kChoicePrice, kChoicePriceCount),
     number(kw("PRINTFREQ"), kSlotPrintfreq),
-    number(kw("IEPSILON"), kSlotIepsilon), number(kw("IEPS"), kSlotIepsilon),
+    number(kw("IEPSILON"), kSlotIepsilon),
+    number(kw("IEPS"), kSlotIepsilon),
     number(kw("WORKMEMORY"), kSlotWorkmemory),
     number(kw("PERFORMANCE"), kSlotPerformance),
     number(kw("READMEMORY"), kSlotReadmemory),
@@ -154,7 +194,8 @@ constexpr TymOptionDef kOptions[] = {
     number(kw("BEPSILON"), kSlotBepsilon),
     number(kw("RANDOMPRICEMULT"), kSlotRandompricemult),
     number(kw("TREETYPE"), kSlotTreetype),
-    number(kw("PEPSILON"), kSlotPepsilon), number(kw("PEPS"), kSlotPepsilon),
+    number(kw("PEPSILON"), kSlotPepsilon),
+    number(kw("PEPS"), kSlotPepsilon),
     number(kw("PMAXIT"), kSlotPmaxit),
     number(kw("CPERCENT"), kSlotCpercent),
     number(kw("CLENGTH"), kSlotClength),
@@ -171,7 +212,8 @@ constexpr TymOptionDef kOptions[] = {
 
     // PRINT
     flag(kw("SOLUTION"), kBitPrintSolution),
-    list(kw("COLUMN"), kBitPrintColumn, kListPrintColumns), list(kw("COL"), kBitPrintColumn, kListPrintColumns),
+    list(kw("COLUMN"), kBitPrintColumn, kListPrintColumns),
+    list(kw("COL"), kBitPrintColumn, kListPrintColumns),
     list(kw("ROW"), kBitPrintRow, kListPrintRows),
     flag(kw("INTEGER"), kBitPrintInteger),
     flag(kw("NONINTEGER"), kBitPrintNoninteger),

@@ -17,13 +17,15 @@ constexpr char kNotice[] =
     "qmlp linear and mixed-integer programming procedure module. "
     "Solves every objective with every right-hand side of a problem.";
 
-
 static_assert(sizeof kRelease <= sizeof(TymImageInfo::release), "release text fits");
 
 void procedure_entry() { run_procedure(); }
 
 const TymModuleTable kModuleTable = {
-    TYM_TABLE_HEADER0, TYM_TABLE_HEADER1, TYM_TABLE_SIZE0, TYM_TABLE_SIZE1,
+    TYM_TABLE_HEADER0,
+    TYM_TABLE_HEADER1,
+    TYM_TABLE_SIZE0,
+    TYM_TABLE_SIZE1,
     {'t', 'y', 'm', 'l', 'p', ' ', ' ', ' '},
     0,
     procedure_entry,

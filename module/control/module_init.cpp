@@ -65,7 +65,8 @@ int module_init() {
 int parser_debug_flags() {
     const ParserState* state = parser_state();
     if (state == nullptr) return 0;
-    return (state->syntax_debug != 0 ? kParserDebugSyntax : 0) | (state->semantic_debug != 0 ? kParserDebugSemantic : 0);
+    return (state->syntax_debug != 0 ? kParserDebugSyntax : 0) |
+           (state->semantic_debug != 0 ? kParserDebugSemantic : 0);
 }
 
 void release_parser_state() {

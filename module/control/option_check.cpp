@@ -96,9 +96,12 @@ void text_message(int number, const char* text) {
 void copy_to_sampled_indexes(LpContext* ctx, const OptionSpec& entry, double value) {
     for (NodeList& list : ctx->bb.lists) {
         SampledIndex& index = list.index;
-        if (entry.slot == kSlotCpercent) index.fraction = value;
-        else if (entry.slot == kSlotClength) index.min_spacing = static_cast<int32_t>(option_to_integer(value));
-        else if (entry.slot == kSlotCsize) index.initial_capacity = static_cast<int32_t>(option_to_integer(value));
+        if (entry.slot == kSlotCpercent)
+            index.fraction = value;
+        else if (entry.slot == kSlotClength)
+            index.min_spacing = static_cast<int32_t>(option_to_integer(value));
+        else if (entry.slot == kSlotCsize)
+            index.initial_capacity = static_cast<int32_t>(option_to_integer(value));
     }
 }
 
@@ -139,8 +142,7 @@ bool check_one(LpContext* ctx, const OptionSpec& entry, const TymParseRecord* re
     if ((entry.rules & kRuleExperimentalNote) != 0 && value > 0) host_note(kExperimentalNote);
     if (ok && (entry.rules & kRulePropagateMaxit) != 0) propagate_maxit(ctx->options);
     if (ok && (entry.rules & kRuleSampledIndex) != 0) copy_to_sampled_indexes(ctx, entry, value);
-    if (ok && entry.slot == kSlotTreetype)
-        ctx->options.node_coder_type = kCoderOfTreetype[ctx->options.treetype];
+    if (ok && entry.slot == kSlotTreetype) ctx->options.node_coder_type = kCoderOfTreetype[ctx->options.treetype];
     return ok;
 }
 

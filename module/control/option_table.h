@@ -20,29 +20,29 @@ enum class OptionType : uint8_t { Int16, Int32, Double };
 
 // Where the default comes from.
 enum class DefaultKind : uint8_t {
-    Value,           // default_value
-    Missing,         // the host missing value: "not given"
-    GenericInfinity, // largest double, or 1.7e38 under the "$GENERIC" setting 0
-    Bepsilon         // 0.5 * u^0.375, u the double rounding unit
+    Value,            // default_value
+    Missing,          // the host missing value: "not given"
+    GenericInfinity,  // largest double, or 1.7e38 under the "$GENERIC" setting 0
+    Bepsilon          // 0.5 * u^0.375, u the double rounding unit
 };
 
 // Extra rules (bit set).
 enum OptionRule : uint16_t {
     kRuleNone = 0,
-    kRuleSentinelDefault = 0x0001,  // the default lies outside the range on purpose: "not given"
-    kRuleAboveEpsilon = 0x0002,     // the lower bound is the EPSILON in effect (U)
-    kRulePropagateMaxit = 0x0004,   // a valid value also sets MAXIT1-3 and IMAXIT
-    kRuleObjectiveNote = 0x0008,    // given (valid or not): message 15 with the note text
-    kRuleExperimentalNote = 0x0010, // given above 0 (valid or not): the experimental-option note
-    kRuleSampledIndex = 0x0020,     // a valid value is copied into the four sampled indexes
-    kRuleNodeStoreClosed = 0x0040,  // checked and used only while the node store is closed
-    kRuleGated = 0x0080,            // read only when flag bit gate_bit is set in the record
-    kRulePair = 0x0100              // two values (slot, slot + 1) into field, field2
+    kRuleSentinelDefault = 0x0001,   // the default lies outside the range on purpose: "not given"
+    kRuleAboveEpsilon = 0x0002,      // the lower bound is the EPSILON in effect (U)
+    kRulePropagateMaxit = 0x0004,    // a valid value also sets MAXIT1-3 and IMAXIT
+    kRuleObjectiveNote = 0x0008,     // given (valid or not): message 15 with the note text
+    kRuleExperimentalNote = 0x0010,  // given above 0 (valid or not): the experimental-option note
+    kRuleSampledIndex = 0x0020,      // a valid value is copied into the four sampled indexes
+    kRuleNodeStoreClosed = 0x0040,   // checked and used only while the node store is closed
+    kRuleGated = 0x0080,             // read only when flag bit gate_bit is set in the record
+    kRulePair = 0x0100               // two values (slot, slot + 1) into field, field2
 };
 
 struct OptionSpec {
-    const char* name;        // option keyword
-    uint16_t slot;           // parse-record value slot
+    const char* name;  // option keyword
+    uint16_t slot;     // parse-record value slot
     OptionType type;
     size_t field;            // offset of the field in LpOptions
     size_t field2;           // second field of a pair
@@ -53,9 +53,9 @@ struct OptionSpec {
     const char* check_text;  // argument of message 211
     DefaultKind default_kind;
     double default_value;
-    uint16_t rules;          // OptionRule bits
-    int8_t gate_bit;         // kRuleGated: the record's flag bit; -1 otherwise
-    const char* note_text;   // kRuleObjectiveNote: the argument of message 15 (the objective note)
+    uint16_t rules;         // OptionRule bits
+    int8_t gate_bit;        // kRuleGated: the record's flag bit; -1 otherwise
+    const char* note_text;  // kRuleObjectiveNote: the argument of message 15 (the objective note)
 };
 
 // The table, in the order the check walks it.

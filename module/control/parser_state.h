@@ -21,12 +21,12 @@ enum ParserEntryWord : int {
 };
 
 struct ParserState {
-    LpContext* ctx;                  // the run whose statements are parsed
-    TymParser parser;                // the open parser, or none
-    TymParserControl control;        // the 96-byte control block with the callbacks
+    LpContext* ctx;                          // the run whose statements are parsed
+    TymParser parser;                        // the open parser, or none
+    TymParserControl control;                // the 96-byte control block with the callbacks
     int64_t entry_words[kParserEntryWords];  // see ParserEntryWord
-    int32_t syntax_debug;            // 1: the parser traces tokens (DEBUG setting "SYN")
-    int32_t semantic_debug;          // 1: the parser traces parse results (DEBUG setting "SEM")
+    int32_t syntax_debug;                    // 1: the parser traces tokens (DEBUG setting "SYN")
+    int32_t semantic_debug;                  // 1: the parser traces parse results (DEBUG setting "SEM")
     uint8_t reserved[kParserStateBytes - 8 - 8 - 96 - 8 * kParserEntryWords - 8 - 4];
 };
 static_assert(sizeof(ParserState) <= kParserStateBytes, "parser state record");

@@ -1,15 +1,15 @@
 // run_procedure.cpp -- the run sequence of one invocation.
 #include "control/run_procedure.h"
 
+#include "base/host_link.h"
 #include "control/attention.h"
 #include "control/create_context.h"
 #include "control/end_run.h"
-#include "base/host_link.h"
-#include "output/output_connection.h"
 #include "control/parser_state.h"
 #include "control/run_steps.h"
 #include "control/statement_step.h"
 #include "input/column_lists.h"
+#include "output/output_connection.h"
 #include "simplex/scaling.h"
 
 namespace tymlp {
@@ -39,7 +39,8 @@ void end_on(LpContext* ctx, int result, const ResultMap* map) {
 constexpr ResultMap kFormResults[] = {{kRunMemory, kEndMemory}, {kRunSemantic, kEndBadData}, {kRunIo, kEndIo}, {0, 0}};
 constexpr ResultMap kBasisResults[] = {{kRunMemory, kEndMemory}, {kRunIo, kEndIo}, {0, 0}};
 constexpr ResultMap kMemoryOnly[] = {{kRunMemory, kEndMemory}, {0, 0}};
-constexpr ResultMap kPreprocessResults[] = {{kRunMemory, kEndMemory}, {kRunSemantic, kEndBadData}, {kRunIo, kEndIo}, {0, 0}};
+constexpr ResultMap kPreprocessResults[] = {
+    {kRunMemory, kEndMemory}, {kRunSemantic, kEndBadData}, {kRunIo, kEndIo}, {0, 0}};
 
 // Loads right-hand-side column r into the array, divided by the row scale
 // factors when rows are scaled.

@@ -12,18 +12,18 @@
 namespace tymlp {
 
 struct RunSteps {
-    int (*read_dense)(LpContext* ctx);            // dense input reader
-    int (*read_sparse)(LpContext* ctx);           // sparse input reader (SPARSEDATA)
-    int (*preprocess)(LpContext* ctx);            // preprocessing
-    int (*complete_form)(LpContext* ctx);         // checks, logical columns, matrix store
-    int (*starting_basis)(LpContext* ctx);        // header and artificial columns
-    int (*allocate_arrays)(LpContext* ctx);       // scaling and solution arrays
-    int (*register_release)(LpContext* ctx);      // work-store release routine with the host
-    int (*scale)(LpContext* ctx);                 // scaling
-    int (*open_pivot_history)(LpContext* ctx);    // pivot history file
-    int (*solve_combination)(LpContext* ctx);     // one objective row with one right-hand side
-    void (*release_sparse)(LpContext* ctx);       // sparse-pricing data (end of combination, end_run)
-    void (*release_work_store)(LpContext* ctx);   // the work store's overflow heap (end_run)
+    int (*read_dense)(LpContext* ctx);           // dense input reader
+    int (*read_sparse)(LpContext* ctx);          // sparse input reader (SPARSEDATA)
+    int (*preprocess)(LpContext* ctx);           // preprocessing
+    int (*complete_form)(LpContext* ctx);        // checks, logical columns, matrix store
+    int (*starting_basis)(LpContext* ctx);       // header and artificial columns
+    int (*allocate_arrays)(LpContext* ctx);      // scaling and solution arrays
+    int (*register_release)(LpContext* ctx);     // work-store release routine with the host
+    int (*scale)(LpContext* ctx);                // scaling
+    int (*open_pivot_history)(LpContext* ctx);   // pivot history file
+    int (*solve_combination)(LpContext* ctx);    // one objective row with one right-hand side
+    void (*release_sparse)(LpContext* ctx);      // sparse-pricing data (end of combination, end_run)
+    void (*release_work_store)(LpContext* ctx);  // the work store's overflow heap (end_run)
 };
 
 // The table of the steps built so far.

@@ -3,9 +3,9 @@
 
 #include <cmath>
 
+#include "base/host_link.h"
 #include "control/attention.h"
 #include "control/end_run.h"
-#include "base/host_link.h"
 #include "control/status_macro.h"
 #include "input/objectives.h"
 #include "simplex/invert.h"
@@ -18,9 +18,9 @@
 #include "report/problem_summary.h"
 #define QMLP_HAVE_PROBLEM_SUMMARY 1
 #endif
+#include "output/reported_values.h"
 #include "report/constraint_summary.h"
 #include "report/output_data_sets.h"
-#include "output/reported_values.h"
 #include "report/solution_summary.h"
 #include "report/variable_summary.h"
 

@@ -4,8 +4,8 @@
 
 #include "control/solve_combination.h"
 #include "simplex/invert.h"
-#include "simplex/pivot_history.h"
 #include "simplex/phases.h"
+#include "simplex/pivot_history.h"
 #include "simplex/pricing.h"
 #include "simplex/pricing_vector.h"
 #include "simplex/primal_values.h"
@@ -66,8 +66,10 @@ double phase1_objective_value(const LpContext* ctx) {
         const int32_t j = f.header[i];
         if ((f.status[j] & kStatHeld) != 0) continue;
         const double x = f.value[j];
-        if (x > f.upper[j] + delta) sum += x - f.upper[j];
-        else if (x < f.lower[j] - delta) sum += f.lower[j] - x;
+        if (x > f.upper[j] + delta)
+            sum += x - f.upper[j];
+        else if (x < f.lower[j] - delta)
+            sum += f.lower[j] - x;
     }
     return sum;
 }

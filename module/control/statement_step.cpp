@@ -3,13 +3,13 @@
 
 #include <cstring>
 
+#include "base/context_memory.h"
+#include "base/host_link.h"
 #include "control/end_run.h"
 #include "control/grammar.h"
-#include "base/host_link.h"
 #include "control/option_check.h"
 #include "control/option_slots.h"
 #include "control/parser_state.h"
-#include "base/context_memory.h"
 #include "factor/factor_entries.h"
 
 namespace tymlp {
@@ -64,8 +64,10 @@ void take_data_references(LpContext* ctx, const TymParseRecord* rec) {
     for (int k = 0; k < kDsCount; ++k) {
         const TymDataRef* ref = rec->data[k];
         ctx->handles.data_given[k] = ref != nullptr ? 1 : 0;
-        if (ref != nullptr) ctx->handles.data_ref[k] = *ref;
-        else std::memset(&ctx->handles.data_ref[k], 0, sizeof(TymDataRef));
+        if (ref != nullptr)
+            ctx->handles.data_ref[k] = *ref;
+        else
+            std::memset(&ctx->handles.data_ref[k], 0, sizeof(TymDataRef));
     }
 }
 
@@ -98,8 +100,7 @@ int statement_callback(void* cookie, TymParseRecord* rec) {
         case kStmtRun:
             if (s.run_status != 0) end_inside_parser(ctx, kEndSyntax);
             break;
-        default:
-            break;  // SHOW and PRINT act inside pauses only
+        default: break;  // SHOW and PRINT act inside pauses only
     }
     return 0;
 }

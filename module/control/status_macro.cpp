@@ -19,24 +19,37 @@ struct StatusName {
 };
 
 const StatusName kWords[] = {
-    {kRunSingular, "SINGULAR"},        {kRunMaxTime, "MAX_TIME"},
-    {kRunMaxIter, "MAX_ITER"},         {kRunPause, "PAUSE"},
-    {kRunInfeasible, "INFEASIBLE"},    {kRunUnbounded, "UNBOUNDED"},
-    {kRunMemory, "MEMORY_ERROR"},      {kRunMemoryAlt, "MEMORY_ERROR"},
-    {kRunSyntax, "SYNTAX_ERROR"},      {kRunSemantic, "SEMANTIC_ERROR"},
-    {kRunUnstable, "UNSTABLE"},        {kRunPivot, "PIVOT"},
-    {kRunIntFeasible, "INT_FEASIBLE"}, {kRunFathomed, "FATHOMED"},
-    {kRunIntMaxIter, "INT_MAX_ITER"},  {kRunIPause, "IPAUSE"},
-    {kRunActive, "ACTIVE"},            {kRunRelaxed, "RELAXED"},
-    {kRunIntInfeasible, "INT_INFEASIBLE"}, {kRunIo, "IO_ERROR"},
-    {kRunBadData, "BADDATA_ERROR"},    {kRunBreak, "BREAK"},
-    {kRunIPivot, "IPIVOT"},            {kRunProximityPause, "PROXIMITYPAUSE"},
-    {kRunFeasiblePause, "FEASIBLEPAUSE"}, {kRunBug, "LP_BUG"},
+    {kRunSingular, "SINGULAR"},
+    {kRunMaxTime, "MAX_TIME"},
+    {kRunMaxIter, "MAX_ITER"},
+    {kRunPause, "PAUSE"},
+    {kRunInfeasible, "INFEASIBLE"},
+    {kRunUnbounded, "UNBOUNDED"},
+    {kRunMemory, "MEMORY_ERROR"},
+    {kRunMemoryAlt, "MEMORY_ERROR"},
+    {kRunSyntax, "SYNTAX_ERROR"},
+    {kRunSemantic, "SEMANTIC_ERROR"},
+    {kRunUnstable, "UNSTABLE"},
+    {kRunPivot, "PIVOT"},
+    {kRunIntFeasible, "INT_FEASIBLE"},
+    {kRunFathomed, "FATHOMED"},
+    {kRunIntMaxIter, "INT_MAX_ITER"},
+    {kRunIPause, "IPAUSE"},
+    {kRunActive, "ACTIVE"},
+    {kRunRelaxed, "RELAXED"},
+    {kRunIntInfeasible, "INT_INFEASIBLE"},
+    {kRunIo, "IO_ERROR"},
+    {kRunBadData, "BADDATA_ERROR"},
+    {kRunBreak, "BREAK"},
+    {kRunIPivot, "IPIVOT"},
+    {kRunProximityPause, "PROXIMITYPAUSE"},
+    {kRunFeasiblePause, "FEASIBLEPAUSE"},
+    {kRunBug, "LP_BUG"},
 };
 
 // Appends text to the buffer, keeping it terminated.
 class Text {
-public:
+  public:
     Text(char* buf, int size) : buf_(buf), size_(size) { buf_[0] = '\0'; }
     void add(const char* s) { add(s, static_cast<int>(std::strlen(s))); }
     void add(const char* s, int n) {
@@ -69,7 +82,7 @@ public:
     }
     int length() const { return used_; }
 
-private:
+  private:
     char* buf_;
     int size_;
     int used_ = 0;
@@ -93,8 +106,10 @@ double objective_sense(const LpContext* ctx) {
 void objective_field(Text& t, const LpContext* ctx) {
     int32_t column;
     const double scale = objective_scale(ctx, &column);
-    if (scale == 0 || ctx->form.value == nullptr) t.field("OBJECTIVE=", ".");
-    else t.number("OBJECTIVE=", ctx->form.value[column] / scale);
+    if (scale == 0 || ctx->form.value == nullptr)
+        t.field("OBJECTIVE=", ".");
+    else
+        t.number("OBJECTIVE=", ctx->form.value[column] / scale);
 }
 
 void integer_fields(Text& t, LpContext* ctx, int run_status) {
@@ -104,8 +119,10 @@ void integer_fields(Text& t, LpContext* ctx, int run_status) {
     t.integer("ACTIVE=", bb.active_count);
     int32_t column;
     const double scale = objective_scale(ctx, &column);
-    if (bb.incumbent == nullptr || scale == 0) t.field("INT_BEST=", ".");
-    else t.number("INT_BEST=", bb.incumbent->bound * objective_sense(ctx) / scale);
+    if (bb.incumbent == nullptr || scale == 0)
+        t.field("INT_BEST=", ".");
+    else
+        t.number("INT_BEST=", bb.incumbent->bound * objective_sense(ctx) / scale);
 
     const bool proximity = run_status != 0 && (bb.incumbent != nullptr || bb.improved != 0) && bb.active_count > 0;
     if (!proximity) return;

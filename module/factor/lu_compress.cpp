@@ -21,8 +21,10 @@ enum class Moves { WholeSlot, Pair, RowField };
 // The field that says whether a slot belongs to the structure.
 template <Moves kMoves>
 inline int32_t& LiveField(InverseSlot& slot) {
-    if constexpr (kMoves == Moves::Pair) return slot.column;
-    else return slot.row;
+    if constexpr (kMoves == Moves::Pair)
+        return slot.column;
+    else
+        return slot.row;
 }
 
 template <Moves kMoves>
@@ -79,17 +81,10 @@ int32_t Pack(InverseStore& s, int32_t* start, int32_t* end, int32_t oldFree) {
 // reads it.  The eta file is not touched.
 int CompressStore(InverseStore& s, char mode) {
     switch (mode) {
-        case kCompressFactor:
-            s.colFree = Pack<Moves::WholeSlot>(s, s.colStart, s.colEnd, s.colFree);
-            return 0;
-        case kCompressRows:
-            s.rowFree = Pack<Moves::Pair>(s, s.rowStart, s.rowEnd, s.rowFree);
-            return 0;
-        case kCompressColumns:
-            s.colFree = Pack<Moves::RowField>(s, s.colStart, s.colEnd, s.colFree);
-            return 0;
-        default:
-            return 1;
+        case kCompressFactor: s.colFree = Pack<Moves::WholeSlot>(s, s.colStart, s.colEnd, s.colFree); return 0;
+        case kCompressRows: s.rowFree = Pack<Moves::Pair>(s, s.rowStart, s.rowEnd, s.rowFree); return 0;
+        case kCompressColumns: s.colFree = Pack<Moves::RowField>(s, s.colStart, s.colEnd, s.colFree); return 0;
+        default: return 1;
     }
 }
 

@@ -20,19 +20,19 @@ constexpr int32_t kNone = -1;
 
 // Temporaries of one call, carved from one host block.
 struct LeftWork {
-    int32_t* bucketHead;   // [m+1] first column with each input count
-    int32_t* bucketNext;   // [m] next column with the same count
-    int32_t* rowMark;      // [m] 1 while a row is touched by the current step
-    int32_t* etaFirst;     // [m] by column: ordinal of its first L eta
-    int32_t* etaEnd;       // [m] by column: one past its last L eta ordinal
-    int32_t* reach;        // [m] pivoted rows reached, in post-order
-    int32_t* stackRow;     // [m] depth-first search stack: row
-    int32_t* stackNext;    // [m] depth-first search stack: next eta ordinal
+    int32_t* bucketHead;  // [m+1] first column with each input count
+    int32_t* bucketNext;  // [m] next column with the same count
+    int32_t* rowMark;     // [m] 1 while a row is touched by the current step
+    int32_t* etaFirst;    // [m] by column: ordinal of its first L eta
+    int32_t* etaEnd;      // [m] by column: one past its last L eta ordinal
+    int32_t* reach;       // [m] pivoted rows reached, in post-order
+    int32_t* stackRow;    // [m] depth-first search stack: row
+    int32_t* stackNext;   // [m] depth-first search stack: next eta ordinal
     // Views of the store's integer workspace.
-    int32_t* rowStep;      // [m] step at which a row was pivoted, kNone before
-    int32_t* colStep;      // [m] step at which a column was processed
-    int32_t* candidates;   // [m] rows of strictly decreasing count
-    int32_t* rowList;      // [m] unpivoted rows touched by the current step
+    int32_t* rowStep;     // [m] step at which a row was pivoted, kNone before
+    int32_t* colStep;     // [m] step at which a column was processed
+    int32_t* candidates;  // [m] rows of strictly decreasing count
+    int32_t* rowList;     // [m] unpivoted rows touched by the current step
     int32_t reachCount;
     int32_t rowCount;
 };

@@ -36,8 +36,10 @@ struct Buckets {
     void Unlink(int32_t item) {
         const int32_t count = key[item];
         if (count == kNone) return;
-        if (prev[item] != kNone) next[prev[item]] = next[item];
-        else head[count] = next[item];
+        if (prev[item] != kNone)
+            next[prev[item]] = next[item];
+        else
+            head[count] = next[item];
         if (next[item] != kNone) prev[next[item]] = prev[item];
         key[item] = kNone;
     }
@@ -46,11 +48,11 @@ struct Buckets {
 struct MarkowitzWork {
     Buckets rows;
     Buckets cols;
-    int32_t* rowStep;   // [m] step at which a row was pivoted, kNone before
-    int32_t* colStep;   // [m] step at which a column was pivoted
-    int32_t* targets;   // [m] rows to eliminate at the current step
-    int32_t* touched;   // [m] columns whose count may have changed
-    int32_t* colMark;   // [m] 1 while a column is on the touched list
+    int32_t* rowStep;  // [m] step at which a row was pivoted, kNone before
+    int32_t* colStep;  // [m] step at which a column was pivoted
+    int32_t* targets;  // [m] rows to eliminate at the current step
+    int32_t* touched;  // [m] columns whose count may have changed
+    int32_t* colMark;  // [m] 1 while a column is on the touched list
     int32_t touchedCount;
 };
 
@@ -212,15 +214,19 @@ double Pivot(InverseStore& s, MarkowitzWork& w, int32_t i, int32_t j) {
         s.uCount -= 1;
         largest = std::fmax(largest, produced);
         w.rows.Unlink(t);
-        if (RowLength(s, t) <= 0) emptied = true;
-        else w.rows.Link(t, RowLength(s, t));
+        if (RowLength(s, t) <= 0)
+            emptied = true;
+        else
+            w.rows.Link(t, RowLength(s, t));
     }
     for (int32_t n = 0; n < w.touchedCount; ++n) {
         const int32_t c = w.touched[n];
         w.colMark[c] = 0;
         w.cols.Unlink(c);
-        if (PatternLength(s, c) <= 0) emptied = true;
-        else w.cols.Link(c, PatternLength(s, c));
+        if (PatternLength(s, c) <= 0)
+            emptied = true;
+        else
+            w.cols.Link(c, PatternLength(s, c));
     }
     return emptied ? -1.0 : largest;
 }

@@ -86,8 +86,7 @@ int64_t InsertSpike(InverseStore& s, int32_t p, int32_t rp, int32_t& first, int3
 // rp fill back+1..last (both in their old order), the core rows fill
 // front..back with rp at back and are marked kMarkCore, and the core list
 // is also kept (in order) in pivotCol[last-(back-front) .. last].
-void ShrinkBump(InverseStore& s, int32_t p, int32_t rp, int32_t first, int32_t last, int32_t& front,
-                int32_t& back) {
+void ShrinkBump(InverseStore& s, int32_t p, int32_t rp, int32_t first, int32_t last, int32_t& front, int32_t& back) {
     const InverseSlot* e = s.elements;
     double* mark = s.spike;
     int32_t* pivotRow = s.pivotRow;
@@ -143,8 +142,8 @@ enum class SingletonOutcome { Singular, Complete, NeedsElimination };
 // Step 4e: pivots column singletons of the core, starting with column p.
 // On exit `j` is the first core position not yet placed and `c` the column
 // still to be placed; the unplaced core rows fill j..back in their order.
-SingletonOutcome PlaceSingletons(InverseStore& s, int32_t p, int32_t rp, int32_t front, int32_t back,
-                                 int32_t last, int32_t& j, int32_t& c) {
+SingletonOutcome PlaceSingletons(InverseStore& s, int32_t p, int32_t rp, int32_t front, int32_t back, int32_t last,
+                                 int32_t& j, int32_t& c) {
     InverseSlot* e = s.elements;
     double* mark = s.spike;
     c = p;

@@ -4,8 +4,8 @@
 #include <cstddef>
 #include <cstring>
 
-#include "base/host_link.h"
 #include "base/context_memory.h"
+#include "base/host_link.h"
 
 namespace tymlp {
 namespace {
@@ -56,7 +56,8 @@ int coef_window_open(LpContext* ctx, CoefWindow* w, int64_t capacity) {
     *w = CoefWindow{};
     if (capacity < 1) capacity = 1;
     if (capacity > kMaxCapacity) capacity = kMaxCapacity;
-    w->entries = static_cast<CoefEntry*>(ctx_alloc(ctx, static_cast<size_t>(capacity) * sizeof(CoefEntry), TYM_ALLOC_LONG));
+    w->entries =
+        static_cast<CoefEntry*>(ctx_alloc(ctx, static_cast<size_t>(capacity) * sizeof(CoefEntry), TYM_ALLOC_LONG));
     if (w->entries == nullptr) return kRunMemory;
     w->capacity = static_cast<int32_t>(capacity);
     w->base = ctx->model.coef_count;

@@ -17,9 +17,9 @@
 namespace tymlp {
 
 struct CoefWindow {
-    CoefEntry* entries;   // window memory (capacity entries), from the block chain
-    int64_t base;         // coefficient index of entries[0]
-    int32_t used;         // entries in the window
+    CoefEntry* entries;  // window memory (capacity entries), from the block chain
+    int64_t base;        // coefficient index of entries[0]
+    int32_t used;        // entries in the window
     int32_t capacity;
 };
 

@@ -3,8 +3,8 @@
 
 #include <cstring>
 
-#include "base/host_link.h"
 #include "base/context_memory.h"
+#include "base/host_link.h"
 
 namespace tymlp {
 namespace {
@@ -27,7 +27,7 @@ int list_append(LpContext* ctx, ColumnListKind kind, const char* name, int name_
     std::memset(entry->name, ' ', sizeof entry->name);
     if (name != nullptr && name_length > 0) {
         size_t n = static_cast<size_t>(name_length) < sizeof entry->name ? static_cast<size_t>(name_length)
-                                                                          : sizeof entry->name;
+                                                                         : sizeof entry->name;
         std::memcpy(entry->name, name, n);
     }
     entry->file = host_util_open();
@@ -36,8 +36,10 @@ int list_append(LpContext* ctx, ColumnListKind kind, const char* name, int name_
         return file_failure(-1);
     }
     ColumnList& list = ctx->model.lists[kind];
-    if (list.last != nullptr) list.last->next = entry;
-    else list.first = entry;
+    if (list.last != nullptr)
+        list.last->next = entry;
+    else
+        list.first = entry;
     list.last = entry;
     ++list.count;
     *out = entry;

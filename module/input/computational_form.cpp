@@ -4,9 +4,9 @@
 #include <cmath>
 #include <cstring>
 
-#include "base/run_end.h"
-#include "base/host_link.h"
 #include "base/context_memory.h"
+#include "base/host_link.h"
+#include "base/run_end.h"
 #include "input/matrix_store.h"
 #include "input/model_records.h"
 

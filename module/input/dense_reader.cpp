@@ -27,7 +27,7 @@ int write_columns(DenseReader& r) {
 int read_observations(DenseReader& r) {
     for (;;) {
         const int status = host_data_read_next(r.ds);
-        if (status > kReadObservation) return 0;  // end of the data
+        if (status > kReadObservation) return 0;       // end of the data
         if (status < kReadObservation) return kRunIo;  // the host has reported the read error
         ++r.observation;
         const int rc = dense_observation(r);

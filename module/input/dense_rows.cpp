@@ -40,9 +40,9 @@ void row_name(DenseReader& r) {
 
 // Which values of the observation a new row takes into its value columns.
 enum RowValues : int {
-    kValuesNone = 0,        // fixed-charge rows: 0 everywhere
-    kValuesRhs = 1,         // objective rows: their right-hand sides only
-    kValuesAll = 3          // constraint rows: right-hand sides and RHS sensitivities
+    kValuesNone = 0,  // fixed-charge rows: 0 everywhere
+    kValuesRhs = 1,   // objective rows: their right-hand sides only
+    kValuesAll = 3    // constraint rows: right-hand sides and RHS sensitivities
 };
 
 // The value columns of a new row: right-hand sides and RHS sensitivities

@@ -21,7 +21,7 @@ constexpr int64_t kKilobyte = 1024;
 struct Setup {
     DenseReader& r;
     RoleTable roles;
-    DataVar* scratch;   // room for every variable of the data set
+    DataVar* scratch;  // room for every variable of the data set
     int var_count;
 };
 
@@ -44,8 +44,10 @@ void resolve_type(Setup& s) {
             fail(r, kRunSemantic);
         }
     } else if (find_data_var(r.ds, "_TYPE_", &s.scratch[0])) {
-        if (check_var_type("TYPE", s.scratch[0], TYM_VAR_CHAR) == 0) count = 1;
-        else fail(r, kRunSemantic);
+        if (check_var_type("TYPE", s.scratch[0], TYM_VAR_CHAR) == 0)
+            count = 1;
+        else
+            fail(r, kRunSemantic);
     } else {
         const TymArg args[] = {arg_text("TYPE"), arg_text("_TYPE_")};
         host_message(kMsgNoVariable, 2, args);
@@ -95,8 +97,10 @@ int resolve_numeric(Setup& s, VarListKind kind, const char* statement, const cha
     if (list_given(r.ctx, kind)) {
         fail(r, resolve_listed(r.ctx, r.ds, kind, statement, TYM_VAR_NUMERIC, out, &count));
     } else if (find_data_var(r.ds, default_name, &out[0])) {
-        if (check_var_type(statement, out[0], TYM_VAR_NUMERIC) == 0) count = 1;
-        else fail(r, kRunSemantic);
+        if (check_var_type(statement, out[0], TYM_VAR_NUMERIC) == 0)
+            count = 1;
+        else
+            fail(r, kRunSemantic);
     }
     return count;
 }
@@ -104,7 +108,8 @@ int resolve_numeric(Setup& s, VarListKind kind, const char* statement, const cha
 // Copies variables into bound values and claims their role.
 BoundValue* bound_values(Setup& s, const DataVar* vars, int count, int role) {
     DenseReader& r = s.r;
-    auto* out = static_cast<BoundValue*>(reader_alloc(r.ctx, r.blocks, sizeof(BoundValue) * static_cast<size_t>(count)));
+    auto* out =
+        static_cast<BoundValue*>(reader_alloc(r.ctx, r.blocks, sizeof(BoundValue) * static_cast<size_t>(count)));
     if (out == nullptr) return nullptr;
     for (int k = 0; k < count; ++k) {
         out[k].var = vars[k];
@@ -204,8 +209,8 @@ int create_value_columns(DenseReader& r) {
         if (rc != 0) return rc;
     }
     for (int k = 0; k < r.rhssen_count; ++k) {
-        const int rc = list_append(ctx, kListRhsSen, r.rhssen[k].var.name, static_cast<int>(std::strlen(r.rhssen[k].var.name)),
-                                   &r.rhssen[k].entry);
+        const int rc = list_append(ctx, kListRhsSen, r.rhssen[k].var.name,
+                                   static_cast<int>(std::strlen(r.rhssen[k].var.name)), &r.rhssen[k].entry);
         if (rc != 0) return rc;
     }
     if (r.has_range) {
@@ -247,7 +252,8 @@ int bind_fields(DenseReader& r) {
         if (host_data_bind(ds, r.rhs[k].var.number, &r.rhs[k].value, kNumericBytes) != 0) return bind_failure();
     for (int k = 0; k < r.rhssen_count; ++k)
         if (host_data_bind(ds, r.rhssen[k].var.number, &r.rhssen[k].value, kNumericBytes) != 0) return bind_failure();
-    if (r.has_range && host_data_bind(ds, r.range.var.number, &r.range.value, kNumericBytes) != 0) return bind_failure();
+    if (r.has_range && host_data_bind(ds, r.range.var.number, &r.range.value, kNumericBytes) != 0)
+        return bind_failure();
     for (int32_t j = 0; j < r.structural; ++j)
         if (host_data_bind(ds, r.col_vars[j].number, &r.col_values[j], kNumericBytes) != 0) return bind_failure();
     return 0;

@@ -13,39 +13,39 @@ namespace tymlp {
 // A numeric special variable bound for reading, with its value column.
 struct BoundValue {
     DataVar var;
-    double value;                 // the observation's value (bound field)
-    ColumnListEntry* entry;       // its right-hand-side, RHSSEN or range column
+    double value;            // the observation's value (bound field)
+    ColumnListEntry* entry;  // its right-hand-side, RHSSEN or range column
 };
 
 struct DenseReader {
     LpContext* ctx;
     TymDataIn ds;
     ReaderBlocks blocks;
-    int result;                   // 0, or 11 once an error was reported
+    int result;  // 0, or 11 once an error was reported
 
     bool has_type;
     DataVar type_var;
-    char* type_value;             // type_var.length bytes
+    char* type_value;  // type_var.length bytes
     bool has_id;
     DataVar id_var;
-    char* id_value;               // id_var.length bytes
+    char* id_value;  // id_var.length bytes
 
-    BoundValue* rhs;              // right-hand-side variables
+    BoundValue* rhs;  // right-hand-side variables
     int rhs_count;
-    BoundValue* rhssen;           // RHS-sensitivity variables
+    BoundValue* rhssen;  // RHS-sensitivity variables
     int rhssen_count;
     bool has_range;
     BoundValue range;
 
-    DataVar* col_vars;            // structural columns
-    double* col_values;           // their bound fields
-    ColumnRecord* cols;           // their records, written at the end
-    char* col_names;              // column-name length bytes each
+    DataVar* col_vars;   // structural columns
+    double* col_values;  // their bound fields
+    ColumnRecord* cols;  // their records, written at the end
+    char* col_names;     // column-name length bytes each
     int32_t structural;
 
     CoefWindow window;
     IntegerVariable* integer_tail;
-    int64_t observation;          // 1-based number of the observation read
+    int64_t observation;  // 1-based number of the observation read
     char row_name[kMaxNameLength];
 };
 

@@ -3,9 +3,9 @@
 
 #include <cstring>
 
+#include "base/context_memory.h"
 #include "base/host_link.h"
 #include "input/column_lists.h"
-#include "base/context_memory.h"
 #include "input/matrix_store.h"
 #include "input/model_records.h"
 
@@ -24,8 +24,8 @@ int allocate(LpContext* ctx, int64_t capacity, int32_t m) {
     if (f.status == nullptr) f.status = ctx_alloc_array<uint8_t>(ctx, capacity);
     if (f.header == nullptr) f.header = ctx_alloc_array<int32_t>(ctx, capacity);
     if (f.rhs == nullptr) f.rhs = ctx_alloc_array<double>(ctx, m);
-    const bool ok = f.lower != nullptr && f.upper != nullptr && f.status != nullptr && f.header != nullptr &&
-                    f.rhs != nullptr;
+    const bool ok =
+        f.lower != nullptr && f.upper != nullptr && f.status != nullptr && f.header != nullptr && f.rhs != nullptr;
     return ok ? 0 : kRunMemory;
 }
 
@@ -43,8 +43,10 @@ void set_bounds(LpContext* ctx, int32_t j, const ColumnRecord& col) {
     double lower = col.lower;
     if (structural) {
         const uint16_t keeps_lower = kColLowerGiven | kColFixed | kColBinary;
-        if ((col.flags & kColUnrestricted) != 0) lower = -inf;
-        else if ((col.flags & keeps_lower) == 0) lower = 0.0;
+        if ((col.flags & kColUnrestricted) != 0)
+            lower = -inf;
+        else if ((col.flags & keeps_lower) == 0)
+            lower = 0.0;
     }
     f.lower[j] = lower;
     f.upper[j] = col.upper;
@@ -131,8 +133,10 @@ int complete_rows(LpContext* ctx, int32_t* basic_of_row) {
         RowRecord row{};
         const int rc = read_row(ctx, i, &row, nullptr);
         if (rc != 0) return rc;
-        if (row.logical_column >= 0) basic_of_row[i] = row.logical_column;
-        else ++artificial;
+        if (row.logical_column >= 0)
+            basic_of_row[i] = row.logical_column;
+        else
+            ++artificial;
     }
     if (artificial == 0) return 0;
     int rc = open_matrix_store(ctx, ctx->model.columns + artificial);
@@ -183,7 +187,8 @@ int build_starting_basis(LpContext* ctx) {
     if (rc == 0) rc = load_first_rhs(ctx);
     if (rc != 0) return rc;
 
-    auto* basic_of_row = static_cast<int32_t*>(host_alloc(static_cast<size_t>(m > 0 ? m : 1) * sizeof(int32_t), TYM_ALLOC_STEP));
+    auto* basic_of_row =
+        static_cast<int32_t*>(host_alloc(static_cast<size_t>(m > 0 ? m : 1) * sizeof(int32_t), TYM_ALLOC_STEP));
     auto* row_flags = static_cast<uint8_t*>(host_alloc(static_cast<size_t>(m > 0 ? m : 1), TYM_ALLOC_STEP));
     if (basic_of_row == nullptr || row_flags == nullptr) {
         host_release(basic_of_row);

@@ -33,8 +33,10 @@ int set_integer_record(LpContext* ctx, int32_t j, ColumnRecord& col, int32_t pri
         IntegerVariable* last = tail != nullptr ? *tail : nullptr;
         if (last == nullptr)
             for (last = ctx->bb.variables; last != nullptr && last->next != nullptr;) last = last->next;
-        if (last == nullptr) ctx->bb.variables = rec;
-        else last->next = rec;
+        if (last == nullptr)
+            ctx->bb.variables = rec;
+        else
+            last->next = rec;
         if (tail != nullptr) *tail = rec;
         col.integer_record = ctx->model.integer_count;
         ++ctx->model.integer_count;

@@ -42,8 +42,8 @@ ColumnRecord empty_column(const LpContext* ctx, uint16_t flags);
 // last entries are patched in the file, and `row_rec` / `col_rec` (the
 // caller's copies of the two records, written back by the caller) get the
 // new counts and first/last entries.
-int append_coefficient(LpContext* ctx, int32_t row, RowRecord& row_rec, int32_t column,
-                       ColumnRecord& col_rec, double value);
+int append_coefficient(LpContext* ctx, int32_t row, RowRecord& row_rec, int32_t column, ColumnRecord& col_rec,
+                       double value);
 
 // Reads coefficient entry k.
 int read_coefficient(LpContext* ctx, int64_t k, CoefEntry* entry);

@@ -10,7 +10,7 @@ namespace tymlp {
 
 struct NameChunk {
     NameChunk* next;
-    int64_t size;            // bytes of nodes after this header (keeps them 16-byte aligned)
+    int64_t size;  // bytes of nodes after this header (keeps them 16-byte aligned)
 };
 
 namespace {
@@ -68,7 +68,8 @@ NameNode* new_node(LpContext* ctx, NameTree* tree, const char* name) {
     const int64_t bytes = node_bytes(tree->width);
     if (tree->chunks == nullptr || tree->chunk_free < bytes) {
         const int64_t size = bytes > kChunkBytes ? bytes : kChunkBytes;
-        auto* chunk = static_cast<NameChunk*>(ctx_alloc(ctx, sizeof(NameChunk) + static_cast<size_t>(size), TYM_ALLOC_LONG));
+        auto* chunk =
+            static_cast<NameChunk*>(ctx_alloc(ctx, sizeof(NameChunk) + static_cast<size_t>(size), TYM_ALLOC_LONG));
         if (chunk == nullptr) return nullptr;
         chunk->next = tree->chunks;
         chunk->size = size;
@@ -83,8 +84,10 @@ NameNode* new_node(LpContext* ctx, NameTree* tree, const char* name) {
     node->index = -1;
     node->code = -1;
     std::memcpy(node->name, name, static_cast<size_t>(tree->width));
-    if (tree->last != nullptr) tree->last->next_created = node;
-    else tree->first = node;
+    if (tree->last != nullptr)
+        tree->last->next_created = node;
+    else
+        tree->first = node;
     tree->last = node;
     ++tree->count;
     return node;
@@ -107,8 +110,10 @@ NameNode* insert(LpContext* ctx, NameTree* tree, NameNode* n, const char* name, 
         out->found = n;
         return n;
     }
-    if (cmp < 0) n->left = insert(ctx, tree, n->left, name, out);
-    else n->right = insert(ctx, tree, n->right, name, out);
+    if (cmp < 0)
+        n->left = insert(ctx, tree, n->left, name, out);
+    else
+        n->right = insert(ctx, tree, n->right, name, out);
     if (out->failed) return n;
     return rebalance(n);
 }

@@ -16,26 +16,26 @@ namespace tymlp {
 struct NameNode {
     NameNode* left;
     NameNode* right;
-    NameNode* next_created;   // creation order
-    int32_t height;           // of the subtree rooted here (a leaf has 1)
-    int32_t index;            // row or column index; -1 while it has none
-    int16_t code;             // attribute type remembered by a row name; -1 none
-    uint8_t kind;             // row flags of the row kind a row name was given; 0 none
+    NameNode* next_created;  // creation order
+    int32_t height;          // of the subtree rooted here (a leaf has 1)
+    int32_t index;           // row or column index; -1 while it has none
+    int16_t code;            // attribute type remembered by a row name; -1 none
+    uint8_t kind;            // row flags of the row kind a row name was given; 0 none
     uint8_t reserved;
-    void* attached;           // what the name stands for besides a row (a set, a vector)
-    char name[1];             // `width` bytes follow (the node is allocated larger)
+    void* attached;  // what the name stands for besides a row (a set, a vector)
+    char name[1];    // `width` bytes follow (the node is allocated larger)
 };
 
 struct NameChunk;
 
 struct NameTree {
     NameNode* root;
-    NameNode* first;          // oldest node
-    NameNode* last;           // newest node
+    NameNode* first;  // oldest node
+    NameNode* last;   // newest node
     int32_t count;
-    int32_t width;            // bytes compared
-    NameChunk* chunks;        // node memory
-    int64_t chunk_free;       // bytes left in the newest chunk
+    int32_t width;       // bytes compared
+    NameChunk* chunks;   // node memory
+    int64_t chunk_free;  // bytes left in the newest chunk
 };
 
 // An empty tree of names `width` bytes wide.

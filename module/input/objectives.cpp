@@ -3,16 +3,16 @@
 
 #include <cstring>
 
-#include "base/host_link.h"
 #include "base/context_memory.h"
+#include "base/host_link.h"
 
 namespace tymlp {
 
 ObjectiveRecord* add_objective(LpContext* ctx, int32_t row, double sense, const char* name) {
     ProblemModel& m = ctx->model;
     const int32_t name_length = m.row_name_length > 0 ? m.row_name_length : kDefaultNameLength;
-    auto* rec = static_cast<ObjectiveRecord*>(
-        ctx_heap_alloc(ctx, sizeof(ObjectiveRecord) + static_cast<size_t>(name_length)));
+    auto* rec =
+        static_cast<ObjectiveRecord*>(ctx_heap_alloc(ctx, sizeof(ObjectiveRecord) + static_cast<size_t>(name_length)));
     if (rec == nullptr) return nullptr;
     rec->sense = sense;
     rec->column = -1;
@@ -51,8 +51,8 @@ int select_objective(LpContext* ctx, int32_t j, ObjectiveRecord** out) {
 
     // Only the objectives after phase 1 are ordered.
     const int32_t n = count - 1;
-    auto* order = static_cast<ObjectiveRecord**>(
-        host_alloc(static_cast<size_t>(n) * sizeof(ObjectiveRecord*), TYM_ALLOC_STEP));
+    auto* order =
+        static_cast<ObjectiveRecord**>(host_alloc(static_cast<size_t>(n) * sizeof(ObjectiveRecord*), TYM_ALLOC_STEP));
     if (order == nullptr) return kRunMemory;
     int32_t filled = 0;
     for (ObjectiveRecord* rec = ctx->model.objectives->next; rec != nullptr && filled < n; rec = rec->next)

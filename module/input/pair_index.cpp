@@ -31,8 +31,10 @@ void place(int64_t* keys, int64_t* entries, int64_t capacity, int64_t key, int64
 
 int grow(LpContext* ctx, PairIndex* index) {
     const int64_t capacity = index->capacity > 0 ? index->capacity * 2 : kFirstSlots;
-    auto* keys = static_cast<int64_t*>(ctx_alloc(ctx, static_cast<size_t>(capacity) * sizeof(int64_t), TYM_ALLOC_LONG_ZERO));
-    auto* entries = static_cast<int64_t*>(ctx_alloc(ctx, static_cast<size_t>(capacity) * sizeof(int64_t), TYM_ALLOC_LONG));
+    auto* keys =
+        static_cast<int64_t*>(ctx_alloc(ctx, static_cast<size_t>(capacity) * sizeof(int64_t), TYM_ALLOC_LONG_ZERO));
+    auto* entries =
+        static_cast<int64_t*>(ctx_alloc(ctx, static_cast<size_t>(capacity) * sizeof(int64_t), TYM_ALLOC_LONG));
     if (keys == nullptr || entries == nullptr) {
         ctx_free(ctx, keys);
         ctx_free(ctx, entries);

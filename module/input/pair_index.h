@@ -10,9 +10,9 @@ namespace tymlp {
 
 // Open-addressing hash table from (row, column) to the coefficient index.
 struct PairIndex {
-    int64_t* keys;        // (row << 32 | column) + 1; 0 = empty slot
-    int64_t* entries;     // coefficient index of the pair
-    int64_t capacity;     // slots (a power of 2)
+    int64_t* keys;     // (row << 32 | column) + 1; 0 = empty slot
+    int64_t* entries;  // coefficient index of the pair
+    int64_t capacity;  // slots (a power of 2)
     int64_t count;
 };
 

@@ -19,11 +19,11 @@ inline constexpr double kSenseMinimise = -1.0;
 enum ReaderMessage : int {
     kMsgAlreadyDeclared = 26,  // column, keyword (a note)
     kMsgNoStructural = 27,
-    kMsgEmptyRow = 28,         // row, observation (a note)
-    kMsgNoUsableValue = 31,    // keyword, observation
-    kMsgUnknownType = 32,      // type, observation
-    kMsgBadMark = 36,          // keyword, observation
-    kMsgDefaultRhs = 251       // no right-hand side given: "_RHS_" of zeros
+    kMsgEmptyRow = 28,       // row, observation (a note)
+    kMsgNoUsableValue = 31,  // keyword, observation
+    kMsgUnknownType = 32,    // type, observation
+    kMsgBadMark = 36,        // keyword, observation
+    kMsgDefaultRhs = 251     // no right-hand side given: "_RHS_" of zeros
 };
 
 // A host missing value: a double whose exponent is all ones.

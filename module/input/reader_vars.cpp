@@ -46,8 +46,8 @@ int check_var_type(const char* statement, const DataVar& var, int want_type) {
     return kRunSemantic;
 }
 
-int resolve_listed(LpContext* ctx, TymDataIn ds, VarListKind kind, const char* statement, int want_type,
-                   DataVar* out, int* count) {
+int resolve_listed(LpContext* ctx, TymDataIn ds, VarListKind kind, const char* statement, int want_type, DataVar* out,
+                   int* count) {
     int result = 0;
     const VarList& list = ctx->varlists[kind];
     for (int32_t k = 0; k < list.count; ++k) {

@@ -15,10 +15,10 @@ namespace tymlp {
 
 // One variable of the data set.
 struct DataVar {
-    int number;                 // 1-based variable number; 0 = none
-    int type;                   // TYM_VAR_NUMERIC or TYM_VAR_CHAR
-    int length;                 // bytes of a character variable (8 for numeric)
-    char name[kVarNameBytes];   // zero terminated
+    int number;                // 1-based variable number; 0 = none
+    int type;                  // TYM_VAR_NUMERIC or TYM_VAR_CHAR
+    int length;                // bytes of a character variable (8 for numeric)
+    char name[kVarNameBytes];  // zero terminated
 };
 
 // What a resolution wants of a variable's type (0: either).
@@ -26,15 +26,15 @@ inline constexpr int kAnyType = 0;
 
 // Message numbers (facility 202) of the variable lists.
 enum VarMessage : int {
-    kMsgRowCoefMismatch = 1,   // row-name and coefficient variables differ in number
-    kMsgWrongType = 18,        // statement, variable, "character" | "numeric"
-    kMsgNotInData = 19,        // statement, variable
-    kMsgListedTwice = 20,      // variable (a warning: it is used once)
-    kMsgOnlyOne = 21,          // statement
-    kMsgTwoRoles = 23,         // variable
+    kMsgRowCoefMismatch = 1,  // row-name and coefficient variables differ in number
+    kMsgWrongType = 18,       // statement, variable, "character" | "numeric"
+    kMsgNotInData = 19,       // statement, variable
+    kMsgListedTwice = 20,     // variable (a warning: it is used once)
+    kMsgOnlyOne = 21,         // statement
+    kMsgTwoRoles = 23,        // variable
     kMsgOneId = 24,
-    kMsgNoVariable = 25,       // statement, default name
-    kMsgIdUnusable = 229       // default row-name variable of the wrong type
+    kMsgNoVariable = 25,  // statement, default name
+    kMsgIdUnusable = 229  // default row-name variable of the wrong type
 };
 
 // Reads the description of variable `number`.  False when the host has none.
@@ -52,13 +52,13 @@ int check_var_type(const char* statement, const DataVar& var, int want_type);
 // make the result 11); a name listed twice is used once (message 20).  The
 // variables found go to out[*count ...] (room for the data set's variable
 // count must be there).  Returns kRunOk or kRunSemantic.
-int resolve_listed(LpContext* ctx, TymDataIn ds, VarListKind kind, const char* statement, int want_type,
-                   DataVar* out, int* count);
+int resolve_listed(LpContext* ctx, TymDataIn ds, VarListKind kind, const char* statement, int want_type, DataVar* out,
+                   int* count);
 
 // The roles a variable may play; each variable may play one.
 struct RoleTable {
-    int8_t* role;   // per variable number (index 0 unused); 0 = no role yet
-    int size;       // variable count + 1
+    int8_t* role;  // per variable number (index 0 unused); 0 = no role yet
+    int size;      // variable count + 1
 };
 
 // Gives `var` the role `role` (> 0).  A variable that already has another

@@ -3,8 +3,8 @@
 
 #include <cstring>
 
-#include "base/host_link.h"
 #include "base/context_memory.h"
+#include "base/host_link.h"
 
 namespace tymlp {
 namespace {

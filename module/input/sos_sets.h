@@ -15,13 +15,13 @@
 namespace tymlp {
 
 struct SosSet {
-    SosSet* next;            // next set in creation order
-    int32_t count;           // members
-    int32_t capacity;        // members the arrays hold
-    int16_t equality;        // 1: exactly one member nonzero (SOSEQ); 0: at most one (SOSLE)
+    SosSet* next;      // next set in creation order
+    int32_t count;     // members
+    int32_t capacity;  // members the arrays hold
+    int16_t equality;  // 1: exactly one member nonzero (SOSEQ); 0: at most one (SOSLE)
     int16_t reserved;
-    int32_t* members;        // member column numbers in the order they joined
-    double* reference;       // one reference value per member
+    int32_t* members;           // member column numbers in the order they joined
+    double* reference;          // one reference value per member
     char name[kMaxNameLength];  // blank padded; the row name the data gave the set
 };
 

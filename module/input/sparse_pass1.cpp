@@ -1,8 +1,8 @@
 // sparse_pass1.cpp -- the observation's fields and the first pass: every
 // row name gets its kind and its index, or the attribute it stands for.
+#include "base/context_memory.h"
 #include "base/host_link.h"
 #include "input/column_lists.h"
-#include "base/context_memory.h"
 #include "input/model_records.h"
 #include "input/objectives.h"
 #include "input/sparse_state.h"
@@ -11,13 +11,13 @@ namespace tymlp {
 namespace {
 
 enum SparseMessage : int {
-    kMsgTwoKinds = 167,       // row, type, observation
+    kMsgTwoKinds = 167,  // row, type, observation
     kMsgEmptyObservation = 252,
     kMsgTypeOnly = 253,
     kMsgValueTypeOnly = 254,
     kMsgValueNeedsColumn = 255,
-    kMsgNoName = 256,         // "column" | "row"
-    kMsgNeedsRow = 257        // type
+    kMsgNoName = 256,   // "column" | "row"
+    kMsgNeedsRow = 257  // type
 };
 
 bool is_value_kind(TypeKind kind) { return kind == kTypeRhs || kind == kTypeRhsSen || kind == kTypeRange; }
@@ -96,8 +96,10 @@ int remember_attribute(SparseReader& r, NameNode* node) {
     if (vec == nullptr) return kRunMemory;
     const int rc = list_append(r.ctx, kListPriceSen, node->name, r.rows.width, &vec->entry);
     if (rc != 0) return rc;
-    if (r.price_last != nullptr) r.price_last->next = vec;
-    else r.price_first = vec;
+    if (r.price_last != nullptr)
+        r.price_last->next = vec;
+    else
+        r.price_first = vec;
     r.price_last = vec;
     node->attached = vec;
     return 0;
@@ -149,8 +151,7 @@ bool sparse_case_ok(SparseReader& r, int fields, bool report) {
             if (!needs_row(r.kind)) return true;
             if (report) refuse_with_text(r, kMsgNeedsRow, r.type, kTypeWidth);
             return false;
-        default:
-            return true;
+        default: return true;
     }
 }
 

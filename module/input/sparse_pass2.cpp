@@ -2,10 +2,10 @@
 // the values of the right-hand-side, RHSSEN, range and price vectors.
 #include <cstring>
 
+#include "base/context_memory.h"
 #include "base/host_link.h"
 #include "input/column_attributes.h"
 #include "input/column_lists.h"
-#include "base/context_memory.h"
 #include "input/model_records.h"
 #include "input/sos_sets.h"
 #include "input/sparse_state.h"
@@ -76,7 +76,8 @@ int value_column(SparseReader& r, ValueKind vk, ValueColumn** out) {
         }
     }
     const int32_t k = r.value_count[vk];
-    int rc = grow_array(r.ctx, reinterpret_cast<void**>(&r.values[vk]), sizeof(ValueColumn), &r.value_capacity[vk], k + 1);
+    int rc =
+        grow_array(r.ctx, reinterpret_cast<void**>(&r.values[vk]), sizeof(ValueColumn), &r.value_capacity[vk], k + 1);
     if (rc != 0) return rc;
     ValueColumn& vc = r.values[vk][k];
     vc.values = static_cast<double*>(
@@ -208,7 +209,7 @@ int sparse_pass2(SparseReader& r) {
     if ((fields & kHasRow) == 0) {
         // A column attribute without a row name applies the first value.
         return j >= 0 && is_column_attribute(r.kind) && r.pairs > 0 ? attribute(r, nullptr, r.kind, j, r.coef_values[0])
-                                                                      : 0;
+                                                                    : 0;
     }
     for (int k = 0; k < r.pairs; ++k) {
         if (is_blank(r.row_values[k], r.row_vars[k].length) || j < 0) continue;
@@ -217,9 +218,12 @@ int sparse_pass2(SparseReader& r) {
         if (node == nullptr) continue;
         const double v = r.coef_values[k];
         int rc = 0;
-        if (node->index < 0) rc = attribute(r, node, static_cast<TypeKind>(node->code), j, v);
-        else if (r.kind == kTypeCharge && node->kind == kRowFixedCharge) charge(r, node, j, v);
-        else rc = coefficient(r, node, j, v);
+        if (node->index < 0)
+            rc = attribute(r, node, static_cast<TypeKind>(node->code), j, v);
+        else if (r.kind == kTypeCharge && node->kind == kRowFixedCharge)
+            charge(r, node, j, v);
+        else
+            rc = coefficient(r, node, j, v);
         if (rc != 0) return rc;
     }
     return 0;

@@ -2,9 +2,9 @@
 // and the records and value columns that are complete only at the end.
 #include "input/sparse_reader.h"
 
+#include "base/context_memory.h"
 #include "base/host_link.h"
 #include "input/column_lists.h"
-#include "base/context_memory.h"
 #include "input/model_records.h"
 #include "input/sparse_state.h"
 
@@ -86,7 +86,8 @@ int write_value_columns(SparseReader& r) {
 int write_price_vectors(SparseReader& r) {
     const int32_t n = r.ctx->model.structural_count;
     if (r.price_first == nullptr) return 0;
-    auto* dense = static_cast<double*>(ctx_alloc(r.ctx, sizeof(double) * static_cast<size_t>(n > 0 ? n : 1), TYM_ALLOC_LONG));
+    auto* dense =
+        static_cast<double*>(ctx_alloc(r.ctx, sizeof(double) * static_cast<size_t>(n > 0 ? n : 1), TYM_ALLOC_LONG));
     if (dense == nullptr) return kRunMemory;
     int rc = 0;
     for (PriceVector* vec = r.price_first; rc == 0 && vec != nullptr; vec = vec->next) {

@@ -74,8 +74,10 @@ bool resolve_single(Setup& s, VarListKind kind, const char* statement, const cha
             fail(r);
         }
     } else if (find_data_var(r.ds, default_name, &s.scratch[0])) {
-        if (check_var_type(statement, s.scratch[0], TYM_VAR_CHAR) == 0) count = 1;
-        else fail(r);
+        if (check_var_type(statement, s.scratch[0], TYM_VAR_CHAR) == 0)
+            count = 1;
+        else
+            fail(r);
     } else if (prefix != nullptr) {
         count = by_prefix(s, prefix, 0, statement, TYM_VAR_CHAR, s.scratch) > 0 ? 1 : 0;
     }
@@ -126,8 +128,10 @@ int resolve_variables(Setup& s) {
     const bool has_type = resolve_single(s, kVarType, "TYPE", "_TYPE_", nullptr, &r.type_var);
     const bool has_column = resolve_single(s, kVarColumn, "COLUMN", "_COL_", "_COL", &r.column_var);
 
-    auto* rows = static_cast<DataVar*>(reader_alloc(r.ctx, r.blocks, sizeof(DataVar) * static_cast<size_t>(s.var_count + 1)));
-    auto* coefs = static_cast<DataVar*>(reader_alloc(r.ctx, r.blocks, sizeof(DataVar) * static_cast<size_t>(s.var_count + 1)));
+    auto* rows =
+        static_cast<DataVar*>(reader_alloc(r.ctx, r.blocks, sizeof(DataVar) * static_cast<size_t>(s.var_count + 1)));
+    auto* coefs =
+        static_cast<DataVar*>(reader_alloc(r.ctx, r.blocks, sizeof(DataVar) * static_cast<size_t>(s.var_count + 1)));
     if (rows == nullptr || coefs == nullptr) return kRunMemory;
     const int row_count = resolve_rows(s, rows);
     const int coef_count = resolve_coefficients(s, coefs);
@@ -224,8 +228,8 @@ int sparse_setup(SparseReader& r) {
     int rc = open_model_stores(ctx);
     if (rc == 0) rc = create_phase1(r);
     if (rc == 0) {
-        const int64_t window = static_cast<int64_t>(ctx->options.readmemory) * kKilobyte /
-                               static_cast<int64_t>(sizeof(CoefEntry)) + 1;
+        const int64_t window =
+            static_cast<int64_t>(ctx->options.readmemory) * kKilobyte / static_cast<int64_t>(sizeof(CoefEntry)) + 1;
         rc = coef_window_open(ctx, &r.window, window);
     }
     if (rc == 0) rc = bind_fields(r);

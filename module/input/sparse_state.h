@@ -17,7 +17,7 @@ namespace tymlp {
 // values for every row (written to its file at the end).
 struct ValueColumn {
     ColumnListEntry* entry;
-    double* values;               // one per row
+    double* values;  // one per row
 };
 
 // A price-sensitivity vector: (column, value) pairs in data order.
@@ -40,25 +40,25 @@ struct SparseReader {
     LpContext* ctx;
     TymDataIn ds;
     ReaderBlocks blocks;
-    int result;                   // 0, or 11 once an error was reported
+    int result;  // 0, or 11 once an error was reported
 
     DataVar type_var;
     char* type_value;
     DataVar column_var;
     char* column_value;
-    int pairs;                    // row-name / coefficient variable pairs
+    int pairs;  // row-name / coefficient variable pairs
     DataVar* row_vars;
-    char** row_values;            // one field per row-name variable
+    char** row_values;  // one field per row-name variable
     DataVar* coef_vars;
     double* coef_values;
 
     NameTree rows;
     NameTree columns;
 
-    RowRecord* row_recs;          // every row, written at the end
-    char* row_names;              // row-name length bytes each
+    RowRecord* row_recs;  // every row, written at the end
+    char* row_names;      // row-name length bytes each
     int32_t row_capacity;
-    ColumnRecord* col_recs;       // every structural column, written at the end
+    ColumnRecord* col_recs;  // every structural column, written at the end
     char* col_names;
     int32_t col_capacity;
 

@@ -33,10 +33,10 @@ enum TypeKind : int {
     kTypeBinary = 13,
     kTypeCharge = 14,
     kTypeFixed = 15,
-    kTypeRhsSen = 16,      // sparse only
-    kTypeRhs = 17,         // sparse only
-    kTypeRange = 18,       // sparse only
-    kTypeComment = 19,     // "*": the observation is skipped (sparse only)
+    kTypeRhsSen = 16,   // sparse only
+    kTypeRhs = 17,      // sparse only
+    kTypeRange = 18,    // sparse only
+    kTypeComment = 19,  // "*": the observation is skipped (sparse only)
     kTypeSosLe = 20,
     kTypeSosEq = 21
 };

@@ -96,8 +96,10 @@ void iteration_text(const LpContext* ctx, int64_t count, char* dst) {
     std::memcpy(dst, digits + (len - kIterationTextBytes), kIterationTextBytes);
     const int16_t source = ctx->phases.pricing.source;
     char mark = ' ';
-    if (source == kSourceMajor) mark = kMarkMajorPass;
-    else if (source != kSourceRule && source != kSourceRandom) mark = kMarkOther;
+    if (source == kSourceMajor)
+        mark = kMarkMajorPass;
+    else if (source != kSourceRule && source != kSourceRandom)
+        mark = kMarkOther;
     dst[0] = mark;
 }
 
@@ -111,8 +113,10 @@ double sum_of_violations(const LpContext* ctx) {
         if ((f.status[j] & kStatHeld) != 0) continue;
         const double x = f.value[j];
         double v = 0.0;
-        if (x > f.upper[j]) v = x - f.upper[j];
-        else if (x < f.lower[j]) v = f.lower[j] - x;
+        if (x > f.upper[j])
+            v = x - f.upper[j];
+        else if (x < f.lower[j])
+            v = f.lower[j] - x;
         if (v > 0.0) sum += v / (f.column_scale != nullptr && f.column_scale[j] != 0.0 ? f.column_scale[j] : 1.0);
     }
     return sum;

@@ -4,8 +4,8 @@
 #include <algorithm>
 #include <cstring>
 
-#include "base/run_end.h"
 #include "base/host_link.h"
+#include "base/run_end.h"
 #include "output/output_connection.h"
 
 namespace tymlp {
@@ -84,7 +84,7 @@ TymObject table_open(LpContext* ctx, TymObject data, const char* template_path, 
     TymObject table = nullptr;
     const Label text = catalogue_label(label);
     const TymAttr attrs[] = {
-        attr_slot(TYM_TAG_HANDLE, &table),           attr_object(TYM_TAG_HANDLE, data),
+        attr_slot(TYM_TAG_HANDLE, &table),          attr_object(TYM_TAG_HANDLE, data),
         attr_text(TYM_TAG_TEMPLATE, template_path), attr_text(TYM_TAG_NAME, name),
         attr_text(TYM_TAG_LABEL, text.text),
     };

@@ -81,13 +81,13 @@ int table_request(LpContext* ctx, TymObject target, int code, int nattrs, const 
 // The iteration logs go on when the host refuses one of their requests: a
 // missing log line must not end a solve.  Nested guards are allowed.
 class LogRequests {
-public:
+  public:
     explicit LogRequests(LpContext* ctx) : ctx_(ctx) { ++ctx_->report.log_requests; }
     ~LogRequests() { --ctx_->report.log_requests; }
     LogRequests(const LogRequests&) = delete;
     LogRequests& operator=(const LogRequests&) = delete;
 
-private:
+  private:
     LpContext* ctx_;
 };
 

@@ -136,8 +136,10 @@ int pre_add_change(PreprocessWork* w, int32_t row, int32_t column, double coeffi
     auto* rec = static_cast<CoefChange*>(host_heap_alloc(w->heap, sizeof(CoefChange)));
     if (rec == nullptr) return kRunMemory;
     *rec = CoefChange{row, column, coefficient, rhs, nullptr};
-    if (w->last_change != nullptr) w->last_change->next = rec;
-    else w->changes = rec;
+    if (w->last_change != nullptr)
+        w->last_change->next = rec;
+    else
+        w->changes = rec;
     w->last_change = rec;
     return 0;
 }

@@ -15,18 +15,11 @@
 namespace tymlp {
 
 // Per-pass flags of a row.
-enum PreRowFlag : uint16_t {
-    kPreRowInfeasible = 0x0001,
-    kPreRowEliminated = 0x0002
-};
+enum PreRowFlag : uint16_t { kPreRowInfeasible = 0x0001, kPreRowEliminated = 0x0002 };
 
 // Per-pass flags of a structural column (the same bits as the column flags
 // that the change leaves in the column record).
-enum PreColumnFlag : uint16_t {
-    kPreLowerRaised = 0x1000,
-    kPreUpperLowered = 0x2000,
-    kPreFixed = 0x4000
-};
+enum PreColumnFlag : uint16_t { kPreLowerRaised = 0x1000, kPreUpperLowered = 0x2000, kPreFixed = 0x4000 };
 
 struct PreRowWork {
     uint16_t flags;  // PreRowFlag bits of the current pass
@@ -51,14 +44,14 @@ struct CoefChange {
 };
 
 struct PreprocessWork {
-    TymHeap heap;                   // temporary heap holding everything below
-    int32_t rows;                   // m, including the phase-1 objective
-    int32_t columns;                // structural columns
-    RowRecord* row_records;         // copies of every row record
-    char* row_names;                // rows x row-name length, blank padded
-    ColumnRecord* column_records;   // copies of the structural column records
-    char* column_names;             // columns x column-name length
-    double* rhs;                    // the right-hand-side column
+    TymHeap heap;                  // temporary heap holding everything below
+    int32_t rows;                  // m, including the phase-1 objective
+    int32_t columns;               // structural columns
+    RowRecord* row_records;        // copies of every row record
+    char* row_names;               // rows x row-name length, blank padded
+    ColumnRecord* column_records;  // copies of the structural column records
+    char* column_names;            // columns x column-name length
+    double* rhs;                   // the right-hand-side column
     PreRowWork* row_work;
     PreColumnWork* column_work;
 
@@ -69,10 +62,10 @@ struct PreprocessWork {
     int32_t window_used;
     int32_t window_capacity;
 
-    CoefChange* changes;            // reductions of the current pass, in order
+    CoefChange* changes;  // reductions of the current pass, in order
     CoefChange* last_change;
-    int32_t change_count;           // bounds changed and columns fixed in the pass
-    bool debug;                     // DEBUG: every single change is listed
+    int32_t change_count;  // bounds changed and columns fixed in the pass
+    bool debug;            // DEBUG: every single change is listed
 };
 
 // ---- store (preprocess_store.cpp)
@@ -124,7 +117,7 @@ const char* pre_column_name(const LpContext* ctx, const PreprocessWork* w, int32
 // ones whose binary coefficients may be reduced: a reduction is exact for one
 // side only.
 struct RowSides {
-    bool constraint;      // less-or-equal, equality or greater-or-equal
+    bool constraint;  // less-or-equal, equality or greater-or-equal
     bool has_lower;
     bool has_upper;
     double lower;

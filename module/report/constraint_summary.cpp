@@ -8,9 +8,9 @@
 #include "base/host_link.h"
 #include "input/model_records.h"
 #include "output/reported_values.h"
-#include "simplex/solution_results.h"
 #include "output/table_output.h"
 #include "report/variable_summary.h"
+#include "simplex/solution_results.h"
 
 namespace tymlp {
 namespace {
@@ -37,7 +37,7 @@ bool ended_optimal(const LpContext* ctx) {
 }
 
 class ConstraintTable {
-public:
+  public:
     explicit ConstraintTable(LpContext* ctx) : ctx_(ctx), basis_(report_basis(ctx)) {}
 
     bool valid() const { return basis_.valid; }
@@ -69,11 +69,15 @@ public:
 
         *mark = 0;
         if (row_violated(ctx_, flags, activity, rhs)) {
-            if (ctx_->solver.run_status == kRunInfeasible) *mark = 1;
-            else if (ended_optimal(ctx_)) *mark = 2;
+            if (ctx_->solver.run_status == kRunInfeasible)
+                *mark = 1;
+            else if (ended_optimal(ctx_))
+                *mark = 2;
         }
-        if (*mark == 1) std::memcpy(line_.row, " *INF*", kRowTextBytes);
-        else if (*mark == 2) std::memcpy(line_.row, " *****", kRowTextBytes);
+        if (*mark == 1)
+            std::memcpy(line_.row, " *INF*", kRowTextBytes);
+        else if (*mark == 2)
+            std::memcpy(line_.row, " *****", kRowTextBytes);
         else {
             char digits[32];
             std::snprintf(digits, sizeof digits, "%*d", kRowTextBytes, i);
@@ -93,7 +97,7 @@ public:
 
     void close() { table_finish(ctx_, &table_); }
 
-private:
+  private:
     static int trimmed(const char* name, int width) {
         while (width > 0 && name[width - 1] == ' ') --width;
         return width;

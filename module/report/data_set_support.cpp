@@ -44,9 +44,12 @@ void issue_solution_notes(const LpContext* ctx, const NoteNumbers& n) {
     if (integer_problem(ctx)) {
         // Without an incumbent the data set holds the relaxation whatever the
         // code: the driver restored the root node's basis.
-        if (bb.incumbent == nullptr) host_message(n.no_incumbent);
-        else if (n.active_remain != 0 && code >= 0 && bb.active_count != 0) host_message(n.active_remain);
-        else if (code == kRunOk && (n.active_remain == 0 || bb.active_count == 0)) host_message(n.integer_final);
+        if (bb.incumbent == nullptr)
+            host_message(n.no_incumbent);
+        else if (n.active_remain != 0 && code >= 0 && bb.active_count != 0)
+            host_message(n.active_remain);
+        else if (code == kRunOk && (n.active_remain == 0 || bb.active_count == 0))
+            host_message(n.integer_final);
     }
     if (code > 0) host_message(n.not_final);
 }
@@ -62,15 +65,17 @@ void fill_block_names(LpContext* ctx) {
     ObjectiveRecord* obj = m.current_objective;
     pad_name(s.obj_id, rw, obj != nullptr ? objective_name(obj) : nullptr, rw);
     const ColumnListEntry* rhs = m.current_rhs != nullptr ? m.current_rhs : m.lists[kListRhs].first;
-    if (rhs != nullptr) pad_name(s.rhs_id, cw, rhs->name, trimmed_length(rhs->name, kMaxNameLength));
-    else pad_name(s.rhs_id, cw, nullptr, 0);
+    if (rhs != nullptr)
+        pad_name(s.rhs_id, cw, rhs->name, trimmed_length(rhs->name, kMaxNameLength));
+    else
+        pad_name(s.rhs_id, cw, nullptr, 0);
 }
 
 }  // namespace
 
 int define_variable(TymDataOut ds, const DataSetVariable& v) {
-    const int rc = host_out_define(ds, v.name, static_cast<int>(std::strlen(v.name)), v.type, v.length, v.label,
-                                   v.address);
+    const int rc =
+        host_out_define(ds, v.name, static_cast<int>(std::strlen(v.name)), v.type, v.length, v.label, v.address);
     return rc < 0 ? kRunIo : 0;
 }
 

@@ -27,8 +27,8 @@ inline constexpr int kDataSetNumberBytes = 8;
 // A variable of an output data set.
 struct DataSetVariable {
     const char* name;
-    int type;             // TYM_VAR_NUMERIC or TYM_VAR_CHAR
-    int length;           // bytes: kDataSetNumberBytes for numbers
+    int type;    // TYM_VAR_NUMERIC or TYM_VAR_CHAR
+    int length;  // bytes: kDataSetNumberBytes for numbers
     const char* label;
     const void* address;  // where each write takes the value from
 };

@@ -3,9 +3,9 @@
 
 #include "base/host_link.h"
 #include "input/model_records.h"
+#include "output/reported_values.h"
 #include "report/data_set_support.h"
 #include "report/output_data_sets.h"
-#include "output/reported_values.h"
 #include "simplex/solution_results.h"
 
 namespace tymlp {
@@ -36,16 +36,22 @@ void set_range(const LpContext* ctx, const RowRecord& rec, DualRecord& r) {
     const double infinity = ctx->options.infinity;
     if ((flags & kRowRange) != 0 && rec.logical_column >= 0) {
         const double range = column_upper(ctx, rec.logical_column);
-        if ((flags & kRowLessEqual) != 0) r.l_rhs = r.rhs - range;
-        else if ((flags & kRowGreaterEqual) != 0) r.u_rhs = r.rhs + range;
+        if ((flags & kRowLessEqual) != 0)
+            r.l_rhs = r.rhs - range;
+        else if ((flags & kRowGreaterEqual) != 0)
+            r.u_rhs = r.rhs + range;
         else if ((flags & kRowEquality) != 0) {
-            if (rec.link.range >= 0.0) r.u_rhs = r.rhs + range;
-            else r.l_rhs = r.rhs - range;
+            if (rec.link.range >= 0.0)
+                r.u_rhs = r.rhs + range;
+            else
+                r.l_rhs = r.rhs - range;
         }
         return;
     }
-    if ((flags & kRowLessEqual) != 0) r.l_rhs = -infinity;
-    else if ((flags & kRowGreaterEqual) != 0) r.u_rhs = infinity;
+    if ((flags & kRowLessEqual) != 0)
+        r.l_rhs = -infinity;
+    else if ((flags & kRowGreaterEqual) != 0)
+        r.u_rhs = infinity;
     else if ((flags & kRowObjective) != 0) {
         r.rhs = r.l_rhs = r.u_rhs = r.value;
         r.dual = host_missing('.');

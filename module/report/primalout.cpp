@@ -2,9 +2,9 @@
 #include <cstring>
 
 #include "input/model_records.h"
+#include "output/reported_values.h"
 #include "report/data_set_support.h"
 #include "report/output_data_sets.h"
-#include "output/reported_values.h"
 #include "simplex/solution_results.h"
 
 namespace tymlp {

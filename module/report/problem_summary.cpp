@@ -78,13 +78,15 @@ void count_row(ProblemCounts& c, const RowRecord& row) {
         // Once the computational form exists the row also holds its own
         // logical column's coefficient, which is not a structural one.
         c.objective_nonzeros += row.entry_count - (row.logical_column >= 0 ? 1 : 0);
-    }
-    else if ((f & kRowFixedCharge) != 0) {
+    } else if ((f & kRowFixedCharge) != 0) {
         ++c.fixed_charge;
         ++c.slack;
-    } else if ((f & kRowLessEqual) != 0) ++c.slack;
-    else if ((f & kRowGreaterEqual) != 0) ++c.surplus;
-    else if ((f & kRowFree) != 0) ++c.free_rows;
+    } else if ((f & kRowLessEqual) != 0)
+        ++c.slack;
+    else if ((f & kRowGreaterEqual) != 0)
+        ++c.surplus;
+    else if ((f & kRowFree) != 0)
+        ++c.free_rows;
 }
 
 // An entry whose value is a catalogue text with a name argument.

@@ -17,18 +17,18 @@ struct ProblemCounts {
     int32_t upper_only;
     int32_t both_bounds;
     int32_t fixed;
-    int32_t integer;          // integer and binary columns
+    int32_t integer;  // integer and binary columns
     int32_t binary;
     int32_t fixed_charge;
-    int32_t slack;            // less-or-equal and fixed-charge rows
-    int32_t surplus;          // greater-or-equal rows
+    int32_t slack;    // less-or-equal and fixed-charge rows
+    int32_t surplus;  // greater-or-equal rows
     int32_t equality;
     int32_t free_rows;
-    int32_t objective_rows;   // including the phase-1 objective
+    int32_t objective_rows;  // including the phase-1 objective
     int32_t rows;
-    int64_t nonzeros;         // coefficients of the structural columns
+    int64_t nonzeros;            // coefficients of the structural columns
     int64_t objective_nonzeros;  // of these, the ones in objective rows
-    double density;           // percent
+    double density;              // percent
 };
 
 // Counts the structural columns by kind (precedence: binary, integer, both

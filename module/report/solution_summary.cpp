@@ -6,9 +6,9 @@
 
 #include "base/host_link.h"
 #include "output/iteration_log.h"
-#include "report/factoid.h"
 #include "output/reported_values.h"
 #include "output/table_output.h"
+#include "report/factoid.h"
 
 namespace tymlp {
 namespace {
@@ -174,7 +174,7 @@ int outcome_text(const SolveOutcome& o) {
 
 // Appends "/" and a catalogue text to the subtitle buffer, cut at its end.
 class Subtitle {
-public:
+  public:
     explicit Subtitle(char* buf) : buf_(buf) { std::memset(buf_, ' ', kSubtitleBytes); }
     void add(int number, int64_t argument = -1) {
         if (number == 0) return;
@@ -186,7 +186,7 @@ public:
         for (const char* p = text.text; *p != '\0'; ++p) put(*p);
     }
 
-private:
+  private:
     void put(char c) {
         if (used_ < kSubtitleBytes) buf_[used_++] = c;
     }

@@ -13,9 +13,9 @@ inline constexpr int kSubtitleBytes = 90;
 
 // The outcome the note and the subtitle are built from.
 struct SolveOutcome {
-    bool in_phase;      // the run stopped inside phase 1, 2 or 3 (a limit is still set)
+    bool in_phase;  // the run stopped inside phase 1, 2 or 3 (a limit is still set)
     int16_t phase;
-    int code;           // the termination code (run status)
+    int code;  // the termination code (run status)
     bool feasible;
     bool optimal;
     bool integer;       // integer columns or special ordered sets

@@ -3,13 +3,13 @@
 // (computed by the tableau steps of simplex/solution_results.h).
 #include <cstring>
 
-#include "base/host_link.h"
 #include "base/context_memory.h"
+#include "base/host_link.h"
 #include "input/model_records.h"
 #include "input/reader_common.h"
+#include "output/reported_values.h"
 #include "report/data_set_support.h"
 #include "report/output_data_sets.h"
-#include "output/reported_values.h"
 #include "simplex/solution_results.h"
 
 namespace tymlp {

@@ -7,8 +7,8 @@
 
 #include "input/model_records.h"
 #include "output/reported_values.h"
-#include "simplex/solution_results.h"
 #include "output/table_output.h"
+#include "simplex/solution_results.h"
 
 namespace tymlp {
 namespace {
@@ -44,7 +44,7 @@ bool selected(int selection, bool integer, bool zero) {
 }
 
 class VariableTable {
-public:
+  public:
     explicit VariableTable(LpContext* ctx) : ctx_(ctx), basis_(report_basis(ctx)) {}
 
     // Fills the line of column j; *marked tells whether "Col" carries a mark,
@@ -94,7 +94,7 @@ public:
 
     bool valid() const { return basis_.valid; }
 
-private:
+  private:
     LpContext* ctx_;
     ReportBasis basis_;
     VariableLine line_{};

@@ -8,9 +8,9 @@
 #include <cstring>
 
 #include "base/host_link.h"
+#include "factor/factor_entries.h"
 #include "input/matrix_store.h"
 #include "simplex/basis_header.h"
-#include "factor/factor_entries.h"
 #include "simplex/pivot_history.h"
 #include "simplex/pricing_vector.h"
 #include "simplex/primal_values.h"
@@ -82,8 +82,8 @@ int read_pending(LpContext* ctx, PendingColumn* pending, int32_t count) {
             host_io_error_report(rc);
             return kRunIo;
         }
-        place_column(ctx->inverse.elements + pending[i].slot, f.work, reinterpret_cast<const int32_t*>(f.scratch),
-                     c, pending[i].position);
+        place_column(ctx->inverse.elements + pending[i].slot, f.work, reinterpret_cast<const int32_t*>(f.scratch), c,
+                     pending[i].position);
     }
     return 0;
 }
@@ -267,8 +267,8 @@ bool undo_record(LpContext* ctx, const PivotRecord& rec) {
     const int32_t left = rec.leaving;
     if (entered < 0 || entered >= n || left < 0 || left >= n) return false;
     if (entered == left) {  // a bound flip: only the bound side changes back
-        f.status[entered] = static_cast<uint8_t>((rec.entering_status & ~kStatBasic) |
-                                                 (f.status[entered] & kStatBasic));
+        f.status[entered] =
+            static_cast<uint8_t>((rec.entering_status & ~kStatBasic) | (f.status[entered] & kStatBasic));
         return true;
     }
     const int32_t r = HeaderPosition(ctx, entered);
@@ -289,7 +289,8 @@ int settle_record(LpContext* ctx, const PivotRecord& rec) {
     if (rec.entering == rec.leaving) return 0;
     if ((ctx->form.status[rec.entering] & kStatBasic) != 0) return 0;
     AddLeaveBan(ctx, rec.leaving);
-    if (ctx->options.sparsepricing != 0 && ctx->solver.phase >= kPhase2 && ctx->engine.hooks.refresh_row_copy != nullptr) {
+    if (ctx->options.sparsepricing != 0 && ctx->solver.phase >= kPhase2 &&
+        ctx->engine.hooks.refresh_row_copy != nullptr) {
         const int rc = ctx->engine.hooks.refresh_row_copy(ctx);
         if (rc != 0) return rc;
     }

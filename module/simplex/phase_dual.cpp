@@ -4,11 +4,11 @@
 #include <cmath>
 #include <cstring>
 
-#include "base/run_end.h"
 #include "base/context_memory.h"
-#include "simplex/pivot_history.h"
+#include "base/run_end.h"
 #include "simplex/phase_internal.h"
 #include "simplex/phases.h"
+#include "simplex/pivot_history.h"
 #include "simplex/pricing.h"
 #include "simplex/pricing_vector.h"
 #include "simplex/primal_values.h"

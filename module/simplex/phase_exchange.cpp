@@ -9,7 +9,7 @@ namespace {
 
 constexpr int16_t kQueueEmptyType = 2;
 constexpr uint32_t kSeedStart = 1234567;
-constexpr uint64_t kModulus = 2147483647ULL;  // 2^31 - 1
+constexpr uint64_t kModulus = 2147483647ULL;                     // 2^31 - 1
 constexpr uint64_t kMultiplier = 6060ULL * 65536ULL + 55934ULL;  // 397204094
 
 // Queued header positions follow the header after an exchange at h: the
@@ -23,8 +23,10 @@ void adjust_queue(LpContext* ctx, int32_t h) {
     const int32_t replacement = o.pricetype == kQueueEmptyType ? -1 : n - 1;
     for (int32_t s = 0; s < p.queue_capacity; ++s) {
         int32_t& pos = p.queue_position[s];
-        if (pos > h) pos -= 1;
-        else if (pos == h) pos = replacement;
+        if (pos > h)
+            pos -= 1;
+        else if (pos == h)
+            pos = replacement;
     }
 }
 

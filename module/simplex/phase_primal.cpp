@@ -186,8 +186,10 @@ int PrimalPhase2(LpContext* ctx) {
     const bool sparse = ctx->options.sparsepricing != 0;
     if (sv.delta <= 0.0) sv.delta = ctx->options.bepsilon;
     int rc = 0;
-    if (sparse) rc = SparseSetUp(ctx);
-    else SetUpPricing(ctx);
+    if (sparse)
+        rc = SparseSetUp(ctx);
+    else
+        SetUpPricing(ctx);
     if (rc == 0 && !sparse) PricingVector(ctx);
     if (rc == 0) rc = RunPricing(ctx);
     if (rc != 0) return rc;

@@ -3,8 +3,8 @@
 #include <cstring>
 
 #include "base/host_link.h"
-#include "output/iteration_log.h"
 #include "factor/factor_entries.h"
+#include "output/iteration_log.h"
 #include "simplex/phase_internal.h"
 #include "simplex/phases.h"
 #include "simplex/ratio_tests.h"

@@ -12,18 +12,18 @@ namespace tymlp {
 // into (a phase also hands back the run status of a failed step, kRunIo for
 // one, as it is), so a phase's result is compared and returned as an int.
 enum StopCode : int {
-    kStopFinished = 0,        // optimal for the phase
-    kStopSingular = 1,        // the basis became singular
-    kStopTime = 3,            // elapsed time beyond TIME
-    kStopIterations = 4,      // the phase's iteration limit
-    kStopPause = 5,           // the since-pause count reached PAUSE
-    kStopDualUnbounded = 6,   // no column can enter the dual step: primal infeasible
-    kStopUnbounded = 7,       // a primal ray
-    kStopMemory = 9,          // no memory for a step
-    kStopPivots = 13,         // the pivot allowance is used up
-    kStopCutoff = 17,         // the objective passed the cutoff
-    kStopInterrupted = 27,    // a break was requested
-    kStopNestedFailed = 99    // the nested phase 2 of the dual phase did not finish
+    kStopFinished = 0,       // optimal for the phase
+    kStopSingular = 1,       // the basis became singular
+    kStopTime = 3,           // elapsed time beyond TIME
+    kStopIterations = 4,     // the phase's iteration limit
+    kStopPause = 5,          // the since-pause count reached PAUSE
+    kStopDualUnbounded = 6,  // no column can enter the dual step: primal infeasible
+    kStopUnbounded = 7,      // a primal ray
+    kStopMemory = 9,         // no memory for a step
+    kStopPivots = 13,        // the pivot allowance is used up
+    kStopCutoff = 17,        // the objective passed the cutoff
+    kStopInterrupted = 27,   // a break was requested
+    kStopNestedFailed = 99   // the nested phase 2 of the dual phase did not finish
 };
 
 using PhaseRoutine = int (*)(LpContext* ctx);

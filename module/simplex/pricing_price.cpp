@@ -4,8 +4,8 @@
 #include <cmath>
 #include <cstring>
 
-#include "simplex/basis_header.h"
 #include "factor/factor_entries.h"
+#include "simplex/basis_header.h"
 #include "simplex/pricing.h"
 #include "simplex/work_store.h"
 
@@ -80,8 +80,10 @@ int ColumnPrice(LpContext* ctx, int32_t j, const ObjectiveRecord* objective, boo
     const double phasemix = ctx->options.phasemix;
     double c = 0.0;
     if (objective != nullptr && j == objective->column) {
-        if (ctx->solver.phase != kPhase1) c = objective->sense;
-        else if (phasemix != 0.0) c = phasemix * objective->sense;
+        if (ctx->solver.phase != kPhase1)
+            c = objective->sense;
+        else if (phasemix != 0.0)
+            c = phasemix * objective->sense;
     }
     if (phase1_costs) c += infeasibility_cost(ctx, j);
     const double* values = nullptr;
@@ -159,8 +161,10 @@ int DevexFullPricing(LpContext* ctx) {
         if (update) {
             const double a = std::fabs(dot(rho, values, rows, count));
             const double old = w;
-            if (w <= 0.0) w = std::fmin(w, -h_weight * a);
-            else w = std::fmax(w, a * g);
+            if (w <= 0.0)
+                w = std::fmin(w, -h_weight * a);
+            else
+                w = std::fmax(w, a * g);
             if (j == p.last_left && w != 0.0 && old / w < kDevexResetRatio) reset_due = true;
         }
         const double weighted = w != 0.0 ? d / std::fabs(w) : d;

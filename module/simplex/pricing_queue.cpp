@@ -6,8 +6,8 @@
 #include <cmath>
 #include <cstring>
 
-#include "base/host_link.h"
 #include "base/context_memory.h"
+#include "base/host_link.h"
 #include "simplex/pricing.h"
 #include "simplex/work_store.h"
 
@@ -128,8 +128,10 @@ bool reference_squares(LpContext* ctx) {
     bool any = false;
     for (int32_t k = 1; k < p.devex_k; ++k) any = square_row(k) || any;
     double* sum = p.devex_rows;
-    if (!square_row(0)) std::memset(sum, 0, static_cast<size_t>(m) * sizeof(double));
-    else any = true;
+    if (!square_row(0))
+        std::memset(sum, 0, static_cast<size_t>(m) * sizeof(double));
+    else
+        any = true;
     for (int32_t k = 1; k < p.devex_k; ++k) {
         const int32_t pos = p.devex_positions[k];
         if (pos < 0 || pos >= m) continue;
@@ -210,8 +212,10 @@ void resize_dynamic(LpContext* ctx) {
     if (iterations <= 0) return;
     const double r = static_cast<double>(p.major_passes) / iterations;
     int32_t s = o.price;
-    if (r > o.quratio) s = o.price + 1;
-    else if (r < o.qlratio) s = o.price - 1;
+    if (r > o.quratio)
+        s = o.price + 1;
+    else if (r < o.qlratio)
+        s = o.price - 1;
     if (s < 1) s = 1;
     if (s > kDynamicMaxQueue) s = kDynamicMaxQueue;
     if (s > p.queue_capacity) {
@@ -317,10 +321,14 @@ void SetUpPricing(LpContext* ctx) {
     if (queue && !size_queue(ctx)) queue = false;
     const bool sparse_owned = p.stored_active != 0 && ctx->solver.phase >= kPhase2;
     if (o.devex != 0 && !sparse_owned) set_up_devex(ctx);
-    if (queue) ctx->entries.pricing = QueueRule;
-    else if (type == kPriceLowestIndex) ctx->entries.pricing = LowestIndexPricing;
-    else if (o.devex != 0) ctx->entries.pricing = DevexFullPricing;
-    else ctx->entries.pricing = FullPricing;
+    if (queue)
+        ctx->entries.pricing = QueueRule;
+    else if (type == kPriceLowestIndex)
+        ctx->entries.pricing = LowestIndexPricing;
+    else if (o.devex != 0)
+        ctx->entries.pricing = DevexFullPricing;
+    else
+        ctx->entries.pricing = FullPricing;
     p.last_entered = -1;
     p.last_left = -1;
 }

@@ -10,8 +10,8 @@
 #include <cmath>
 #include <cstring>
 
-#include "base/numeric.h"
 #include "base/context_memory.h"
+#include "base/numeric.h"
 #include "simplex/pricing.h"
 #include "simplex/pricing_vector.h"
 #include "simplex/work_store.h"
@@ -146,8 +146,10 @@ int StoredPriceRule(LpContext* ctx) {
         const uint8_t st = f.status[j];
         if ((st & kStatArtificial) != 0 || f.lower[j] == f.upper[j]) continue;
         double d = p.reduced[j];
-        if ((st & kStatAtUpper) != 0) d = -d;
-        else if ((st & kStatHeld) != 0) d = std::fabs(d);
+        if ((st & kStatAtUpper) != 0)
+            d = -d;
+        else if ((st & kStatHeld) != 0)
+            d = std::fabs(d);
         if (d <= 0.0) continue;
         if (devex) d /= p.weight[j];
         if (d > best) {
@@ -310,8 +312,10 @@ int RefreshRowCopy(LpContext* ctx) {
         const bool want = in_copy_candidate(ctx, j);
         const bool have = p.copy_basic[j] == 0;
         int rc = 0;
-        if (have && !want) rc = remove_column(ctx, j);
-        else if (!have && want) rc = append_column(ctx, j);
+        if (have && !want)
+            rc = remove_column(ctx, j);
+        else if (!have && want)
+            rc = append_column(ctx, j);
         if (rc != 0) return rc;
     }
     return 0;

@@ -8,7 +8,7 @@
 namespace tymlp {
 namespace {
 
-constexpr double kBelowLower = 1.0;   // raising the column reduces the infeasibility
+constexpr double kBelowLower = 1.0;  // raising the column reduces the infeasibility
 constexpr double kAboveUpper = -1.0;
 
 // Phase 1: c_i is the gradient of the sum of infeasibilities at basis

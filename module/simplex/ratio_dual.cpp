@@ -11,8 +11,8 @@
 #include <cstring>
 
 #include "base/context_memory.h"
-#include "simplex/pivot_history.h"
 #include "factor/factor_entries.h"
+#include "simplex/pivot_history.h"
 #include "simplex/pricing.h"
 #include "simplex/ratio_tests.h"
 #include "simplex/work_store.h"
@@ -58,10 +58,14 @@ void insert(BreakpointList& list, DualBreakpoint* b) {
     while (after != nullptr && after->ratio > b->ratio) after = after->prev;
     b->prev = after;
     b->next = after != nullptr ? after->next : list.first;
-    if (b->next != nullptr) b->next->prev = b;
-    else list.last = b;
-    if (after != nullptr) after->next = b;
-    else list.first = b;
+    if (b->next != nullptr)
+        b->next->prev = b;
+    else
+        list.last = b;
+    if (after != nullptr)
+        after->next = b;
+    else
+        list.first = b;
 }
 
 // Drops every breakpoint beyond the one at which the accumulated slope

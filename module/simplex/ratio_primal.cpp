@@ -10,10 +10,10 @@
 #include <cmath>
 #include <cstring>
 
-#include "base/numeric.h"
 #include "base/context_memory.h"
-#include "simplex/pivot_history.h"
+#include "base/numeric.h"
 #include "factor/factor_entries.h"
+#include "simplex/pivot_history.h"
 #include "simplex/ratio_tests.h"
 #include "simplex/work_store.h"
 
@@ -206,9 +206,12 @@ int ratio_test(LpContext* ctx, bool phase1) {
 
     bool flip = false;
     if (breakpoint.position < 0) {
-        if (theta_flip < inf && (chosen.position < 0 || !below_flip)) flip = true;
-        else if (chosen.position < 0) return kRatioUnbounded;
-        else leaves_upper = dir * f.work[chosen.position] <= 0.0;
+        if (theta_flip < inf && (chosen.position < 0 || !below_flip))
+            flip = true;
+        else if (chosen.position < 0)
+            return kRatioUnbounded;
+        else
+            leaves_upper = dir * f.work[chosen.position] <= 0.0;
     }
 
     double theta = flip ? theta_flip : chosen.ratio;

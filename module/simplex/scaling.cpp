@@ -159,8 +159,7 @@ double row_factor(const LpContext* ctx, double largest, double smallest, double 
         if (geometric && small != none) t = std::sqrt(big * small);
         return RoundToPowerOfTwo(t == 0.0 ? 1.0 : t);
     };
-    const double with_rhs =
-        factor(std::max(largest, rhs), rhs == 0.0 ? smallest : std::min(smallest, rhs));
+    const double with_rhs = factor(std::max(largest, rhs), rhs == 0.0 ? smallest : std::min(smallest, rhs));
     if (smallest == none || smallest / with_rhs >= ctx->options.epsilon) return with_rhs;
     return factor(largest, smallest);
 }

@@ -54,8 +54,8 @@ int recompute_activities(LpContext* ctx) {
     const int32_t m = ctx->model.rows;
     if (r.activity == nullptr || r.activity_rows < m) {
         ctx_free(ctx, r.activity);
-        r.activity = static_cast<double*>(ctx_alloc(ctx, static_cast<size_t>(m > 0 ? m : 1) * sizeof(double),
-                                                    TYM_ALLOC_LONG_ZERO));
+        r.activity = static_cast<double*>(
+            ctx_alloc(ctx, static_cast<size_t>(m > 0 ? m : 1) * sizeof(double), TYM_ALLOC_LONG_ZERO));
         r.activity_rows = r.activity != nullptr ? m : 0;
         if (r.activity == nullptr) return kRunMemory;
     }

@@ -5,9 +5,9 @@
 #include <cmath>
 
 #include "base/host_link.h"
+#include "factor/factor_entries.h"
 #include "simplex/invert.h"
 #include "simplex/pivot_history.h"
-#include "factor/factor_entries.h"
 
 namespace tymlp {
 namespace {

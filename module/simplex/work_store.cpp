@@ -8,18 +8,18 @@
 #include <cstdint>
 #include <cstring>
 
-#include "base/host_link.h"
 #include "base/context_memory.h"
-#include "input/matrix_store.h"
+#include "base/host_link.h"
 #include "factor/factor_entries.h"
+#include "input/matrix_store.h"
 #include "simplex/work_store_internal.h"
 
 namespace tymlp {
 namespace {
 
 constexpr int64_t kKilobyte = 1024;
-constexpr int64_t kHostMargin = 2048;      // bytes left to the host when sizing the block
-constexpr int64_t kBlockAlign = 16;        // the block size keeps slots and copies aligned
+constexpr int64_t kHostMargin = 2048;  // bytes left to the host when sizing the block
+constexpr int64_t kBlockAlign = 16;    // the block size keeps slots and copies aligned
 
 template <typename T>
 T* alloc_array(LpContext* ctx, T* existing, int64_t count) {
@@ -149,7 +149,8 @@ int64_t enlarge_block(LpContext* ctx, int64_t request, int64_t preferred) {
         g = next < g ? next : g - 8;
     }
     int64_t added = block != nullptr ? g : 0;
-    if (block == nullptr) block = static_cast<char*>(ctx_alloc(ctx, static_cast<size_t>(old_size), TYM_ALLOC_LONG_ZERO));
+    if (block == nullptr)
+        block = static_cast<char*>(ctx_alloc(ctx, static_cast<size_t>(old_size), TYM_ALLOC_LONG_ZERO));
     if (block != nullptr && old_base != nullptr &&
         (host_util_position(file, 0) != 0 || host_util_read(file, block, old_size) != 0)) {
         host_io_error_report(-1);

@@ -37,8 +37,7 @@ int FetchColumn(LpContext* ctx, int32_t j, const double** values, const int32_t*
 
 // FetchColumn for the loops that visit every column (pricing passes): a
 // cached copy is answered here, everything else by FetchColumn.
-inline int FetchCachedColumn(LpContext* ctx, int32_t j, const double** values, const int32_t** rows,
-                             int32_t* count) {
+inline int FetchCachedColumn(LpContext* ctx, int32_t j, const double** values, const int32_t** rows, int32_t* count) {
     const ProblemModel& pm = ctx->model;
     if (pm.directory != nullptr && j >= 0 && j < pm.directory_size) {
         const ColumnDirItem& item = pm.directory[j];

@@ -39,7 +39,7 @@ inline int shell(const std::string& command) {
 inline fs::path qmlp_binary() { return fs::path(QMLP_BUILD_DIR) / "qmlp"; }
 
 class ScratchFolder : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         char pattern[] = "/tmp/qmlp-e2e-XXXXXX";
         ASSERT_NE(mkdtemp(pattern), nullptr);

@@ -46,8 +46,7 @@ std::map<std::string, long long> parse_summary(const std::string& text) {
         while (start < colon && line[start] == ' ') ++start;
         try {
             out[line.substr(start, colon - start)] = std::stoll(line.substr(colon + 1));
-        } catch (...) {
-        }
+        } catch (...) {}
     }
     return out;
 }
@@ -59,10 +58,10 @@ TEST_P(MpsInstances, ReadsWithoutErrorsAndCountsAgree) {
     const fs::path mps = fs::path(QMLP_SHARED_DIR) / "bench" / (id + ".mps.gz");
     const fs::path csv = dir_ / "instance.csv";
     const fs::path summary = dir_ / "summary.txt";
-    ASSERT_EQ(e2e::shell(e2e::quoted(e2e::qmlp_binary().string()) + " import-mps " + e2e::quoted(mps.string()) +
-                         " -o " + e2e::quoted(csv.string()) + " --summary > " + e2e::quoted(summary.string()) +
-                         " 2>/dev/null"),
-              0);
+    ASSERT_EQ(
+        e2e::shell(e2e::quoted(e2e::qmlp_binary().string()) + " import-mps " + e2e::quoted(mps.string()) + " -o " +
+                   e2e::quoted(csv.string()) + " --summary > " + e2e::quoted(summary.string()) + " 2>/dev/null"),
+        0);
     auto mps_counts = parse_summary(e2e::slurp(summary));
 
     data(e2e::slurp(csv));

@@ -24,7 +24,7 @@ namespace fs = std::filesystem;
 constexpr double kRelativeTolerance = 1e-6;
 
 struct Case {
-    std::string folder;   // netlib or netlib-large
+    std::string folder;  // netlib or netlib-large
     std::string instance;
     std::string options;  // extra LP statement options
     std::string label;    // short name of the option set
@@ -118,7 +118,7 @@ std::string Field(const std::string& text, const std::string& key) {
 }
 
 class NetlibSolve : public ::testing::TestWithParam<Case> {
-protected:
+  protected:
     void Solve(const Case& c) {
         SCOPED_TRACE(c.folder + "/" + c.instance + " with [" + c.options + "]");
         const fs::path mps = BenchDir(c.folder) / (c.instance + ".mps.gz");

@@ -11,7 +11,7 @@ namespace {
 constexpr int kExitIo = 5;
 
 class OutputFailures : public ScratchFolder {
-protected:
+  protected:
     void SetUp() override {
         ScratchFolder::SetUp();
         write("p.csv", "_ID_,_TYPE_,a,b,_RHS_\nprofit,MAX,3,2,.\nc1,LE,1,1,4\nc2,LE,1,3,6\n");
@@ -59,9 +59,8 @@ TEST_F(OutputFailures, AMissingProgramFileIsNamed) {
 }
 
 TEST_F(OutputFailures, ReportsAreWrittenWholeAndTheRunSucceeds) {
-    EXPECT_EQ(run_with("--json " + quoted((dir_ / "r.json").string()) + " --symbols " +
-                       quoted((dir_ / "s.txt").string())),
-              0)
+    EXPECT_EQ(
+        run_with("--json " + quoted((dir_ / "r.json").string()) + " --symbols " + quoted((dir_ / "s.txt").string())), 0)
         << err();
     EXPECT_TRUE(contains(slurp(dir_ / "r.json"), "\"tables\""));
     EXPECT_TRUE(contains(slurp(dir_ / "s.txt"), "_QMLP_=STATUS=SUCCESSFUL"));

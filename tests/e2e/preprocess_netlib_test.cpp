@@ -70,8 +70,8 @@ TEST_P(PreprocessNetlib, KeepsTheKnownOptimum) {
     const std::string member = "p_" + Identifier(instance);
     const std::string qmlp = e2e::quoted(e2e::qmlp_binary().string());
     const fs::path csv = dir_ / (member + ".csv");
-    ASSERT_EQ(e2e::shell(qmlp + " import-mps " + e2e::quoted((NetlibDir() / (instance + ".mps.gz")).string()) +
-                         " -o " + e2e::quoted(csv.string()) + " </dev/null >/dev/null 2>&1"),
+    ASSERT_EQ(e2e::shell(qmlp + " import-mps " + e2e::quoted((NetlibDir() / (instance + ".mps.gz")).string()) + " -o " +
+                         e2e::quoted(csv.string()) + " </dev/null >/dev/null 2>&1"),
               0);
     write("solve.qmlp", "LP data=" + member + " sparsedata preprocess maxit=100000000 time=100000;\nRUN;\n");
     const fs::path symbols = dir_ / "symbols.txt";

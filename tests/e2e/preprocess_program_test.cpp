@@ -28,7 +28,7 @@ std::string Field(const std::string& text, const std::string& key) {
 }
 
 class PreprocessRun : public e2e::ScratchFolder {
-protected:
+  protected:
     Outcome Solve(const std::string& data, const std::string& options) {
         write("prob.csv", data);
         write("run.qmlp", "LP data=prob " + options + ";\nRUN;\n");
@@ -37,8 +37,8 @@ protected:
         e2e::fs::remove(symbols);
         Outcome o;
         o.exit_status = e2e::shell(quoted(e2e::qmlp_binary().string()) + " --lib " + quoted(dir_.string()) +
-                                   " --symbols " + quoted(symbols.string()) + " --log " + quoted(log.string()) +
-                                   " " + quoted((dir_ / "run.qmlp").string()) + " </dev/null >/dev/null 2>&1");
+                                   " --symbols " + quoted(symbols.string()) + " --log " + quoted(log.string()) + " " +
+                                   quoted((dir_ / "run.qmlp").string()) + " </dev/null >/dev/null 2>&1");
         std::istringstream lines(e2e::slurp(symbols));
         std::string line;
         while (std::getline(lines, line))
@@ -73,70 +73,69 @@ TEST_P(SameObjective, WithAndWithoutPreprocessing) {
     EXPECT_FALSE(e2e::contains(plain.log, "Preprocessing")) << plain.log;
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    SmallProblems, SameObjective,
-    ::testing::Values(
-        // Product mix with a redundant less-or-equal row and a greater-or-equal
-        // row whose right-hand side is negative: both become free rows.
-        Problem{"mix_with_redundant_rows",
-                "_ID_,_TYPE_,x,y,z,_RHS_\n"
-                "profit,MAX,3,2,4,.\n"
-                "a,LE,1,1,2,4\n"
-                "b,LE,2,0,1,5\n"
-                "c,LE,1,3,1,7\n"
-                "d,LE,1,1,1,100\n"
-                "e,GE,1,1,1,-5\n",
-                10.5},
-        // Diet: greater-or-equal rows raise lower bounds against the upper ones.
-        Problem{"diet_with_bounds",
-                "_ID_,_TYPE_,a,b,c,_RHS_\n"
-                "cost,MIN,2,3,1.5,.\n"
-                "prot,GE,3,4,1,20\n"
-                "fat,LE,1,2,1,12\n"
-                "carb,GE,2,1,3,15\n"
-                "limit,UPPER,4,4,4,.\n",
-                169.0 / 11.0},
-        // An equality, a range row and a capacity row: bounds from both sides.
-        Problem{"equality_and_range",
-                "_ID_,_TYPE_,x,y,z,_RHS_,_RANGE_\n"
-                "obj,MAX,1,2,-1,.,.\n"
-                "bal,EQ,1,1,1,10,.\n"
-                "rng,LE,1,-1,0,2,6\n"
-                "cap,LE,0,1,2,8,.\n"
-                "ub,UPPER,6,.,5,.,.\n",
-                17},
-        // 4 <= x + y <= 9 with x, y <= 4: the upper side can never bind, but
-        // the lower one is what the minimum rests on, so the row must stay.
-        Problem{"binding_range_side",
-                "_ID_,_TYPE_,x,y,_RHS_,_RANGE_\n"
-                "obj,MIN,1,1,.,.\n"
-                "rng,LE,1,1,9,5\n"
-                "ub,UPPER,4,4,.,.\n"
-                "other,LE,1,-1,1,.\n"
-                "cap,LE,2,0,6,.\n",
-                4},
-        // Fixed and unrestricted columns with negative right-hand sides.
-        Problem{"fixed_and_unrestricted",
-                "_ID_,_TYPE_,x,y,z,w,_RHS_\n"
-                "obj,MIN,1,-1,2,1,.\n"
-                "r1,GE,1,1,0,0,-3\n"
-                "r2,LE,-1,1,1,0,4\n"
-                "r3,EQ,1,0,1,0,2\n"
-                "r4,LE,0,0,0,1,7\n"
-                "free,UNRS,.,1,.,.,.\n"
-                "ub,UPPER,.,5,.,.,.\n"
-                "pin,FIXED,.,.,.,3,.\n",
-                0},
-        // Single-column rows only: every row turns into a bound and then
-        // into a free row.
-        Problem{"rows_that_are_bounds",
-                "_ID_,_TYPE_,x,y,_RHS_\n"
-                "obj,MAX,2,3,.\n"
-                "xcap,LE,1,0,4\n"
-                "ycap,LE,0,2,10\n"
-                "both,LE,1,1,20\n",
-                23}),
-    [](const ::testing::TestParamInfo<Problem>& info) { return std::string(info.param.label); });
+INSTANTIATE_TEST_SUITE_P(SmallProblems, SameObjective,
+                         ::testing::Values(
+                             // Product mix with a redundant less-or-equal row and a greater-or-equal
+                             // row whose right-hand side is negative: both become free rows.
+                             Problem{"mix_with_redundant_rows",
+                                     "_ID_,_TYPE_,x,y,z,_RHS_\n"
+                                     "profit,MAX,3,2,4,.\n"
+                                     "a,LE,1,1,2,4\n"
+                                     "b,LE,2,0,1,5\n"
+                                     "c,LE,1,3,1,7\n"
+                                     "d,LE,1,1,1,100\n"
+                                     "e,GE,1,1,1,-5\n",
+                                     10.5},
+                             // Diet: greater-or-equal rows raise lower bounds against the upper ones.
+                             Problem{"diet_with_bounds",
+                                     "_ID_,_TYPE_,a,b,c,_RHS_\n"
+                                     "cost,MIN,2,3,1.5,.\n"
+                                     "prot,GE,3,4,1,20\n"
+                                     "fat,LE,1,2,1,12\n"
+                                     "carb,GE,2,1,3,15\n"
+                                     "limit,UPPER,4,4,4,.\n",
+                                     169.0 / 11.0},
+                             // An equality, a range row and a capacity row: bounds from both sides.
+                             Problem{"equality_and_range",
+                                     "_ID_,_TYPE_,x,y,z,_RHS_,_RANGE_\n"
+                                     "obj,MAX,1,2,-1,.,.\n"
+                                     "bal,EQ,1,1,1,10,.\n"
+                                     "rng,LE,1,-1,0,2,6\n"
+                                     "cap,LE,0,1,2,8,.\n"
+                                     "ub,UPPER,6,.,5,.,.\n",
+                                     17},
+                             // 4 <= x + y <= 9 with x, y <= 4: the upper side can never bind, but
+                             // the lower one is what the minimum rests on, so the row must stay.
+                             Problem{"binding_range_side",
+                                     "_ID_,_TYPE_,x,y,_RHS_,_RANGE_\n"
+                                     "obj,MIN,1,1,.,.\n"
+                                     "rng,LE,1,1,9,5\n"
+                                     "ub,UPPER,4,4,.,.\n"
+                                     "other,LE,1,-1,1,.\n"
+                                     "cap,LE,2,0,6,.\n",
+                                     4},
+                             // Fixed and unrestricted columns with negative right-hand sides.
+                             Problem{"fixed_and_unrestricted",
+                                     "_ID_,_TYPE_,x,y,z,w,_RHS_\n"
+                                     "obj,MIN,1,-1,2,1,.\n"
+                                     "r1,GE,1,1,0,0,-3\n"
+                                     "r2,LE,-1,1,1,0,4\n"
+                                     "r3,EQ,1,0,1,0,2\n"
+                                     "r4,LE,0,0,0,1,7\n"
+                                     "free,UNRS,.,1,.,.,.\n"
+                                     "ub,UPPER,.,5,.,.,.\n"
+                                     "pin,FIXED,.,.,.,3,.\n",
+                                     0},
+                             // Single-column rows only: every row turns into a bound and then
+                             // into a free row.
+                             Problem{"rows_that_are_bounds",
+                                     "_ID_,_TYPE_,x,y,_RHS_\n"
+                                     "obj,MAX,2,3,.\n"
+                                     "xcap,LE,1,0,4\n"
+                                     "ycap,LE,0,2,10\n"
+                                     "both,LE,1,1,20\n",
+                                     23}),
+                         [](const ::testing::TestParamInfo<Problem>& info) { return std::string(info.param.label); });
 
 TEST_F(PreprocessRun, AnInfeasibleRowEndsTheRunAsBadData) {
     const Outcome o = Solve("_ID_,_TYPE_,x,y,_RHS_\ncost,MIN,1,1,.\nlow,GE,1,1,5\nub,UPPER,2,2,.\n", "preprocess");

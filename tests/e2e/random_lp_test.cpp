@@ -54,8 +54,8 @@ struct Oracle {
 Oracle exact_oracle(const fs::path& dir, const randlp::Problem& p) {
     std::ofstream(dir / "p.mps") << randlp::free_mps(p);
     const fs::path raw = dir / "exact.txt";
-    shell("glpsol --exact --freemps " + quoted((dir / "p.mps").string()) + (p.maximise ? " --max" : " --min") +
-          " -w " + quoted(raw.string()) + " >/dev/null 2>&1");
+    shell("glpsol --exact --freemps " + quoted((dir / "p.mps").string()) + (p.maximise ? " --max" : " --min") + " -w " +
+          quoted(raw.string()) + " >/dev/null 2>&1");
     Oracle o;
     std::istringstream in(slurp(raw));
     std::string line;
@@ -68,9 +68,12 @@ Oracle exact_oracle(const fs::path& dir, const randlp::Problem& p) {
             fields >> rows >> cols >> primal >> dual >> o.objective;
         }
     }
-    if (contains(o.status_text, "OPTIMAL")) o.ending = Ending::Optimal;
-    else if (contains(o.status_text, "UNBOUNDED")) o.ending = Ending::Unbounded;
-    else if (contains(o.status_text, "INFEASIBLE") || contains(o.status_text, "EMPTY")) o.ending = Ending::Infeasible;
+    if (contains(o.status_text, "OPTIMAL"))
+        o.ending = Ending::Optimal;
+    else if (contains(o.status_text, "UNBOUNDED"))
+        o.ending = Ending::Unbounded;
+    else if (contains(o.status_text, "INFEASIBLE") || contains(o.status_text, "EMPTY"))
+        o.ending = Ending::Infeasible;
     return o;
 }
 
@@ -84,15 +87,19 @@ QmlpRun run_qmlp(const fs::path& dir, const randlp::Problem& p) {
     std::ofstream(dir / "run.qmlp") << "LP data=p primalout=po dualout=do;\nRUN;\n";
     shell(quoted(qmlp_binary().string()) + " --lib " + quoted(dir.string()) + " --symbols " +
           quoted((dir / "sym.txt").string()) + " --log " + quoted((dir / "log.txt").string()) + " --listing " +
-          quoted((dir / "lst.txt").string()) + " " + quoted((dir / "run.qmlp").string()) + " </dev/null >/dev/null 2>&1");
+          quoted((dir / "lst.txt").string()) + " " + quoted((dir / "run.qmlp").string()) +
+          " </dev/null >/dev/null 2>&1");
     QmlpRun r;
     std::istringstream in(slurp(dir / "sym.txt"));
     std::string line;
     while (std::getline(in, line))
         if (line.rfind("_QMLP_=", 0) == 0) r.status = line.substr(7);
-    if (contains(r.status, "STATUS=SUCCESSFUL ")) r.ending = Ending::Optimal;
-    else if (contains(r.status, "STATUS=INFEASIBLE ")) r.ending = Ending::Infeasible;
-    else if (contains(r.status, "STATUS=UNBOUNDED ")) r.ending = Ending::Unbounded;
+    if (contains(r.status, "STATUS=SUCCESSFUL "))
+        r.ending = Ending::Optimal;
+    else if (contains(r.status, "STATUS=INFEASIBLE "))
+        r.ending = Ending::Infeasible;
+    else if (contains(r.status, "STATUS=UNBOUNDED "))
+        r.ending = Ending::Unbounded;
     return r;
 }
 
@@ -119,8 +126,10 @@ std::string check_seed(uint64_t seed) {
         if (!c.ok) why << c.failures;
     }
     std::error_code ec;
-    if (why.str().empty()) fs::remove_all(dir, ec);
-    else why << " [files kept in " << dir.string() << "]";
+    if (why.str().empty())
+        fs::remove_all(dir, ec);
+    else
+        why << " [files kept in " << dir.string() << "]";
     return why.str();
 }
 

@@ -59,8 +59,9 @@ TEST_F(Readers, SparseNotesForEmptyObservationsMissingRhsAndUntypedRows) {
 }
 
 TEST_F(Readers, SparseWholeWordTypesAndComments) {
-    write("s.csv", "_TYPE_$8,_COL_$8,_ROW_$8,_COEF_\nMAXIMUM,,o,.\nLE,,c,.\n* QQ,zz,,\n,x,o,1\n,x,c,1\n"
-                   "UPPERBD,x,_U_,3\nUPBDD,x,_U_,2\nRHS,_RHS_,c,4\n");
+    write("s.csv",
+          "_TYPE_$8,_COL_$8,_ROW_$8,_COEF_\nMAXIMUM,,o,.\nLE,,c,.\n* QQ,zz,,\n,x,o,1\n,x,c,1\n"
+          "UPPERBD,x,_U_,3\nUPBDD,x,_U_,2\nRHS,_RHS_,c,4\n");
     const RunResult ok = run("LP data=s sparsedata;\nRUN;\n%PUT &_QMLP_;\n");
     EXPECT_EQ(ok.exit_status, kExitOk) << ok.log;
     EXPECT_FALSE(contains(ok.log, "ERROR")) << ok.log;
@@ -96,8 +97,9 @@ TEST_F(Readers, TheExamplesReadWithoutErrors) {
     for (const char* name : {"productmix", "blending", "knapsack", "twoobj"}) {
         SCOPED_TRACE(name);
         for (const auto& entry : e2e::fs::directory_iterator(examples / name))
-            if (entry.path().extension() == ".csv") e2e::fs::copy_file(entry.path(), dir_ / entry.path().filename(),
-                                                                   e2e::fs::copy_options::overwrite_existing);
+            if (entry.path().extension() == ".csv")
+                e2e::fs::copy_file(entry.path(), dir_ / entry.path().filename(),
+                                   e2e::fs::copy_options::overwrite_existing);
         const RunResult r = run(e2e::slurp(examples / name / (std::string(name) + ".qmlp")));
         EXPECT_FALSE(contains(r.log, "ERROR")) << r.log;
         EXPECT_FALSE(contains(r.log, "not recognised")) << r.log;

@@ -70,8 +70,10 @@ void compare(const json& expected, const json& actual, const std::string& path, 
     }
     if (expected.is_object()) {
         for (auto it = expected.begin(); it != expected.end(); ++it) {
-            if (!actual.contains(it.key())) out.push_back(path + "." + it.key() + ": missing");
-            else compare(it.value(), actual[it.key()], path + "." + it.key(), out);
+            if (!actual.contains(it.key()))
+                out.push_back(path + "." + it.key() + ": missing");
+            else
+                compare(it.value(), actual[it.key()], path + "." + it.key(), out);
         }
         for (auto it = actual.begin(); it != actual.end(); ++it)
             if (!expected.contains(it.key())) out.push_back(path + "." + it.key() + ": not expected");
@@ -81,7 +83,7 @@ void compare(const json& expected, const json& actual, const std::string& path, 
 }
 
 class Golden : public e2e::ScratchFolder, public ::testing::WithParamInterface<const char*> {
-protected:
+  protected:
     // Runs an example program in place (its data sets beside it) with the
     // listing and the JSON in the scratch folder.
     void run_example(const std::string& name) {
@@ -89,10 +91,10 @@ protected:
         listing_ = dir_ / "listing.txt";
         json_ = dir_ / "tables.json";
         const fs::path log = dir_ / "log.txt";
-        const int status = e2e::shell(e2e::quoted(e2e::qmlp_binary().string()) + " --log " + e2e::quoted(log.string()) +
-                                      " --listing " + e2e::quoted(listing_.string()) + " --json " +
-                                      e2e::quoted(json_.string()) + " " + e2e::quoted(program.string()) +
-                                      " </dev/null >/dev/null 2>&1");
+        const int status =
+            e2e::shell(e2e::quoted(e2e::qmlp_binary().string()) + " --log " + e2e::quoted(log.string()) +
+                       " --listing " + e2e::quoted(listing_.string()) + " --json " + e2e::quoted(json_.string()) + " " +
+                       e2e::quoted(program.string()) + " </dev/null >/dev/null 2>&1");
         ASSERT_EQ(status, 0) << e2e::slurp(log);
     }
 

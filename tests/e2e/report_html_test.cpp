@@ -41,7 +41,8 @@ bool have_browser() {
 std::string browser(const fs::path& profile) {
     return "timeout " + std::to_string(kBrowserSeconds) + " " + std::string(kChromium) +
            " --headless --no-sandbox --disable-gpu --no-first-run --disable-background-networking"
-           " --disable-component-update --disable-sync --user-data-dir=" + e2e::quoted(profile.string());
+           " --disable-component-update --disable-sync --user-data-dir=" +
+           e2e::quoted(profile.string());
 }
 
 uint32_t big_endian(const std::string& s, size_t at) {
@@ -91,19 +92,19 @@ Picture decode_png(const std::string& png) {
 }
 
 class HtmlBrowser : public e2e::ScratchFolder {
-protected:
+  protected:
     void SetUp() override {
         e2e::ScratchFolder::SetUp();
         if (!have_browser()) GTEST_SKIP() << "no browser at " << kChromium << " and none could be installed";
         const fs::path program = fs::path(QMLP_SOURCE_DIR) / "examples" / "blending" / "blending.qmlp";
         html_ = dir_ / "report.html";
         const fs::path json = dir_ / "tables.json";
-        ASSERT_EQ(e2e::shell(e2e::quoted(e2e::qmlp_binary().string()) + " --log " +
-                             e2e::quoted((dir_ / "log").string()) + " --listing " +
-                             e2e::quoted((dir_ / "lst").string()) + " --html " +
-                             e2e::quoted(html_.string()) + " --json " + e2e::quoted(json.string()) + " " +
-                             e2e::quoted(program.string()) + " </dev/null >/dev/null 2>&1"),
-                  0);
+        ASSERT_EQ(
+            e2e::shell(e2e::quoted(e2e::qmlp_binary().string()) + " --log " + e2e::quoted((dir_ / "log").string()) +
+                       " --listing " + e2e::quoted((dir_ / "lst").string()) + " --html " + e2e::quoted(html_.string()) +
+                       " --json " + e2e::quoted(json.string()) + " " + e2e::quoted(program.string()) +
+                       " </dev/null >/dev/null 2>&1"),
+            0);
         tables_ = nlohmann::json::parse(e2e::slurp(json))["tables"];
     }
 
@@ -128,8 +129,8 @@ TEST_F(HtmlBrowser, TheRenderedPageShowsEveryTableWithItsContentsEntry) {
         EXPECT_NE(rendered.find("href=\"#" + id + "\""), std::string::npos) << id;
         EXPECT_NE(rendered.find(t["label"].get<std::string>()), std::string::npos) << t["label"];
     }
-    EXPECT_EQ(names, (std::set<std::string>{"ProblemSummary", "SolutionSummary", "VariableSummary",
-                                            "ConstraintSummary"}));
+    EXPECT_EQ(names,
+              (std::set<std::string>{"ProblemSummary", "SolutionSummary", "VariableSummary", "ConstraintSummary"}));
     // Cells of the tables reached the document: the blend and the optimum.
     for (const char* text : {"corn", "oats", "soy", "protein", "RANGEGE", "OBJECTVE", "0.2948529412"})
         EXPECT_NE(rendered.find(text), std::string::npos) << text;

@@ -103,11 +103,11 @@ TEST_P(NetlibReports, DataSetsAgreeWithTheSummaryAndSatisfyComplementarySlacknes
     write("program.qmlp", "LP data=problem sparsedata maxit=1000000 printlevel=0 primalout='" +
                               (dir_ / "primal.csv").string() + "' dualout='" + (dir_ / "dual.csv").string() +
                               "';\nRUN;\n");
-    ASSERT_EQ(e2e::shell(e2e::quoted(e2e::qmlp_binary().string()) + " --log " + e2e::quoted((dir_ / "log").string()) +
-                         " --listing " + e2e::quoted((dir_ / "lst").string()) + " --json " +
-                         e2e::quoted(json_path.string()) + " " + e2e::quoted((dir_ / "program.qmlp").string()) +
-                         " </dev/null >/dev/null 2>&1"),
-              0)
+    ASSERT_EQ(
+        e2e::shell(e2e::quoted(e2e::qmlp_binary().string()) + " --log " + e2e::quoted((dir_ / "log").string()) +
+                   " --listing " + e2e::quoted((dir_ / "lst").string()) + " --json " + e2e::quoted(json_path.string()) +
+                   " " + e2e::quoted((dir_ / "program.qmlp").string()) + " </dev/null >/dev/null 2>&1"),
+        0)
         << e2e::slurp(dir_ / "log");
     const Table p = read_csv(dir_ / "primal.csv");
     const Table d = read_csv(dir_ / "dual.csv");

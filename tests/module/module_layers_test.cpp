@@ -20,8 +20,8 @@ namespace fs = std::filesystem;
 namespace {
 
 // From the ground up.  A folder may include from any folder listed before it.
-const std::vector<std::string> kLayers = {"base",     "input",    "output", "factor", "presolve", "simplex",
-                                          "integer",  "analysis", "stream", "report", "control"};
+const std::vector<std::string> kLayers = {"base",    "input",    "output", "factor", "presolve", "simplex",
+                                          "integer", "analysis", "stream", "report", "control"};
 
 struct Violation {
     std::string file;  // relative to the module root
@@ -123,10 +123,11 @@ void write_file(const fs::path& p, const std::string& text) {
 }
 
 class PlantedTree : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
-        root_ = fs::temp_directory_path() / ("qmlp_layers_" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
-                                             "_" + ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        root_ = fs::temp_directory_path() /
+                ("qmlp_layers_" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) + "_" +
+                 ::testing::UnitTest::GetInstance()->current_test_info()->name());
         fs::remove_all(root_);
         write_file(root_ / "base/lp_context.h", "#pragma once\n#include \"tym_host.h\"\n");
         write_file(root_ / "simplex/phases.h", "#pragma once\n#include \"base/lp_context.h\"\n");
@@ -186,7 +187,8 @@ TEST(ModuleLayers, ReadmeListsTheSameOrder) {
     const auto at = text.find(marker);
     ASSERT_NE(at, std::string::npos) << "README has no sentence starting \"" << marker << "\"";
     const auto stop = text.find(". ", at);
-    const std::string listed = text.substr(at + marker.size(), stop == std::string::npos ? std::string::npos : stop - at);
+    const std::string listed =
+        text.substr(at + marker.size(), stop == std::string::npos ? std::string::npos : stop - at);
     std::vector<std::string> names;
     static const std::regex name_pattern(R"(`([a-z]+)/?`)");
     for (std::sregex_iterator it(listed.begin(), listed.end(), name_pattern), end; it != end; ++it)

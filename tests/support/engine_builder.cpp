@@ -6,11 +6,11 @@
 #include <cstring>
 #include <numeric>
 
+#include "base/context_memory.h"
+#include "base/host_link.h"
 #include "control/create_context.h"
 #include "control/end_run.h"
-#include "base/host_link.h"
 #include "input/column_lists.h"
-#include "base/context_memory.h"
 #include "input/matrix_store.h"
 #include "input/model_records.h"
 #include "simplex/primal_values.h"
@@ -30,8 +30,8 @@ std::string padded(const std::string& name, int length) {
 
 template <typename T>
 T* alloc(LpContext* ctx, int64_t count) {
-    return static_cast<T*>(ctx_alloc(ctx, static_cast<size_t>(std::max<int64_t>(count, 1)) * sizeof(T),
-                                     TYM_ALLOC_LONG_ZERO));
+    return static_cast<T*>(
+        ctx_alloc(ctx, static_cast<size_t>(std::max<int64_t>(count, 1)) * sizeof(T), TYM_ALLOC_LONG_ZERO));
 }
 
 }  // namespace
@@ -81,7 +81,8 @@ LpContext* BuildContext(const ProblemSpec& spec) {
         f.status[j] = c.status;
         f.header[j] = j;
     }
-    for (int32_t i = 0; i < m && i < static_cast<int32_t>(spec.rhs.size()); ++i) f.rhs[i] = spec.rhs[static_cast<size_t>(i)];
+    for (int32_t i = 0; i < m && i < static_cast<int32_t>(spec.rhs.size()); ++i)
+        f.rhs[i] = spec.rhs[static_cast<size_t>(i)];
     ColumnListEntry* entry = nullptr;
     if (list_append(ctx, kListRhs, "_RHS_", 5, &entry) == 0) {
         list_write_values(entry, 0, f.rhs, m);
@@ -103,7 +104,8 @@ void SetBasis(LpContext* ctx, const std::vector<int32_t>& basic) {
     // RebuildHeader orders the basic columns by index; put them in the order given.
     std::vector<char> is_basic(static_cast<size_t>(n), 0);
     for (int32_t j : basic) is_basic[static_cast<size_t>(j)] = 1;
-    for (int32_t i = 0; i < m && i < static_cast<int32_t>(basic.size()); ++i) f.header[i] = basic[static_cast<size_t>(i)];
+    for (int32_t i = 0; i < m && i < static_cast<int32_t>(basic.size()); ++i)
+        f.header[i] = basic[static_cast<size_t>(i)];
     int32_t h = m;
     for (int32_t j = 0; j < n; ++j)
         if (!is_basic[static_cast<size_t>(j)]) f.header[h++] = j;
@@ -137,7 +139,8 @@ std::vector<int32_t> CrashBasis(const ProblemSpec& spec) {
     std::vector<int32_t> order(static_cast<size_t>(spec.structural));
     std::iota(order.begin(), order.end(), 0);
     std::stable_sort(order.begin(), order.end(), [&](int32_t a, int32_t b) {
-        return spec.columns[static_cast<size_t>(a)].entries.size() < spec.columns[static_cast<size_t>(b)].entries.size();
+        return spec.columns[static_cast<size_t>(a)].entries.size() <
+               spec.columns[static_cast<size_t>(b)].entries.size();
     });
     std::vector<char> touched(static_cast<size_t>(m), 0);
     std::vector<int32_t> by_row(static_cast<size_t>(m), -1);
@@ -162,7 +165,8 @@ std::vector<int32_t> CrashBasis(const ProblemSpec& spec) {
     return basic;
 }
 
-std::vector<double> BasisTimes(const ProblemSpec& spec, const std::vector<int32_t>& basic, const std::vector<double>& x) {
+std::vector<double> BasisTimes(const ProblemSpec& spec, const std::vector<int32_t>& basic,
+                               const std::vector<double>& x) {
     std::vector<double> y(static_cast<size_t>(spec.rows), 0.0);
     for (size_t k = 0; k < basic.size(); ++k)
         for (auto [r, v] : spec.columns[static_cast<size_t>(basic[k])].entries) y[static_cast<size_t>(r)] += v * x[k];

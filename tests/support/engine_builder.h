@@ -28,7 +28,7 @@ struct ProblemSpec {
     int32_t rows = 0;
     int32_t structural = 0;
     std::vector<ColumnSpec> columns;
-    std::vector<double> rhs;  // one per row (empty: zeros)
+    std::vector<double> rhs;     // one per row (empty: zeros)
     int32_t objective_row = -1;  // row whose logical column is the objective (-1: none)
     double objective_sense = 1.0;
 };

@@ -3,10 +3,10 @@
 
 #include <cmath>
 
+#include "base/ctx_form.h"
+#include "base/ctx_inverse.h"
 #include "mps/mps_lines.h"
 #include "mps/mps_reader.h"
-#include "base/ctx_inverse.h"
-#include "base/ctx_form.h"
 
 namespace enginetest {
 

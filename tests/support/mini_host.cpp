@@ -1,12 +1,12 @@
 #include "mini_host.h"
 
+#include <chrono>
 #include <cmath>
 #include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <limits>
-#include <chrono>
 
 #include "base/host_link.h"
 
@@ -36,8 +36,14 @@ std::string render(const TymArg& a) {
 
 // ---- step
 void end_step(int code) { throw StepEnded{code}; }
-int status_report(int, int status) { g_state.notes.push_back("status report " + std::to_string(status)); return 0; }
-int io_error_report(int, int status) { g_state.notes.push_back("io error " + std::to_string(status)); return 0; }
+int status_report(int, int status) {
+    g_state.notes.push_back("status report " + std::to_string(status));
+    return 0;
+}
+int io_error_report(int, int status) {
+    g_state.notes.push_back("io error " + std::to_string(status));
+    return 0;
+}
 
 // ---- messages
 int message(int, int number, int nargs, const TymArg* args) {
@@ -57,9 +63,12 @@ int note(const char* format, ...) {
     va_start(ap, format);
     const char* text = format;
     std::string line;
-    if (std::strcmp(format, "%3z%s") == 0) line = "NOTE: " + std::string(va_arg(ap, const char*));
-    else if (std::strcmp(format, "%s") == 0) line = va_arg(ap, const char*);
-    else line = text;
+    if (std::strcmp(format, "%3z%s") == 0)
+        line = "NOTE: " + std::string(va_arg(ap, const char*));
+    else if (std::strcmp(format, "%s") == 0)
+        line = va_arg(ap, const char*);
+    else
+        line = text;
     va_end(ap);
     g_state.notes.push_back(line);
     return 0;
@@ -69,7 +78,10 @@ int flush() { return 0; }
 // ---- memory
 void* alloc(size_t bytes, int flags) {
     if (g_state.memory_limit > 0 && g_state.memory_in_use + static_cast<int64_t>(bytes) > g_state.memory_limit) {
-        for (auto& [cb, cookie] : g_state.release_callbacks) { ++g_state.release_calls; cb(1, cookie); }
+        for (auto& [cb, cookie] : g_state.release_callbacks) {
+            ++g_state.release_calls;
+            cb(1, cookie);
+        }
         if (g_state.memory_in_use + static_cast<int64_t>(bytes) > g_state.memory_limit) return nullptr;
     }
     auto* b = static_cast<Block*>(std::malloc(sizeof(Block) + bytes));
@@ -88,7 +100,9 @@ int release(void* p) {
     std::free(b);
     return 0;
 }
-struct Heap { std::vector<void*> blocks; };
+struct Heap {
+    std::vector<void*> blocks;
+};
 TymHeap heap_create(int, int, int) { return reinterpret_cast<TymHeap>(new Heap); }
 void* heap_alloc(TymHeap h, size_t bytes) {
     void* p = alloc(bytes, 0x4);
@@ -102,14 +116,23 @@ void* heap_resize(TymHeap h, void* p, size_t bytes) {
         Block* b = static_cast<Block*>(p) - 1;
         std::memcpy(q, p, std::min(bytes, b->size));
         auto& v = reinterpret_cast<Heap*>(h)->blocks;
-        for (auto& x : v) if (x == p) { x = nullptr; break; }
+        for (auto& x : v)
+            if (x == p) {
+                x = nullptr;
+                break;
+            }
         release(p);
     }
     return q;
 }
 int heap_release(TymHeap h, void* p) {
     auto& v = reinterpret_cast<Heap*>(h)->blocks;
-    for (auto& x : v) if (x == p) { x = nullptr; release(p); return 0; }
+    for (auto& x : v)
+        if (x == p) {
+            x = nullptr;
+            release(p);
+            return 0;
+        }
     return -1;
 }
 int heap_destroy(TymHeap h) {
@@ -122,14 +145,23 @@ int64_t available() {
     if (g_state.memory_limit > 0) return g_state.memory_limit - g_state.memory_in_use;
     return int64_t{1} << 34;
 }
-int register_release(TymReleaseCallback cb, void* cookie) { g_state.release_callbacks.emplace_back(cb, cookie); return 0; }
+int register_release(TymReleaseCallback cb, void* cookie) {
+    g_state.release_callbacks.emplace_back(cb, cookie);
+    return 0;
+}
 int unregister_release(TymReleaseCallback cb, void* cookie) {
     auto& v = g_state.release_callbacks;
     for (auto it = v.begin(); it != v.end(); ++it)
-        if (it->first == cb && it->second == cookie) { v.erase(it); return 0; }
+        if (it->first == cb && it->second == cookie) {
+            v.erase(it);
+            return 0;
+        }
     return -1;
 }
-int memory_report() { g_state.notes.push_back("memory report"); return 0; }
+int memory_report() {
+    g_state.notes.push_back("memory report");
+    return 0;
+}
 
 // ---- attention
 int att_install(TymAttentionHandler, void*) { return 0; }
@@ -138,10 +170,17 @@ int att_poll() { return 0; }
 
 // ---- system
 int64_t clock_ms() {
-    return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now().time_since_epoch()).count();
+    return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now().time_since_epoch())
+        .count();
 }
-int format_int(int64_t v, int width, char* buf) { std::snprintf(buf, static_cast<size_t>(width) + 1, "%*lld", width, static_cast<long long>(v)); return width; }
-int format_double(double v, int width, char* buf) { std::snprintf(buf, static_cast<size_t>(width) + 1, "%*.*g", width, 10, v); return width; }
+int format_int(int64_t v, int width, char* buf) {
+    std::snprintf(buf, static_cast<size_t>(width) + 1, "%*lld", width, static_cast<long long>(v));
+    return width;
+}
+int format_double(double v, int width, char* buf) {
+    std::snprintf(buf, static_cast<size_t>(width) + 1, "%*.*g", width, 10, v);
+    return width;
+}
 int format_name(const char* format, int64_t v, int width, char* buf) {
     char tmp[256];
     std::string f = format;
@@ -163,8 +202,10 @@ uint32_t to_portable(int32_t v) { return __builtin_bswap32(static_cast<uint32_t>
 int32_t from_portable(uint32_t v) { return static_cast<int32_t>(__builtin_bswap32(v)); }
 double missing(char which) {
     unsigned char c = static_cast<unsigned char>(which);
-    if (c == '_') c = '-';
-    else if (c < 'A' || c > 'Z') c = '.';
+    if (c == '_')
+        c = '-';
+    else if (c < 'A' || c > 'Z')
+        c = '.';
     uint64_t bits = 0xFFFF000000000000ull | (static_cast<uint64_t>(static_cast<unsigned char>(~c)) << 40);
     double d;
     std::memcpy(&d, &bits, sizeof d);
@@ -228,12 +269,17 @@ int u_position(TymUtil f, int64_t off) {
 }
 int64_t u_tell(TymUtil f) { return std::ftell(reinterpret_cast<FILE*>(f)); }
 int u_read(TymUtil f, void* buf, int64_t len) {
-    return std::fread(buf, 1, static_cast<size_t>(len), reinterpret_cast<FILE*>(f)) == static_cast<size_t>(len) ? 0 : -1;
+    return std::fread(buf, 1, static_cast<size_t>(len), reinterpret_cast<FILE*>(f)) == static_cast<size_t>(len) ? 0
+                                                                                                                : -1;
 }
 int u_write(TymUtil f, const void* buf, int64_t len) {
-    return std::fwrite(buf, 1, static_cast<size_t>(len), reinterpret_cast<FILE*>(f)) == static_cast<size_t>(len) ? 0 : -1;
+    return std::fwrite(buf, 1, static_cast<size_t>(len), reinterpret_cast<FILE*>(f)) == static_cast<size_t>(len) ? 0
+                                                                                                                 : -1;
 }
-int u_close(TymUtil f) { --g_state.open_util_files; return std::fclose(reinterpret_cast<FILE*>(f)) == 0 ? 0 : -1; }
+int u_close(TymUtil f) {
+    --g_state.open_util_files;
+    return std::fclose(reinterpret_cast<FILE*>(f)) == 0 ? 0 : -1;
+}
 
 // ---- tables: record requests
 TymObject output_object() { return reinterpret_cast<TymObject>(&g_state); }
@@ -247,16 +293,26 @@ int request(TymObject, int code, int nattrs, const TymAttr* attrs) {
 
 const TymStepVector kStep{sizeof(TymStepVector), end_step, status_report, io_error_report};
 const TymMessageVector kMsg{sizeof(TymMessageVector), message, catalogue_text, note, flush};
-const TymMemoryVector kMem{sizeof(TymMemoryVector), alloc, release, heap_create, heap_alloc, heap_resize,
-                           heap_release, heap_destroy, available, register_release, unregister_release,
+const TymMemoryVector kMem{sizeof(TymMemoryVector),
+                           alloc,
+                           release,
+                           heap_create,
+                           heap_alloc,
+                           heap_resize,
+                           heap_release,
+                           heap_destroy,
+                           available,
+                           register_release,
+                           unregister_release,
                            memory_report};
 const TymAttentionVector kAtt{sizeof(TymAttentionVector), att_install, att_remove, att_poll};
-const TymSystemVector kSys{sizeof(TymSystemVector), clock_ms, format_int, format_double, format_name, setting,
-                           to_portable, from_portable, missing, missing_kind};
+const TymSystemVector kSys{
+    sizeof(TymSystemVector), clock_ms, format_int,  format_double, format_name, setting, to_portable,
+    from_portable,           missing,  missing_kind};
 const TymMacroVector kMac{sizeof(TymMacroVector), scope, macro_set, macro_get};
 const TymParserVector kPar{sizeof(TymParserVector), p_open, p_run, p_read, p_close};
-const TymDataInVector kDin{sizeof(TymDataInVector), d_open, d_count, d_find, d_info, d_bind, d_read, d_rewind,
-                           d_close, d_obs, d_name};
+const TymDataInVector kDin{
+    sizeof(TymDataInVector), d_open, d_count, d_find, d_info, d_bind, d_read, d_rewind, d_close, d_obs, d_name};
 const TymDataOutVector kDout{sizeof(TymDataOutVector), o_create, o_define, o_write, o_close, o_name};
 const TymUtilVector kUtil{sizeof(TymUtilVector), u_open, u_position, u_tell, u_read, u_write, u_close};
 const TymTableVector kTab{sizeof(TymTableVector), output_object, request};
@@ -297,7 +353,8 @@ std::vector<int> message_numbers() {
     return out;
 }
 bool has_message(int number) {
-    for (auto& m : g_state.messages) if (m.number == number) return true;
+    for (auto& m : g_state.messages)
+        if (m.number == number) return true;
     return false;
 }
 

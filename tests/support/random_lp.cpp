@@ -12,7 +12,7 @@ namespace {
 // The standard distributions may differ between library versions; these
 // use only the generator's raw output, so a seed names one problem forever.
 class Draw {
-public:
+  public:
     explicit Draw(uint64_t seed) : engine_(seed * 0x9E3779B97F4A7C15ull + 12345) {}
     double unit() { return static_cast<double>(engine_() >> 11) * 0x1.0p-53; }  // [0, 1)
     double between(double lo, double hi) { return lo + (hi - lo) * unit(); }
@@ -28,7 +28,7 @@ public:
         return std::strtod(text, nullptr);
     }
 
-private:
+  private:
     std::mt19937_64 engine_;
 };
 
@@ -156,12 +156,14 @@ std::string dense_csv(const Problem& p) {
         for (int j = 0; j < n; ++j) out << ',' << value(j);
         out << ',' << rhs << ',' << range << '\n';
     };
-    line("obj", p.maximise ? "MAX" : "MIN", [&](int j) { return exact(p.c[j]); }, ".", ".");
+    line(
+        "obj", p.maximise ? "MAX" : "MIN", [&](int j) { return exact(p.c[j]); }, ".", ".");
     for (size_t i = 0; i < p.rows.size(); ++i) {
         const Row& r = p.rows[i];
         const char* type = r.kind == RowKind::Le ? "LE" : r.kind == RowKind::Ge ? "GE" : "EQ";
-        line("r" + std::to_string(i + 1), type, [&](int j) { return exact(r.a[j]); }, exact(r.rhs),
-             r.range != 0.0 ? exact(r.range) : std::string("."));
+        line(
+            "r" + std::to_string(i + 1), type, [&](int j) { return exact(r.a[j]); }, exact(r.rhs),
+            r.range != 0.0 ? exact(r.range) : std::string("."));
     }
     bool any_upper = false, any_lower = false, any_free = false;
     for (int j = 0; j < n; ++j) {
@@ -170,12 +172,15 @@ std::string dense_csv(const Problem& p) {
         any_free = any_free || !std::isfinite(p.lower[j]);
     }
     auto bound = [](double v) { return std::isfinite(v) ? exact(v) : std::string("."); };
-    if (any_upper) line("ub", "UPPERBD", [&](int j) { return bound(p.upper[j]); }, ".", ".");
+    if (any_upper)
+        line(
+            "ub", "UPPERBD", [&](int j) { return bound(p.upper[j]); }, ".", ".");
     if (any_lower)
-        line("lb", "LOWERBD", [&](int j) { return p.lower[j] != 0.0 ? bound(p.lower[j]) : std::string("."); }, ".",
-             ".");
+        line(
+            "lb", "LOWERBD", [&](int j) { return p.lower[j] != 0.0 ? bound(p.lower[j]) : std::string("."); }, ".", ".");
     if (any_free)
-        line("free", "UNRSTRCT", [&](int j) { return std::isfinite(p.lower[j]) ? std::string(".") : "1"; }, ".", ".");
+        line(
+            "free", "UNRSTRCT", [&](int j) { return std::isfinite(p.lower[j]) ? std::string(".") : "1"; }, ".", ".");
     return out.str();
 }
 
@@ -206,8 +211,10 @@ std::string free_mps(const Problem& p) {
             out << " FR BND" << x << '\n';
             continue;
         }
-        if (!std::isfinite(p.lower[j])) out << " MI BND" << x << '\n';
-        else if (p.lower[j] != 0.0) out << " LO BND" << x << ' ' << exact(p.lower[j]) << '\n';
+        if (!std::isfinite(p.lower[j]))
+            out << " MI BND" << x << '\n';
+        else if (p.lower[j] != 0.0)
+            out << " LO BND" << x << ' ' << exact(p.lower[j]) << '\n';
         if (std::isfinite(p.upper[j])) out << " UP BND" << x << ' ' << exact(p.upper[j]) << '\n';
     }
     out << "ENDATA\n";

@@ -17,9 +17,12 @@ std::vector<std::string> split_csv_line(const std::string& line) {
     for (size_t k = 0; k < line.size(); ++k) {
         const char ch = line[k];
         if (quoted) {
-            if (ch == '"' && k + 1 < line.size() && line[k + 1] == '"') cell += '"', ++k;
-            else if (ch == '"') quoted = false;
-            else cell += ch;
+            if (ch == '"' && k + 1 < line.size() && line[k + 1] == '"')
+                cell += '"', ++k;
+            else if (ch == '"')
+                quoted = false;
+            else
+                cell += ch;
         } else if (ch == '"') {
             quoted = true;
         } else if (ch == ',') {
@@ -170,7 +173,8 @@ CheckResult check_solution(const Problem& p, const std::filesystem::path& primal
         double activity = 0.0, size = 0.0;
         for (int j = 0; j < n; ++j) activity += r.a[j] * x[j], size += std::fabs(r.a[j] * x[j]);
         const double lo = r.lower(), hi = r.upper();
-        const double scale = std::max({size, std::isfinite(lo) ? std::fabs(lo) : 0.0, std::isfinite(hi) ? std::fabs(hi) : 0.0});
+        const double scale =
+            std::max({size, std::isfinite(lo) ? std::fabs(lo) : 0.0, std::isfinite(hi) ? std::fabs(hi) : 0.0});
         if (std::isfinite(lo) && activity < lo - tol * std::max(1.0, scale))
             fail.add("r", i + 1, ": activity ", activity, " below ", lo);
         if (std::isfinite(hi) && activity > hi + tol * std::max(1.0, scale))

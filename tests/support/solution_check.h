@@ -34,8 +34,8 @@ double cell_number(const std::string& text);
 
 struct CheckResult {
     bool ok = true;
-    double objective = 0.0;   // c'x of the primal values read
-    std::string failures;     // one line per failed test
+    double objective = 0.0;  // c'x of the primal values read
+    std::string failures;    // one line per failed test
 };
 
 CheckResult check_solution(const Problem& p, const std::filesystem::path& primalout,

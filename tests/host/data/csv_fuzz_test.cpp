@@ -17,7 +17,7 @@ const std::string kValid =
     "int,\"a \"\"q\"\"\",1,1,1,.\n";
 
 class CsvFuzz : public DataTest {
-protected:
+  protected:
     // Opens `bytes` as a data set and reads every row with every variable
     // bound.  Returns true when the file opened.
     bool exercise(const std::string& bytes) {
@@ -49,8 +49,7 @@ TEST_F(CsvFuzz, RandomBytes) {
     for (int iter = 0; iter < 400; ++iter) {
         std::string bytes(rng() % 300, '\0');
         const bool any_byte = iter % 4 == 0;
-        for (char& c : bytes)
-            c = any_byte ? static_cast<char>(rng() & 0xFF) : alphabet[rng() % alphabet.size()];
+        for (char& c : bytes) c = any_byte ? static_cast<char>(rng() & 0xFF) : alphabet[rng() % alphabet.size()];
         exercise(bytes);
     }
 }

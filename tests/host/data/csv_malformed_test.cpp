@@ -33,10 +33,8 @@ const std::string kLong(qmlp::host::data::kMaxFieldBytes + 10, 'x');
 
 INSTANTIATE_TEST_SUITE_P(
     Files, CsvMalformed,
-    ::testing::Values(Malformed{"empty", "", 1, "empty"},
-                      Malformed{"only_blank_lines", "\n\n\r\n", 1, "empty"},
-                      Malformed{"ragged_short", "a,b,c\n1,2,3\n1,2\n", 3,
-                                "2 values, but the header names 3 variables"},
+    ::testing::Values(Malformed{"empty", "", 1, "empty"}, Malformed{"only_blank_lines", "\n\n\r\n", 1, "empty"},
+                      Malformed{"ragged_short", "a,b,c\n1,2,3\n1,2\n", 3, "2 values, but the header names 3 variables"},
                       Malformed{"ragged_long", "a,b\n1,2\n\n1,2,3\n", 4, "3 values"},
                       Malformed{"unterminated_quote", "a,b\n1,2\n3,\"open\n4,5\n", 3, "not closed"},
                       Malformed{"text_after_quote", "a\n\"x\"y\n", 2, "after the closing quote"},

@@ -11,7 +11,7 @@ using qmlp::host::missing_letter;
 using qmlp::host::missing_value;
 
 class CsvRead : public DataTest {
-protected:
+  protected:
     TymDataIn open(const std::string& member, const std::string& text) {
         write_file(file(member + ".csv"), text);
         TymDataRef r = ref("t", member);

@@ -12,7 +12,7 @@ namespace {
 using qmlp::host::missing_value;
 
 class RoundTrip : public DataTest {
-protected:
+  protected:
     // Writes one numeric variable with the given values and reads them back.
     std::vector<double> numbers_through_file(const std::vector<double>& values) {
         TymDataRef r = ref("t", "nums");
@@ -129,8 +129,7 @@ TEST_F(RoundTrip, HeaderMarksCharacterLengthsAndLabelsGoToASideFile) {
     char var[8] = {'X', '1', ' ', ' ', ' ', ' ', ' ', ' '};
     double value = 2.5;
     ASSERT_EQ(out_->define(out, "_VAR_   ", 8, TYM_VAR_CHAR, 8, "Name of the variable or column.", var), 0);
-    ASSERT_EQ(out_->define(out, "_VALUE_", -1, TYM_VAR_NUMERIC, 8, "Value of variable or column.", &value),
-              0);
+    ASSERT_EQ(out_->define(out, "_VALUE_", -1, TYM_VAR_NUMERIC, 8, "Value of variable or column.", &value), 0);
     ASSERT_EQ(out_->define(out, "x(1)", 4, TYM_VAR_NUMERIC, 8, nullptr, &value), 0);
     ASSERT_EQ(out_->write(out), 0);
     ASSERT_EQ(out_->close(out, 1), 0);

@@ -48,7 +48,7 @@ inline std::string read_file(const fs::path& path) {
 // A fresh folder assigned as library T, a configured data part inside a
 // step, and every log line of the data part recorded.
 class DataTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         char pattern[] = "/tmp/qmlp-datatest-XXXXXX";
         ASSERT_NE(mkdtemp(pattern), nullptr);

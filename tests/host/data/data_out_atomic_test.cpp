@@ -16,7 +16,7 @@ std::vector<std::string> entries(const fs::path& dir) {
 }
 
 class AtomicOutput : public DataTest {
-protected:
+  protected:
     TymDataOut start(const std::string& member, double* slot) {
         TymDataRef r = ref("t", member);
         TymDataOut out = out_->create(&r, 1);

@@ -10,7 +10,7 @@ namespace {
 constexpr int64_t kLimit = 1 << 20;
 
 class Memory : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         qmlp::host::HostConfig config;
         config.memsize = kLimit;
@@ -112,8 +112,7 @@ TEST_F(Memory, StepEndFreesEverythingTheStepTook) {
 
 TEST_F(Memory, ReportNamesInUsePeakAndLimit) {
     std::vector<std::string> lines;
-    qmlp::host::data::set_log_observer(
-        [&](qmlp::host::Severity, const std::string& text) { lines.push_back(text); });
+    qmlp::host::data::set_log_observer([&](qmlp::host::Severity, const std::string& text) { lines.push_back(text); });
     void* p = m_->alloc(512 * 1024, TYM_ALLOC_STEP);
     m_->release(p);
     EXPECT_EQ(m_->memory_report(), 0);

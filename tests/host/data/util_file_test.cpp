@@ -12,7 +12,7 @@ namespace datatest {
 namespace {
 
 class UtilFiles : public DataTest {
-protected:
+  protected:
     void SetUp() override {
         DataTest::SetUp();
         // Point TMPDIR at the scratch folder so the step folder can be seen.

@@ -30,10 +30,19 @@ Parsed parse(std::vector<std::string> args) {
 }
 
 TEST(CommandLine, FillsTheHostConfiguration) {
-    Parsed p = parse({"--lib", "data", "--libname", "work=/tmp/w", "--libname", "Other=o", "--memsize", "64M",
-                      "--log", "l.txt", "--listing", "s.txt", "--json", "j.json", "--html", "h.html", "--symbols",
-                      "sym.txt", "--set", "debug=SYN", "--set", "$GENERIC=0", "--interactive", "--module", "m.so",
-                      "dir/sub/prog.qmlp"});
+    Parsed p = parse({"--lib",         "data",
+                      "--libname",     "work=/tmp/w",
+                      "--libname",     "Other=o",
+                      "--memsize",     "64M",
+                      "--log",         "l.txt",
+                      "--listing",     "s.txt",
+                      "--json",        "j.json",
+                      "--html",        "h.html",
+                      "--symbols",     "sym.txt",
+                      "--set",         "debug=SYN",
+                      "--set",         "$GENERIC=0",
+                      "--interactive", "--module",
+                      "m.so",          "dir/sub/prog.qmlp"});
     ASSERT_EQ(p.rc, -1) << p.err;
     const qmlp::host::HostConfig& c = p.cl.config;
     EXPECT_EQ(c.default_lib, "data");
@@ -81,11 +90,20 @@ TEST(CommandLine, HelpAndVersionEndWithZero) {
 }
 
 TEST(CommandLine, UsageErrorsExitWith64AndAClearMessage) {
-    const std::vector<std::vector<std::string>> bad = {
-        {"--frobnicate"},       {"a.qmlp", "b.qmlp"},     {"--memsize", "lots"},    {"--memsize", "0"},
-        {"--memsize", "12T"},   {"--memsize", "-5M"},     {"--libname", "nolib"},   {"--libname", "=dir"},
-        {"--libname", "a b=d"}, {"--libname", "lib="},    {"--set", "NOVALUE"},     {"--set", "=x"},
-        {"--log"},              {"--libname", std::string(33, 'l') + "=d"}};
+    const std::vector<std::vector<std::string>> bad = {{"--frobnicate"},
+                                                       {"a.qmlp", "b.qmlp"},
+                                                       {"--memsize", "lots"},
+                                                       {"--memsize", "0"},
+                                                       {"--memsize", "12T"},
+                                                       {"--memsize", "-5M"},
+                                                       {"--libname", "nolib"},
+                                                       {"--libname", "=dir"},
+                                                       {"--libname", "a b=d"},
+                                                       {"--libname", "lib="},
+                                                       {"--set", "NOVALUE"},
+                                                       {"--set", "=x"},
+                                                       {"--log"},
+                                                       {"--libname", std::string(33, 'l') + "=d"}};
     for (const auto& args : bad) {
         Parsed p = parse(args);
         EXPECT_EQ(p.rc, kExitUsage) << args[0];

@@ -24,15 +24,23 @@ constexpr unsigned kSeed = 20240611;
 constexpr int kRounds = 1500;
 constexpr size_t kMaxBytes = 400;
 
-const std::vector<std::string> kSoup = {
-    "LP", "lp", "RHS", "RUN", "QUIT", "PRINT", "RESET", "SHOW", "DATA", "data", "PRIMALOUT", "MAXIT", "EPS", "EPSILON",
-    "DEVEX", "NODEVEX", "PRICETYPE", "PARTIAL", "complete", "AUTO", "PREPROCESS", "BEPSILON", "RANGE", "COLUMN", "COL",
-    "=", "(", ")", ",", "-", "+", ".", ";", ";", "/*", "*/", "*", "'", "\"", "''", "&", "&x", "&x.", "&nope", "%put",
-    "%let", "LIBNAME", "_ALL_", "_NUMERIC_", "_char_", "a-b", "x1-x9", "1e400", "-1e-400", "3.5", ".5", "1e", "0",
-    "lib.mem", "'path/p.csv'", "\n", " ", "\t", "\xff", std::string(1, '\0'), "\x01"};
+const std::vector<std::string> kSoup = {"LP",         "lp",        "RHS",     "RUN",       "QUIT",
+                                        "PRINT",      "RESET",     "SHOW",    "DATA",      "data",
+                                        "PRIMALOUT",  "MAXIT",     "EPS",     "EPSILON",   "DEVEX",
+                                        "NODEVEX",    "PRICETYPE", "PARTIAL", "complete",  "AUTO",
+                                        "PREPROCESS", "BEPSILON",  "RANGE",   "COLUMN",    "COL",
+                                        "=",          "(",         ")",       ",",         "-",
+                                        "+",          ".",         ";",       ";",         "/*",
+                                        "*/",         "*",         "'",       "\"",        "''",
+                                        "&",          "&x",        "&x.",     "&nope",     "%put",
+                                        "%let",       "LIBNAME",   "_ALL_",   "_NUMERIC_", "_char_",
+                                        "a-b",        "x1-x9",     "1e400",   "-1e-400",   "3.5",
+                                        ".5",         "1e",        "0",       "lib.mem",   "'path/p.csv'",
+                                        "\n",         " ",         "\t",      "\xff",      std::string(1, '\0'),
+                                        "\x01"};
 
 class FuzzTest : public FrontTest {
-protected:
+  protected:
     void SetUp() override {
         FrontTest::SetUp();
         build_test_grammar(builder);

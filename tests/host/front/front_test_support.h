@@ -23,7 +23,7 @@ namespace fronttest {
 // Builds a grammar descriptor from readable declarations.  Keywords are
 // added in the order first mentioned.
 class GrammarBuilder {
-public:
+  public:
     int keyword(const std::string& word);
     // Starts a statement; the options declared next belong to it.
     GrammarBuilder& statement(const std::string& name, int kind, int number, bool procedure = false);
@@ -40,7 +40,7 @@ public:
     TymGrammar& descriptor() { return descriptor_; }
     std::vector<TymOptionDef>& options() { return options_; }
 
-private:
+  private:
     std::vector<std::string> words_;
     std::vector<uint8_t> table_;
     std::vector<TymStatementDef> statements_;
@@ -51,11 +51,26 @@ private:
 };
 
 // Statement numbers of the standard test grammar.
-enum TestStatement { kStmtLp = 1, kStmtRhs = 2, kStmtRun = 3, kStmtQuit = 4, kStmtPrint = 5, kStmtReset = 6, kStmtShow = 7 };
+enum TestStatement {
+    kStmtLp = 1,
+    kStmtRhs = 2,
+    kStmtRun = 3,
+    kStmtQuit = 4,
+    kStmtPrint = 5,
+    kStmtReset = 6,
+    kStmtShow = 7
+};
 // Its flag bits and slots.
 enum TestBits { kBitDevex = 0, kBitNoDevex = 1, kBitAuto = 2, kBitPreprocess = 3, kBitColumn = 4 };
-enum TestSlots { kSlotMaxit = 0, kSlotEpsilon = 1, kSlotPricetype = 2, kSlotAuto = 3, kSlotPreprocess = 5,
-                 kSlotBepsilon = 6, kSlotRange = 7 };
+enum TestSlots {
+    kSlotMaxit = 0,
+    kSlotEpsilon = 1,
+    kSlotPricetype = 2,
+    kSlotAuto = 3,
+    kSlotPreprocess = 5,
+    kSlotBepsilon = 6,
+    kSlotRange = 7
+};
 enum TestDatasets { kDataIn = 0, kDataPrimalOut = 3 };
 
 // LP: DATA= PRIMALOUT= MAXIT= EPSILON=/EPS= DEVEX NODEVEX PRICETYPE=
@@ -67,7 +82,7 @@ void build_test_grammar(GrammarBuilder& b);
 
 // Captures the log and fakes the data part for one test.
 class FrontTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override;
     void TearDown() override;
 
@@ -85,7 +100,7 @@ protected:
     std::vector<int> steps_begun;
     int steps_ended = 0;
 
-private:
+  private:
     std::unique_ptr<qmlp::front::ServicesGuard> guard_;
 };
 
@@ -93,12 +108,12 @@ TymDataRef member_ref(const std::string& member, const std::string& libref = "")
 
 // A terminal that returns scripted lines (nullopt entries simulate a break).
 class ScriptedLines : public qmlp::front::LineSource {
-public:
+  public:
     explicit ScriptedLines(std::vector<std::optional<std::string>> lines) : lines_(std::move(lines)) {}
     bool read_line(const char* prompt, std::string& line, bool* interrupted) override;
     std::vector<std::string> prompts;
 
-private:
+  private:
     std::vector<std::optional<std::string>> lines_;
     size_t next_ = 0;
 };
@@ -141,7 +156,8 @@ inline GrammarBuilder& GrammarBuilder::choice_option(const std::string& word, in
     option(word, TYM_OPT_CHOICE, 0, slot);
     options_.back().choice_first = static_cast<uint16_t>(choices_.size());
     options_.back().choice_count = static_cast<uint16_t>(choices.size());
-    for (const auto& [w, v] : choices) choices_.push_back(TymChoiceDef{static_cast<uint16_t>(keyword(w)), static_cast<int16_t>(v)});
+    for (const auto& [w, v] : choices)
+        choices_.push_back(TymChoiceDef{static_cast<uint16_t>(keyword(w)), static_cast<int16_t>(v)});
     return *this;
 }
 

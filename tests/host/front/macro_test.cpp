@@ -9,7 +9,7 @@ using namespace qmlp::front;
 namespace {
 
 class MacroTest : public fronttest::FrontTest {
-protected:
+  protected:
     void SetUp() override {
         FrontTest::SetUp();
         store.set("x", "ten");
@@ -28,9 +28,7 @@ TEST_F(MacroTest, ReferencesResolveCaseInsensitively) {
     EXPECT_TRUE(undefined.empty());
 }
 
-TEST_F(MacroTest, DotEndsTheNameAndIsDropped) {
-    EXPECT_EQ(resolve("&x.th &x..csv &x.."), "tenth ten.csv ten.");
-}
+TEST_F(MacroTest, DotEndsTheNameAndIsDropped) { EXPECT_EQ(resolve("&x.th &x..csv &x.."), "tenth ten.csv ten."); }
 
 TEST_F(MacroTest, NameEndsAtTheFirstCharacterThatCannotBeInAName) {
     EXPECT_EQ(resolve("&x-1 (&x) &x;"), "ten-1 (ten) ten;");

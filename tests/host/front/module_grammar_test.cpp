@@ -19,7 +19,8 @@ TEST(ModuleGrammar, EveryStatementOptionAndValueWordResolvesToItsOwnEntry) {
         const std::string& word = view.keyword(index);
         EXPECT_EQ(view.keyword_index(word), index) << what << " " << word;
     };
-    for (int i = 0; i < tymlp::grammar_statement_count(); ++i) check(tymlp::grammar_statements()[i].keyword, "statement");
+    for (int i = 0; i < tymlp::grammar_statement_count(); ++i)
+        check(tymlp::grammar_statements()[i].keyword, "statement");
     for (int i = 0; i < tymlp::grammar_option_count(); ++i) check(tymlp::grammar_options()[i].keyword, "option");
     for (int i = 0; i < tymlp::grammar_choice_count(); ++i) check(tymlp::grammar_choices()[i].keyword, "value");
 }

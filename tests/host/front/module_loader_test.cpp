@@ -35,15 +35,14 @@ TEST_P(LoaderFaultTest, RefusesTheLibraryAndSaysWhy) {
     EXPECT_EQ(m.entry, nullptr);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Faults, LoaderFaultTest,
-    ::testing::Values(LoadCase{"bad_magic", "magic number 0xDEADBEEF, expected 0xB0BDEBED"},
-                      LoadCase{"bad_name", "names the module \"other   \""},
-                      LoadCase{"bad_tag", "tag \"XYM_Image_Information="},
-                      LoadCase{"no_table", "leads to no module table"},
-                      LoadCase{"bad_level", "level \"002"},
-                      LoadCase{"no_entry_symbol", "does not export mcn_main"},
-                      LoadCase{"does_not_exist", "cannot be loaded"}));
+INSTANTIATE_TEST_SUITE_P(Faults, LoaderFaultTest,
+                         ::testing::Values(LoadCase{"bad_magic", "magic number 0xDEADBEEF, expected 0xB0BDEBED"},
+                                           LoadCase{"bad_name", "names the module \"other   \""},
+                                           LoadCase{"bad_tag", "tag \"XYM_Image_Information="},
+                                           LoadCase{"no_table", "leads to no module table"},
+                                           LoadCase{"bad_level", "level \"002"},
+                                           LoadCase{"no_entry_symbol", "does not export mcn_main"},
+                                           LoadCase{"does_not_exist", "cannot be loaded"}));
 
 TEST(ModuleLoader, ImageChecksCoverCountAndTableHeader) {
     LoadedModule m;

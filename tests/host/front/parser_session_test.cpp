@@ -18,11 +18,11 @@ using namespace fronttest;
 namespace {
 
 struct Calls {
-    std::vector<int> statements;       // statement numbers, in order
-    std::vector<int> errors;           // error words, in order
+    std::vector<int> statements;  // statement numbers, in order
+    std::vector<int> errors;      // error words, in order
     std::vector<std::vector<std::string>> varlists;
     int ends = 0;
-    int stop_at_statement = 0;         // return non-zero for this number
+    int stop_at_statement = 0;  // return non-zero for this number
 };
 
 int on_statement(void* cookie, TymParseRecord* rec) {
@@ -42,7 +42,7 @@ int on_end(void* cookie) {
 }
 
 class SessionTest : public FrontTest {
-protected:
+  protected:
     void SetUp() override {
         FrontTest::SetUp();
         build_test_grammar(builder);
@@ -202,8 +202,11 @@ TEST_F(SessionTest, UndefinedMacroReferenceWarnsAndStaysAsWritten) {
 }
 
 TEST_F(SessionTest, VariableListsExpandAgainstTheDataDataSetOnce) {
-    datasets["PROB"] = {{"_TYPE_", TYM_VAR_CHAR, 8}, {"a", TYM_VAR_NUMERIC, 8}, {"rhs1", TYM_VAR_NUMERIC, 8},
-                        {"rhs2", TYM_VAR_NUMERIC, 8}, {"lbl", TYM_VAR_CHAR, 8}};
+    datasets["PROB"] = {{"_TYPE_", TYM_VAR_CHAR, 8},
+                        {"a", TYM_VAR_NUMERIC, 8},
+                        {"rhs1", TYM_VAR_NUMERIC, 8},
+                        {"rhs2", TYM_VAR_NUMERIC, 8},
+                        {"lbl", TYM_VAR_CHAR, 8}};
     start_step("LP data=prob; RHS rhs1-rhs2; RHS _character_ plain; RHS rhs2-rhs1; RUN;");
     parser_vector()->run(open());
     ASSERT_EQ(calls.varlists.size(), 2u);

@@ -55,7 +55,7 @@ void fake_procedure() {
 }
 
 class ProgramTest : public FrontTest {
-protected:
+  protected:
     void SetUp() override {
         FrontTest::SetUp();
         build_test_grammar(fake.grammar);
@@ -82,7 +82,8 @@ protected:
     std::vector<std::string> raw_lines() const {
         std::vector<std::string> out;
         for (const std::string& l : log)
-            if (l.rfind("NOTE: ", 0) != 0 && l.rfind("WARNING: ", 0) != 0 && l.rfind("ERROR: ", 0) != 0) out.push_back(l);
+            if (l.rfind("NOTE: ", 0) != 0 && l.rfind("WARNING: ", 0) != 0 && l.rfind("ERROR: ", 0) != 0)
+                out.push_back(l);
         return out;
     }
 
@@ -93,8 +94,9 @@ protected:
 };
 
 TEST_F(ProgramTest, HostStatementsAndStepsRunInProgramOrder) {
-    const int status = run("%let who = world;\n%put hello &who;\nLP data=a; RUN;\n%put between;\n"
-                           "LP data=b; QUIT;\n%put end;\n");
+    const int status =
+        run("%let who = world;\n%put hello &who;\nLP data=a; RUN;\n%put between;\n"
+            "LP data=b; QUIT;\n%put end;\n");
     EXPECT_EQ(status, kExitOk) << log_text();
     EXPECT_EQ(raw_lines(), (std::vector<std::string>{"hello world", "between", "end"}));
     EXPECT_EQ(steps_begun, (std::vector<int>{1, 2}));
@@ -111,7 +113,8 @@ TEST_F(ProgramTest, StepEndsAtTheNextStepAHostStatementOrQuit) {
     EXPECT_EQ(fake.statements[2], (std::vector<int>{kStmtLp, kStmtQuit}));
     // The SHOW after QUIT is outside any step.
     EXPECT_EQ(status, kExitProgramError);
-    EXPECT_EQ(count_lines_starting("ERROR: Line 1: statement \"SHOW\" is not known outside an LP step"), 1) << log_text();
+    EXPECT_EQ(count_lines_starting("ERROR: Line 1: statement \"SHOW\" is not known outside an LP step"), 1)
+        << log_text();
 }
 
 TEST_F(ProgramTest, UnknownStatementsOutsideStepsAreSkippedWithTheirLine) {

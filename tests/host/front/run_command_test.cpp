@@ -14,7 +14,7 @@ namespace fs = std::filesystem;
 namespace {
 
 class CommandTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         dir = fs::temp_directory_path() / ("qmlp_front_cmd_" + std::to_string(::getpid()) + "_" +
                                            ::testing::UnitTest::GetInstance()->current_test_info()->name());
@@ -45,7 +45,8 @@ protected:
         return out;
     }
     int run(std::vector<std::string> args) {
-        args.insert(args.begin(), {"qmlp", "--log", (dir / "log.txt").string(), "--listing", (dir / "list.txt").string()});
+        args.insert(args.begin(),
+                    {"qmlp", "--log", (dir / "log.txt").string(), "--listing", (dir / "list.txt").string()});
         std::vector<char*> argv;
         for (std::string& a : args) argv.push_back(a.data());
         return qmlp::host::run_command(static_cast<int>(argv.size()), argv.data());

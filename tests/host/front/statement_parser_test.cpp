@@ -13,7 +13,7 @@ using namespace fronttest;
 namespace {
 
 class ParserTest : public FrontTest {
-protected:
+  protected:
     void SetUp() override {
         FrontTest::SetUp();
         build_test_grammar(builder);
@@ -216,8 +216,7 @@ INSTANTIATE_TEST_SUITE_P(
                       SyntaxCase{"LP data=x 17", "expected an option, found 17"},
                       SyntaxCase{"LP data=x &undefined", "expected an option, found \"&\""},
                       SyntaxCase{"LP data=x maxit=1 'q'", "expected an option, found 'q'"},
-                      SyntaxCase{"FROB a=1", "unknown statement FROB"},
-                      SyntaxCase{"DEVEX", "unknown statement DEVEX"},
+                      SyntaxCase{"FROB a=1", "unknown statement FROB"}, SyntaxCase{"DEVEX", "unknown statement DEVEX"},
                       SyntaxCase{"= LP", "expected a statement name, found \"=\""},
                       SyntaxCase{"PRINT column(a b", "expected \")\" to close the list of COLUMN"},
                       SyntaxCase{"PRINT column(a-5)", "expected the end of the range A-, found 5"},
@@ -257,8 +256,14 @@ TEST_F(FrontTest, MalformedGrammarsAreRefusedWithAReason) {
     };
     const Breakage cases[] = {
         {"magic", [](GrammarBuilder& b) { b.descriptor().entry[TYM_GR_MAGIC] = nullptr; }},
-        {"keyword count", [](GrammarBuilder& b) { b.descriptor().entry[TYM_GR_KEYWORD_COUNT] = reinterpret_cast<const void*>(intptr_t{3}); }},
-        {"slot count", [](GrammarBuilder& b) { b.descriptor().entry[TYM_GR_SLOT_COUNT] = reinterpret_cast<const void*>(intptr_t{97}); }},
+        {"keyword count",
+         [](GrammarBuilder& b) {
+             b.descriptor().entry[TYM_GR_KEYWORD_COUNT] = reinterpret_cast<const void*>(intptr_t{3});
+         }},
+        {"slot count",
+         [](GrammarBuilder& b) {
+             b.descriptor().entry[TYM_GR_SLOT_COUNT] = reinterpret_cast<const void*>(intptr_t{97});
+         }},
         {"statements", [](GrammarBuilder& b) { b.descriptor().entry[TYM_GR_STATEMENTS] = nullptr; }},
     };
     for (const Breakage& c : cases) {
@@ -279,8 +284,8 @@ TEST_F(FrontTest, OptionsOutsideTheRecordAreRefused) {
         int bit;
         int slot;
     };
-    const Breakage cases[] = {{TYM_OPT_NUMBER, 0, 16},    {TYM_OPT_PAIR, 0, 15},  {TYM_OPT_DATASET, 0, 8},
-                              {TYM_OPT_LIST, 0, 4},       {TYM_OPT_FLAG, 40, 0},  {99, 0, 0}};
+    const Breakage cases[] = {{TYM_OPT_NUMBER, 0, 16}, {TYM_OPT_PAIR, 0, 15}, {TYM_OPT_DATASET, 0, 8},
+                              {TYM_OPT_LIST, 0, 4},    {TYM_OPT_FLAG, 40, 0}, {99, 0, 0}};
     for (const Breakage& c : cases) {
         GrammarBuilder b;
         b.statement("LP", TYM_STMT_OPTIONS, 1, true).option("X", c.kind, c.bit, c.slot);

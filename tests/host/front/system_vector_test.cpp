@@ -53,7 +53,8 @@ TEST(SystemVector, PortableIntegersAreBigEndianAndRoundTrip) {
     const auto* bytes = reinterpret_cast<const unsigned char*>(&p);
     EXPECT_EQ(bytes[0], 1);
     EXPECT_EQ(bytes[3], 4);
-    for (int32_t v : {0, 1, -1, 0x7FFFFFFF, INT32_MIN, 123456789}) EXPECT_EQ(int4_from_portable(int4_to_portable(v)), v);
+    for (int32_t v : {0, 1, -1, 0x7FFFFFFF, INT32_MIN, 123456789})
+        EXPECT_EQ(int4_from_portable(int4_to_portable(v)), v);
 }
 
 TEST(SystemVector, SettingsAreLookedUpCaseInsensitively) {

@@ -8,7 +8,7 @@ using qmlp::host::VarInfo;
 
 namespace {
 
-const std::vector<VarInfo> kVars = {{"_TYPE_", TYM_VAR_CHAR, 8}, {"Chairs", TYM_VAR_NUMERIC, 8},
+const std::vector<VarInfo> kVars = {{"_TYPE_", TYM_VAR_CHAR, 8},    {"Chairs", TYM_VAR_NUMERIC, 8},
                                     {"tables", TYM_VAR_NUMERIC, 8}, {"note", TYM_VAR_CHAR, 20},
                                     {"desks", TYM_VAR_NUMERIC, 8},  {"_RHS_", TYM_VAR_NUMERIC, 8}};
 
@@ -16,8 +16,10 @@ std::vector<std::string> expand(std::vector<VarItem> items, const std::vector<Va
                                 std::string* error = nullptr) {
     std::vector<std::string> out;
     std::string why = expand_varlist(items, vars, out);
-    if (error) *error = why;
-    else EXPECT_EQ(why, "");
+    if (error)
+        *error = why;
+    else
+        EXPECT_EQ(why, "");
     return out;
 }
 

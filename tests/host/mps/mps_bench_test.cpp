@@ -106,11 +106,16 @@ PlainCount plain_count(const std::string& text) {
             const std::string type = fixed ? f[0] : f[0];
             const std::string name = f[1];
             row_type[name] = type[0];
-            if (type == "N" && objective.empty()) objective = name;
-            else if (type == "N") ++c.extra_n;
-            else if (type == "L") ++c.less;
-            else if (type == "G") ++c.greater;
-            else if (type == "E") ++c.equal;
+            if (type == "N" && objective.empty())
+                objective = name;
+            else if (type == "N")
+                ++c.extra_n;
+            else if (type == "L")
+                ++c.less;
+            else if (type == "G")
+                ++c.greater;
+            else if (type == "E")
+                ++c.equal;
         } else if (section == "COLUMNS") {
             if (line.find("'MARKER'") != std::string::npos) {
                 in_integer = line.find("'INTORG'") != std::string::npos;

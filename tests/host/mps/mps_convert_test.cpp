@@ -36,7 +36,7 @@ const char* const kProblem =
     "ENDATA\n";
 
 class TempDir {
-public:
+  public:
     TempDir() {
         std::random_device rd;
         path_ = fs::temp_directory_path() / ("qmlp_mps_" + std::to_string(rd()) + std::to_string(rd()));
@@ -54,7 +54,7 @@ public:
         return names;
     }
 
-private:
+  private:
     fs::path path_;
 };
 
@@ -207,8 +207,8 @@ TEST(MpsConvert, TruncatedOrCorruptGzipIsAnError) {
     ImportRun flip = run({dir.file("flip.mps.gz"), dir.file("flip.csv"), false, false});
     EXPECT_EQ(flip.status, 2);
     EXPECT_FALSE(fs::exists(dir.file("flip.csv")));
-    EXPECT_EQ(dir.entries(), (std::vector<std::string>{"cut.mps.gz", "flip.mps.gz", "tail.mps.gz", "whole.csv",
-                                                       "whole.mps.gz"}));
+    EXPECT_EQ(dir.entries(),
+              (std::vector<std::string>{"cut.mps.gz", "flip.mps.gz", "tail.mps.gz", "whole.csv", "whole.mps.gz"}));
 }
 
 TEST(MpsConvert, CommandLineArguments) {

@@ -42,26 +42,54 @@ TEST_P(MpsCorpus, SummaryMatchesTheHandCount) {
     for (const auto& [label, value] : c.counts) EXPECT_EQ(got[label], value) << label << "\n" << summary;
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    HandCounted, MpsCorpus,
-    ::testing::Values(
-        CorpusCase{"fixed_blanks.mps",
-                   {{"less-or-equal", 1}, {"greater-or-equal", 1}, {"equality", 2}, {"ranged", 4}, {"free", 1},
-                    {"Columns", 6}, {"upper bound only", 1}, {"both bounds", 1},
-                    {"upper bound, unbounded below", 1}, {"fixed", 1}, {"integer", 1}, {"binary", 1},
-                    {"Nonzeros", 13}, {"in objective", 4}, {"RHS sets", 1}}},
-        CorpusCase{"free_all.mps",
-                   {{"less-or-equal", 1}, {"greater-or-equal", 1}, {"equality", 2}, {"ranged", 3}, {"free", 0},
-                    {"Columns", 9}, {"non-negative", 0}, {"lower bound only", 1}, {"upper bound only", 1},
-                    {"upper bound, unbounded below", 1}, {"fixed", 1}, {"unrestricted", 2}, {"integer", 2},
-                    {"binary", 1}, {"Nonzeros", 18}, {"in objective", 6}, {"RHS sets", 2}}},
-        CorpusCase{"mip_markers.mps",
-                   {{"less-or-equal", 1}, {"greater-or-equal", 1}, {"Columns", 4}, {"non-negative", 1},
-                    {"integer", 1}, {"binary", 2}, {"Nonzeros", 9}, {"in objective", 4}}}),
-    [](const ::testing::TestParamInfo<CorpusCase>& info) {
-        std::string name = info.param.file;
-        return name.substr(0, name.find('.'));
-    });
+INSTANTIATE_TEST_SUITE_P(HandCounted, MpsCorpus,
+                         ::testing::Values(CorpusCase{"fixed_blanks.mps",
+                                                      {{"less-or-equal", 1},
+                                                       {"greater-or-equal", 1},
+                                                       {"equality", 2},
+                                                       {"ranged", 4},
+                                                       {"free", 1},
+                                                       {"Columns", 6},
+                                                       {"upper bound only", 1},
+                                                       {"both bounds", 1},
+                                                       {"upper bound, unbounded below", 1},
+                                                       {"fixed", 1},
+                                                       {"integer", 1},
+                                                       {"binary", 1},
+                                                       {"Nonzeros", 13},
+                                                       {"in objective", 4},
+                                                       {"RHS sets", 1}}},
+                                           CorpusCase{"free_all.mps",
+                                                      {{"less-or-equal", 1},
+                                                       {"greater-or-equal", 1},
+                                                       {"equality", 2},
+                                                       {"ranged", 3},
+                                                       {"free", 0},
+                                                       {"Columns", 9},
+                                                       {"non-negative", 0},
+                                                       {"lower bound only", 1},
+                                                       {"upper bound only", 1},
+                                                       {"upper bound, unbounded below", 1},
+                                                       {"fixed", 1},
+                                                       {"unrestricted", 2},
+                                                       {"integer", 2},
+                                                       {"binary", 1},
+                                                       {"Nonzeros", 18},
+                                                       {"in objective", 6},
+                                                       {"RHS sets", 2}}},
+                                           CorpusCase{"mip_markers.mps",
+                                                      {{"less-or-equal", 1},
+                                                       {"greater-or-equal", 1},
+                                                       {"Columns", 4},
+                                                       {"non-negative", 1},
+                                                       {"integer", 1},
+                                                       {"binary", 2},
+                                                       {"Nonzeros", 9},
+                                                       {"in objective", 4}}}),
+                         [](const ::testing::TestParamInfo<CorpusCase>& info) {
+                             std::string name = info.param.file;
+                             return name.substr(0, name.find('.'));
+                         });
 
 TEST(MpsCorpusRows, FixedLayoutRowsGetTheirIntervals) {
     std::ifstream in(corpus_path("fixed_blanks.mps"));

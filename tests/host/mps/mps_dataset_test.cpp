@@ -18,7 +18,7 @@ namespace {
 namespace fs = std::filesystem;
 
 class MpsDataset : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         char pattern[] = "/tmp/qmlp-mpsdata-XXXXXX";
         ASSERT_NE(mkdtemp(pattern), nullptr);
@@ -48,9 +48,7 @@ TEST_F(MpsDataset, HostReaderSeesTheVariablesAndValuesAsWritten) {
         "BOUNDS\n UP B 7 1.7976931348623157e308\n LO B c\"q -3\n UP B c\"q 9\nENDATA\n";
     const std::string source = (dir_ / "names.mps").string();
     const std::string target = (dir_ / "names.csv").string();
-    {
-        std::ofstream(source) << mps;
-    }
+    { std::ofstream(source) << mps; }
     std::FILE* sink = std::tmpfile();
     ASSERT_EQ(run_import({source, target, false, false}, sink, sink), 0);
     std::fclose(sink);

@@ -27,9 +27,9 @@ std::vector<std::string> seeds() {
             fixed_line({"", "COL A", "ROW 2", "1."}) + fixed_line({"", "MARKER", "'MARKER'", "", "'INTORG'"}) +
             fixed_line({"", "COL B", "OBJ", "-1.", "ROW 2", "-3."}) +
             fixed_line({"", "MARKER", "'MARKER'", "", "'INTEND'"}) + "RHS\n" +
-            fixed_line({"", "", "ROW 1", "10.", "ROW 2", "1."}) + "RANGES\n" +
-            fixed_line({"", "RNG", "ROW 1", "4."}) + "BOUNDS\n" + fixed_line({"UP", "BND", "COL A", "8."}) +
-            fixed_line({"LI", "BND", "COL B", "1."}) + fixed_line({"UI", "BND", "COL B", "1e30"}) + "ENDATA\n",
+            fixed_line({"", "", "ROW 1", "10.", "ROW 2", "1."}) + "RANGES\n" + fixed_line({"", "RNG", "ROW 1", "4."}) +
+            "BOUNDS\n" + fixed_line({"UP", "BND", "COL A", "8."}) + fixed_line({"LI", "BND", "COL B", "1."}) +
+            fixed_line({"UI", "BND", "COL B", "1e30"}) + "ENDATA\n",
     };
     const std::filesystem::path corpus = std::filesystem::path(QMLP_SOURCE_DIR) / "tests/host/mps/corpus";
     std::error_code ec;
@@ -43,11 +43,11 @@ std::vector<std::string> seeds() {
 }
 
 // Pieces that steer mutations towards the reader's decisions.
-const char* const kTokens[] = {" ",      "\n",     "\t",      "*",      "'MARKER'", "'INTORG'", "'INTEND'",
-                               "ROWS",   "COLUMNS", "RHS",    "RANGES", "BOUNDS",   "ENDATA",   "OBJSENSE",
-                               "NAME",   " N ",    " E ",     " UP ",   " SC ",     " FR ",     " BV ",
-                               "1e30",   "-1e30",  "nan",     "inf",    "1e999",    "-0",       "+",
-                               "1.D2",   "\r\n",   "\x80",    "\0",     ",",        "\""};
+const char* const kTokens[] = {" ",    "\n",      "\t",   "*",      "'MARKER'", "'INTORG'", "'INTEND'",
+                               "ROWS", "COLUMNS", "RHS",  "RANGES", "BOUNDS",   "ENDATA",   "OBJSENSE",
+                               "NAME", " N ",     " E ",  " UP ",   " SC ",     " FR ",     " BV ",
+                               "1e30", "-1e30",   "nan",  "inf",    "1e999",    "-0",       "+",
+                               "1.D2", "\r\n",    "\x80", "\0",     ",",        "\""};
 
 std::string mutate(std::string text, std::mt19937& rng) {
     auto pick = [&](std::size_t n) { return n == 0 ? 0 : std::uniform_int_distribution<std::size_t>(0, n - 1)(rng); };
@@ -119,7 +119,8 @@ TEST(MpsFuzz, RandomDamageNeverCrashesAndAcceptedTextsWriteConsistently) {
         ASSERT_EQ(layout.error, "") << text;
         Counts counts = count_model(p.model, false);
         long long nonzeros = 0;
-        for (const auto& [name, column] : layout.columns) nonzeros += static_cast<long long>(column.coefficients.size());
+        for (const auto& [name, column] : layout.columns)
+            nonzeros += static_cast<long long>(column.coefficients.size());
         EXPECT_EQ(nonzeros, counts.nonzeros) << text;
         EXPECT_EQ(layout.column_order.size(), p.model.columns.size()) << text;
     }

@@ -64,10 +64,9 @@ TEST(MpsReader, FixedFormWithBlanksInNamesMatchesFreeForm) {
         "NAME          TESTLP\n"
         "ROWS\n" +
         fixed_line({"N", "COST"}) + fixed_line({"L", "LIM1"}) + fixed_line({"G", "LIM2"}) +
-        fixed_line({"E", "MY EQN"}) + "COLUMNS\n" +
-        fixed_line({"", "X1", "COST", "1.", "LIM1", "1."}) + fixed_line({"", "X1", "LIM2", "1."}) +
-        fixed_line({"", "X2", "COST", "2.", "LIM1", "1."}) + fixed_line({"", "X2", "MY EQN", "-1."}) +
-        fixed_line({"", "X 3", "COST", "-1.", "MY EQN", "1."}) + "RHS\n" +
+        fixed_line({"E", "MY EQN"}) + "COLUMNS\n" + fixed_line({"", "X1", "COST", "1.", "LIM1", "1."}) +
+        fixed_line({"", "X1", "LIM2", "1."}) + fixed_line({"", "X2", "COST", "2.", "LIM1", "1."}) +
+        fixed_line({"", "X2", "MY EQN", "-1."}) + fixed_line({"", "X 3", "COST", "-1.", "MY EQN", "1."}) + "RHS\n" +
         fixed_line({"", "", "LIM1", "4.", "LIM2", "1."}) + fixed_line({"", "", "MY EQN", "7."}) + "RANGES\n" +
         fixed_line({"", "RNG", "LIM1", "2.5"}) + "BOUNDS\n" + fixed_line({"UP", "BND", "X1", "4."}) +
         fixed_line({"LO", "BND", "X2", "-1."}) + fixed_line({"UP", "BND", "X2", "1."}) + "ENDATA\n";
@@ -115,8 +114,7 @@ TEST(MpsReader, CommentsBlankLinesCrlfAndTextAfterEndataAreIgnored) {
 }
 
 TEST(MpsReader, ObjectiveSenseAndObjectiveChoice) {
-    const char* body =
-        "ROWS\n N C1\n N C2\n L R\nCOLUMNS\n X C1 1 C2 2\n X R 1\nENDATA\n";
+    const char* body = "ROWS\n N C1\n N C2\n L R\nCOLUMNS\n X C1 1 C2 2\n X R 1\nENDATA\n";
     Parsed plain = parse_text(std::string("NAME\n") + body);
     ASSERT_TRUE(plain.ok) << plain.report.error.text;
     EXPECT_FALSE(plain.model.maximize);
@@ -189,9 +187,9 @@ TEST_P(MpsBounds, GiveTheColumnItsBounds) {
 INSTANTIATE_TEST_SUITE_P(
     EveryKind, MpsBounds,
     ::testing::Values(BoundCase{" UP B X 4\n", 0, 4, false}, BoundCase{" LO B X 2\n", 2, kInf, false},
-                      BoundCase{" LO B X -3\n UP B X 5\n", -3, 5, false},
-                      BoundCase{" FX B X 2.5\n", 2.5, 2.5, false}, BoundCase{" FR B X\n", -kInf, kInf, false},
-                      BoundCase{" MI B X\n", -kInf, kInf, false}, BoundCase{" MI B X\n UP B X 3\n", -kInf, 3, false},
+                      BoundCase{" LO B X -3\n UP B X 5\n", -3, 5, false}, BoundCase{" FX B X 2.5\n", 2.5, 2.5, false},
+                      BoundCase{" FR B X\n", -kInf, kInf, false}, BoundCase{" MI B X\n", -kInf, kInf, false},
+                      BoundCase{" MI B X\n UP B X 3\n", -kInf, 3, false},
                       BoundCase{" UP B X 3\n PL B X\n", 0, kInf, false}, BoundCase{" BV B X\n", 0, 1, true},
                       BoundCase{" BV B X 1\n", 0, 1, true}, BoundCase{" BV X\n", 0, 1, true},
                       BoundCase{" LI B X 2\n UI B X 9\n", 2, 9, true}, BoundCase{" UP X 4\n", 0, 4, false},
@@ -201,8 +199,8 @@ INSTANTIATE_TEST_SUITE_P(
                       BoundCase{" UP B X -2\n", -kInf, -2, false},
                       // ... but not when a lower bound came first.
                       BoundCase{" LO B X -5\n UP B X -2\n", -5, -2, false},
-                      BoundCase{" UP B X -2\n LO B X -5\n", -5, -2, false},
-                      BoundCase{" UI B X -1\n", -kInf, -1, true}, BoundCase{" UP B X 0\n", 0, 0, false}));
+                      BoundCase{" UP B X -2\n LO B X -5\n", -5, -2, false}, BoundCase{" UI B X -1\n", -kInf, -1, true},
+                      BoundCase{" UP B X 0\n", 0, 0, false}));
 
 TEST(MpsReader, NegativeUpperBoundConventionIsReported) {
     Parsed p = parse_text("NAME\nROWS\n N OBJ\nCOLUMNS\n X OBJ 1\nBOUNDS\n UP B X -2\nENDATA\n");
@@ -282,7 +280,8 @@ INSTANTIATE_TEST_SUITE_P(
         FaultCase{"infinite coefficient", HEAD " Y R inf\nENDATA\n", 7, "infinite"},
         FaultCase{"duplicate row", "NAME\nROWS\n N OBJ\n L R\n G R\nCOLUMNS\nENDATA\n", 5, "duplicate row name 'R'"},
         FaultCase{"duplicate coefficient", HEAD " X R 2\nENDATA\n", 7, "duplicate entry for column 'X' in row 'R'"},
-        FaultCase{"duplicate in one line", "NAME\nROWS\n N OBJ\nCOLUMNS\n X OBJ 1 OBJ 2\nENDATA\n", 5, "duplicate entry"},
+        FaultCase{"duplicate in one line", "NAME\nROWS\n N OBJ\nCOLUMNS\n X OBJ 1 OBJ 2\nENDATA\n", 5,
+                  "duplicate entry"},
         FaultCase{"column reappears", HEAD " Y R 1\n X OBJ 3\nENDATA\n", 8, "appears again"},
         FaultCase{"duplicate rhs", HEAD "RHS\n B R 1\n B R 2\nENDATA\n", 9, "duplicate RHS entry for row 'R'"},
         FaultCase{"duplicate range", HEAD "RANGES\n G R 1\n G R 2\nENDATA\n", 9, "duplicate RANGES entry"},
@@ -294,8 +293,7 @@ INSTANTIATE_TEST_SUITE_P(
         FaultCase{"second bound set", HEAD "BOUNDS\n UP B X 1\n LO C X 0\nENDATA\n", 9, "second bound set 'C'"},
         FaultCase{"second range set", HEAD "RANGES\n G R 1\n H OBJ 1\nENDATA\n", 9, "second range set 'H'"},
         FaultCase{"missing ENDATA", HEAD "RHS\n B R 1\n", 8, "missing ENDATA"},
-        FaultCase{"empty file", "", 1, "empty file"},
-        FaultCase{"only comments", "* nothing\n", 1, "missing ENDATA"},
+        FaultCase{"empty file", "", 1, "empty file"}, FaultCase{"only comments", "* nothing\n", 1, "missing ENDATA"},
         FaultCase{"data before any section", " X OBJ 1\nNAME\n", 1, "outside a section"},
         FaultCase{"unknown row type", "NAME\nROWS\n N OBJ\n Q R\nCOLUMNS\nENDATA\n", 4, "unknown row type 'Q'"},
         FaultCase{"no objective row", "NAME\nROWS\n L R\nCOLUMNS\n X R 1\nENDATA\n", 4, "no N row"},
@@ -306,12 +304,14 @@ INSTANTIATE_TEST_SUITE_P(
         FaultCase{"no COLUMNS", "NAME\nROWS\n N OBJ\nENDATA\n", 4, "no COLUMNS section"},
         FaultCase{"no ROWS", "NAME\nENDATA\n", 2, "no ROWS section"},
         FaultCase{"INTEND without INTORG", HEAD " M 'MARKER' 'INTEND'\nENDATA\n", 7, "INTEND marker without INTORG"},
-        FaultCase{"nested INTORG", HEAD " M 'MARKER' 'INTORG'\n N 'MARKER' 'INTORG'\nENDATA\n", 8, "inside an integer block"},
+        FaultCase{"nested INTORG", HEAD " M 'MARKER' 'INTORG'\n N 'MARKER' 'INTORG'\nENDATA\n", 8,
+                  "inside an integer block"},
         FaultCase{"unclosed INTORG", HEAD " M 'MARKER' 'INTORG'\n Y R 1\nRHS\nENDATA\n", 9, "not closed"},
         FaultCase{"bad marker", HEAD " M 'MARKER' 'INTBEG'\nENDATA\n", 7, "unknown marker"},
         FaultCase{"too many fields", HEAD " Y R 1 OBJ 2 R\nENDATA\n", 7, "COLUMNS line needs"},
-        FaultCase{"name too long", "NAME\nROWS\n N OBJ\n L R2345678901234567890123456789012345678901234567890123456789012345\n",
-                  4, "longer than 64"},
+        FaultCase{"name too long",
+                  "NAME\nROWS\n N OBJ\n L R2345678901234567890123456789012345678901234567890123456789012345\n", 4,
+                  "longer than 64"},
         FaultCase{"non-ASCII name", "NAME\nROWS\n N OBJ\n L R\xc3\xa9\n", 4, "printable ASCII"},
         FaultCase{"OBJNAME after ROWS", HEAD "OBJNAME OBJ\nENDATA\n", 7, "before ROWS"},
         FaultCase{"OBJNAME unknown", "OBJNAME Z\nROWS\n N OBJ\nCOLUMNS\nENDATA\n", 4, "not in ROWS"}),

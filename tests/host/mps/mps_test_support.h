@@ -7,8 +7,8 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <limits>
 #include <cstdlib>
+#include <limits>
 #include <map>
 #include <sstream>
 #include <string>
@@ -165,8 +165,10 @@ inline Layout read_layout(const std::string& csv) {
                     return L;
                 }
                 ++L.coefficient_observations;
-                if (value != 0.0) column(col).coefficients[row] = value;
-                else column(col);
+                if (value != 0.0)
+                    column(col).coefficients[row] = value;
+                else
+                    column(col);
             } else if (type == "RHS" || type == "RANGE") {
                 if (!L.rows.count(row)) {
                     L.error = type + " for undeclared row " + row;

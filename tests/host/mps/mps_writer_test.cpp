@@ -51,7 +51,7 @@ TEST(MpsWriter, RowsAreDeclaredInFileOrderWithTheirTypes) {
 struct RangeCase {
     const char* kind;  // MPS row type
     double rhs, range;
-    double lo, hi;     // the MPS meaning
+    double lo, hi;  // the MPS meaning
 };
 
 class MpsRanges : public ::testing::TestWithParam<RangeCase> {};

@@ -128,7 +128,8 @@ TEST(MessageText, LengthArgumentsMayTravelInsideTheText) {
 }
 
 TEST(MessageText, ABlankCheckTextGivesASentenceWithoutIt) {
-    EXPECT_EQ(catalogue_message(202, 211, {text_arg("0<fuzz")}), "An option value is not valid; it must satisfy 0<fuzz.");
+    EXPECT_EQ(catalogue_message(202, 211, {text_arg("0<fuzz")}),
+              "An option value is not valid; it must satisfy 0<fuzz.");
     EXPECT_EQ(catalogue_message(202, 211, {text_arg(" ")}), "An option value is not valid.");
 }
 

@@ -29,7 +29,7 @@ using testing::text_entry;
 constexpr const char* kChromium = "/usr/bin/chromium";
 
 class HtmlReport : public OutputFiles {
-protected:
+  protected:
     // Two solves in step 1 (the summary template repeats), a group in step 2.
     void build_sample() {
         output_step_begin(1, "LP");
@@ -57,10 +57,13 @@ protected:
         output_step_end();
         output_step_begin(2, "LP");
         TymObject group = nullptr;
-        Request().slot(TYM_TAG_SLOT, &group).text(TYM_TAG_NAME, "RhsSensitivityGroup")
-            .text(TYM_TAG_LABEL, "RHS Sensitivity Analysis").send(root(), TYM_REQ_END_ENTRIES);
-        TymObject f = create_factoid(root(), "Qm.Lp.RhsSensitivitySummary", "RhsSensitivitySummary",
-                                     "RHS Sensitivity Summary");
+        Request()
+            .slot(TYM_TAG_SLOT, &group)
+            .text(TYM_TAG_NAME, "RhsSensitivityGroup")
+            .text(TYM_TAG_LABEL, "RHS Sensitivity Analysis")
+            .send(root(), TYM_REQ_END_ENTRIES);
+        TymObject f =
+            create_factoid(root(), "Qm.Lp.RhsSensitivitySummary", "RhsSensitivitySummary", "RHS Sensitivity Summary");
         int_entry(f, "Maximum Phi", 3);
         Request().send(f, TYM_REQ_END_ENTRIES);
         Request().send(group, TYM_REQ_RELEASE);
@@ -120,8 +123,9 @@ TEST_F(HtmlReport, ARealBrowserShowsEveryTable) {
     const auto dom = dir_ / "dom.html";
     const std::string cmd = "timeout 120 " + std::string(kChromium) +
                             " --headless --no-sandbox --disable-gpu --disable-background-networking"
-                            " --no-first-run --user-data-dir=" + profile.string() +
-                            " --dump-dom file://" + config_.html_file + " > " + dom.string() + " 2>/dev/null";
+                            " --no-first-run --user-data-dir=" +
+                            profile.string() + " --dump-dom file://" + config_.html_file + " > " + dom.string() +
+                            " 2>/dev/null";
     ASSERT_EQ(std::system(cmd.c_str()), 0);
     const std::string rendered = read_file(dom);
     for (int id = 1; id <= 5; ++id)

@@ -17,16 +17,14 @@ TEST(LogFold, ShortTextsStayOnOneLine) {
 }
 
 TEST(LogFold, LongTextsFoldAtBlanksWithIndentedContinuations) {
-    const std::string text =
-        "alpha beta gamma delta epsilon zeta eta theta iota kappa lambda mu nu xi omicron pi rho";
+    const std::string text = "alpha beta gamma delta epsilon zeta eta theta iota kappa lambda mu nu xi omicron pi rho";
     const std::string folded = fold_message("WARNING: ", text, 40);
     EXPECT_EQ(folded,
               "WARNING: alpha beta gamma delta epsilon\n"
               "      zeta eta theta iota kappa lambda\n"
               "      mu nu xi omicron pi rho\n");
     // A word longer than the line is not cut.
-    EXPECT_EQ(fold_message("NOTE: ", std::string(50, 'x') + " y", 20),
-              "NOTE: " + std::string(50, 'x') + "\n      y\n");
+    EXPECT_EQ(fold_message("NOTE: ", std::string(50, 'x') + " y", 20), "NOTE: " + std::string(50, 'x') + "\n      y\n");
     // Embedded newlines start continuation lines.
     EXPECT_EQ(fold_message("NOTE: ", "one\ntwo"), "NOTE: one\n      two\n");
 }
@@ -78,7 +76,10 @@ TEST(LogOpen, AnUnwritableLogIsRefusedAndMessagesGoToStandardError) {
 
 TEST(PrintableText, EscapesControlAndInvalidBytesKeepsUtf8AndCuts) {
     EXPECT_EQ(printable_text("caf\xC3\xA9 ok"), "caf\xC3\xA9 ok");
-    EXPECT_EQ(printable_text(std::string("a\x01\x02" "b\xFF", 5)), "a\\x01\\x02b\\xFF");
+    EXPECT_EQ(printable_text(std::string("a\x01\x02"
+                                         "b\xFF",
+                                         5)),
+              "a\\x01\\x02b\\xFF");
     EXPECT_EQ(printable_text("\xE2\x82"), "\\xE2\\x82");  // a sequence cut short
     EXPECT_EQ(printable_text(std::string(100, 'x'), 10), std::string(10, 'x') + "...");
 }

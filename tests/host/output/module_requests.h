@@ -11,19 +11,34 @@
 namespace qmlp::host::output::testing {
 
 class Request {
-public:
-    Request& text(int tag, const char* s) { return add(tag, TYM_ATTR_TEXT, [&](TymAttr& a) { a.v.s = s; a.len = static_cast<int32_t>(std::strlen(s)); }); }
-    Request& integer(int tag, int64_t v) { return add(tag, TYM_ATTR_INT, [&](TymAttr& a) { a.v.i = v; }); }
-    Request& number(int tag, double v) { return add(tag, TYM_ATTR_DOUBLE, [&](TymAttr& a) { a.v.d = v; }); }
-    Request& object(int tag, TymObject o) { return add(tag, TYM_ATTR_OBJECT, [&](TymAttr& a) { a.v.o = o; }); }
-    Request& slot(int tag, TymObject* s) { return add(tag, TYM_ATTR_SLOT, [&](TymAttr& a) { a.v.slot = s; }); }
-    Request& address(int tag, const void* p) { return add(tag, TYM_ATTR_ADDRESS, [&](TymAttr& a) { a.v.p = p; }); }
+  public:
+    Request& text(int tag, const char* s) {
+        return add(tag, TYM_ATTR_TEXT, [&](TymAttr& a) {
+            a.v.s = s;
+            a.len = static_cast<int32_t>(std::strlen(s));
+        });
+    }
+    Request& integer(int tag, int64_t v) {
+        return add(tag, TYM_ATTR_INT, [&](TymAttr& a) { a.v.i = v; });
+    }
+    Request& number(int tag, double v) {
+        return add(tag, TYM_ATTR_DOUBLE, [&](TymAttr& a) { a.v.d = v; });
+    }
+    Request& object(int tag, TymObject o) {
+        return add(tag, TYM_ATTR_OBJECT, [&](TymAttr& a) { a.v.o = o; });
+    }
+    Request& slot(int tag, TymObject* s) {
+        return add(tag, TYM_ATTR_SLOT, [&](TymAttr& a) { a.v.slot = s; });
+    }
+    Request& address(int tag, const void* p) {
+        return add(tag, TYM_ATTR_ADDRESS, [&](TymAttr& a) { a.v.p = p; });
+    }
 
     int send(TymObject target, int code) const {
         return table_vector()->request(target, code, static_cast<int>(attrs_.size()), attrs_.data());
     }
 
-private:
+  private:
     template <typename F>
     Request& add(int tag, int type, F fill) {
         TymAttr a{};

@@ -22,11 +22,11 @@ inline std::string read_file(const std::filesystem::path& p) {
 }
 
 class OutputFiles : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
-        dir_ = std::filesystem::temp_directory_path() /
-               ("qmlp-output-" + std::to_string(::getpid()) + "-" +
-                ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        dir_ =
+            std::filesystem::temp_directory_path() / ("qmlp-output-" + std::to_string(::getpid()) + "-" +
+                                                      ::testing::UnitTest::GetInstance()->current_test_info()->name());
         std::filesystem::create_directories(dir_);
         config_.log_file = (dir_ / "run.log").string();
         config_.listing_file = (dir_ / "run.lst").string();

@@ -33,7 +33,7 @@ void put(char (&buf)[N], const char* s) {
 }
 
 class TableProtocol : public OutputFiles {
-protected:
+  protected:
     void SetUp() override {
         OutputFiles::SetUp();
         output_step_begin(1, "LP");
@@ -71,7 +71,13 @@ protected:
         EXPECT_EQ(Request().send(data, TYM_REQ_END_COLUMNS), 0);
         TymObject table = open_table(data, "Qm.Lp.VariableSummary", "VariableSummary", "Variable Summary");
         ASSERT_NE(table, nullptr);
-        struct Line { const char* col; const char* name; const char* status; int count; double price, activity; };
+        struct Line {
+            const char* col;
+            const char* name;
+            const char* status;
+            int count;
+            double price, activity;
+        };
         const Line lines[] = {{"     1", "chairs", "BASIC", 2, 30, 1.0 / 3},
                               {"     2", "tables", "", -1, 12.5, 0},
                               {" *INF*", "desks", "UPPBD", 0, -0.0, missing_value('I')}};
@@ -164,12 +170,13 @@ TEST_F(TableProtocol, SubtitleKeysAndGroups) {
     ASSERT_NE(group, nullptr);
     TymObject f = create_factoid(root(), "Qm.Lp.SolutionSummary", "SolutionSummary", "Solution Summary");
     EXPECT_EQ(double_entry(f, "Objective Value", 1234.5), 0);
-    EXPECT_EQ(Request().text(TYM_TAG_ENTRY_KEY, "SubTitles").text(TYM_TAG_ENTRY_TEXT, "/Phase 2/Optimal    ")
+    EXPECT_EQ(Request()
+                  .text(TYM_TAG_ENTRY_KEY, "SubTitles")
+                  .text(TYM_TAG_ENTRY_TEXT, "/Phase 2/Optimal    ")
                   .send(f, TYM_REQ_ADD_ENTRY),
               0);
-    EXPECT_EQ(Request().text(TYM_TAG_ENTRY_KEY, "RowName").text(TYM_TAG_ENTRY_TEXT, "cost")
-                  .send(f, TYM_REQ_END_ENTRIES),
-              0);
+    EXPECT_EQ(
+        Request().text(TYM_TAG_ENTRY_KEY, "RowName").text(TYM_TAG_ENTRY_TEXT, "cost").send(f, TYM_REQ_END_ENTRIES), 0);
     EXPECT_EQ(Request().send(group, TYM_REQ_RELEASE), 0);
     ASSERT_EQ(output_finish(), 0);
     EXPECT_EQ(listing(),
@@ -196,27 +203,45 @@ TEST_F(TableProtocol, OneDataObjectServesSeveralTablesInNestedGroups) {
     char name[4];
     // The connection the procedure opens: a manager, then an output object.
     TymObject manager = nullptr, out = nullptr;
-    ASSERT_EQ(Request().text(TYM_TAG_FACILITY, "pvs").text(TYM_TAG_KIND, "manager").slot(TYM_TAG_SLOT, &manager)
+    ASSERT_EQ(Request()
+                  .text(TYM_TAG_FACILITY, "pvs")
+                  .text(TYM_TAG_KIND, "manager")
+                  .slot(TYM_TAG_SLOT, &manager)
                   .send(root(), TYM_REQ_CREATE),
               0);
-    ASSERT_EQ(Request().text(TYM_TAG_FACILITY, "pvs").text(TYM_TAG_KIND, "output").slot(TYM_TAG_SLOT, &out)
+    ASSERT_EQ(Request()
+                  .text(TYM_TAG_FACILITY, "pvs")
+                  .text(TYM_TAG_KIND, "output")
+                  .slot(TYM_TAG_SLOT, &out)
                   .send(manager, TYM_REQ_CREATE),
               0);
     TymObject outer = nullptr, inner = nullptr;
-    Request().text(TYM_TAG_KIND, "group").slot(TYM_TAG_SLOT, &outer).text(TYM_TAG_NAME, "InfeasibleInformation")
-        .text(TYM_TAG_LABEL, "Infeasible Constraints").send(out, TYM_REQ_CREATE);
+    Request()
+        .text(TYM_TAG_KIND, "group")
+        .slot(TYM_TAG_SLOT, &outer)
+        .text(TYM_TAG_NAME, "InfeasibleInformation")
+        .text(TYM_TAG_LABEL, "Infeasible Constraints")
+        .send(out, TYM_REQ_CREATE);
     TymObject data = create_data(out, "InfeasibleVariableData", "data");
     define_column(data, TYM_COL_CHAR, 4, "VarName", name);
     define_column(data, TYM_COL_DOUBLE, 0, "Coefficient", &coefficient);
     Request().send(data, TYM_REQ_END_COLUMNS);
     for (int row = 1; row <= 2; ++row) {
-        Request().text(TYM_TAG_KIND, "group").slot(TYM_TAG_SLOT, &inner).text(TYM_TAG_NAME, "Constraint")
-            .text(TYM_TAG_LABEL, row == 1 ? "Constraint r1" : "Constraint r2").send(outer, TYM_REQ_CREATE);
+        Request()
+            .text(TYM_TAG_KIND, "group")
+            .slot(TYM_TAG_SLOT, &inner)
+            .text(TYM_TAG_NAME, "Constraint")
+            .text(TYM_TAG_LABEL, row == 1 ? "Constraint r1" : "Constraint r2")
+            .send(outer, TYM_REQ_CREATE);
         // Slot and data object both in attribute 0, told apart by value type.
         TymObject table = nullptr;
-        ASSERT_EQ(Request().slot(TYM_TAG_HANDLE, &table).object(TYM_TAG_HANDLE, data)
-                      .text(TYM_TAG_TEMPLATE, "Qm.Lp.InfeasibilityActivity").text(TYM_TAG_NAME, "InfeasibilityActivity")
-                      .text(TYM_TAG_LABEL, "Activity").send(out, TYM_REQ_OPEN_TABLE),
+        ASSERT_EQ(Request()
+                      .slot(TYM_TAG_HANDLE, &table)
+                      .object(TYM_TAG_HANDLE, data)
+                      .text(TYM_TAG_TEMPLATE, "Qm.Lp.InfeasibilityActivity")
+                      .text(TYM_TAG_NAME, "InfeasibilityActivity")
+                      .text(TYM_TAG_LABEL, "Activity")
+                      .send(out, TYM_REQ_OPEN_TABLE),
                   0);
         put(name, "x");
         coefficient = row;
@@ -233,8 +258,7 @@ TEST_F(TableProtocol, OneDataObjectServesSeveralTablesInNestedGroups) {
     EXPECT_EQ(log(), "");
     const auto doc = nlohmann::json::parse(json());
     ASSERT_EQ(doc["tables"].size(), 2u);
-    EXPECT_EQ(doc["tables"][1]["group_path"],
-              nlohmann::json::array({"InfeasibleInformation", "Constraint"}));
+    EXPECT_EQ(doc["tables"][1]["group_path"], nlohmann::json::array({"InfeasibleInformation", "Constraint"}));
     EXPECT_EQ(doc["tables"][1]["group_labels"][1], "Constraint r2");
     EXPECT_EQ(doc["tables"][1]["rows"][0][1], 2);
     const std::string lst = listing();
@@ -452,8 +476,12 @@ TEST_F(TableProtocol, MisuseIsRefusedWithANegativeResult) {
     TymObject made = nullptr;
     EXPECT_EQ(Request().text(TYM_TAG_KIND, "chart").slot(TYM_TAG_SLOT, &made).send(root(), TYM_REQ_CREATE),
               kBadAttribute);
-    EXPECT_EQ(Request().text(TYM_TAG_FACILITY, "xyz").text(TYM_TAG_KIND, "data").slot(TYM_TAG_SLOT, &made)
-                  .text(TYM_TAG_NAME, "x").send(root(), TYM_REQ_CREATE),
+    EXPECT_EQ(Request()
+                  .text(TYM_TAG_FACILITY, "xyz")
+                  .text(TYM_TAG_KIND, "data")
+                  .slot(TYM_TAG_SLOT, &made)
+                  .text(TYM_TAG_NAME, "x")
+                  .send(root(), TYM_REQ_CREATE),
               kBadAttribute);
     EXPECT_EQ(made, nullptr);
 
@@ -465,9 +493,13 @@ TEST_F(TableProtocol, MisuseIsRefusedWithANegativeResult) {
 
     // A matrix whose labels are shorter than announced.
     const double values[] = {1, 2};
-    EXPECT_EQ(Request().address(TYM_TAG_MATRIX_VALUES, values).integer(TYM_TAG_MATRIX_ROWS, 2)
-                  .integer(TYM_TAG_MATRIX_COLUMNS, 1).text(TYM_TAG_MATRIX_ROW_LABELS, "ab")
-                  .integer(TYM_TAG_MATRIX_ROW_LABEL_WIDTH, 8).send(root(), TYM_REQ_RELEASE),
+    EXPECT_EQ(Request()
+                  .address(TYM_TAG_MATRIX_VALUES, values)
+                  .integer(TYM_TAG_MATRIX_ROWS, 2)
+                  .integer(TYM_TAG_MATRIX_COLUMNS, 1)
+                  .text(TYM_TAG_MATRIX_ROW_LABELS, "ab")
+                  .integer(TYM_TAG_MATRIX_ROW_LABEL_WIDTH, 8)
+                  .send(root(), TYM_REQ_RELEASE),
               kBadAttribute);
 
     // Handles do not outlive their step, nor a new configuration.
@@ -481,8 +513,7 @@ TEST_F(TableProtocol, MisuseIsRefusedWithANegativeResult) {
     EXPECT_EQ(text_entry(late, "a", "b"), kBadHandle);
 
     // Every refusal was explained in the log.
-    EXPECT_NE(before.find("ERROR: Table output request emit row (329) failed: no table is open"),
-              std::string::npos);
+    EXPECT_NE(before.find("ERROR: Table output request emit row (329) failed: no table is open"), std::string::npos);
 }
 
 TEST_F(TableProtocol, TablesLeftOpenAtTheEndOfAStepAreStillListed) {

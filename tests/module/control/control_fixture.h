@@ -8,9 +8,9 @@
 #include <string>
 #include <vector>
 
+#include "base/host_link.h"
 #include "control/create_context.h"
 #include "control/end_run.h"
-#include "base/host_link.h"
 #include "control/parser_state.h"
 #include "mini_host.h"
 
@@ -18,7 +18,7 @@ namespace spine_test {
 
 // A parse record as the host parser would fill it.
 class Record {
-public:
+  public:
     explicit Record(int statement) { rec_.statement = statement; }
     Record& value(int slot, double v) {
         rec_.values[slot].given = 1;
@@ -35,7 +35,7 @@ public:
     }
     TymParseRecord* get() { return &rec_; }
 
-private:
+  private:
     TymParseRecord rec_{};
 };
 
@@ -49,7 +49,7 @@ inline void destroy_context(tymlp::LpContext* ctx) {
 
 // A fresh mini host and a context with every default.
 class ContextTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         host_ = &minihost::install();
         ASSERT_EQ(tymlp::create_context(&ctx_), 0);

@@ -2,21 +2,21 @@
 #include <utility>
 #include <vector>
 
+#include "base/context_memory.h"
 #include "control/option_slots.h"
-#include "output/output_connection.h"
 #include "control/run_procedure.h"
 #include "control_fixture.h"
 #include "input/column_lists.h"
-#include "base/context_memory.h"
 #include "input/matrix_store.h"
 #include "input/model_records.h"
+#include "output/output_connection.h"
 
 namespace {
 
 using namespace tymlp;
 
 class EndRun : public spine_test::ContextTest {
-protected:
+  protected:
     // A run that holds one of everything end_run must give back.
     void hold_resources() {
         ASSERT_EQ(module_init(), 0);
@@ -46,9 +46,8 @@ protected:
 
 TEST_F(EndRun, EveryEndCodeReleasesEverything) {
     const std::pair<int, const char*> codes[] = {
-        {kEndNormal, nullptr},           {kEndQuit, nullptr},
-        {kEndBadData, "BADDATA_ERROR"},  {kEndMemory, "MEMORY_ERROR"},
-        {kEndIo, "IO_ERROR"},            {kEndSemantic, "SEMANTIC_ERROR"},
+        {kEndNormal, nullptr},        {kEndQuit, nullptr},  {kEndBadData, "BADDATA_ERROR"},
+        {kEndMemory, "MEMORY_ERROR"}, {kEndIo, "IO_ERROR"}, {kEndSemantic, "SEMANTIC_ERROR"},
         {kEndSyntax, "SYNTAX_ERROR"},
     };
     spine_test::destroy_context(std::exchange(ctx_, nullptr));

@@ -5,12 +5,12 @@
 #include <string>
 #include <vector>
 
+#include "base/context_memory.h"
 #include "control/grammar.h"
 #include "control/keyword_table.h"
 #include "control/option_slots.h"
 #include "control/option_table.h"
 #include "control_fixture.h"
-#include "base/context_memory.h"
 
 namespace {
 
@@ -44,12 +44,47 @@ TEST(KeywordTable, IsLengthPrefixedAscendingAndComplete) {
         EXPECT_LT(words[i - 1], words[i]) << "at " << i;
 
     const std::set<std::string> all(words.begin(), words.end());
-    for (const char* w : {"BEPSILON$", "BLANDSRULE$", "CLENGTH$", "COSTPHI$", "CPERCENT$", "CSIZE$", "CSTSENOUT$",
-                          "DEBUG$", "INTOBJECTIVE$", "NOBLANDSRULE$", "NOSPARSEPRICING$", "PERFORMANCE$", "PRICING$",
-                          "QCHECKSIZE$", "QEPSILON$", "QLRATIO$", "QURATIO$", "READMEMORY$", "REFRESHQ$",
-                          "RHSSENOUT$", "SCALETYPE$", "SPARSE$", "SPARSEPRICING$", "STARTPHASE$", "WORKMEMORY$",
-                          "LP", "RESET", "PIVOT", "IPIVOT", "SHOW", "PRINT", "RUN", "QUIT", "SAVE", "_ALL_",
-                          "_CHARACTER_", "_CHAR_", "_NUMERIC_", "TYMDS", "CATNAME", "VLITERAL"})
+    for (const char* w : {"BEPSILON$",
+                          "BLANDSRULE$",
+                          "CLENGTH$",
+                          "COSTPHI$",
+                          "CPERCENT$",
+                          "CSIZE$",
+                          "CSTSENOUT$",
+                          "DEBUG$",
+                          "INTOBJECTIVE$",
+                          "NOBLANDSRULE$",
+                          "NOSPARSEPRICING$",
+                          "PERFORMANCE$",
+                          "PRICING$",
+                          "QCHECKSIZE$",
+                          "QEPSILON$",
+                          "QLRATIO$",
+                          "QURATIO$",
+                          "READMEMORY$",
+                          "REFRESHQ$",
+                          "RHSSENOUT$",
+                          "SCALETYPE$",
+                          "SPARSE$",
+                          "SPARSEPRICING$",
+                          "STARTPHASE$",
+                          "WORKMEMORY$",
+                          "LP",
+                          "RESET",
+                          "PIVOT",
+                          "IPIVOT",
+                          "SHOW",
+                          "PRINT",
+                          "RUN",
+                          "QUIT",
+                          "SAVE",
+                          "_ALL_",
+                          "_CHARACTER_",
+                          "_CHAR_",
+                          "_NUMERIC_",
+                          "TYMDS",
+                          "CATNAME",
+                          "VLITERAL"})
         EXPECT_EQ(all.count(w), 1u) << w;
 }
 
@@ -117,8 +152,8 @@ TEST(Grammar, TheLpStatementTakesEveryOptionOfTheTableInItsSlot) {
         EXPECT_EQ(it->second.slot, entry.slot) << entry.name;
     }
     const std::pair<const char*, const char*> aliases[] = {
-        {"EPS", "EPSILON"}, {"IEPS", "IEPSILON"}, {"REPS", "REPSILON"}, {"PEPS", "PEPSILON"},
-        {"INF", "INFINITY"}, {"PIN", "PRIMALIN"}, {"POUT", "PRIMALOUT"}, {"DOUT", "DUALOUT"},
+        {"EPS", "EPSILON"},  {"IEPS", "IEPSILON"},  {"REPS", "REPSILON"},   {"PEPS", "PEPSILON"},
+        {"INF", "INFINITY"}, {"PIN", "PRIMALIN"},   {"POUT", "PRIMALOUT"},  {"DOUT", "DUALOUT"},
         {"AIN", "ACTIVEIN"}, {"AOUT", "ACTIVEOUT"}, {"TOUT", "TABLEAUOUT"},
     };
     for (auto [alias, name] : aliases) {
@@ -155,8 +190,8 @@ TEST(Grammar, InteractiveStatements) {
 
     const auto print = options_of(kStmtPrint);
     for (const char* w : {"SOLUTION", "COLUMN", "COL", "ROW", "INTEGER", "NONINTEGER", "NONZEROS", "ZEROS",
-                          "INTEGER_NONZEROS", "INTEGER_ZEROS", "NONINTEGER_NONZEROS", "TABLEAU", "MATRIX",
-                          "PICTURE", "SENSITIVITY", "RANGEPRICE", "RANGERHS", "BEST"})
+                          "INTEGER_NONZEROS", "INTEGER_ZEROS", "NONINTEGER_NONZEROS", "TABLEAU", "MATRIX", "PICTURE",
+                          "SENSITIVITY", "RANGEPRICE", "RANGERHS", "BEST"})
         EXPECT_EQ(print.count(w), 1u) << w;
     EXPECT_EQ(print.at("COLUMN").kind, TYM_OPT_LIST);
     EXPECT_EQ(print.at("COL").slot, print.at("COLUMN").slot);

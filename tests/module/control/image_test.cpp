@@ -34,8 +34,7 @@ TEST(Image, BlockFieldsAreExactlyAsTabled) {
     EXPECT_EQ(info.version[5], '\0');
     EXPECT_GT(std::strlen(info.release), 0u);
     EXPECT_EQ(info.release[19], '\0');
-    EXPECT_TRUE(std::regex_match(std::string(info.date), std::regex("[A-Z][a-z]{2} [0-3][0-9] [0-9]{4}")))
-        << info.date;
+    EXPECT_TRUE(std::regex_match(std::string(info.date), std::regex("[A-Z][a-z]{2} [0-3][0-9] [0-9]{4}"))) << info.date;
     EXPECT_EQ(std::memcmp(info.level, "001", 4), 0);
     ASSERT_NE(info.notice, nullptr);
     EXPECT_GT(std::strlen(info.notice), 0u);

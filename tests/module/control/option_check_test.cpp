@@ -13,7 +13,7 @@ using spine_test::Record;
 using namespace tymlp;
 
 class OptionCheck : public spine_test::ContextTest {
-protected:
+  protected:
     int check(Record& r) { return check_options(ctx_, r.get()); }
     std::vector<std::string> bad() const { return texts_of(211); }
     bool noted(const std::string& text) const {
@@ -183,7 +183,7 @@ TEST_F(OptionCheck, ProcessingValuesNeedTheirFlags) {
     Record with(kStmtLp);
     with.flag(kBitPreprocess).value(kSlotPreprocess, 0).flag(kBitPostprocess).value(kSlotPostprocess, 2);
     EXPECT_EQ(check(with), kRunSemantic);
-    EXPECT_EQ(ctx_->options.preprocess, 0);  // the flag set it, the value 0 cleared it
+    EXPECT_EQ(ctx_->options.preprocess, 0);   // the flag set it, the value 0 cleared it
     EXPECT_EQ(ctx_->options.postprocess, 1);  // flag on, bad value ignored
     EXPECT_EQ(bad(), std::vector<std::string>{"0<=postprocess<=1"});
 }
@@ -226,8 +226,15 @@ TEST_F(OptionCheck, TreetypeOnlyWhileTheNodeStoreIsClosed) {
 
 TEST_F(OptionCheck, KeywordFlagsAndTheClearingKeywordWins) {
     Record r(kStmtLp);
-    r.flag(kBitNoDevex).flag(kBitFlow).flag(kBitNoPrint).flag(kBitSparsedata).flag(kBitGoalprogram)
-        .flag(kBitRangerhs).flag(kBitNoRangerhs).flag(kBitBlandsrule).flag(kBitNoPararestore);
+    r.flag(kBitNoDevex)
+        .flag(kBitFlow)
+        .flag(kBitNoPrint)
+        .flag(kBitSparsedata)
+        .flag(kBitGoalprogram)
+        .flag(kBitRangerhs)
+        .flag(kBitNoRangerhs)
+        .flag(kBitBlandsrule)
+        .flag(kBitNoPararestore);
     EXPECT_EQ(check(r), 0);
     const LpOptions& o = ctx_->options;
     EXPECT_EQ(o.devex, 0);
@@ -315,14 +322,22 @@ TEST_F(OptionCheck, DoubleRangesKeepTheirOpenAndClosedEnds) {
         bool valid;
     };
     const Case cases[] = {
-        {kSlotEpsilon, DBL_MAX, true},      {kSlotSparse, DBL_MAX, false},
-        {kSlotRefreshq, 0, true},           {kSlotRefreshq, 1, true},
-        {kSlotQuratio, 1, false},           {kSlotPhasemix, 1, true},
-        {kSlotPobjective, DBL_MAX, true},   {kSlotDobjective, DBL_MAX, false},
-        {kSlotIobjective, -DBL_MAX, false}, {kSlotIobjective, -1e300, true},
-        {kSlotControl, 0, true},            {kSlotCpercent, 1, false},
-        {kSlotProximitypause, 0, true},     {kSlotIpause, 2147483647, false},
-        {kSlotDeltait, 2147483646, true},   {kSlotPenaltyDepth, 2147483647, true},
+        {kSlotEpsilon, DBL_MAX, true},
+        {kSlotSparse, DBL_MAX, false},
+        {kSlotRefreshq, 0, true},
+        {kSlotRefreshq, 1, true},
+        {kSlotQuratio, 1, false},
+        {kSlotPhasemix, 1, true},
+        {kSlotPobjective, DBL_MAX, true},
+        {kSlotDobjective, DBL_MAX, false},
+        {kSlotIobjective, -DBL_MAX, false},
+        {kSlotIobjective, -1e300, true},
+        {kSlotControl, 0, true},
+        {kSlotCpercent, 1, false},
+        {kSlotProximitypause, 0, true},
+        {kSlotIpause, 2147483647, false},
+        {kSlotDeltait, 2147483646, true},
+        {kSlotPenaltyDepth, 2147483647, true},
     };
     for (const Case& c : cases) {
         Record r(kStmtLp);

@@ -138,7 +138,7 @@ TEST_F(Callbacks, DataReferencesAreCopied) {
 }
 
 class ModuleInit : public ::testing::Test {
-protected:
+  protected:
     int flags_for(const std::string& setting) {
         auto& host = minihost::install();
         if (!setting.empty()) host.settings["DEBUG"] = setting;

@@ -1,14 +1,14 @@
 // The status macro variable _QMLP_: fields, formats and status words.
 #include "control/status_macro.h"
-#include "control_fixture.h"
 #include "base/context_memory.h"
+#include "control_fixture.h"
 
 namespace {
 
 using namespace tymlp;
 
 class StatusMacro : public spine_test::ContextTest {
-protected:
+  protected:
     std::string text(int run_status) {
         char buf[kStatusTextBytes];
         build_status_text(ctx_, run_status, buf, sizeof buf);
@@ -60,8 +60,9 @@ TEST_F(StatusMacro, PureLpSolvedToOptimality) {
 }
 
 TEST_F(StatusMacro, ObjectiveIsADotWithoutObjectiveScalesOrAZeroScale) {
-    EXPECT_EQ(text(kRunOk), "STATUS=SUCCESSFUL PHASE=0 OBJECTIVE=. P_FEAS=NO D_FEAS=NO "
-                            "PHASE1_ITER=0 PHASE2_ITER=0 PHASE3_ITER=0 ");
+    EXPECT_EQ(text(kRunOk),
+              "STATUS=SUCCESSFUL PHASE=0 OBJECTIVE=. P_FEAS=NO D_FEAS=NO "
+              "PHASE1_ITER=0 PHASE2_ITER=0 PHASE3_ITER=0 ");
     solved_lp();
     ctx_->form.column_scale = nullptr;
     EXPECT_NE(text(kRunOk).find("OBJECTIVE=. "), std::string::npos);
@@ -72,13 +73,13 @@ TEST_F(StatusMacro, ObjectiveIsADotWithoutObjectiveScalesOrAZeroScale) {
 
 TEST_F(StatusMacro, EveryRunStatusHasItsWord) {
     const std::pair<int, const char*> words[] = {
-        {1, "SINGULAR"},     {3, "MAX_TIME"},         {4, "MAX_ITER"},        {5, "PAUSE"},
-        {6, "INFEASIBLE"},   {7, "UNBOUNDED"},        {9, "MEMORY_ERROR"},    {24, "MEMORY_ERROR"},
-        {10, "SYNTAX_ERROR"}, {11, "SEMANTIC_ERROR"}, {12, "UNSTABLE"},       {13, "PIVOT"},
-        {15, "INT_FEASIBLE"}, {17, "FATHOMED"},       {18, "INT_MAX_ITER"},   {19, "IPAUSE"},
-        {21, "ACTIVE"},      {22, "RELAXED"},         {23, "INT_INFEASIBLE"}, {25, "IO_ERROR"},
-        {26, "BADDATA_ERROR"}, {27, "BREAK"},         {28, "IPIVOT"},         {29, "PROXIMITYPAUSE"},
-        {30, "FEASIBLEPAUSE"}, {99, "LP_BUG"},        {2, "UNKNOWN_ERROR"},   {1008, "UNKNOWN_ERROR"},
+        {1, "SINGULAR"},       {3, "MAX_TIME"},        {4, "MAX_ITER"},        {5, "PAUSE"},
+        {6, "INFEASIBLE"},     {7, "UNBOUNDED"},       {9, "MEMORY_ERROR"},    {24, "MEMORY_ERROR"},
+        {10, "SYNTAX_ERROR"},  {11, "SEMANTIC_ERROR"}, {12, "UNSTABLE"},       {13, "PIVOT"},
+        {15, "INT_FEASIBLE"},  {17, "FATHOMED"},       {18, "INT_MAX_ITER"},   {19, "IPAUSE"},
+        {21, "ACTIVE"},        {22, "RELAXED"},        {23, "INT_INFEASIBLE"}, {25, "IO_ERROR"},
+        {26, "BADDATA_ERROR"}, {27, "BREAK"},          {28, "IPIVOT"},         {29, "PROXIMITYPAUSE"},
+        {30, "FEASIBLEPAUSE"}, {99, "LP_BUG"},         {2, "UNKNOWN_ERROR"},   {1008, "UNKNOWN_ERROR"},
     };
     for (auto [status, word] : words) {
         EXPECT_STREQ(status_word(ctx_, status), word) << status;
@@ -113,12 +114,14 @@ TEST_F(StatusMacro, IntegerFieldsAndProximity) {
     ctx_->bb.lists[kListByBound].high = &best_;
 
     // Run status 0: no PROXIMITY.
-    EXPECT_EQ(text(kRunOk), "STATUS=INT_FEASIBLE PHASE=2 OBJECTIVE=3 P_FEAS=YES D_FEAS=YES INT_ITER=9 "
-                            "INT_FEAS=2 ACTIVE=5 INT_BEST=5 PHASE1_ITER=3 PHASE2_ITER=14 PHASE3_ITER=0 ");
+    EXPECT_EQ(text(kRunOk),
+              "STATUS=INT_FEASIBLE PHASE=2 OBJECTIVE=3 P_FEAS=YES D_FEAS=YES INT_ITER=9 "
+              "INT_FEAS=2 ACTIVE=5 INT_BEST=5 PHASE1_ITER=3 PHASE2_ITER=14 PHASE3_ITER=0 ");
     // A stop with active nodes: PROXIMITY = (-12 - -20) / 4 = 2.
-    EXPECT_EQ(text(kRunActive), "STATUS=ACTIVE PHASE=2 OBJECTIVE=3 P_FEAS=YES D_FEAS=YES INT_ITER=9 "
-                                "INT_FEAS=2 ACTIVE=5 INT_BEST=5 PROXIMITY=2 PHASE1_ITER=3 PHASE2_ITER=14 "
-                                "PHASE3_ITER=0 ");
+    EXPECT_EQ(text(kRunActive),
+              "STATUS=ACTIVE PHASE=2 OBJECTIVE=3 P_FEAS=YES D_FEAS=YES INT_ITER=9 "
+              "INT_FEAS=2 ACTIVE=5 INT_BEST=5 PROXIMITY=2 PHASE1_ITER=3 PHASE2_ITER=14 "
+              "PHASE3_ITER=0 ");
     EXPECT_EQ(ctx_->solver.proximity, 2.0);
 
     // A best node below the incumbent gives 0; so does a gap below FUZZ.

@@ -30,7 +30,7 @@ TEST(FactorEntriesTable, TheLuOptionChoosesTheFactorisation) {
 }
 
 class FactorEntriesTest : public ::testing::TestWithParam<int> {
-protected:
+  protected:
     void SetUp() override { minihost::install(); }
 };
 

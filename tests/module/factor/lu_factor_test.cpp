@@ -2,9 +2,9 @@
 // hand-built bases.
 #include <gtest/gtest.h>
 
+#include "factor/lu_check.h"
 #include "lu_harness.h"
 #include "mini_host.h"
-#include "factor/lu_check.h"
 
 namespace {
 
@@ -41,7 +41,7 @@ SparseMatrix UnitColumns(int m, uint32_t seed) {
 }
 
 class FactorTest : public ::testing::TestWithParam<int> {
-protected:
+  protected:
     void SetUp() override { minihost::install(); }
     int lu() const { return GetParam(); }
 };

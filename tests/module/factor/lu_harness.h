@@ -88,8 +88,10 @@ inline SparseMatrix RandomBasis(int m, int extra, uint32_t seed, bool wild = fal
         double sum = 0.0;
         bool hasDiag = false;
         for (auto& [r, v] : col) {
-            if (r == perm[c]) hasDiag = true;
-            else sum += std::fabs(v);
+            if (r == perm[c])
+                hasDiag = true;
+            else
+                sum += std::fabs(v);
         }
         if (!hasDiag) col.back() = {perm[c], 0.0};
         for (auto& [r, v] : col)
@@ -108,11 +110,17 @@ inline double MaxAbs(const std::vector<double>& v) {
 // Owns the arrays of one inverse store.  Its enlargement callback moves
 // the slot array on every grant; the grant policy can be changed.
 class StoreHarness {
-public:
+  public:
     enum class Grant { All, Refuse, Half };
 
     explicit StoreHarness(int m, double u = 0.1, double small = 2.812644285236322e-102)
-        : rowStart_(m), rowEnd_(m), colStart_(m), colEnd_(m), pivotRow_(m), pivotCol_(m), spike_(m),
+        : rowStart_(m),
+          rowEnd_(m),
+          colStart_(m),
+          colEnd_(m),
+          pivotRow_(m),
+          pivotCol_(m),
+          spike_(m),
           intWork_(4 * static_cast<size_t>(m)) {
         std::memset(&store, 0, sizeof store);
         store.m = m;
@@ -164,7 +172,7 @@ public:
     Grant grant = Grant::All;
     int shiftCalls = 0;
 
-private:
+  private:
     static int Shift(void* arg, int64_t* bytes) {
         auto* self = static_cast<StoreHarness*>(arg);
         ++self->shiftCalls;

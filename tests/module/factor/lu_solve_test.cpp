@@ -2,9 +2,9 @@
 // (which the update consumes) and a store free of row flags.
 #include <gtest/gtest.h>
 
+#include "factor/lu_check.h"
 #include "lu_harness.h"
 #include "mini_host.h"
-#include "factor/lu_check.h"
 
 namespace {
 
@@ -15,7 +15,7 @@ using lutest::SparseMatrix;
 using lutest::StoreHarness;
 
 class SolveTest : public ::testing::TestWithParam<int> {
-protected:
+  protected:
     void SetUp() override { minihost::install(); }
 };
 

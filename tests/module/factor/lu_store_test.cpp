@@ -1,10 +1,10 @@
 // Growing and compressing the slot array, and the invariant checker.
 #include <gtest/gtest.h>
 
-#include "lu_harness.h"
-#include "mini_host.h"
 #include "factor/lu_check.h"
 #include "factor/lu_internal.h"
+#include "lu_harness.h"
+#include "mini_host.h"
 
 namespace {
 
@@ -14,7 +14,7 @@ using tymlp::InverseSlot;
 using tymlp::kFreeField;
 
 class GrowStoreTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         minihost::install();
         lutest::SparseMatrix none(3);
@@ -66,13 +66,13 @@ TEST_F(GrowStoreTest, RefusalAndShortGrantsAreNegative) {
 // Row lists 2, 0 (in that order of appearance), row 1 empty, with holes;
 // the row fields carry an unrelated pattern that must not move.
 class CompressTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         minihost::install();
         lutest::SparseMatrix none(3);
         h.Load(none, 16);
         auto& s = h.store;
-        const InverseSlot slots[8] = {{0, 7, -1}, {4.0, 6, 0}, {5.0, 5, 1}, {0, 4, -1},
+        const InverseSlot slots[8] = {{0, 7, -1}, {4.0, 6, 0},  {5.0, 5, 1}, {0, 4, -1},
                                       {0, 3, -1}, {1.0, -1, 2}, {0, -1, -1}, {0, -1, -1}};
         for (int i = 0; i < 16; ++i) s.elements[i] = i < 8 ? slots[i] : InverseSlot{0, -1, -1};
         s.rowStart[2] = 1, s.rowEnd[2] = 2;
@@ -153,7 +153,7 @@ TEST(CompressFactorMode, WholeSlotsMoveWithTheirColumnLists) {
 
 // The checker finds each kind of damage and never changes the store.
 class CheckerTest : public ::testing::TestWithParam<int> {
-protected:
+  protected:
     void SetUp() override {
         minihost::install();
         b = RandomBasis(60, 3, 71, true);
@@ -184,31 +184,37 @@ TEST_P(CheckerTest, FindsEachKindOfDamage) {
         repair();
         EXPECT_EQ(tymlp::CheckInverseStore(s), tymlp::kStoreOk);
     };
-    expectFound(tymlp::kStoreBadDiagonal, [&] { std::swap(s.pivotRow[0], s.pivotRow[1]); },
-                [&] { std::swap(s.pivotRow[0], s.pivotRow[1]); });
+    expectFound(
+        tymlp::kStoreBadDiagonal, [&] { std::swap(s.pivotRow[0], s.pivotRow[1]); },
+        [&] { std::swap(s.pivotRow[0], s.pivotRow[1]); });
     const int32_t savedCol = s.pivotCol[5];
-    expectFound(tymlp::kStoreBadPermutation, [&] { s.pivotCol[5] = s.pivotCol[6]; }, [&] { s.pivotCol[5] = savedCol; });
-    expectFound(tymlp::kStoreMismatch, [&] { s.uCount -= 1; }, [&] { s.uCount += 1; });
+    expectFound(
+        tymlp::kStoreBadPermutation, [&] { s.pivotCol[5] = s.pivotCol[6]; }, [&] { s.pivotCol[5] = savedCol; });
+    expectFound(
+        tymlp::kStoreMismatch, [&] { s.uCount -= 1; }, [&] { s.uCount += 1; });
     const int32_t r = s.pivotRow[s.m - 1];
-    expectFound(tymlp::kStoreBadRowList, [&] { s.rowStart[r] = -1 - s.rowStart[r]; },
-                [&] { s.rowStart[r] = -1 - s.rowStart[r]; });
+    expectFound(
+        tymlp::kStoreBadRowList, [&] { s.rowStart[r] = -1 - s.rowStart[r]; },
+        [&] { s.rowStart[r] = -1 - s.rowStart[r]; });
     // A pair outside every row list, just above the lists.
     const int32_t free = s.rowFree;
     ASSERT_LT(free, s.capacity - s.etaCount);
     const InverseSlot savedSlot = s.elements[free];
-    expectFound(tymlp::kStoreStrayEntry,
-                [&] {
-                    s.rowFree += 1;
-                    s.elements[free].column = 0;
-                },
-                [&] {
-                    s.rowFree -= 1;
-                    s.elements[free] = savedSlot;
-                });
+    expectFound(
+        tymlp::kStoreStrayEntry,
+        [&] {
+            s.rowFree += 1;
+            s.elements[free].column = 0;
+        },
+        [&] {
+            s.rowFree -= 1;
+            s.elements[free] = savedSlot;
+        });
     if (s.etaCount > 0) {
         InverseSlot& eta = s.elements[s.capacity - 1];
         const int32_t t = eta.column;
-        expectFound(tymlp::kStoreBadEta, [&] { eta.column = eta.row; }, [&] { eta.column = t; });
+        expectFound(
+            tymlp::kStoreBadEta, [&] { eta.column = eta.row; }, [&] { eta.column = t; });
     }
     // An off-diagonal entry whose column was pivoted before its row.
     for (int k = 1; k < s.m; ++k) {
@@ -216,7 +222,8 @@ TEST_P(CheckerTest, FindsEachKindOfDamage) {
         if (tymlp::RowLength(s, row) < 2) continue;
         InverseSlot& entry = s.elements[s.rowStart[row] + 1];
         const int32_t c = entry.column;
-        expectFound(tymlp::kStoreNotTriangular, [&] { entry.column = s.pivotCol[0]; }, [&] { entry.column = c; });
+        expectFound(
+            tymlp::kStoreNotTriangular, [&] { entry.column = s.pivotCol[0]; }, [&] { entry.column = c; });
         break;
     }
 }

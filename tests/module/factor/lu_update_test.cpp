@@ -2,9 +2,9 @@
 // they describe and against a fresh factorisation, for both routines.
 #include <gtest/gtest.h>
 
+#include "factor/lu_check.h"
 #include "lu_harness.h"
 #include "mini_host.h"
-#include "factor/lu_check.h"
 
 namespace {
 
@@ -86,7 +86,7 @@ double Residual(StoreHarness& h, const SparseMatrix& b, uint32_t seed) {
 }
 
 class UpdateTest : public ::testing::TestWithParam<int> {
-protected:
+  protected:
     void SetUp() override { minihost::install(); }
     int lu() const { return GetParam(); }
 };

@@ -16,13 +16,15 @@ namespace {
 using namespace tymlp;
 
 class Form : public spine_test::ContextTest {
-protected:
+  protected:
     // Rows: 0 phase 1, 1 MAX objective, 2 LE, 3 GE range 4, 4 EQ, 5 EQ range -2,
     // 6 free, 7 fixed charge.  Columns X1, X2 with a few coefficients.
     void build_problem() {
         ASSERT_EQ(open_model_stores(ctx_), 0);
-        const uint8_t flags[] = {kRowObjective, kRowObjective, kRowLessEqual, kRowGreaterEqual | kRowRange,
-                                 kRowEquality,  kRowEquality | kRowRange, kRowFree, kRowFixedCharge};
+        const uint8_t flags[] = {kRowObjective, kRowObjective,
+                                 kRowLessEqual, kRowGreaterEqual | kRowRange,
+                                 kRowEquality,  kRowEquality | kRowRange,
+                                 kRowFree,      kRowFixedCharge};
         const double ranges[] = {0, 0, 0, 4, 0, -2, 0, 0};
         const char* names[] = {"PHASE_1_", "PROFIT  ", "LABOR   ", "STEEL   ",
                                "BALANCE ", "BLEND   ", "NOTE    ", "SETUP   "};
@@ -34,8 +36,7 @@ protected:
         ASSERT_NE(add_objective(ctx_, 1, 1.0, names[1]), nullptr);
         ColumnRecord cols[2] = {empty_column(ctx_, 0), empty_column(ctx_, 0)};
         const int entries[][3] = {{1, 0, 3}, {2, 0, 1}, {3, 0, 2}, {1, 1, 5}, {4, 1, 7}};
-        for (const auto& e : entries)
-            ASSERT_EQ(append_coefficient(ctx_, e[0], rows_[e[0]], e[1], cols[e[1]], e[2]), 0);
+        for (const auto& e : entries) ASSERT_EQ(append_coefficient(ctx_, e[0], rows_[e[0]], e[1], cols[e[1]], e[2]), 0);
         for (int i = 0; i < 8; ++i) ASSERT_EQ(write_row(ctx_, i, rows_[i], names[i]), 0);
         ASSERT_EQ(write_column(ctx_, 0, cols[0], "X1      "), 0);
         ASSERT_EQ(write_column(ctx_, 1, cols[1], "X2      "), 0);

@@ -23,13 +23,33 @@ TEST(DenseKeywords, ComparedOverTheKeywordsOwnLengthInTableOrder) {
         TypeKind kind;
     };
     const Case cases[] = {
-        {"UPPERBD", kTypeUpper}, {"UPPER", kTypeUpper},   {"UPBD", kTypeUpper},     {"UP", kTypeUnknown},
-        {"INTEGER", kTypeInteger}, {"  le", kTypeLe},     {"<=", kTypeLe},          {"=", kTypeEq},
-        {"EQUAL", kTypeEq},      {">=", kTypeGe},         {"MAXIMUM", kTypeMax},    {"sup", kTypeMax},
-        {"INF", kTypeMin},       {"UNRSTRCT", kTypeUnrestricted}, {"SENCOST", kTypePriceSen},
-        {"COSTESEN", kTypePriceSen}, {"FREE", kTypeFree}, {"BASE", kTypeBasic},     {"LOWBD", kTypeLower},
-        {"BINARY", kTypeBinary}, {"CHARGE", kTypeCharge}, {"FIXED", kTypeFixed},    {"SOSLE", kTypeSosLe},
-        {"SOSEQ1", kTypeSosEq},  {"", kTypeUnknown},      {"*", kTypeUnknown},      {"RHS", kTypeUnknown},
+        {"UPPERBD", kTypeUpper},
+        {"UPPER", kTypeUpper},
+        {"UPBD", kTypeUpper},
+        {"UP", kTypeUnknown},
+        {"INTEGER", kTypeInteger},
+        {"  le", kTypeLe},
+        {"<=", kTypeLe},
+        {"=", kTypeEq},
+        {"EQUAL", kTypeEq},
+        {">=", kTypeGe},
+        {"MAXIMUM", kTypeMax},
+        {"sup", kTypeMax},
+        {"INF", kTypeMin},
+        {"UNRSTRCT", kTypeUnrestricted},
+        {"SENCOST", kTypePriceSen},
+        {"COSTESEN", kTypePriceSen},
+        {"FREE", kTypeFree},
+        {"BASE", kTypeBasic},
+        {"LOWBD", kTypeLower},
+        {"BINARY", kTypeBinary},
+        {"CHARGE", kTypeCharge},
+        {"FIXED", kTypeFixed},
+        {"SOSLE", kTypeSosLe},
+        {"SOSEQ1", kTypeSosEq},
+        {"", kTypeUnknown},
+        {"*", kTypeUnknown},
+        {"RHS", kTypeUnknown},
     };
     for (const Case& c : cases) {
         char type[kTypeWidth];
@@ -48,11 +68,12 @@ TEST(DenseKeywords, OnlyTheFirstEightCharactersCount) {
 }
 
 TEST_F(Dense, ProductMixRowsColumnsCoefficientsAndRightHandSide) {
-    data("_ID_,_TYPE_,chairs,tables,desks,_RHS_\n"
-         "profit,MAX,30,50,40,.\n"
-         "wood,LE,2,4,3,300\n"
-         "labour,le,4,3,5,360\n"
-         "finishing,LE,1,2,1,120\n");
+    data(
+        "_ID_,_TYPE_,chairs,tables,desks,_RHS_\n"
+        "profit,MAX,30,50,40,.\n"
+        "wood,LE,2,4,3,300\n"
+        "labour,le,4,3,5,360\n"
+        "finishing,LE,1,2,1,120\n");
     ASSERT_EQ(read_dense(), 0);
     EXPECT_TRUE(messages().empty());
     const auto r = rows();
@@ -89,13 +110,14 @@ TEST_F(Dense, WithoutAnIdTheFifthRowIsNamedByItsObservationNumber) {
 }
 
 TEST_F(Dense, UpperAndLowerRowsKeepTheTighterBoundAndMissingLeavesAColumnAlone) {
-    data("_ID_,_TYPE_,x,y,z,_RHS_\n"
-         "obj,MIN,1,1,1,.\n"
-         "u1,UPPERBD,5,8,.,.\n"
-         "u2,UPPER,7,3,.,.\n"
-         "l1,LOWER,1,.,.,.\n"
-         "l2,LOWBD,2,.,.,.\n"
-         "c,GE,1,1,1,2\n");
+    data(
+        "_ID_,_TYPE_,x,y,z,_RHS_\n"
+        "obj,MIN,1,1,1,.\n"
+        "u1,UPPERBD,5,8,.,.\n"
+        "u2,UPPER,7,3,.,.\n"
+        "l1,LOWER,1,.,.,.\n"
+        "l2,LOWBD,2,.,.,.\n"
+        "c,GE,1,1,1,2\n");
     ASSERT_EQ(read_dense(), 0);
     const auto c = columns();
     EXPECT_EQ(c[0].upper, 5);
@@ -118,12 +140,13 @@ TEST_F(Dense, UpIsAnUnknownTypeAndEveryBadObservationIsReported) {
 }
 
 TEST_F(Dense, IntegerRowsMakeZeroValuedColumnsIntegerButNotMissingOnes) {
-    data("_ID_,_TYPE_,x,y,z,_RHS_\n"
-         "o,MAX,1,1,1,.\n"
-         "i,INTEGER,0,3.7,.,.\n"
-         "i2,INT,1,.,.,.\n"
-         "b,BINARY,.,.,2,.\n"
-         "c,LE,1,1,1,5\n");
+    data(
+        "_ID_,_TYPE_,x,y,z,_RHS_\n"
+        "o,MAX,1,1,1,.\n"
+        "i,INTEGER,0,3.7,.,.\n"
+        "i2,INT,1,.,.,.\n"
+        "b,BINARY,.,.,2,.\n"
+        "c,LE,1,1,1,5\n");
     ASSERT_EQ(read_dense(), 0);
     const auto c = columns();
     EXPECT_EQ(c[0].flags & kColInteger, kColInteger);
@@ -157,12 +180,13 @@ TEST_F(Dense, ARowWithoutCoefficientsIsKeptWithANote) {
 }
 
 TEST_F(Dense, RangesRhsSensitivityAndPriceVectors) {
-    data("_ID_,_TYPE_,x,y,_RHS_,_RANGE_,_RHSSEN_\n"
-         "o,MAX,3,2,.,.,.\n"
-         "a,LE,1,1,4,2,1\n"
-         "b,EQ,1,-1,0,-3,.\n"
-         "f,FR,1,0,.,5,.\n"
-         "p,PRICESEN,1,.,.,.,.\n");
+    data(
+        "_ID_,_TYPE_,x,y,_RHS_,_RANGE_,_RHSSEN_\n"
+        "o,MAX,3,2,.,.,.\n"
+        "a,LE,1,1,4,2,1\n"
+        "b,EQ,1,-1,0,-3,.\n"
+        "f,FR,1,0,.,5,.\n"
+        "p,PRICESEN,1,.,.,.,.\n");
     ASSERT_EQ(read_dense(), 0);
     const auto r = rows();
     ASSERT_EQ(r.size(), 5u);
@@ -180,15 +204,16 @@ TEST_F(Dense, RangesRhsSensitivityAndPriceVectors) {
 }
 
 TEST_F(Dense, ChargesMarksAndOrderedSets) {
-    data("_ID_,_TYPE_,x,y,z,_RHS_\n"
-         "o,MIN,1,1,1,.\n"
-         "c,GE,1,1,1,1\n"
-         "k,CHARGE,10,.,.,.\n"
-         "s,SOSEQ,1,1,.,.\n"
-         "t,SOSLE,0,1,1,.\n"
-         "b,BASIC,1,0,.,.\n"
-         "u,UNRS,.,.,1,.\n"
-         "f,FIXED,.,4,.,.\n");
+    data(
+        "_ID_,_TYPE_,x,y,z,_RHS_\n"
+        "o,MIN,1,1,1,.\n"
+        "c,GE,1,1,1,1\n"
+        "k,CHARGE,10,.,.,.\n"
+        "s,SOSEQ,1,1,.,.\n"
+        "t,SOSLE,0,1,1,.\n"
+        "b,BASIC,1,0,.,.\n"
+        "u,UNRS,.,.,1,.\n"
+        "f,FIXED,.,4,.,.\n");
     ASSERT_EQ(read_dense(), 0);
     const auto r = rows();
     ASSERT_EQ(r.size(), 4u);

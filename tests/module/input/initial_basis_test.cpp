@@ -1,7 +1,7 @@
 // The starting basis of a run: bounds and statuses from the records, one
 // basic column per row, artificial columns where a row has none.
-#include "input/computational_form.h"
 #include "input/initial_basis.h"
+#include "input/computational_form.h"
 #include "input/matrix_store.h"
 #include "reader_fixture.h"
 
@@ -13,7 +13,7 @@ using readertest::ReaderTest;
 constexpr double kInf = 1.7976931348623157e308;
 
 class Basis : public ReaderTest {
-protected:
+  protected:
     void prepare(const std::string& csv) {
         data(csv);
         ASSERT_EQ(read_dense(), 0);
@@ -28,12 +28,13 @@ protected:
 
 TEST_F(Basis, LogicalColumnsAreBasicAndEqualitiesGetArtificials) {
     // Rows: 0 phase 1, 1 obj, 2 LE, 3 GE, 4 EQ (rhs -3), 5 EQ (rhs 2).
-    prepare("_ID_,_TYPE_,x,y,_RHS_\n"
-            "obj,MAX,1,1,.\n"
-            "le,LE,1,1,4\n"
-            "ge,GE,1,0,1\n"
-            "eqn,EQ,1,-1,-3\n"
-            "eqp,EQ,0,1,2\n");
+    prepare(
+        "_ID_,_TYPE_,x,y,_RHS_\n"
+        "obj,MAX,1,1,.\n"
+        "le,LE,1,1,4\n"
+        "ge,GE,1,0,1\n"
+        "eqn,EQ,1,-1,-3\n"
+        "eqp,EQ,0,1,2\n");
     const ProblemModel& m = ctx_->model;
     const ComputationalForm& f = ctx_->form;
     // 2 structural + 4 logical (two objectives, slack, surplus) + 2 artificial.
@@ -43,7 +44,7 @@ TEST_F(Basis, LogicalColumnsAreBasicAndEqualitiesGetArtificials) {
     EXPECT_EQ(f.status[2], kStatBasic | kStatHeld);  // phase-1 objective column
     EXPECT_EQ(f.status[4], kStatBasic);              // slack
     EXPECT_EQ(f.status[6], kStatBasic | kStatArtificial);
-    EXPECT_EQ(f.header[6], 0);                       // nonbasic after the basic ones
+    EXPECT_EQ(f.header[6], 0);  // nonbasic after the basic ones
     // Artificial columns: +1 for a non-negative right-hand side, -1 otherwise.
     const double* values = nullptr;
     const int32_t* rows = nullptr;
@@ -64,15 +65,16 @@ TEST_F(Basis, LogicalColumnsAreBasicAndEqualitiesGetArtificials) {
 }
 
 TEST_F(Basis, StructuralBoundsAndStatusesFollowTheRecords) {
-    prepare("_ID_,_TYPE_,a,b,c,d,e,_RHS_\n"
-            "obj,MIN,1,1,1,1,1,.\n"
-            "row,GE,1,1,1,1,1,1\n"
-            "up,UPPER,4,.,.,-2,.,.\n"
-            "lo,LOWER,.,2,.,.,.,.\n"
-            "un,UNRS,.,.,1,1,.,.\n"
-            "bin,BINARY,.,.,.,.,1,.\n");
+    prepare(
+        "_ID_,_TYPE_,a,b,c,d,e,_RHS_\n"
+        "obj,MIN,1,1,1,1,1,.\n"
+        "row,GE,1,1,1,1,1,1\n"
+        "up,UPPER,4,.,.,-2,.,.\n"
+        "lo,LOWER,.,2,.,.,.,.\n"
+        "un,UNRS,.,.,1,1,.,.\n"
+        "bin,BINARY,.,.,.,.,1,.\n");
     const ComputationalForm& f = ctx_->form;
-    EXPECT_EQ(f.lower[0], 0.0);   // non-negative unless the data says otherwise
+    EXPECT_EQ(f.lower[0], 0.0);  // non-negative unless the data says otherwise
     EXPECT_EQ(f.upper[0], 4.0);
     EXPECT_EQ(f.lower[1], 2.0);
     EXPECT_EQ(f.upper[1], kInf);
@@ -86,11 +88,12 @@ TEST_F(Basis, StructuralBoundsAndStatusesFollowTheRecords) {
 }
 
 TEST_F(Basis, ColumnsMarkedBasicTakeTheFirstOpenRowOfTheirChain) {
-    prepare("_ID_,_TYPE_,x,y,z,_RHS_\n"
-            "obj,MAX,1,1,1,.\n"
-            "r1,LE,1,1,0,4\n"
-            "r2,EQ,1,0,1,2\n"
-            "basis,BASIC,1,1,.,.\n");
+    prepare(
+        "_ID_,_TYPE_,x,y,z,_RHS_\n"
+        "obj,MAX,1,1,1,.\n"
+        "r1,LE,1,1,0,4\n"
+        "r2,EQ,1,0,1,2\n"
+        "basis,BASIC,1,1,.,.\n");
     // x takes r1 (its first row after the objective), y would take r1 too but
     // it is taken; y's chain has no other row, so y stays nonbasic.  r2 has
     // no logical column: it gets an artificial one.

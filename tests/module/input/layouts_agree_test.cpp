@@ -25,7 +25,7 @@ struct Stores {
 };
 
 class Layouts : public ReaderTest {
-protected:
+  protected:
     Stores stores() {
         Stores s;
         s.rows = rows();
@@ -48,35 +48,37 @@ protected:
 };
 
 TEST_F(Layouts, DenseAndSparseGiveIdenticalStores) {
-    data("_ID_$8,_TYPE_,x,y,z,w,rhs1,rhs2,_RANGE_\n"
-         "profit,MAX,3,2,0,1,.,.,.\n"
-         "cost,MIN,1,1,1,.,.,.,.\n"
-         "cap,LE,1,1,0,2,10,12,4\n"
-         "need,GE,1,.,1,0,2,3,.\n"
-         "bal,EQ,1,-1,0,0,0,1,-3\n"
-         "note,FR,0,1,1,1,.,.,.\n"
-         "up,UPPER,8,.,5,.,.,.,.\n"
-         "lo,LOWER,.,1,.,.,.,.,.\n"
-         "fx,FIXED,.,.,.,2,.,.,.\n"
-         "int,INTEGER,4,.,.,.,.,.,.\n"
-         "bin,BINARY,.,.,1,.,.,.,.\n"
-         "un,UNRS,.,1,.,.,.,.,.\n");
+    data(
+        "_ID_$8,_TYPE_,x,y,z,w,rhs1,rhs2,_RANGE_\n"
+        "profit,MAX,3,2,0,1,.,.,.\n"
+        "cost,MIN,1,1,1,.,.,.,.\n"
+        "cap,LE,1,1,0,2,10,12,4\n"
+        "need,GE,1,.,1,0,2,3,.\n"
+        "bal,EQ,1,-1,0,0,0,1,-3\n"
+        "note,FR,0,1,1,1,.,.,.\n"
+        "up,UPPER,8,.,5,.,.,.,.\n"
+        "lo,LOWER,.,1,.,.,.,.,.\n"
+        "fx,FIXED,.,.,.,2,.,.,.\n"
+        "int,INTEGER,4,.,.,.,.,.,.\n"
+        "bin,BINARY,.,.,1,.,.,.,.\n"
+        "un,UNRS,.,1,.,.,.,.,.\n");
     list(kVarRhs, {"rhs1", "rhs2"});
     ASSERT_EQ(read_dense(), 0);
     const Stores dense = stores();
 
     fresh_context();
-    data("_TYPE_$8,_COL_$8,_ROW_$8,_COEF_\n"
-         "MAX,,profit,.\nMIN,,cost,.\nLE,,cap,.\nGE,,need,.\nEQ,,bal,.\nFREE,,note,.\n"
-         ",x,profit,3\n,x,cost,1\n,x,cap,1\n,x,need,1\n,x,bal,1\n"
-         ",y,profit,2\n,y,cost,1\n,y,cap,1\n,y,bal,-1\n,y,note,1\n"
-         ",z,cost,1\n,z,need,1\n,z,note,1\n"
-         ",w,profit,1\n,w,cap,2\n,w,note,1\n"
-         "RHS,rhs1,cap,10\nRHS,rhs1,need,2\nRHS,rhs2,cap,12\nRHS,rhs2,need,3\nRHS,rhs2,bal,1\n"
-         "RANGE,_RANGE_,cap,4\nRANGE,_RANGE_,bal,-3\n"
-         "UPPERBD,x,up,8\nUPPERBD,z,up,5\nLOWERBD,y,lo,1\nFIXED,w,fx,2\n"
-         "INTEGER,x,int,4\nBINARY,z,bin,1\nUNRSTRCT,y,un,1\n",
-         "sparse.csv");
+    data(
+        "_TYPE_$8,_COL_$8,_ROW_$8,_COEF_\n"
+        "MAX,,profit,.\nMIN,,cost,.\nLE,,cap,.\nGE,,need,.\nEQ,,bal,.\nFREE,,note,.\n"
+        ",x,profit,3\n,x,cost,1\n,x,cap,1\n,x,need,1\n,x,bal,1\n"
+        ",y,profit,2\n,y,cost,1\n,y,cap,1\n,y,bal,-1\n,y,note,1\n"
+        ",z,cost,1\n,z,need,1\n,z,note,1\n"
+        ",w,profit,1\n,w,cap,2\n,w,note,1\n"
+        "RHS,rhs1,cap,10\nRHS,rhs1,need,2\nRHS,rhs2,cap,12\nRHS,rhs2,need,3\nRHS,rhs2,bal,1\n"
+        "RANGE,_RANGE_,cap,4\nRANGE,_RANGE_,bal,-3\n"
+        "UPPERBD,x,up,8\nUPPERBD,z,up,5\nLOWERBD,y,lo,1\nFIXED,w,fx,2\n"
+        "INTEGER,x,int,4\nBINARY,z,bin,1\nUNRSTRCT,y,un,1\n",
+        "sparse.csv");
     ASSERT_EQ(read_sparse(), 0);
     const Stores sparse = stores();
 

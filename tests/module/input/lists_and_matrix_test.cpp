@@ -5,8 +5,8 @@
 #include <vector>
 
 #include "../control/control_fixture.h"
-#include "input/column_lists.h"
 #include "base/context_memory.h"
+#include "input/column_lists.h"
 #include "input/matrix_store.h"
 #include "input/objectives.h"
 

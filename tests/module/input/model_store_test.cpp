@@ -11,7 +11,7 @@ namespace {
 using namespace tymlp;
 
 class ModelStore : public spine_test::ContextTest {
-protected:
+  protected:
     void SetUp() override {
         ContextTest::SetUp();
         ASSERT_EQ(open_model_stores(ctx_), 0);

@@ -15,13 +15,13 @@
 #include <string>
 #include <vector>
 
+#include "base/context_memory.h"
+#include "base/host_link.h"
 #include "control/create_context.h"
 #include "control/end_run.h"
-#include "base/host_link.h"
 #include "data/data_log.h"
 #include "host_api.h"
 #include "input/column_lists.h"
-#include "base/context_memory.h"
 #include "input/dense_reader.h"
 #include "input/model_records.h"
 #include "input/sparse_reader.h"
@@ -45,9 +45,9 @@ struct Coef {
 struct RowInfo {
     std::string name;
     uint8_t flags = 0;
-    double range = 0.0;          // link of a range row
-    int32_t charged = -1;        // column of a fixed-charge row
-    std::vector<Coef> coefs;     // in chain order
+    double range = 0.0;       // link of a range row
+    int32_t charged = -1;     // column of a fixed-charge row
+    std::vector<Coef> coefs;  // in chain order
 };
 
 struct ColumnInfo {
@@ -56,11 +56,11 @@ struct ColumnInfo {
     double lower = 0.0;
     double upper = 0.0;
     int32_t integer_record = -1;
-    std::vector<Coef> coefs;     // in chain order
+    std::vector<Coef> coefs;  // in chain order
 };
 
 class ReaderTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         char pattern[] = "/tmp/qmlp-readertest-XXXXXX";
         ASSERT_NE(mkdtemp(pattern), nullptr);

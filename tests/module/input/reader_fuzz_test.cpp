@@ -18,10 +18,19 @@ constexpr int kRunsPerSeed = 60;
 constexpr unsigned kSeed = 20261207;
 
 const char* const kTokens[] = {
-    "",      ".",      "LE",      "GE",     "EQ",      "MAX",     "MIN",    "UPPERBD", "LOWERBD", "BASIC",
-    "INT",   "BINARY", "SOSLE",   "SOSEQ",  "CHARGE",  "FIXED",   "UNRS",   "FREE",    "RHS",     "RHSSEN",
-    "RANGE", "PRICESEN", "*",     "UP",     "MAXI",    "1e308",   "-1e308", "0",       "1",       "2",
-    "-3.5",  "x",      "_ID_",    "obj",    "c",       "_UPPER_", "s1",     "1e-300",  "12345678901234567890",
+    "",         ".",       "LE",
+    "GE",       "EQ",      "MAX",
+    "MIN",      "UPPERBD", "LOWERBD",
+    "BASIC",    "INT",     "BINARY",
+    "SOSLE",    "SOSEQ",   "CHARGE",
+    "FIXED",    "UNRS",    "FREE",
+    "RHS",      "RHSSEN",  "RANGE",
+    "PRICESEN", "*",       "UP",
+    "MAXI",     "1e308",   "-1e308",
+    "0",        "1",       "2",
+    "-3.5",     "x",       "_ID_",
+    "obj",      "c",       "_UPPER_",
+    "s1",       "1e-300",  "12345678901234567890",
 };
 
 using Table = std::vector<std::vector<std::string>>;

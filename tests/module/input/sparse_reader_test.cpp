@@ -26,12 +26,14 @@ TEST(SparseKeywords, WholeFieldComparison) {
         TypeKind kind;
     };
     const Case cases[] = {
-        {"UPPERBD", kTypeUpper},  {"UPBDD", kTypeUpper},     {"upperbdd", kTypeUpper}, {"UP", kTypeUnknown},
-        {"UPPERBDX", kTypeUnknown}, {"MAXIMUM", kTypeMax},   {"MAXI", kTypeUnknown},   {"MINIMUM", kTypeMin},
-        {"", kTypeCoefficient},   {".", kTypeCoefficient},   {"  ge", kTypeGe},        {"*anything", kTypeComment},
-        {"* LE", kTypeComment},   {"SOSLE", kTypeSosLe},     {"SOSEQ12", kTypeSosEq},  {"SOSE", kTypeUnknown},
-        {"RHS", kTypeRhs},        {"RHSSEN", kTypeRhsSen},   {"RANGE", kTypeRange},    {"FREE", kTypeFree},
-        {"SENCOST", kTypePriceSen}, {"UNRST", kTypeUnrestricted}, {"INTEGERS", kTypeUnknown}, {"LOWERB", kTypeLower},
+        {"UPPERBD", kTypeUpper},      {"UPBDD", kTypeUpper},      {"upperbdd", kTypeUpper},
+        {"UP", kTypeUnknown},         {"UPPERBDX", kTypeUnknown}, {"MAXIMUM", kTypeMax},
+        {"MAXI", kTypeUnknown},       {"MINIMUM", kTypeMin},      {"", kTypeCoefficient},
+        {".", kTypeCoefficient},      {"  ge", kTypeGe},          {"*anything", kTypeComment},
+        {"* LE", kTypeComment},       {"SOSLE", kTypeSosLe},      {"SOSEQ12", kTypeSosEq},
+        {"SOSE", kTypeUnknown},       {"RHS", kTypeRhs},          {"RHSSEN", kTypeRhsSen},
+        {"RANGE", kTypeRange},        {"FREE", kTypeFree},        {"SENCOST", kTypePriceSen},
+        {"UNRST", kTypeUnrestricted}, {"INTEGERS", kTypeUnknown}, {"LOWERB", kTypeLower},
     };
     for (const Case& c : cases) {
         char type[kTypeWidth];
@@ -111,21 +113,23 @@ TEST_F(Sparse, CaseTableMessagesAndResults) {
         int result;
     };
     const Case cases[] = {
-        {",,,.", 252, 0},          // nothing: a note
-        {"LE,,,.", 253, 11},       // type only
-        {"RHS,,,5", 254, 11},      // value type only
-        {",,o,5", 256, 11},        // row only
-        {"RHS,,o,5", 255, 11},     // a value type needs a column
-        {",x,,5", 256, 11},        // column only
-        {"LE,x,,5", 257, 11},      // a row type needs a row
-        {"UPPER,x,,5", 0, 0},      // an attribute with a column only is accepted
+        {",,,.", 252, 0},       // nothing: a note
+        {"LE,,,.", 253, 11},    // type only
+        {"RHS,,,5", 254, 11},   // value type only
+        {",,o,5", 256, 11},     // row only
+        {"RHS,,o,5", 255, 11},  // a value type needs a column
+        {",x,,5", 256, 11},     // column only
+        {"LE,x,,5", 257, 11},   // a row type needs a row
+        {"UPPER,x,,5", 0, 0},   // an attribute with a column only is accepted
     };
     for (const Case& c : cases) {
         fresh_context();
         data(std::string(kHeader) + "MAX,,o,.\n,x,o,1\n" + c.line + "\n");
         EXPECT_EQ(read_sparse(), c.result) << c.line;
-        if (c.message != 0) EXPECT_EQ(count(c.message), 1) << c.line;
-        else EXPECT_EQ(messages(), std::vector<int>{251}) << c.line;  // only the default right-hand side
+        if (c.message != 0)
+            EXPECT_EQ(count(c.message), 1) << c.line;
+        else
+            EXPECT_EQ(messages(), std::vector<int>{251}) << c.line;  // only the default right-hand side
     }
 }
 
@@ -238,10 +242,17 @@ TEST_F(Sparse, TwoRangeColumnsAreAnError) {
 TEST_F(Sparse, TwoRowPairsPerObservationAndLongNames) {
     const std::string long_row(40, 'r');
     const std::string long_col = std::string(50, 'c') + "1";
-    data("_TYPE_$8,_COL_$60,_ROW1_$48,_COEF1_,_ROW2_$48,_COEF2_\n"
-         "MIN,,obj,.,,.\nLE," "," + long_row + ",.,,.\n"
-         "," + long_col + ",obj,1," + long_row + ",2\n"
-         "RHS,RHS," + long_row + ",9,,.\n");
+    data(
+        "_TYPE_$8,_COL_$60,_ROW1_$48,_COEF1_,_ROW2_$48,_COEF2_\n"
+        "MIN,,obj,.,,.\nLE,"
+        "," +
+        long_row +
+        ",.,,.\n"
+        "," +
+        long_col + ",obj,1," + long_row +
+        ",2\n"
+        "RHS,RHS," +
+        long_row + ",9,,.\n");
     ASSERT_EQ(read_sparse(), 0);
     EXPECT_EQ(ctx_->model.row_name_length, 48);
     EXPECT_EQ(ctx_->model.column_name_length, 60);

@@ -12,7 +12,7 @@ namespace {
 using namespace tymlp;
 
 class IterationLogs : public SmallContext {
-protected:
+  protected:
     void iterate(int16_t phase, int32_t count, int32_t entering, int32_t leaving, int16_t source) {
         ctx_->solver.phase = phase;
         ctx_->solver.iterations[phase - 1] = count;
@@ -55,7 +55,7 @@ TEST_F(IterationLogs, ALineNamesTheExchangeAndMarksThePricingSource) {
 
 TEST_F(IterationLogs, PhaseOneShowsTheSumOfBoundViolationsOfColumnsNotHeld) {
     ctx_->form.upper[kY] = 1.0;
-    ctx_->form.value[kY] = 3.0;      // 2 above its upper bound
+    ctx_->form.value[kY] = 3.0;       // 2 above its upper bound
     ctx_->form.value[kSlack] = -0.5;  // 0.5 below its lower bound
     ctx_->form.value[kPhase1] = 1.0;  // held: never counted
     ctx_->form.upper[kPhase1] = 0.0;
@@ -95,8 +95,9 @@ TEST_F(IterationLogs, OpeningOneLogClosesTheOther) {
     ctx_->solver.phase = kPhase3;
     iterate(3, 1, kY, kX, kSourceRule);
     close_iteration_logs(ctx_, true);
-    const std::vector<std::string> expected = {"open IterationLog", "close IterationLog", "open IntegerIterationLog",
-                                               "close IntegerIterationLog", "open IterationLog", "close IterationLog"};
+    const std::vector<std::string> expected = {"open IterationLog",        "close IterationLog",
+                                               "open IntegerIterationLog", "close IntegerIterationLog",
+                                               "open IterationLog",        "close IterationLog"};
     EXPECT_EQ(recorder().events, expected);
     // A hand-over ends the rows plainly; only the summary's close marks the log as cut short.
     EXPECT_FALSE(recorder().tables[0].ended_with_log_open);

@@ -1,8 +1,8 @@
 // The table output connection: objects created and released in order, and
 // a refusing host ending the step with 0.
 #include "output/output_connection.h"
-#include "control/run_procedure.h"
 #include "../control/control_fixture.h"
+#include "control/run_procedure.h"
 
 namespace {
 
@@ -15,13 +15,13 @@ const TymTableVector kRefusing{sizeof(TymTableVector), no_root, refuse};
 
 // Swaps the mini host's table vector for the duration of a test.
 class RefusingHost {
-public:
+  public:
     RefusingHost() : host_(const_cast<TymHost*>(minihost::host())), saved_(host_->vectors[TYM_VEC_TABLE]) {
         host_->vectors[TYM_VEC_TABLE] = &kRefusing;
     }
     ~RefusingHost() { host_->vectors[TYM_VEC_TABLE] = saved_; }
 
-private:
+  private:
     TymHost* host_;
     const void* saved_;
 };

@@ -67,7 +67,7 @@ std::string Padded(const char* name) {
 }
 
 class Preprocessing : public spine_test::ContextTest {
-protected:
+  protected:
     void SetUp() override {
         spine_test::ContextTest::SetUp();
         ctx_->options.preprocess = 1;
@@ -75,8 +75,8 @@ protected:
 
     // Row 0 is the phase-1 objective, row 1 the objective "cost"; `rows`
     // follow from row 2 on.  Coefficients name rows by their final index.
-    void Build(const std::vector<RowSpec>& rows, const std::vector<ColumnSpec>& columns,
-               const std::vector<Coef>& coefs, int rhs_columns = 1) {
+    void Build(const std::vector<RowSpec>& rows, const std::vector<ColumnSpec>& columns, const std::vector<Coef>& coefs,
+               int rhs_columns = 1) {
         ASSERT_EQ(open_model_stores(ctx_), 0);
         std::vector<RowSpec> all = {{"PHASE_1_", kRowObjective, 0, 0}, {"cost", kRowObjective, 0, 0}};
         all.insert(all.end(), rows.begin(), rows.end());
@@ -215,7 +215,7 @@ TEST_F(Preprocessing, PmaxitOneRunsExactlyOnePass) {
     EXPECT_EQ(Count(kMsgPass), 1);
     EXPECT_EQ(Count(kMsgComplete), 1);
     EXPECT_EQ(Column(1).upper, 3);
-    EXPECT_EQ(Column(0).upper, kInf);        // would have come in pass 2
+    EXPECT_EQ(Column(0).upper, kInf);  // would have come in pass 2
     EXPECT_EQ(Row(3).flags, kRowLessEqual);
 }
 
@@ -223,8 +223,7 @@ TEST_F(Preprocessing, ABreakStopsAfterThePassAndKeepsItsResults) {
     BuildChain();
     ctx_->solver.break_flag = 1;
     ASSERT_EQ(Preprocess(ctx_), 0);
-    EXPECT_EQ(minihost::message_numbers(),
-              (std::vector<int>{kMsgPass, kMsgCount, kMsgInterrupted, kMsgComplete}));
+    EXPECT_EQ(minihost::message_numbers(), (std::vector<int>{kMsgPass, kMsgCount, kMsgInterrupted, kMsgComplete}));
     EXPECT_EQ(ctx_->solver.break_flag, 0);
     EXPECT_EQ(Column(1).upper, 3);
 }
@@ -299,22 +298,29 @@ TEST_F(Preprocessing, ABinaryForcedToZeroLetsTheNextPassEliminateARow) {
     ExpectFixed(0, 0);
     EXPECT_EQ(Row(2).flags, kRowFree);
     EXPECT_EQ(Row(3).flags, kRowFree);
-    EXPECT_EQ(minihost::message_numbers(),
-              (std::vector<int>{kMsgPass, kMsgCount, kMsgPass, kMsgCount, kMsgComplete}));
+    EXPECT_EQ(minihost::message_numbers(), (std::vector<int>{kMsgPass, kMsgCount, kMsgPass, kMsgCount, kMsgComplete}));
     EXPECT_EQ(Summary(), (std::vector<std::string>{"1 variables fixed", "2 constraints eliminated"}));
 }
 
 TEST_F(Preprocessing, BinaryFixingFollowsEachSideOfTheRow) {
     // Each row has its own y_k in [0, 3].
-    Build({{"le_pos", kRowLessEqual, 4, 0},    // 5 b0 + y0 <= 4: b0 = 1 overshoots
-           {"le_neg", kRowLessEqual, -1, 0},   // -2 b1 + y1 <= -1 needs b1 = 1
-           {"ge_pos", kRowGreaterEqual, 4, 0}, // 5 b2 + y2 >= 4 needs b2 = 1
-           {"ge_neg", kRowGreaterEqual, 1, 0}, // -5 b3 + y3 >= 1 needs b3 = 0
-           {"eq", kRowEquality, 4, 0}},        // 2 b4 + y4 = 4 needs b4 = 1
+    Build({{"le_pos", kRowLessEqual, 4, 0},     // 5 b0 + y0 <= 4: b0 = 1 overshoots
+           {"le_neg", kRowLessEqual, -1, 0},    // -2 b1 + y1 <= -1 needs b1 = 1
+           {"ge_pos", kRowGreaterEqual, 4, 0},  // 5 b2 + y2 >= 4 needs b2 = 1
+           {"ge_neg", kRowGreaterEqual, 1, 0},  // -5 b3 + y3 >= 1 needs b3 = 0
+           {"eq", kRowEquality, 4, 0}},         // 2 b4 + y4 = 4 needs b4 = 1
           {Binary("b0"), Binary("b1"), Binary("b2"), Binary("b3"), Binary("b4"), Bounded("y0", 0, 3),
            Bounded("y1", 0, 3), Bounded("y2", 0, 3), Bounded("y3", 0, 3), Bounded("y4", 0, 3)},
-          {{2, 0, 5}, {2, 5, 1}, {3, 1, -2}, {3, 6, 1}, {4, 2, 5}, {4, 7, 1}, {5, 3, -5}, {5, 8, 1},
-           {6, 4, 2}, {6, 9, 1}});
+          {{2, 0, 5},
+           {2, 5, 1},
+           {3, 1, -2},
+           {3, 6, 1},
+           {4, 2, 5},
+           {4, 7, 1},
+           {5, 3, -5},
+           {5, 8, 1},
+           {6, 4, 2},
+           {6, 9, 1}});
     ASSERT_EQ(Preprocess(ctx_), 0);
     ExpectFixed(0, 0);
     ExpectFixed(1, 1);
@@ -328,8 +334,8 @@ struct Reduction {
     const char* label;
     uint8_t kind;
     double rhs;
-    double a;           // coefficient of the binary column
-    double reduced_a;   // after the reduction
+    double a;          // coefficient of the binary column
+    double reduced_a;  // after the reduction
     double reduced_rhs;
 };
 
@@ -358,18 +364,17 @@ TEST_P(CoefficientReduction, ReachesTheFileTheRightHandSideAndTheMatrixStore) {
     EXPECT_DOUBLE_EQ(values[0], r.reduced_a);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    OneSidedRows, CoefficientReduction,
-    ::testing::Values(
-        // 3b + y <= 4: b = 0 leaves room 2, so 1b + y <= 2.
-        Reduction{"le_positive", kRowLessEqual, 4, 3, 1, 2},
-        // -3b + y <= 1: b = 1 leaves room 2, so -1b + y <= 1.
-        Reduction{"le_negative", kRowLessEqual, 1, -3, -1, 1},
-        // 3b + y >= 1: b = 1 overshoots by 2, so 1b + y >= 1.
-        Reduction{"ge_positive", kRowGreaterEqual, 1, 3, 1, 1},
-        // -3b + y >= -2: b = 0 overshoots by 2, so -1b + y >= 0.
-        Reduction{"ge_negative", kRowGreaterEqual, -2, -3, -1, 0}),
-    [](const ::testing::TestParamInfo<Reduction>& info) { return std::string(info.param.label); });
+INSTANTIATE_TEST_SUITE_P(OneSidedRows, CoefficientReduction,
+                         ::testing::Values(
+                             // 3b + y <= 4: b = 0 leaves room 2, so 1b + y <= 2.
+                             Reduction{"le_positive", kRowLessEqual, 4, 3, 1, 2},
+                             // -3b + y <= 1: b = 1 leaves room 2, so -1b + y <= 1.
+                             Reduction{"le_negative", kRowLessEqual, 1, -3, -1, 1},
+                             // 3b + y >= 1: b = 1 overshoots by 2, so 1b + y >= 1.
+                             Reduction{"ge_positive", kRowGreaterEqual, 1, 3, 1, 1},
+                             // -3b + y >= -2: b = 0 overshoots by 2, so -1b + y >= 0.
+                             Reduction{"ge_negative", kRowGreaterEqual, -2, -3, -1, 0}),
+                         [](const ::testing::TestParamInfo<Reduction>& info) { return std::string(info.param.label); });
 
 TEST_F(Preprocessing, ARangeRowNeverReducesABinaryCoefficient) {
     // -6 <= 3c + y <= 4: as a plain less-or-equal row c would become 1c with
@@ -406,9 +411,9 @@ TEST_F(Preprocessing, IntegerColumnsGetRoundedBoundsAndContinuousOnesDoNot) {
           {{2, 0, 5}, {2, 1, 5}, {3, 2, 5}, {3, 3, 5}});
     ctx_->options.pmaxit = 1;
     ASSERT_EQ(Preprocess(ctx_), 0);
-    EXPECT_EQ(Column(0).upper, 2);     // 12 / 5 = 2.4
+    EXPECT_EQ(Column(0).upper, 2);  // 12 / 5 = 2.4
     EXPECT_DOUBLE_EQ(Column(1).upper, 2.4);
-    EXPECT_EQ(Column(2).lower, 2);     // (62 - 50) / 5 = 2.4
+    EXPECT_EQ(Column(2).lower, 2);  // (62 - 50) / 5 = 2.4
     EXPECT_DOUBLE_EQ(Column(3).lower, 2.4);
     EXPECT_NE(Column(2).flags & kColLowerGiven, 0);
     EXPECT_EQ(Summary(), (std::vector<std::string>{"2 lower bounds increased", "2 upper bounds decreased"}));
@@ -463,10 +468,18 @@ TEST_F(Preprocessing, DebugListsEverySingleChange) {
            {"fix", kRowLessEqual, 4, 0},
            {"gone", kRowLessEqual, 100, 0},
            {"pos", kRowGreaterEqual, 1, 0}},
-          {Continuous("x"), Upper("v", 10), Bounded("y", 0, 2), Binary("b"), Binary("c"), Binary("d"),
-           Binary("e")},
-          {{2, 0, 5}, {3, 1, -1}, {3, 2, 1}, {4, 3, 3}, {4, 2, 1}, {5, 4, -3}, {5, 2, 1}, {6, 5, 5},
-           {7, 2, 1}, {8, 6, 3}, {8, 2, 1}});
+          {Continuous("x"), Upper("v", 10), Bounded("y", 0, 2), Binary("b"), Binary("c"), Binary("d"), Binary("e")},
+          {{2, 0, 5},
+           {3, 1, -1},
+           {3, 2, 1},
+           {4, 3, 3},
+           {4, 2, 1},
+           {5, 4, -3},
+           {5, 2, 1},
+           {6, 5, 5},
+           {7, 2, 1},
+           {8, 6, 3},
+           {8, 2, 1}});
     ctx_->options.debug = 1;
     ctx_->options.pmaxit = 1;
     ASSERT_EQ(Preprocess(ctx_), 0);

@@ -1,9 +1,9 @@
 // ProblemSummary through the recorded table requests of the mini host, and
 // the request sequence of factoids and data tables.
-#include "../input/reader_fixture.h"
-#include "report/factoid.h"
 #include "report/problem_summary.h"
+#include "../input/reader_fixture.h"
 #include "output/table_output.h"
+#include "report/factoid.h"
 
 #include <map>
 
@@ -72,7 +72,7 @@ std::string text(const Seen& r, int tag) {
 }
 
 class Summary : public ReaderTest {
-protected:
+  protected:
     void SetUp() override {
         ReaderTest::SetUp();
         recorder_ = *static_cast<const TymTableVector*>(composed_.vectors[TYM_VEC_TABLE]);
@@ -88,7 +88,8 @@ protected:
             const TymAttr* label = find(r, TYM_TAG_LABEL);
             const TymAttr* value = find(r, TYM_TAG_ENTRY_TEXT);
             if (value == nullptr) value = find(r, TYM_TAG_ENTRY_VALUE);
-            out.push_back({label != nullptr ? attr_value(r, *label) : "", value != nullptr ? attr_value(r, *value) : ""});
+            out.push_back(
+                {label != nullptr ? attr_value(r, *label) : "", value != nullptr ? attr_value(r, *value) : ""});
         }
         return out;
     }
@@ -101,19 +102,31 @@ protected:
 };
 
 TEST_F(Summary, ProductMixEntriesInOrder) {
-    data("_ID_,_TYPE_,chairs,tables,desks,_RHS_\n"
-         "profit,MAX,30,50,40,.\nwood,LE,2,4,3,300\nlabour,LE,4,3,5,360\nfinishing,LE,1,2,1,120\n");
+    data(
+        "_ID_,_TYPE_,chairs,tables,desks,_RHS_\n"
+        "profit,MAX,30,50,40,.\nwood,LE,2,4,3,300\nlabour,LE,4,3,5,360\nfinishing,LE,1,2,1,120\n");
     ASSERT_EQ(read_dense(), 0);
     seen().clear();
     ASSERT_EQ(print_problem_summary(ctx_), 0);
     const std::vector<Entry> expected = {
-        {"L500", "L36(profit)"}, {"L501", "L38(_RHS_)"}, {"L502", "L39(_TYPE_)"},
+        {"L500", "L36(profit)"},
+        {"L501", "L38(_RHS_)"},
+        {"L502", "L39(_TYPE_)"},
         {"L40", "50.00"},  // 100 x 9 constraint coefficients / (3 x 6)
-        {" ", " "}, {"L503", "Number"}, {" ", " "},
-        {"L43", "3"}, {"L52", "3"},
-        {" ", " "}, {"L54", "6"}, {" ", " "}, {"L504", "Number"}, {" ", " "},
-        {"L56", "3"}, {"L60", "2"},
-        {" ", " "}, {"L54", "5"},
+        {" ", " "},
+        {"L503", "Number"},
+        {" ", " "},
+        {"L43", "3"},
+        {"L52", "3"},
+        {" ", " "},
+        {"L54", "6"},
+        {" ", " "},
+        {"L504", "Number"},
+        {" ", " "},
+        {"L56", "3"},
+        {"L60", "2"},
+        {" ", " "},
+        {"L54", "5"},
     };
     EXPECT_EQ(entries(), expected);
     const auto c = codes();
@@ -134,21 +147,22 @@ TEST_F(Summary, ProductMixEntriesInOrder) {
 }
 
 TEST_F(Summary, EveryColumnAndRowKindIsCounted) {
-    data("_ID_,_TYPE_,a,b,c,d,e,f,g,h,_RHS_\n"
-         "o,MIN,1,1,1,1,1,1,1,1,.\n"
-         "r1,LE,1,1,1,1,1,1,1,1,4\n"
-         "r2,GE,1,.,.,.,.,.,.,.,1\n"
-         "r3,EQ,.,1,.,.,.,.,.,.,1\n"
-         "r4,FR,.,.,1,.,.,.,.,.,.\n"
-         "up,UPPER,.,5,.,.,.,.,.,.,.\n"
-         "lo,LOWER,.,.,2,.,.,.,.,.,.\n"
-         "both,UPPER,.,.,.,9,.,.,.,.,.\n"
-         "both2,LOWER,.,.,.,1,.,.,.,.,.\n"
-         "un,UNRS,.,.,.,.,1,.,.,.,.\n"
-         "fx,FIXED,.,.,.,.,.,3,.,.,.\n"
-         "in,INT,.,.,.,.,.,.,1,.,.\n"
-         "bi,BINARY,.,.,.,.,.,.,.,1,.\n"
-         "k,CHARGE,7,.,.,.,.,.,.,.,.\n");
+    data(
+        "_ID_,_TYPE_,a,b,c,d,e,f,g,h,_RHS_\n"
+        "o,MIN,1,1,1,1,1,1,1,1,.\n"
+        "r1,LE,1,1,1,1,1,1,1,1,4\n"
+        "r2,GE,1,.,.,.,.,.,.,.,1\n"
+        "r3,EQ,.,1,.,.,.,.,.,.,1\n"
+        "r4,FR,.,.,1,.,.,.,.,.,.\n"
+        "up,UPPER,.,5,.,.,.,.,.,.,.\n"
+        "lo,LOWER,.,.,2,.,.,.,.,.,.\n"
+        "both,UPPER,.,.,.,9,.,.,.,.,.\n"
+        "both2,LOWER,.,.,.,1,.,.,.,.,.\n"
+        "un,UNRS,.,.,.,.,1,.,.,.,.\n"
+        "fx,FIXED,.,.,.,.,.,3,.,.,.\n"
+        "in,INT,.,.,.,.,.,.,1,.,.\n"
+        "bi,BINARY,.,.,.,.,.,.,.,1,.\n"
+        "k,CHARGE,7,.,.,.,.,.,.,.,.\n");
     ASSERT_EQ(read_dense(), 0);
     ProblemCounts c{};
     ASSERT_EQ(count_problem(ctx_, &c), 0);
@@ -180,7 +194,7 @@ TEST_F(Summary, EveryColumnAndRowKindIsCounted) {
             if (x.label == label && x.value == value) return true;
         return false;
     };
-    EXPECT_TRUE(has("L48", "1"));   // integer count less binary count
+    EXPECT_TRUE(has("L48", "1"));  // integer count less binary count
     EXPECT_TRUE(has("L49", "1"));
     EXPECT_TRUE(has("L50", "1"));
     EXPECT_TRUE(has("L54", "12"));  // 8 structural + 1 fixed charge + 2 slack + 1 surplus

@@ -80,7 +80,7 @@ const char* kProductMix =
     "c3,LE,1,3,1,7\n";
 
 class DataSets : public ReportRun {
-protected:
+  protected:
     void SetUp() override {
         ReportRun::SetUp();
         snapshot() = Snapshot{};
@@ -290,13 +290,14 @@ TEST_F(DataSets, DualoutGivesEachRowItsTypeAndInterval) {
 }
 
 TEST_F(DataSets, PrimaloutTypesBoundsAndTheArtificialsItLeavesOut) {
-    data("_ID_,_TYPE_,a,b,c,d,_RHS_\n"
-         "obj,MAX,1,1,1,-1,.\n"
-         "r1,LE,1,1,1,1,10\n"
-         "r2,EQ,1,.,.,-1,1\n"
-         "up,UPPER,5,.,.,.,.\n"
-         "lo,LOWER,.,.,1,.,.\n"
-         "un,UNRS,.,.,.,1,.\n");
+    data(
+        "_ID_,_TYPE_,a,b,c,d,_RHS_\n"
+        "obj,MAX,1,1,1,-1,.\n"
+        "r1,LE,1,1,1,1,10\n"
+        "r2,EQ,1,.,.,-1,1\n"
+        "up,UPPER,5,.,.,.,.\n"
+        "lo,LOWER,.,.,1,.,.\n"
+        "un,UNRS,.,.,.,1,.\n");
     name_output(tymlp::kDsPrimalOut, "primal.csv");
     ASSERT_EQ(run(), 0);
     const DataSet p = read_back("primal.csv");
@@ -340,12 +341,11 @@ TEST_F(DataSets, TableauRowsAreBInverseAOfTheUnscaledProblem) {
     const DataSet t = read_back("tableau.csv");
     constexpr int kRows = 5;
     constexpr int kCols = 8;
-    const double a[kRows][kCols] = {
-        {0, 0, 0, -1, 0, 0, 0, 0},   // phase-1 objective
-        {3, 2, 4, 0, -1, 0, 0, 0},   // profit
-        {1, 1, 2, 0, 0, 1, 0, 0},    // c1
-        {2, 0, 1, 0, 0, 0, 1, 0},    // c2
-        {1, 3, 1, 0, 0, 0, 0, 1}};   // c3
+    const double a[kRows][kCols] = {{0, 0, 0, -1, 0, 0, 0, 0},  // phase-1 objective
+                                    {3, 2, 4, 0, -1, 0, 0, 0},  // profit
+                                    {1, 1, 2, 0, 0, 1, 0, 0},   // c1
+                                    {2, 0, 1, 0, 0, 0, 1, 0},   // c2
+                                    {1, 3, 1, 0, 0, 0, 0, 1}};  // c3
     const double b[kRows] = {0, 0, 4, 5, 7};
     ASSERT_EQ(t.names.size(), 4u + kCols);
     EXPECT_EQ(t.names[3], "INVB_R");

@@ -240,15 +240,13 @@ inline int record_request(TymObject target, int code, int nattrs, const TymAttr*
             return 0;
         }
         case TYM_REQ_END_ENTRIES:
-        case TYM_REQ_RELEASE:
-            return 0;
-        default:
-            return -1;
+        case TYM_REQ_RELEASE: return 0;
+        default: return -1;
     }
 }
 
 class ReportRun : public readertest::ReaderTest {
-protected:
+  protected:
     void SetUp() override;
 
     // The path of a data set file in the test's folder, and the option

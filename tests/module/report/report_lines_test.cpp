@@ -7,8 +7,8 @@
 
 #include "report/constraint_summary.h"
 #include "report/output_data_sets.h"
-#include "simplex/invert.h"
 #include "report/variable_summary.h"
+#include "simplex/invert.h"
 #include "small_context.h"
 
 namespace reporttest {
@@ -17,7 +17,7 @@ namespace {
 using namespace tymlp;
 
 class Lines : public SmallContext {
-protected:
+  protected:
     void end_as(int status) {
         ctx_->solver.run_status = status;
         ctx_->solver.optimal = status == kRunOk ? 1 : 0;
@@ -137,7 +137,7 @@ namespace {
 
 // TABLEAUOUT straight from the writer, with the host's data-set output.
 class TableauWriter : public SmallContext {
-protected:
+  protected:
     void SetUp() override {
         char pattern[] = "/tmp/qmlp-tableau-XXXXXX";
         ASSERT_NE(mkdtemp(pattern), nullptr);

@@ -9,8 +9,8 @@
 #include "control/create_context.h"
 #include "engine_builder.h"
 #include "mini_host.h"
-#include "report/constraint_summary.h"
 #include "output/reported_values.h"
+#include "report/constraint_summary.h"
 #include "report/solution_summary.h"
 #include "report/variable_summary.h"
 
@@ -67,7 +67,7 @@ TEST(TypeWords, RowsOfTheConstraintSummaryAndOfDualout) {
 }
 
 class WithContext : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         minihost::install();
         enginetest::ProblemSpec problem;
@@ -104,7 +104,7 @@ TEST_F(WithContext, StatusWordsOfTheVariableSummary) {
     EXPECT_EQ(status(0, 0.0), "BASIC   ");
     column(1, 2, 10, 2, 0);
     EXPECT_EQ(status(1, 0.0), "ALTER   ");
-    EXPECT_EQ(status(1, -1.5), "LOWBD   ");  // a non-zero lower bound
+    EXPECT_EQ(status(1, -1.5), "LOWBD   ");        // a non-zero lower bound
     EXPECT_EQ(status(1, -1.5, true), "        ");  // but not for an integer column
     column(2, 0, 10, 0, 0);
     EXPECT_EQ(status(2, -1.5), "        ");  // a zero lower bound is not named
@@ -160,7 +160,7 @@ struct Ending {
     bool has_node;
     bool node_is_incumbent;
     std::vector<std::vector<std::string>> messages;  // number first, then the arguments
-    std::string subtitle;                             // without the padding
+    std::string subtitle;                            // without the padding
 };
 
 void PrintTo(const Ending& e, std::ostream* os) { *os << e.name; }
@@ -216,22 +216,46 @@ INSTANTIATE_TEST_SUITE_P(
         Ending{"Memory", outcome(false, 2, 9, true, false), false, false, {{"152"}}, "/L70"},
         Ending{"BranchAndBoundMemory", outcome(false, 3, 24, true, true, true), false, false, {{"159"}}, "/L74/L76"},
         Ending{"IntegerLimit", outcome(false, 3, 18, true, true, true, 1, true), false, false, {{"154"}}, "/L72/L91"},
-        Ending{"IntegerSolutionsAndActiveNodes", outcome(false, 3, 0, true, true, true, 2, true), false, false,
-               {{"160", "2"}}, "/L91"},
+        Ending{"IntegerSolutionsAndActiveNodes",
+               outcome(false, 3, 0, true, true, true, 2, true),
+               false,
+               false,
+               {{"160", "2"}},
+               "/L91"},
         Ending{"IntegerOptimal", outcome(false, 3, 0, true, true, true, 2, false), false, false, {}, "/L90"},
         Ending{"RelaxedOnly", outcome(false, 3, 0, true, true, true, 0, true), false, false, {{"161"}}, "/L76"},
-        Ending{"NoIntegerSolution", outcome(false, 3, 0, true, true, true, 0, false), false, false, {{"208"}},
-               "/L71/L76"},
-        Ending{"UnboundedInPhaseTwo", outcome(true, 2, 7, true, false), false, false, {{"54"}, {"65", "2"}, {"53"}},
+        Ending{
+            "NoIntegerSolution", outcome(false, 3, 0, true, true, true, 0, false), false, false, {{"208"}}, "/L71/L76"},
+        Ending{"UnboundedInPhaseTwo",
+               outcome(true, 2, 7, true, false),
+               false,
+               false,
+               {{"54"}, {"65", "2"}, {"53"}},
                "/L62(2)/L65"},
-        Ending{"LimitInPhaseOne", outcome(true, 1, 4, false, false), false, false,
-               {{"61", "1", "1"}, {"65", "1"}, {"52"}}, "/L62(1)/L73(1)"},
-        Ending{"PausedOptimalAtTheIncumbent", outcome(true, 3, 5, true, true, true, 1, true), true, true,
-               {{"65", "3"}, {"50"}, {"49"}}, "/L62(3)/L61"},
-        Ending{"IntegerFeasibleInPhaseThree", outcome(true, 3, 15, true, true, true, 3, true), true, false,
-               {{"160", "3"}, {"65", "3"}, {"50"}, {"207"}}, "/L62(3)/L91"},
-        Ending{"FathomedNode", outcome(true, 3, 17, false, true, true), true, false,
-               {{"56"}, {"65", "3"}, {"52"}}, "/L62(3)/L63"}),
+        Ending{"LimitInPhaseOne",
+               outcome(true, 1, 4, false, false),
+               false,
+               false,
+               {{"61", "1", "1"}, {"65", "1"}, {"52"}},
+               "/L62(1)/L73(1)"},
+        Ending{"PausedOptimalAtTheIncumbent",
+               outcome(true, 3, 5, true, true, true, 1, true),
+               true,
+               true,
+               {{"65", "3"}, {"50"}, {"49"}},
+               "/L62(3)/L61"},
+        Ending{"IntegerFeasibleInPhaseThree",
+               outcome(true, 3, 15, true, true, true, 3, true),
+               true,
+               false,
+               {{"160", "3"}, {"65", "3"}, {"50"}, {"207"}},
+               "/L62(3)/L91"},
+        Ending{"FathomedNode",
+               outcome(true, 3, 17, false, true, true),
+               true,
+               false,
+               {{"56"}, {"65", "3"}, {"52"}},
+               "/L62(3)/L63"}),
     [](const ::testing::TestParamInfo<Ending>& i) { return std::string(i.param.name); });
 
 }  // namespace

@@ -56,7 +56,7 @@ std::string band(int m) {
 }
 
 class Reports : public ReportRun {
-protected:
+  protected:
     const RecordedTable* only(const std::string& name) const {
         const auto all = tables().named(name);
         return all.size() == 1 ? all.front() : nullptr;
@@ -68,7 +68,7 @@ TEST_F(Reports, AnOptimalRunReportsEveryTableInOrderWithConsistentNumbers) {
     data(kProductMix);
     ASSERT_EQ(run(), 0);
     const std::vector<std::string> expected = {"factoid ProblemSummary", "factoid SolutionSummary",
-                                               "open VariableSummary", "close VariableSummary",
+                                               "open VariableSummary",   "close VariableSummary",
                                                "open ConstraintSummary", "close ConstraintSummary"};
     EXPECT_EQ(tables().events, expected);
 
@@ -87,8 +87,9 @@ TEST_F(Reports, AnOptimalRunReportsEveryTableInOrderWithConsistentNumbers) {
     EXPECT_EQ(s->entries[0].first, "L77");
     EXPECT_NEAR(s->entries[0].second.number, 10.5, kTol);
     // Spacer entries have a blank label (recorded trimmed).
-    const std::vector<std::string> labels = {"L77", "", "L78(1)", "L78(2)", "L78(3)", "L79", "L80", "L81", "L82",
-                                             "L84", "", "L85", "L86", "L87(1)", "L87(2)", "L87(3)", "L122", "L88"};
+    const std::vector<std::string> labels = {"L77", "",       "L78(1)", "L78(2)", "L78(3)", "L79",
+                                             "L80", "L81",    "L82",    "L84",    "",       "L85",
+                                             "L86", "L87(1)", "L87(2)", "L87(3)", "L122",   "L88"};
     ASSERT_EQ(s->entries.size(), labels.size());
     for (size_t k = 0; k < labels.size(); ++k) EXPECT_EQ(s->entries[k].first, labels[k]) << k;
     EXPECT_EQ(s->subtitle, "/L64" + std::string(86, ' '));  // the 90-character buffer: "optimal"
@@ -98,8 +99,8 @@ TEST_F(Reports, AnOptimalRunReportsEveryTableInOrderWithConsistentNumbers) {
     const RecordedTable* v = only("VariableSummary");
     ASSERT_NE(v, nullptr);
     EXPECT_EQ(v->label, "L231");
-    EXPECT_EQ(v->columns, (std::vector<std::string>{"Col", "VarName", "Status", "Type", "Price", "Activity",
-                                                    "ReducedCost"}));
+    EXPECT_EQ(v->columns,
+              (std::vector<std::string>{"Col", "VarName", "Status", "Type", "Price", "Activity", "ReducedCost"}));
     ASSERT_EQ(v->rows.size(), 3u);
     const double x[3] = {2.5, 1.5, 0.0};
     const double price[3] = {3, 2, 4};
@@ -163,10 +164,8 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         LevelCase{1, false, {"ProblemSummary", "SolutionSummary", "VariableSummary", "ConstraintSummary"}},
         LevelCase{0, false, {"ProblemSummary", "SolutionSummary"}},
-        LevelCase{-1, false, {"ProblemSummary", "SolutionSummary"}},
-        LevelCase{-2, false, {}},
-        LevelCase{0, true, {"ProblemSummary", "SolutionSummary"}},
-        LevelCase{-2, true, {}}),
+        LevelCase{-1, false, {"ProblemSummary", "SolutionSummary"}}, LevelCase{-2, false, {}},
+        LevelCase{0, true, {"ProblemSummary", "SolutionSummary"}}, LevelCase{-2, true, {}}),
     [](const ::testing::TestParamInfo<LevelCase>& i) {
         return std::string(i.param.infeasible ? "Infeasible" : "Optimal") + "Level" +
                (i.param.level < 0 ? "Minus" + std::to_string(-i.param.level) : std::to_string(i.param.level));

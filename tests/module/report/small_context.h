@@ -15,7 +15,7 @@
 namespace reporttest {
 
 class SmallContext : public ::testing::Test {
-protected:
+  protected:
     static constexpr int32_t kX = 0, kY = 1, kPhase1 = 2, kObjective = 3, kSlack = 4;
 
     void SetUp() override {

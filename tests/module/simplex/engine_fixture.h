@@ -8,14 +8,14 @@
 #include <string>
 #include <vector>
 
+#include "base/ctx_inverse.h"
 #include "engine_builder.h"
 #include "mini_host.h"
-#include "base/ctx_inverse.h"
 
 namespace enginetest {
 
 class EngineTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override { host_ = &minihost::install(); }
     void TearDown() override { DestroyContext(ctx_); }
 

@@ -5,10 +5,10 @@
 #include <cmath>
 
 #include "engine_fixture.h"
+#include "factor/lu_kernel.h"
 #include "input/objectives.h"
 #include "simplex/basis_header.h"
 #include "simplex/invert.h"
-#include "factor/lu_kernel.h"
 #include "simplex/pivot_history.h"
 #include "simplex/pricing_vector.h"
 #include "simplex/work_store.h"
@@ -38,12 +38,13 @@ double PrimalResidual(const LpContext* ctx, const ProblemSpec& problem) {
     for (size_t j = 0; j < problem.columns.size(); ++j)
         for (auto [row, v] : problem.columns[j].entries) r[static_cast<size_t>(row)] += v * ctx->form.value[j];
     double worst = 0.0;
-    for (int32_t i = 0; i < problem.rows; ++i) worst = std::max(worst, std::fabs(r[static_cast<size_t>(i)] - ctx->form.rhs[i]));
+    for (int32_t i = 0; i < problem.rows; ++i)
+        worst = std::max(worst, std::fabs(r[static_cast<size_t>(i)] - ctx->form.rhs[i]));
     return worst;
 }
 
 class InvertTest : public EngineTest {
-protected:
+  protected:
     // Adds an objective record for row `row` whose column is `column`.
     ObjectiveRecord* AddObjective(int32_t row, int32_t column, double sense) {
         ObjectiveRecord* rec = add_objective(ctx_, row, sense, nullptr);
@@ -290,7 +291,8 @@ TEST_F(InvertTest, PerformanceNotesReadAsSpecified) {
                             " balloc=" + std::to_string(w.inverse_bytes_available) + " modulus=1";
     EXPECT_TRUE(HasNote(end)) << end;
     bool start_found = false;
-    for (const auto& n : host_->notes) start_found = start_found || (n.rfind("NOTE: Start inversion -- workmem=", 0) == 0 && n.back() == ' ');
+    for (const auto& n : host_->notes)
+        start_found = start_found || (n.rfind("NOTE: Start inversion -- workmem=", 0) == 0 && n.back() == ' ');
     EXPECT_TRUE(start_found);
 }
 

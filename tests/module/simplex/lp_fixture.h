@@ -28,13 +28,13 @@ struct Lp {
     std::vector<double> rhs;
     std::vector<double> range;  // empty: none
     std::vector<double> c;
-    std::vector<double> lo;     // empty: 0
-    std::vector<double> up;     // empty: infinite
-    double sense = 1.0;         // +1 maximise, -1 minimise
+    std::vector<double> lo;  // empty: 0
+    std::vector<double> up;  // empty: infinite
+    double sense = 1.0;      // +1 maximise, -1 minimise
 };
 
 class LpTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override { host_ = &minihost::install(); }
     void TearDown() override { enginetest::DestroyContext(ctx_); }
 
@@ -55,8 +55,10 @@ protected:
                 if (lp.a[i][j] != 0.0) col.entries.push_back({i + 2, lp.a[i][j]});
             col.lower = lp.lo.empty() ? 0.0 : lp.lo[j];
             col.upper = lp.up.empty() ? kInf : lp.up[j];
-            if (col.lower <= -kInf && col.upper >= kInf) col.status = kStatHeld;
-            else if (col.lower <= -kInf) col.status = kStatAtUpper;
+            if (col.lower <= -kInf && col.upper >= kInf)
+                col.status = kStatHeld;
+            else if (col.lower <= -kInf)
+                col.status = kStatAtUpper;
             problem.columns.push_back(col);
         }
         std::vector<int32_t> basic;

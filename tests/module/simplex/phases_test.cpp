@@ -73,8 +73,10 @@ TEST_F(LpTest, EveryPricingRuleReachesTheSameOptimum) {
                 EXPECT_EQ(Solve(), -1);
                 EXPECT_EQ(Status(), kRunOk);
                 static double reference = 0.0;
-                if (type == 0 && devex == 0 && sparse == 0) reference = Objective();
-                else EXPECT_NEAR(Objective(), reference, 1e-6 * std::fabs(reference));
+                if (type == 0 && devex == 0 && sparse == 0)
+                    reference = Objective();
+                else
+                    EXPECT_NEAR(Objective(), reference, 1e-6 * std::fabs(reference));
             }
         }
     }

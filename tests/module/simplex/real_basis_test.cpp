@@ -8,9 +8,9 @@
 
 #include "engine_fixture.h"
 #include "engine_mps.h"
+#include "factor/lu_kernel.h"
 #include "simplex/basis_header.h"
 #include "simplex/invert.h"
-#include "factor/lu_kernel.h"
 #include "simplex/update_basis.h"
 
 namespace enginetest {
@@ -25,7 +25,7 @@ struct Case {
 void PrintTo(const Case& c, std::ostream* os) { *os << c.instance << " LU=" << c.lu; }
 
 class RealBasisTest : public EngineTest, public ::testing::WithParamInterface<Case> {
-protected:
+  protected:
     void Load() {
         const std::string path = NetlibPath(GetParam().instance);
         if (!std::filesystem::exists(path)) GTEST_SKIP() << "instance not available: " << path;
@@ -48,7 +48,8 @@ protected:
         std::vector<double> b = BasisTimes(spec_, basic, x);
         Solve(ctx_->inverse, b.data(), kSolveForward);
         double worst = 0.0;
-        for (int32_t i = 0; i < m; ++i) worst = std::max(worst, std::fabs(b[static_cast<size_t>(i)] - x[static_cast<size_t>(i)]));
+        for (int32_t i = 0; i < m; ++i)
+            worst = std::max(worst, std::fabs(b[static_cast<size_t>(i)] - x[static_cast<size_t>(i)]));
         EXPECT_LT(worst, tolerance) << "FTRAN";
         // BTRAN: y with B^T y = c; check column by column.
         std::vector<double> y(x);
@@ -56,7 +57,8 @@ protected:
         worst = 0.0;
         for (int32_t k = 0; k < m; ++k) {
             double dot = 0.0;
-            for (auto [r, v] : spec_.columns[static_cast<size_t>(basic[static_cast<size_t>(k)])].entries) dot += v * y[static_cast<size_t>(r)];
+            for (auto [r, v] : spec_.columns[static_cast<size_t>(basic[static_cast<size_t>(k)])].entries)
+                dot += v * y[static_cast<size_t>(r)];
             worst = std::max(worst, std::fabs(dot - x[static_cast<size_t>(k)]));
         }
         EXPECT_LT(worst, tolerance) << "BTRAN";

@@ -2,8 +2,8 @@
 // SCALETYPE, bounds and logical columns, range problems, tiny coefficients.
 #include <cmath>
 
-#include "engine_fixture.h"
 #include "control/option_slots.h"
+#include "engine_fixture.h"
 #include "simplex/scaling.h"
 #include "simplex/work_store.h"
 
@@ -24,7 +24,7 @@ TEST(PowerOfTwoRounding, NearestPowerTiesGoUp) {
 }
 
 class ScalingTest : public EngineTest {
-protected:
+  protected:
     // The column as the matrix store now holds it (read past the cache).
     std::vector<double> Stored(int32_t j) {
         EmptyCache(ctx_);
@@ -119,7 +119,8 @@ TEST_F(ScalingTest, ARightHandSideNeverMakesAnEntryVanish) {
         ASSERT_EQ(ScaleProblem(ctx_), 0);
         const double* r = ctx_->form.row_scale;
         for (double a : Stored(0)) EXPECT_GE(std::fabs(a), ctx_->options.epsilon) << "type " << type;
-        EXPECT_EQ(r[0], type == kScaleEquilibrium ? RoundToPowerOfTwo(0.002) : RoundToPowerOfTwo(std::sqrt(0.002 * 0.001)));
+        EXPECT_EQ(r[0],
+                  type == kScaleEquilibrium ? RoundToPowerOfTwo(0.002) : RoundToPowerOfTwo(std::sqrt(0.002 * 0.001)));
         EXPECT_EQ(r[1], type == kScaleEquilibrium ? RoundToPowerOfTwo(1e6) : RoundToPowerOfTwo(1e3));
     }
 }

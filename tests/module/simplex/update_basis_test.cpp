@@ -4,10 +4,10 @@
 #include <cmath>
 
 #include "engine_fixture.h"
+#include "factor/lu_kernel.h"
 #include "simplex/basis_header.h"
 #include "simplex/invert.h"
 #include "simplex/pivot_history.h"
-#include "factor/lu_kernel.h"
 #include "simplex/update_basis.h"
 
 namespace enginetest {
@@ -16,7 +16,7 @@ namespace {
 using namespace tymlp;
 
 class UpdateBasisTest : public EngineTest {
-protected:
+  protected:
     void Start(const ProblemSpec& problem) {
         BuildReady(problem);
         ASSERT_EQ(OpenPivotHistory(ctx_), 0);
