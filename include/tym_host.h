@@ -398,10 +398,12 @@ typedef struct TymHost {
     uint32_t reserved;
     /* vectors[k] points at the vector struct numbered k. */
     const void* vectors[TYM_VEC_COUNT];
-    /* A host-owned word the module copies at entry, and a host-owned
-     * value it refreshes; neither has a meaning inside the module. */
-    int64_t host_word;
-    int64_t host_value;
+    /* identity_word: the host's identity (its interface version), which
+     * the module copies at entry; opaque_value: a host-owned value the
+     * module refreshes at entry and hands back in its parser state.
+     * Neither has a meaning inside the module. */
+    int64_t identity_word;
+    int64_t opaque_value;
     /* Slot where a module keeps its parser state record. */
     void* parser_state_slot;
 } TymHost;

@@ -12,7 +12,7 @@ namespace qmlp::front {
 namespace {
 
 // The word the module copies at entry: the interface version it talks to.
-constexpr int64_t kHostWord = TYM_HOST_VERSION;
+constexpr int64_t kIdentityWord = TYM_HOST_VERSION;
 
 TymHost build() {
     TymHost h{};
@@ -30,8 +30,8 @@ TymHost build() {
     h.vectors[TYM_VEC_DATA_OUT] = host::data_out_vector();
     h.vectors[TYM_VEC_UTIL] = host::util_vector();
     h.vectors[TYM_VEC_TABLE] = host::table_vector();
-    h.host_word = kHostWord;
-    h.host_value = 0;
+    h.identity_word = kIdentityWord;
+    h.opaque_value = 0;
     h.parser_state_slot = nullptr;
     return h;
 }

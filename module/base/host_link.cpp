@@ -33,7 +33,7 @@ ModuleGlobals& module_globals() {
 void attach_host(const TymHost* host, int64_t value) {
     module_globals().host = host;
     module_globals().value = value;
-    module_globals().host_word_at_entry = host ? host->host_word : 0;
+    module_globals().identity_word_at_entry = host ? host->identity_word : 0;
 }
 
 void host_end_step(int end_code) {

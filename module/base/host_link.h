@@ -18,7 +18,7 @@ namespace tymlp {
 struct ModuleGlobals {
     const TymHost* host = nullptr;
     int64_t value = 0;
-    int64_t host_word_at_entry = 0;
+    int64_t identity_word_at_entry = 0;
 };
 ModuleGlobals& module_globals();
 void attach_host(const TymHost* host, int64_t value);

@@ -73,7 +73,7 @@ TymImageInfo make_image() {
 }
 
 // A host-owned value the entry refreshes at every load.
-int64_t g_host_value_at_load = 0;
+int64_t g_opaque_value_at_load = 0;
 
 }  // namespace
 
@@ -90,6 +90,6 @@ const char* build_date() { return kDate.text; }
 
 extern "C" const TymImageInfo* mcn_main(const TymHost* host, int64_t value) {
     tymlp::attach_host(host, value);
-    tymlp::g_host_value_at_load = host != nullptr ? host->host_value : 0;
+    tymlp::g_opaque_value_at_load = host != nullptr ? host->opaque_value : 0;
     return &tymlp::image_info();
 }

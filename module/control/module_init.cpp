@@ -54,8 +54,8 @@ int module_init() {
     auto* state = static_cast<ParserState*>(host_alloc(kParserStateBytes, TYM_ALLOC_STEP_ZERO));
     if (state == nullptr) return kRunMemory;
     const ModuleGlobals& g = module_globals();
-    state->entry_words[kEntryHostWord] = g.host_word_at_entry;
-    state->entry_words[kEntryHostValue] = g.host->host_value;
+    state->entry_words[kEntryIdentityWord] = g.identity_word_at_entry;
+    state->entry_words[kEntryOpaqueValue] = g.host->opaque_value;
     state->entry_words[kEntryMainValue] = g.value;
     read_debug_setting(state);
     mutable_host()->parser_state_slot = state;

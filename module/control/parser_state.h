@@ -14,9 +14,9 @@ inline constexpr int kParserStateBytes = 220;
 // The words copied from the entry into the record at initialisation, by
 // their index in ParserState::entry_words.
 enum ParserEntryWord : int {
-    kEntryHostWord = 0,   // the host's word as copied at entry (ModuleGlobals::host_word_at_entry)
-    kEntryHostValue = 1,  // the host's value at initialisation
-    kEntryMainValue = 2,  // the value the host passed to mcn_main
+    kEntryIdentityWord = 0,  // the host's word as copied at entry (ModuleGlobals::identity_word_at_entry)
+    kEntryOpaqueValue = 1,   // the host's value at initialisation
+    kEntryMainValue = 2,     // the value the host passed to mcn_main
     kParserEntryWords = 3
 };
 

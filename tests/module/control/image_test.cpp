@@ -18,7 +18,7 @@ TEST(Image, EntryRecordsTheHostAndReturnsTheBlock) {
     ASSERT_NE(info, nullptr);
     EXPECT_EQ(tymlp::module_globals().host, host);
     EXPECT_EQ(tymlp::module_globals().value, 42);
-    EXPECT_EQ(tymlp::module_globals().host_word_at_entry, host->host_word);
+    EXPECT_EQ(tymlp::module_globals().identity_word_at_entry, host->identity_word);
     minihost::install();  // back to the value the other tests expect
 }
 
