@@ -252,6 +252,22 @@ constexpr MessageEntry kMessages[] = {
     {280, N, "i", "Preprocessing pass %1."},
     {281, N, "", "Preprocessing was interrupted by the user; the changes so far are kept."},
     {282, N, "", "Preprocessing is complete."},
+    // ---- checked endings
+    {290, N, "d",
+     "The optimal ending was checked on fresh factors and does not hold: a column still has a price of %1; "
+     "phase 2 goes on."},
+    {291, N, "d",
+     "The optimal ending was checked on fresh factors and does not hold: the basic values are outside their "
+     "bounds by %1 in all; phase 1 runs again."},
+    {292, N, "", "The unbounded ending was checked on fresh factors and does not hold; phase 2 goes on."},
+    {293, W, "ssd",
+     "The solution does not pass its check in the problem's own units: %1 %2 is off by %3 relative to the size "
+     "of its terms. The solution is not reported as optimal."},
+    {294, W, "i", "The optimal ending still did not hold after %1 checks. The solution is not reported as optimal."},
+    {295, N, "",
+     "The unbounded direction does not hold in the problem's own units: a basic column moves towards a finite "
+     "bound; phase 2 goes on with smaller pivots allowed."},
+    {296, N, "", "The infeasible ending of phase 1 was checked on fresh factors and does not hold; phase 1 goes on."},
 };
 
 }  // namespace

@@ -76,7 +76,7 @@ void starting_basis_step(LpContext* ctx) {
 }
 
 // Steps 7 and 8: phase 1 with the phase-1 objective in place of the real one.
-void phase1_step(LpContext* ctx) {
+void phase1_step(LpContext* ctx, bool again = false) {
     SolverState& sv = ctx->solver;
     ProblemModel& pm = ctx->model;
     ComputationalForm& f = ctx->form;
@@ -89,7 +89,7 @@ void phase1_step(LpContext* ctx) {
     if (sv.optimal != 0) return;
     pm.saved_objective = pm.current_objective;
     if (p1 != nullptr) pm.current_objective = p1;
-    EnterPhase(ctx, kPhase1, true);
+    EnterPhase(ctx, kPhase1, !again);  // a phase that runs again counts on
     const int code = RunPhase(ctx, PrimalPhase1);
     sv.run_status = code == 0 ? refactorise_after_phase(ctx) : code;
     pm.current_objective = pm.saved_objective;
@@ -119,10 +119,10 @@ void evaluate(LpContext* ctx, bool first) {
     sv.phase = first ? static_cast<int16_t>(optimal ? kPhase2 : kPhase1) : phase;
 }
 
-void phase2_step(LpContext* ctx) {
+void phase2_step(LpContext* ctx, bool again) {
     SolverState& sv = ctx->solver;
     if (sv.primal_feasible == 0 || sv.optimal != 0 || sv.run_status != kRunOk) return;
-    EnterPhase(ctx, kPhase2, true);
+    EnterPhase(ctx, kPhase2, !again);
     const int code = RunPhase(ctx, PrimalPhase2);
     if (code == 0) {
         sv.optimal = 1;
@@ -226,10 +226,20 @@ int solve_combination(LpContext* ctx) {
         pause_for(ctx, kRunFeasiblePause);
     }
 
-    // 11. Phase 2.  12. Evaluation.  13. Dual phase.
-    phase2_step(ctx);
-    if (sv.phase == kPhase2) evaluate(ctx, false);
-    dual_step(ctx);
+    // 11. Phase 2.  12. Evaluation.  13. Dual phase.  An optimal ending is
+    // then checked on fresh factors; one that does not hold sends the solve
+    // back to phase 2 or phase 1, a bounded number of times.
+    for (int32_t round = 0;; ++round) {
+        phase2_step(ctx, round > 0);
+        if (sv.phase == kPhase2) evaluate(ctx, false);
+        dual_step(ctx);
+        const EndingCheck check = check_optimal_ending(ctx, round);
+        if (check == EndingCheck::kConfirmed) break;
+        if (check == EndingCheck::kFeasibilityLost) {
+            phase1_step(ctx, true);
+            evaluate(ctx, true);
+        }
+    }
 
     // 14. Branch and bound is not part of this build yet.  An integer
     // problem therefore ends with its relaxation, and says so, instead of

@@ -37,4 +37,25 @@ double phase1_objective_value(const LpContext* ctx);
 // (0 when none is attractive), from a fresh pricing vector.  Returns 0 or 9.
 int largest_dual_infeasibility(LpContext* ctx, double* value);
 
+// What the check of an optimal ending found.
+enum class EndingCheck : int {
+    kConfirmed,        // nothing to do (the ending holds, or it claims no optimum)
+    kAttractive,       // a column is still attractive: phase 2 goes on
+    kFeasibilityLost,  // a basic value is outside its bounds: phase 1 again
+};
+
+// The check of an ending that claims an optimum (run status 0, feasible and
+// optimal flags set), made after the refactorisation that ends every phase,
+// so on fresh factors, basic values and duals: the basic values within
+// their bounds, no attractive column by its true (unweighted) price, and
+// then the solution in the problem's own units (VerifySolution).  A failed
+// check clears the flag it contradicts and says so (messages 290, 291),
+// except after `round` reached the limit of continuations; a solution that
+// then fails, or fails in the user's units, is not called optimal: message
+// 294 or 293 and run status 12.  Ends the run for lack of memory.
+EndingCheck check_optimal_ending(LpContext* ctx, int32_t round);
+
+// Continuations of one combination before its ending stands as it is.
+inline constexpr int32_t kMaxEndingChecks = 10;
+
 }  // namespace tymlp

@@ -1,0 +1,93 @@
+// solve_combination_checks.cpp -- the check of an optimal ending.
+//
+// The phases stop on prices weighted by Devex reference weights and on
+// values updated step by step.  Weights that grew huge make an attractive
+// column look flat, and updated values drift; neither may turn into an
+// optimum reported as success.  So an ending that claims an optimum is
+// measured again on fresh factors with true prices, and last in the
+// problem's own units.
+#include <cstring>
+
+#include "base/host_link.h"
+#include "control/end_run.h"
+#include "control/solve_combination.h"
+#include "input/model_records.h"
+#include "simplex/primal_values.h"
+#include "simplex/solution_check.h"
+
+namespace tymlp {
+namespace {
+
+constexpr int kMsgStillAttractive = 290;
+constexpr int kMsgOutsideBounds = 291;
+constexpr int kMsgNotVerified = 293;
+constexpr int kMsgChecksExhausted = 294;
+
+int trimmed(const char* name, int length) {
+    while (length > 0 && (name[length - 1] == ' ' || name[length - 1] == '\0')) --length;
+    return length;
+}
+
+void report_violation(LpContext* ctx, const SolutionViolation& worst) {
+    char name[kMaxNameLength + 1] = {};
+    int length = 0;
+    const char* what = "column";
+    if (worst.kind == ViolationKind::kRowResidual) {
+        RowRecord rec{};
+        what = "row";
+        if (read_row(ctx, worst.index, &rec, name) == 0) length = trimmed(name, ctx->model.row_name_length);
+    } else {
+        ColumnRecord rec{};
+        if (read_column(ctx, worst.index, &rec, name) == 0) length = trimmed(name, ctx->model.column_name_length);
+    }
+    const TymArg args[] = {arg_text(what), arg_text(name, length), arg_double(worst.relative)};
+    host_message(kMsgNotVerified, 3, args);
+}
+
+}  // namespace
+
+EndingCheck check_optimal_ending(LpContext* ctx, int32_t round) {
+    SolverState& sv = ctx->solver;
+    if (sv.run_status != kRunOk || sv.optimal == 0 || sv.primal_feasible == 0) return EndingCheck::kConfirmed;
+    // The values the solution will be reported with: nonbasic columns on
+    // their bounds (a step may leave one within the working tolerance of
+    // it), basic ones solved for on the fresh factors.
+    const int recomputed = RecomputePrimal(ctx);
+    if (recomputed == kRunMemory) end_run(ctx, kEndMemory);
+    if (recomputed != kRunOk) end_run(ctx, kEndIo);
+    sv.delta = ctx->options.bepsilon;
+    const double outside = phase1_objective_value(ctx);
+    double largest = 0.0;
+    if (largest_dual_infeasibility(ctx, &largest) != 0) end_run(ctx, kEndMemory);
+    const double scaling = sv.objective_scaling > 0.0 ? sv.objective_scaling : 1.0;
+    const bool attractive = largest > ctx->options.epsilon * scaling;
+    if (outside > 0.0 || attractive) {
+        if (round >= kMaxEndingChecks) {
+            const TymArg arg = arg_int(round);
+            host_message(kMsgChecksExhausted, 1, &arg);
+            sv.run_status = kRunUnstable;
+            return EndingCheck::kConfirmed;
+        }
+        sv.optimal = 0;
+        if (outside > 0.0) {
+            const TymArg arg = arg_double(outside);
+            host_message(kMsgOutsideBounds, 1, &arg);
+            sv.primal_feasible = 0;
+            return EndingCheck::kFeasibilityLost;
+        }
+        const TymArg arg = arg_double(largest);
+        host_message(kMsgStillAttractive, 1, &arg);
+        return EndingCheck::kAttractive;
+    }
+    SolutionViolation worst;
+    const int rc = VerifySolution(ctx, &worst);
+    if (rc == kRunMemory) end_run(ctx, kEndMemory);
+    if (rc != kRunOk) end_run(ctx, kEndIo);
+    if (worst.relative > kVerifyTolerance) {
+        report_violation(ctx, worst);
+        sv.run_status = kRunUnstable;
+    }
+    return EndingCheck::kConfirmed;
+}
+
+}  // namespace tymlp

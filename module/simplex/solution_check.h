@@ -1,0 +1,40 @@
+// solution_check.h -- the last word before a solution is called optimal:
+// the solution checked in the problem's own units, independently of the
+// tolerances the phases work with on the scaled problem.
+//
+// Three measures, each relative to the sizes of the terms that meet in it:
+//   - every row's residual sum_j a_ij x_j - b_i (logical columns included),
+//     relative to sum_j |a_ij x_j| + |b_i|;
+//   - every basic column's distance outside its bounds, relative to its row's size
+//     for a logical column and to max(1, |bound|) for a structural one;
+//   - every nonbasic column's dual sign violation (its price as the phases
+//     see it, when positive), relative to |c_j| + sum_i |y_i a_ij| and never
+//     to less than 1 in scaled units (the phases' own scale).
+// A scaled solve can meet its tolerances and still miss these: a row whose
+// entries are all tiny and that was not scaled, say.
+#pragma once
+
+#include <cstdint>
+
+#include "base/lp_context.h"
+
+namespace tymlp {
+
+enum class ViolationKind : int { kNone = 0, kRowResidual = 1, kColumnBound = 2, kDualSign = 3 };
+
+struct SolutionViolation {
+    ViolationKind kind = ViolationKind::kNone;
+    int32_t index = -1;     // the row (kRowResidual) or the column
+    double relative = 0.0;  // the size of the violation relative to its terms
+};
+
+// The relative tolerance of the check: what a sound floating-point solution
+// of a reasonably conditioned problem meets with room to spare.
+inline constexpr double kVerifyTolerance = 1e-6;
+
+// Measures the current solution (values, duals of the current objective)
+// and leaves the largest relative violation in *worst.  Returns kRunOk,
+// kRunMemory or kRunIo (a column that cannot be fetched).
+int VerifySolution(LpContext* ctx, SolutionViolation* worst);
+
+}  // namespace tymlp
