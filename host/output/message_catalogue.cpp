@@ -264,10 +264,14 @@ constexpr MessageEntry kMessages[] = {
      "The solution does not pass its check in the problem's own units: %1 %2 is off by %3 relative to the size "
      "of its terms. The solution is not reported as optimal."},
     {294, W, "i", "The optimal ending still did not hold after %1 checks. The solution is not reported as optimal."},
-    {295, N, "",
-     "The unbounded direction does not hold in the problem's own units: a basic column moves towards a finite "
-     "bound; phase 2 goes on with smaller pivots allowed."},
+    {295, W, "",
+     "The unbounded direction is doubtful: a basic column moves towards a finite bound at a rate below REPSILON; "
+     "phase 2 takes that step with the small pivot."},
     {296, N, "", "The infeasible ending of phase 1 was checked on fresh factors and does not hold; phase 1 goes on."},
+    {297, E, "",
+     "The solution is numerically unstable: it did not pass the checks of its ending, so it is not reported as "
+     "optimal."},
+    {298, N, "", "The infeasible ending of the dual phase was checked on fresh factors and does not hold; it goes on."},
 };
 
 }  // namespace

@@ -76,6 +76,7 @@ struct RatioState {
     double theta;      // step of the last primal ratio test (signed)
     double pivot;      // pivot element alpha_r of the last exchange
     double dual_step;  // signed dual step of the last dual ratio test
+    double direction;  // +1 when the entering column of the last primal test rises, -1 when it falls
     // Candidate arrays of the primal tests (m entries each), kept from call
     // to call so that an iteration allocates nothing.
     int32_t* candidate_position;

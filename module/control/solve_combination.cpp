@@ -194,6 +194,7 @@ int solve_combination(LpContext* ctx) {
     sv.iterations[0] = 0;
     sv.primal_feasible = 0;
     sv.optimal = 0;
+    sv.unverified = 0;
     ctx->phases.ratio.unbounded = 0;
 
     // 2. The objective of this combination.

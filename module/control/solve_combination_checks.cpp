@@ -65,7 +65,11 @@ EndingCheck check_optimal_ending(LpContext* ctx, int32_t round) {
         if (round >= kMaxEndingChecks) {
             const TymArg arg = arg_int(round);
             host_message(kMsgChecksExhausted, 1, &arg);
+            // The flag the check contradicts is not claimed either.
+            if (outside > 0.0) sv.primal_feasible = 0;
+            if (attractive) sv.optimal = 0;
             sv.run_status = kRunUnstable;
+            sv.unverified = 1;
             return EndingCheck::kConfirmed;
         }
         sv.optimal = 0;
@@ -85,7 +89,12 @@ EndingCheck check_optimal_ending(LpContext* ctx, int32_t round) {
     if (rc != kRunOk) end_run(ctx, kEndIo);
     if (worst.relative > kVerifyTolerance) {
         report_violation(ctx, worst);
+        if (worst.kind == ViolationKind::kDualSign)
+            sv.optimal = 0;
+        else
+            sv.primal_feasible = 0;
         sv.run_status = kRunUnstable;
+        sv.unverified = 1;
     }
     return EndingCheck::kConfirmed;
 }

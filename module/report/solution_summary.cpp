@@ -40,6 +40,7 @@ enum EndMessage : int {
     kMsgEndInfeasible = 147,
     kMsgEndUnbounded = 148,
     kMsgEndUnstable = 149,
+    kMsgUnverified = 297,
     kMsgEndSingular = 150,
     kMsgEndTime = 151,
     kMsgEndMemory = 152,
@@ -98,7 +99,7 @@ void message_count(int number, int64_t count) {
 void note_in_phase(const SolveOutcome& o, bool current_is_incumbent, bool has_current_node) {
     switch (o.code) {
         case kRunUnbounded: host_message(kMsgUnbounded); break;
-        case kRunUnstable: host_message(kMsgUnstable); break;
+        case kRunUnstable: host_message(o.unverified ? kMsgUnverified : kMsgUnstable); break;
         case kRunFathomed: host_message(kMsgFathomed); break;
         case kRunInfeasible: host_message(kMsgInfeasible); break;
         case kRunMaxIter: message_phase_twice(kMsgIterationLimit, o.phase); break;
@@ -135,7 +136,7 @@ int note_after_solve(const SolveOutcome& o) {
         case kRunMemory: host_message(kMsgEndMemory); break;
         case kRunMaxTime: host_message(kMsgEndTime); break;
         case kRunSingular: host_message(kMsgEndSingular); break;
-        case kRunUnstable: host_message(kMsgEndUnstable); break;
+        case kRunUnstable: host_message(o.unverified ? kMsgUnverified : kMsgEndUnstable); break;
         case kRunUnbounded: host_message(kMsgEndUnbounded); break;
         case kRunInfeasible: host_message(kMsgEndInfeasible); break;
         default: break;
@@ -234,6 +235,7 @@ SolveOutcome solve_outcome(const LpContext* ctx) {
     o.phase = sv.phase;
     o.in_phase = sv.limit != nullptr && sv.phase != kPhaseNone;
     o.code = sv.run_status;
+    o.unverified = sv.unverified != 0;
     o.feasible = sv.primal_feasible != 0;
     o.optimal = sv.optimal != 0;
     o.integer = integer_problem(ctx);

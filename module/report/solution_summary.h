@@ -21,6 +21,7 @@ struct SolveOutcome {
     bool integer;       // integer columns or special ordered sets
     int32_t solutions;  // integer-feasible solutions found
     bool active_nodes;  // branch and bound still has active nodes
+    bool unverified;    // UNSTABLE because the solution failed the check of its ending
 };
 SolveOutcome solve_outcome(const LpContext* ctx);
 

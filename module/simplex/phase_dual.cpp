@@ -5,7 +5,9 @@
 #include <cstring>
 
 #include "base/context_memory.h"
+#include "base/host_link.h"
 #include "base/run_end.h"
+#include "simplex/invert.h"
 #include "simplex/phase_internal.h"
 #include "simplex/phases.h"
 #include "simplex/pivot_history.h"
@@ -18,6 +20,10 @@
 
 namespace tymlp {
 namespace {
+
+constexpr int kMsgDualInfeasibleNotConfirmed = 298;
+// Rechecks of an infeasible ending within one run of the dual phase.
+constexpr int32_t kMaxInfeasibleRechecks = 10;
 
 bool below_cutoff(const LpContext* ctx) {
     const ObjectiveRecord* obj = ctx->model.current_objective;
@@ -120,8 +126,24 @@ int DualPhase(LpContext* ctx) {
     int rc = set_up_reduced_costs(ctx);
     if (rc != 0) return rc;
 
+    int32_t infeasible_checks = 0;
     for (;;) {
         rc = DualRatio(ctx, true);
+        if (rc == kRatioDualUnbounded && infeasible_checks < kMaxInfeasibleRechecks) {
+            // No column can enter: the problem looks infeasible.  Measured
+            // once more on fresh factors, values and reduced costs first.
+            ++infeasible_checks;
+            if ((rc = Invert(ctx)) != 0) return rc;
+            if ((rc = set_up_reduced_costs(ctx)) != 0) return rc;
+            if (DualLeaving(ctx) == 0.0) {
+                host_message(kMsgDualInfeasibleNotConfirmed);
+                code = finish_with_phase2(ctx);
+                if (code != kContinue) return code;
+                continue;
+            }
+            rc = DualRatio(ctx, true);
+            if (rc != kRatioDualUnbounded) host_message(kMsgDualInfeasibleNotConfirmed);
+        }
         if (rc == kRatioDualUnbounded) return kStopDualUnbounded;
         if (rc != kRatioExchange) return rc;
         rc = dual_exchange(ctx);

@@ -3,6 +3,8 @@
 #include <cmath>
 
 #include "base/host_link.h"
+#include "base/numeric.h"
+#include "simplex/invert.h"
 #include "simplex/phase_internal.h"
 #include "simplex/phases.h"
 #include "simplex/pricing.h"
@@ -15,6 +17,15 @@ namespace tymlp {
 namespace {
 
 constexpr int kMsgUnboundedConfirmed = 246;
+constexpr int kMsgUnboundedNotConfirmed = 292;
+constexpr int kMsgRayDoubtful = 295;
+constexpr int kMsgInfeasibleNotConfirmed = 296;
+// Rechecks of an unbounded or infeasible ending within one run of a phase;
+// each costs a factorisation, and one that keeps failing must end.
+constexpr int32_t kMaxEndingRechecks = 10;
+// Entries of the transformed entering column below this share of its
+// largest entry are rounding noise.
+constexpr double kNoiseShare = 1e3 * kUnitRoundoff;
 // The degeneracy guard switches to the lowest-index rule after this share
 // of n consecutive degenerate steps.
 constexpr double kDegenerateShare = 0.1;
@@ -110,8 +121,11 @@ void phasemix_check(LpContext* ctx) {
 }
 
 // Phase 1 found no attractive column (or no infeasibility): once more from
-// freshly computed values and the plain phase-1 costs.
-int recheck_phase1(LpContext* ctx, bool* done) {
+// freshly computed values and the plain phase-1 costs.  An ending that would
+// declare the problem infeasible is measured on fresh factors too (the
+// first time, then again at most kMaxEndingRechecks times): updated factors
+// and values may have drifted far enough to hide an attractive column.
+int recheck_phase1(LpContext* ctx, bool* done, int32_t* fresh_checks) {
     SolverState& sv = ctx->solver;
     sv.delta = ctx->options.bepsilon;
     ctx->options.phasemix = 0.0;
@@ -120,6 +134,64 @@ int recheck_phase1(LpContext* ctx, bool* done) {
     PricingVector(ctx);
     rc = RunPricing(ctx);
     *done = rc == 0 && ctx->phases.pricing.price <= ctx->options.epsilon;
+    if (rc != 0 || !*done || sv.infeasible_count == 0 || *fresh_checks >= kMaxEndingRechecks) return rc;
+    ++*fresh_checks;
+    if ((rc = Invert(ctx)) != 0) return rc;
+    if ((rc = RecomputePrimal(ctx)) != 0) return rc;
+    PricingVector(ctx);
+    SetUpPricing(ctx);  // fresh Devex weights: the prices are plain again
+    if ((rc = FullPricing(ctx)) != 0) return rc;
+    *done = sv.infeasible_count == 0 || ctx->phases.pricing.price <= ctx->options.epsilon;
+    if (!*done) host_message(kMsgInfeasibleNotConfirmed);
+    return 0;
+}
+
+// Phase 2 found nothing that blocks the entering column: once more on fresh
+// factors, values and true prices, as phase 1 does.  *result is the new
+// ratio test's outcome; *finished says that no column is attractive after
+// all.  Returns 0 or a stop code.
+int recheck_unbounded(LpContext* ctx, int* result, bool* finished) {
+    int rc = Invert(ctx);
+    if (rc == 0 && ctx->options.sparsepricing != 0) rc = SparseSetUp(ctx);
+    if (rc != 0) return rc;
+    if (ctx->options.sparsepricing == 0) SetUpPricing(ctx);
+    if ((rc = FullPricing(ctx)) != 0) return rc;
+    *finished = ctx->phases.pricing.price <= ctx->options.epsilon;
+    if (!*finished) *result = PrimalRatio(ctx);
+    return 0;
+}
+
+// The unbounded direction of the last ratio test, looked at once more: a
+// basic column whose entry in the transformed entering column is too small
+// for the ratio test (below REPSILON) but above rounding noise, and that
+// moves towards a finite bound, would stop the step in exact arithmetic,
+// however far away.  Returns true for a true ray; otherwise *noise is the
+// rounding-noise level of the column, the smallest pivot worth taking.
+bool direction_is_unbounded(const LpContext* ctx, double* noise) {
+    const ComputationalForm& f = ctx->form;
+    const RatioState& rs = ctx->phases.ratio;
+    const int32_t m = ctx->model.rows;
+    const double inf = ctx->options.infinity;
+    double largest = 0.0;
+    for (int32_t i = 0; i < m; ++i) largest = std::fmax(largest, std::fabs(f.work[i]));
+    *noise = kNoiseShare * largest;
+    for (int32_t i = 0; i < m; ++i) {
+        const double a = rs.direction * f.work[i];
+        const int32_t j = f.header[i];
+        if (std::fabs(a) <= *noise || (f.status[j] & kStatHeld) != 0) continue;
+        if (a > 0.0 && std::fabs(f.lower[j]) < inf) return false;
+        if (a < 0.0 && std::fabs(f.upper[j]) < inf) return false;
+    }
+    return true;
+}
+
+// The ratio test once more with pivots down to `smallest` allowed: the
+// step that exact arithmetic would take, instead of an unbounded claim.
+int ratio_with_small_pivots(LpContext* ctx, double smallest) {
+    const double saved = ctx->options.repsilon;
+    ctx->options.repsilon = smallest;
+    const int rc = PrimalRatio(ctx);
+    ctx->options.repsilon = saved;
     return rc;
 }
 
@@ -140,6 +212,7 @@ int PrimalPhase1(LpContext* ctx) {
     loop.random_tries = 0;
     loop.degenerate_count = 0;
     const int32_t artificials = artificial_count(ctx);
+    int32_t fresh_checks = 0;
 
     for (;;) {
         ResetDeltaAtCeiling(ctx);
@@ -147,7 +220,7 @@ int PrimalPhase1(LpContext* ctx) {
         if (rc != 0) return rc;
         if (sv.infeasible_count == 0 || p.price <= epsilon) {
             bool done = false;
-            rc = recheck_phase1(ctx, &done);
+            rc = recheck_phase1(ctx, &done, &fresh_checks);
             if (rc != 0) return rc;
             if (done) return kStopFinished;
         }
@@ -197,10 +270,32 @@ int PrimalPhase2(LpContext* ctx) {
     int code = PhaseEntryChecks(ctx);
     if (code != kContinue) return code;
 
+    int32_t unbounded_checks = 0;
+    int32_t small_pivot_steps = 0;
     for (;;) {
         ResetDeltaAtCeiling(ctx);
         rc = PrimalRatio(ctx);
-        if (rc == kRatioUnbounded) return kStopUnbounded;
+        if (rc == kRatioUnbounded && unbounded_checks < kMaxEndingRechecks) {
+            ++unbounded_checks;
+            bool finished = false;
+            const int status = recheck_unbounded(ctx, &rc, &finished);
+            if (status != 0) return status;
+            if (finished || rc != kRatioUnbounded) host_message(kMsgUnboundedNotConfirmed);
+            if (finished) return kStopFinished;
+        }
+        if (rc == kRatioUnbounded) {
+            double noise = 0.0;
+            if (direction_is_unbounded(ctx, &noise)) return kStopUnbounded;
+            host_message(kMsgRayDoubtful);
+            if (small_pivot_steps < kMaxEndingRechecks) {
+                ++small_pivot_steps;
+                rc = ratio_with_small_pivots(ctx, noise);
+            }
+            if (rc == kRatioUnbounded) {
+                sv.unverified = 1;
+                return kRunUnstable;
+            }
+        }
         if (rc == kRatioExchange) {
             const int32_t q = sv.entering;
             const int32_t l = sv.leaving;

@@ -98,6 +98,7 @@ int ratio_test(LpContext* ctx, bool phase1) {
     const bool free_q = (f.status[q] & kStatHeld) != 0;
     const bool decreasing = (f.status[q] & kStatAtUpper) != 0 || (free_q && price < 0.0);
     const double dir = decreasing ? -1.0 : 1.0;
+    rs.direction = dir;
     double theta_flip = inf;
     if (!free_q) {
         const double far = decreasing ? f.lower[q] : f.upper[q];
