@@ -186,9 +186,11 @@ CheckResult check_solution(const Problem& p, const std::filesystem::path& primal
     // Dual feasibility and complementary slackness.
     double largest_c = 1.0;
     for (double cj : p.c) largest_c = std::max(largest_c, std::fabs(cj));
+    std::vector<double> column_terms(n);
     for (int j = 0; j < n; ++j) {
         double d = p.c[j], size = std::fabs(p.c[j]);
         for (int i = 0; i < m; ++i) d -= y[i] * p.rows[i].a[j], size += std::fabs(y[i] * p.rows[i].a[j]);
+        column_terms[j] = size;
         // Relative to the terms of the sum with no floor: a reduced cost that
         // is the whole of its only term is not rounding noise however small
         // it is, and along a long edge it moves the objective.
@@ -199,10 +201,16 @@ CheckResult check_solution(const Problem& p, const std::filesystem::path& primal
         if (lower && !upper && s * d > dt) fail.add("x", j + 1, " at its lower bound with reduced cost ", d);
         if (upper && !lower && s * d < -dt) fail.add("x", j + 1, " at its upper bound with reduced cost ", d);
     }
+    // A dual meets the reduced costs of the columns its row appears in: its
+    // rounding error is relative to the terms of those sums.
     for (int i = 0; i < m; ++i) {
-        double row_size = 0.0;
-        for (int j = 0; j < n; ++j) row_size = std::max(row_size, std::fabs(p.rows[i].a[j]));
-        const double yt = tol * largest_c / std::max(row_size, 1e-300);
+        double row_size = 0.0, terms = largest_c;
+        for (int j = 0; j < n; ++j) {
+            if (p.rows[i].a[j] == 0.0) continue;
+            row_size = std::max(row_size, std::fabs(p.rows[i].a[j]));
+            terms = std::max(terms, column_terms[j]);
+        }
+        const double yt = tol * terms / std::max(row_size, 1e-300);
         const bool lower = row_at_lower[i], upper = row_at_upper[i];
         if (!lower && !upper && std::fabs(y[i]) > yt) fail.add("r", i + 1, " inside its interval with dual ", y[i]);
         if (upper && !lower && s * y[i] < -yt) fail.add("r", i + 1, " at its upper end with dual ", y[i]);
