@@ -113,6 +113,7 @@ TEST_F(ScalingTest, ARightHandSideNeverMakesAnEntryVanish) {
         p.columns[0].entries = {{0, 0.001}, {1, 1.0}};
         p.columns[1].entries = {{0, 0.002}, {1, 1.0}};
         p.rhs = {1e20, 1e6};  // row 1: the right-hand side may take part
+        if (ctx_ != nullptr) DestroyContext(ctx_);  // the other scale type's run
         BuildReady(WithSlacks(p));
         ctx_->options.scale = kScaleRows;
         ctx_->options.scaletype = type;
