@@ -12,6 +12,10 @@
 namespace tymlp {
 namespace {
 
+// The smallest value that counts as a value of its own when a row's size is
+// measured (see the floor below).
+constexpr double kSmallestValue = 1e-4;
+
 double scale_of(const double* scales, int32_t k) { return scales != nullptr && scales[k] != 0.0 ? scales[k] : 1.0; }
 
 void note(SolutionViolation* worst, ViolationKind kind, int32_t index, double relative) {
@@ -47,7 +51,6 @@ int VerifySolution(LpContext* ctx, SolutionViolation* worst) {
     // Row activities and sizes in scaled units: a row's residual and its
     // size share the row's factor, so their ratio is that of the user's.
     int rc = kRunOk;
-    double largest_value = 0.0;
     for (int32_t j = 0; j < n && rc == kRunOk; ++j) {
         const double x = f.value[j];
         const double* values = nullptr;
@@ -55,20 +58,19 @@ int VerifySolution(LpContext* ctx, SolutionViolation* worst) {
         int32_t count = 0;
         rc = FetchColumn(ctx, j, &values, &rows, &count);
         if (rc != kRunOk) break;
-        if ((f.status[j] & kStatHeld) == 0) largest_value = std::max(largest_value, std::fabs(x));
         for (int32_t k = 0; k < count; ++k) {
             activity[rows[k]] += values[k] * x;
             size[rows[k]] += std::fabs(values[k] * x);
             largest_entry[rows[k]] = std::max(largest_entry[rows[k]], std::fabs(values[k]));
         }
     }
-    // The basic values carry rounding errors in proportion to the solution
-    // as a whole, not to the row: a row whose own terms are all near zero
-    // is measured against that noise level (its largest entry times the
-    // largest value, times the tolerance), not against its own tiny size.
+    // A row whose own terms are all near zero is measured against a floor:
+    // the size its largest entry would give a value of kSmallestValue.  The
+    // basic values carry rounding errors in proportion to the solution as a
+    // whole, and a value of that order is noise, not a violation.
     const int32_t phase1_row = pm.phase1_objective != nullptr ? pm.phase1_objective->row : -1;
     for (int32_t i = 0; i < m && rc == kRunOk; ++i) {
-        const double noise = kVerifyTolerance * largest_entry[i] * largest_value;
+        const double noise = kSmallestValue * largest_entry[i];
         size[i] = std::max({size[i] + std::fabs(f.rhs[i]), noise, std::numeric_limits<double>::min()});
         if (i == phase1_row) continue;
         note(worst, ViolationKind::kRowResidual, i, std::fabs(activity[i] - f.rhs[i]) / size[i]);
