@@ -259,7 +259,6 @@ int ScaleProblem(LpContext* ctx) {
     LpOptions& o = ctx->options;
     ComputationalForm& f = ctx->form;
     const int32_t m = ctx->model.rows;
-    if (ctx->model.range_variables != 0 && o.scale != kScaleColumns) o.scale = kScaleNone;
     std::fill(f.row_scale, f.row_scale + m, 1.0);
     std::fill(f.column_scale, f.column_scale + ctx->model.columns, 1.0);
     const size_t bytes = static_cast<size_t>(std::max(m, 1)) * sizeof(double);

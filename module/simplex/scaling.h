@@ -9,8 +9,9 @@ namespace tymlp {
 double RoundToPowerOfTwo(double t);
 
 // ScaleProblem: sets the row and column scale factors by SCALE and SCALETYPE
-// (rows and columns of a problem with a range variable are left unscaled
-// unless SCALE is 1), divides the stored coefficients by r_i * s_j, multiplies
+// (a range row is scaled like any other: its logical column takes the row
+// factor, and with it the range, its finite upper bound), divides the
+// stored coefficients by r_i * s_j, multiplies
 // the structural bounds by s_j, and writes every column to its final place in
 // the matrix store.  Preconditions: SetUpWorkStore ran; the current
 // right-hand side is readable from model.lists (the first entry when none is

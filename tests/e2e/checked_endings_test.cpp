@@ -28,10 +28,10 @@ TEST_F(CheckedEndings, AHugeRightHandSideIsNotAnUnboundedRay) {
     EXPECT_FALSE(contains(last_log_, "smaller than EPSILON")) << last_log_;
 }
 
-// Without scaling (a range variable turns it off) a row whose entries are
-// all tiny is violated by more than its own size allows, though every
-// value is within the phases' absolute tolerance.  The exact answer is
-// "infeasible"; the solution must not be reported as optimal.
+// Unscaled, a row whose entries are all tiny can be violated by more than
+// its own size allows while every value is within the phases' absolute
+// tolerance.  The exact answer is "infeasible": the solution must not be
+// reported as optimal (scaled, the solve finds the infeasibility itself).
 TEST_F(CheckedEndings, ASolutionThatFailsItsCheckIsNotCalledOptimal) {
     write("p.csv",
           "_ID_,_TYPE_,x1,x2,x3,x4,_RHS_,_RANGE_\n"
@@ -46,13 +46,13 @@ TEST_F(CheckedEndings, ASolutionThatFailsItsCheckIsNotCalledOptimal) {
           "r8,GE,0,0,0,3.859e-05,3.024e-05,.\n"
           "r9,LE,5.931,129300,-0.1405,0,3376,2761\n"
           "ub,UPPERBD,.,0.2108,.,.,.,.\n");
-    const std::string status = status_after("LP data=p primalout=po;\nRUN;\n");
-    EXPECT_FALSE(contains(status, "STATUS=SUCCESSFUL")) << status;
-    if (contains(status, "STATUS=UNSTABLE")) {
-        EXPECT_TRUE(contains(status, "P_FEAS=NO")) << status;
-        EXPECT_TRUE(contains(last_log_, "does not pass its check in the problem's own units")) << last_log_;
-        EXPECT_TRUE(contains(last_log_, " r8 is off by")) << last_log_;  // the row or its surplus column
-    }
+    std::string status = status_after("LP data=p primalout=po scale=none;\nRUN;\n");
+    EXPECT_TRUE(contains(status, "STATUS=UNSTABLE")) << status;
+    EXPECT_TRUE(contains(status, "P_FEAS=NO")) << status;
+    EXPECT_TRUE(contains(last_log_, "does not pass its check in the problem's own units")) << last_log_;
+    EXPECT_TRUE(contains(last_log_, " r8 is off by")) << last_log_;  // the row or its surplus column
+    status = status_after("LP data=p;\nRUN;\n");
+    EXPECT_TRUE(contains(status, "STATUS=INFEASIBLE")) << status;
 }
 
 // brandy with a small pivot tolerance U once ended "unbounded" with a column

@@ -157,13 +157,14 @@ TEST_P(RandomLpMany, EveryEndingAgreesWithAnExactSolve) {
 }
 INSTANTIATE_TEST_SUITE_P(Seeds, RandomLpMany, ::testing::Range(10, 200));
 
-// Seeds that once ended wrong with the default options: a column left with
-// an improving reduced cost along a very long edge (1), an unbounded claim
+// Seeds that once ended wrong with the default options: an unbounded claim
 // for a bounded problem whose step was blocked by a pivot below REPSILON
-// (160, 164), a slightly infeasible point called optimal (193).
+// (160, 164), a slightly infeasible point called optimal (193), ranged
+// problems solved unscaled that ended infeasible or with another optimum
+// (35, 101, 523, 607, 999).
 TEST(RandomLpRegressions, SeedsThatOnceEndedWrong) {
     if (!have_glpsol()) GTEST_SKIP() << "glpsol (Debian's glpk-utils) is not installed";
-    for (uint64_t seed : {1, 160, 164, 193}) EXPECT_EQ(check_seed(seed), "") << "seed " << seed;
+    for (uint64_t seed : {35, 101, 160, 164, 193, 523, 607, 999}) EXPECT_EQ(check_seed(seed), "") << "seed " << seed;
 }
 
 TEST(RandomLpSeeds, ChosenSeeds) {

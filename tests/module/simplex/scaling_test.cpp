@@ -112,7 +112,7 @@ TEST_F(ScalingTest, ARightHandSideNeverMakesAnEntryVanish) {
         p.columns.resize(2);
         p.columns[0].entries = {{0, 0.001}, {1, 1.0}};
         p.columns[1].entries = {{0, 0.002}, {1, 1.0}};
-        p.rhs = {1e20, 1e6};  // row 1: the right-hand side may take part
+        p.rhs = {1e20, 1e6};                        // row 1: the right-hand side may take part
         if (ctx_ != nullptr) DestroyContext(ctx_);  // the other scale type's run
         BuildReady(WithSlacks(p));
         ctx_->options.scale = kScaleRows;
@@ -159,23 +159,26 @@ TEST_F(ScalingTest, EveryScaledColumnReachesTheMatrixStore) {
     }
 }
 
-TEST_F(ScalingTest, RangeVariablesLimitScalingToColumnsOrNothing) {
-    BuildReady(TwoByThree());
+// A range row is scaled like any other: its logical column keeps its unit
+// entry and takes the row factor into its own, which scales the range (the
+// logical's finite upper bound) with it, so the row's interval is the same
+// in the user's units.
+TEST_F(ScalingTest, RangeRowsAreScaledWithTheirInterval) {
+    ProblemSpec p = WithSlacks(TwoByThree());
+    p.columns[4].upper = 16.0;  // row 1 is ranged: [64 - 16, 64]
+    BuildReady(p);
     ctx_->model.range_variables = 1;
     ctx_->options.scale = kScaleBoth;
+    ctx_->options.scaletype = kScaleEquilibrium;
     ASSERT_EQ(ScaleProblem(ctx_), 0);
-    EXPECT_EQ(ctx_->options.scale, kScaleNone);
-    for (int32_t j = 0; j < 5; ++j) EXPECT_EQ(ctx_->form.column_scale[j], 1.0);
-    EXPECT_EQ(Stored(0), (std::vector<double>{2.0, 32.0}));
-    DestroyContext(ctx_);
-
-    minihost::install();
-    BuildReady(TwoByThree());
-    ctx_->model.range_variables = 1;
-    ctx_->options.scale = kScaleColumns;
-    ASSERT_EQ(ScaleProblem(ctx_), 0);
-    EXPECT_EQ(ctx_->options.scale, kScaleColumns);
-    EXPECT_NE(ctx_->form.column_scale[0], 1.0);
+    EXPECT_EQ(ctx_->options.scale, kScaleBoth);
+    const double r1 = ctx_->form.row_scale[1];
+    EXPECT_NE(r1, 1.0);
+    EXPECT_EQ(Stored(4), (std::vector<double>{1.0}));
+    EXPECT_EQ(ctx_->form.column_scale[4], 1.0 / r1);
+    EXPECT_EQ(ctx_->form.upper[4], 16.0 / r1);
+    // Unscaled, the range is 16 again.
+    EXPECT_EQ(ctx_->form.upper[4] / ctx_->form.column_scale[4], 16.0);
 }
 
 TEST_F(ScalingTest, TinyCoefficientsAreReportedUpToAHundred) {
