@@ -272,6 +272,9 @@ constexpr MessageEntry kMessages[] = {
      "The solution is numerically unstable: it did not pass the checks of its ending, so it is not reported as "
      "optimal."},
     {298, N, "", "The infeasible ending of the dual phase was checked on fresh factors and does not hold; it goes on."},
+    {299, N, "dd",
+     "The optimal ending was checked: a column priced %1, within EPSILON, lies on an edge long enough to change the "
+     "objective by %2; phase 2 goes on with a smaller tolerance for that step."},
 };
 
 }  // namespace

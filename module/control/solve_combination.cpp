@@ -132,6 +132,15 @@ void phase2_step(LpContext* ctx, bool again) {
     }
 }
 
+// EPSILON back at the user's value after a continuation that priced with a
+// smaller one.
+void restore_epsilon(LpContext* ctx) {
+    SolverState& sv = ctx->solver;
+    if (sv.saved_epsilon == 0.0) return;
+    ctx->options.epsilon = sv.saved_epsilon;
+    sv.saved_epsilon = 0.0;
+}
+
 void dual_step(LpContext* ctx) {
     SolverState& sv = ctx->solver;
     if (sv.optimal == 0 || sv.primal_feasible != 0 || sv.run_status != kRunOk) return;
@@ -195,6 +204,7 @@ int solve_combination(LpContext* ctx) {
     sv.primal_feasible = 0;
     sv.optimal = 0;
     sv.unverified = 0;
+    sv.saved_epsilon = 0.0;
     ctx->phases.ratio.unbounded = 0;
 
     // 2. The objective of this combination.
@@ -232,6 +242,7 @@ int solve_combination(LpContext* ctx) {
     // back to phase 2 or phase 1, a bounded number of times.
     for (int32_t round = 0;; ++round) {
         phase2_step(ctx, round > 0);
+        restore_epsilon(ctx);
         if (sv.phase == kPhase2) evaluate(ctx, false);
         dual_step(ctx);
         const EndingCheck check = check_optimal_ending(ctx, round);

@@ -6,6 +6,8 @@
 // optimum reported as success.  So an ending that claims an optimum is
 // measured again on fresh factors with true prices, and last in the
 // problem's own units.
+#include <algorithm>
+#include <cmath>
 #include <cstring>
 
 #include "base/host_link.h"
@@ -22,6 +24,10 @@ constexpr int kMsgStillAttractive = 290;
 constexpr int kMsgOutsideBounds = 291;
 constexpr int kMsgNotVerified = 293;
 constexpr int kMsgChecksExhausted = 294;
+constexpr int kMsgLongEdge = 299;
+// An edge whose objective change is below this share of the objective is
+// left alone.
+constexpr double kEdgeGainShare = 1e-9;
 
 int trimmed(const char* name, int length) {
     while (length > 0 && (name[length - 1] == ' ' || name[length - 1] == '\0')) --length;
@@ -81,6 +87,23 @@ EndingCheck check_optimal_ending(LpContext* ctx, int32_t round) {
         }
         const TymArg arg = arg_double(largest);
         host_message(kMsgStillAttractive, 1, &arg);
+        return EndingCheck::kAttractive;
+    }
+    // A price within EPSILON along an edge so long that it still moves the
+    // objective: phase 2 goes on, pricing with a tolerance below that price.
+    double edge_price = 0.0, edge_gain = 0.0;
+    const int edges = LongestEdgeGain(ctx, &edge_price, &edge_gain);
+    if (edges == kRunMemory) end_run(ctx, kEndMemory);
+    if (edges != kRunOk) end_run(ctx, kEndIo);
+    const ObjectiveRecord* objective = ctx->model.current_objective;
+    const double z =
+        objective != nullptr && objective->column >= 0 ? std::fabs(ctx->form.value[objective->column]) : 0.0;
+    if (edge_gain > kEdgeGainShare * std::max(1.0, z) && round < kMaxEndingChecks) {
+        const TymArg args[] = {arg_double(edge_price), arg_double(edge_gain)};
+        host_message(kMsgLongEdge, 2, args);
+        if (sv.saved_epsilon == 0.0) sv.saved_epsilon = ctx->options.epsilon;
+        ctx->options.epsilon = edge_price / 2.0;
+        sv.optimal = 0;
         return EndingCheck::kAttractive;
     }
     SolutionViolation worst;

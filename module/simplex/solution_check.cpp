@@ -6,6 +6,7 @@
 #include <limits>
 
 #include "base/context_memory.h"
+#include "simplex/phase_internal.h"
 #include "simplex/pricing.h"
 #include "simplex/work_store.h"
 
@@ -15,6 +16,10 @@ namespace {
 // The smallest value that counts as a value of its own when a row's size is
 // measured (see the floor below).
 constexpr double kSmallestValue = 1e-4;
+
+// A reduced cost within this share of the terms it is summed from is
+// rounding noise.
+constexpr double kPriceNoiseShare = 1e-11;
 
 double scale_of(const double* scales, int32_t k) { return scales != nullptr && scales[k] != 0.0 ? scales[k] : 1.0; }
 
@@ -118,6 +123,96 @@ int VerifySolution(LpContext* ctx, SolutionViolation* worst) {
     ctx_free_array(ctx, activity);
     ctx_free_array(ctx, size);
     ctx_free_array(ctx, largest_entry);
+    return rc;
+}
+
+namespace {
+
+// The step the column at `j` can take along its edge before a basic column,
+// or the column itself, reaches a bound (INFINITY when none does).  The
+// transformed column is in the work vector.
+double edge_length(const LpContext* ctx, int32_t j, double price_sign) {
+    const ComputationalForm& f = ctx->form;
+    const int32_t m = ctx->model.rows;
+    const double inf = ctx->options.infinity;
+    const double pivot = ctx->options.repsilon;
+    // Direction: up from the lower bound, down from the upper one; a free
+    // column moves the way its reduced cost improves.
+    double dir = (f.status[j] & kStatAtUpper) != 0 ? -1.0 : 1.0;
+    if ((f.status[j] & kStatHeld) != 0) dir = price_sign;
+    double step = std::numeric_limits<double>::infinity();
+    if (std::fabs(f.lower[j]) < inf && std::fabs(f.upper[j]) < inf) step = f.upper[j] - f.lower[j];
+    for (int32_t i = 0; i < m; ++i) {
+        const double a = dir * f.work[i];
+        const int32_t b = f.header[i];
+        if (std::fabs(a) <= pivot || (f.status[b] & kStatHeld) != 0) continue;
+        const double x = f.value[b];
+        if (a > 0.0 && std::fabs(f.lower[b]) < inf) step = std::min(step, std::max(0.0, x - f.lower[b]) / a);
+        if (a < 0.0 && std::fabs(f.upper[b]) < inf) step = std::min(step, std::max(0.0, f.upper[b] - x) / -a);
+    }
+    return step;
+}
+
+}  // namespace
+
+int LongestEdgeGain(LpContext* ctx, double* price, double* gain) {
+    *price = 0.0;
+    *gain = 0.0;
+    const ComputationalForm& f = ctx->form;
+    const int32_t n = ctx->model.columns;
+    if (f.duals == nullptr || f.work == nullptr) return kRunOk;
+    const ObjectiveRecord* objective = ctx->model.current_objective;
+    const double epsilon = ctx->options.epsilon;
+    const int16_t phase = ctx->solver.phase;
+    ctx->solver.phase = kPhase2;
+    // The best priced columns within EPSILON, kept in descending order.
+    std::pair<double, int32_t> best[kLongEdgeCandidates];
+    int32_t kept = 0;
+    int rc = kRunOk;
+    for (int32_t j = 0; j < n && rc == kRunOk; ++j) {
+        if ((f.status[j] & kStatBasic) != 0) continue;
+        double p = 0.0;
+        rc = ColumnPrice(ctx, j, objective, false, &p);
+        if (rc != kRunOk || !(p > 0.0) || p > epsilon) continue;
+        if (kept == kLongEdgeCandidates && p <= best[kept - 1].first) continue;
+        // A price at the level of rounding noise says nothing, however long
+        // the edge: along a ray of zero cost it would read as unbounded.
+        const double* values = nullptr;
+        const int32_t* rows = nullptr;
+        int32_t count = 0;
+        if ((rc = FetchColumn(ctx, j, &values, &rows, &count)) != kRunOk) break;
+        double terms = objective != nullptr && j == objective->column ? 1.0 : 0.0;
+        for (int32_t e = 0; e < count; ++e) terms += std::fabs(f.duals[rows[e]] * values[e]);
+        if (p <= kPriceNoiseShare * terms) continue;
+        int32_t k = kept < kLongEdgeCandidates ? kept++ : kept - 1;
+        for (; k > 0 && best[k - 1].first < p; --k) best[k] = best[k - 1];
+        best[k] = {p, j};
+    }
+    ctx->solver.phase = phase;
+    for (int32_t k = 0; k < kept && rc == kRunOk; ++k) {
+        const int32_t j = best[k].second;
+        rc = TransformColumn(ctx, j);
+        if (rc != kRunOk) break;
+        // ColumnPrice negates the reduced cost at an upper bound and takes
+        // the absolute value for a free column: recover its sign for the
+        // direction of a free one.
+        double sign = 1.0;
+        if ((f.status[j] & kStatHeld) != 0) {
+            double d = objective != nullptr && j == objective->column ? objective->sense : 0.0;
+            const double* values = nullptr;
+            const int32_t* rows = nullptr;
+            int32_t count = 0;
+            rc = FetchColumn(ctx, j, &values, &rows, &count);
+            if (rc != kRunOk) break;
+            for (int32_t e = 0; e < count; ++e) d -= f.duals[rows[e]] * values[e];
+            sign = d < 0.0 ? -1.0 : 1.0;
+        }
+        const double g = best[k].first * edge_length(ctx, j, sign);
+        if (g > *gain) {
+            *gain = g;
+            *price = best[k].first;
+        }
+    }
     return rc;
 }
 

@@ -37,4 +37,15 @@ inline constexpr double kVerifyTolerance = 1e-6;
 // kRunMemory or kRunIo (a column that cannot be fetched).
 int VerifySolution(LpContext* ctx, SolutionViolation* worst);
 
+// A column whose price is positive but within EPSILON is not attractive to
+// the phases, yet along a long enough edge it still changes the objective
+// by more than rounding: the step to the first blocking bound times the
+// price.  Looks at the (at most kLongEdgeCandidates) best priced such
+// columns; *gain receives the largest objective change in scaled units
+// (INFINITY when nothing blocks) and *price that column's price, 0 when
+// there is none.  Returns kRunOk, kRunMemory or kRunIo.
+int LongestEdgeGain(LpContext* ctx, double* price, double* gain);
+
+inline constexpr int32_t kLongEdgeCandidates = 20;
+
 }  // namespace tymlp

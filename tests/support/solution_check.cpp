@@ -10,6 +10,9 @@
 namespace randlp {
 namespace {
 
+// Rounding noise of a sum of products, relative to its largest terms.
+constexpr double kDualNoise = 1e-14;
+
 std::vector<std::string> split_csv_line(const std::string& line) {
     std::vector<std::string> cells;
     std::string cell;
@@ -187,14 +190,21 @@ CheckResult check_solution(const Problem& p, const std::filesystem::path& primal
     double largest_c = 1.0;
     for (double cj : p.c) largest_c = std::max(largest_c, std::fabs(cj));
     std::vector<double> column_terms(n);
+    double largest_terms = 0.0;
+    for (int j = 0; j < n; ++j) {
+        double terms = std::fabs(p.c[j]);
+        for (int i = 0; i < m; ++i) terms += std::fabs(y[i] * p.rows[i].a[j]);
+        largest_terms = std::max(largest_terms, terms);
+    }
     for (int j = 0; j < n; ++j) {
         double d = p.c[j], size = std::fabs(p.c[j]);
         for (int i = 0; i < m; ++i) d -= y[i] * p.rows[i].a[j], size += std::fabs(y[i] * p.rows[i].a[j]);
         column_terms[j] = size;
-        // Relative to the terms of the sum with no floor: a reduced cost that
-        // is the whole of its only term is not rounding noise however small
-        // it is, and along a long edge it moves the objective.
-        const double dt = tol * size;
+        // Relative to the terms of the sum: a reduced cost that is the whole
+        // of its only term is not rounding noise however small it is, and
+        // along a long edge it moves the objective.  Only what is below the
+        // rounding noise of the largest dual terms of the problem is zero.
+        const double dt = tol * size + kDualNoise * largest_terms;
         if (!near(rcost[j], d, size)) fail.add("x", j + 1, ": reduced cost written ", rcost[j], ", c - A'y = ", d);
         const bool lower = column_at_lower[j], upper = column_at_upper[j];
         if (!lower && !upper && std::fabs(d) > dt) fail.add("x", j + 1, " between its bounds with reduced cost ", d);
