@@ -13,11 +13,12 @@ namespace {
 enum SparseMessage : int {
     kMsgTwoKinds = 167,  // row, type, observation
     kMsgEmptyObservation = 252,
-    kMsgTypeOnly = 253,
-    kMsgValueTypeOnly = 254,
-    kMsgValueNeedsColumn = 255,
-    kMsgNoName = 256,   // "column" | "row"
-    kMsgNeedsRow = 257  // type
+    // Each of 253 to 257 names a text and the observation.
+    kMsgTypeOnly = 253,          // type
+    kMsgValueTypeOnly = 254,     // type
+    kMsgValueNeedsColumn = 255,  // type
+    kMsgNoName = 256,            // "column" | "row"
+    kMsgNeedsRow = 257           // type
 };
 
 bool is_value_kind(TypeKind kind) { return kind == kTypeRhs || kind == kTypeRhsSen || kind == kTypeRange; }
@@ -39,16 +40,14 @@ bool needs_row(TypeKind kind) {
     }
 }
 
+// The case table's refusals name a text (the type, or "row" / "column")
+// and the observation.
 void refuse_with_text(SparseReader& r, int number, const char* text, int length) {
-    const TymArg arg = arg_text(text, length);
-    host_message(number, 1, &arg);
+    message_text_obs(number, text, length, r.observation);
     r.result = kRunSemantic;
 }
 
-void refuse(SparseReader& r, int number) {
-    host_message(number);
-    r.result = kRunSemantic;
-}
+void refuse(SparseReader& r, int number) { refuse_with_text(r, number, r.type, kTypeWidth); }
 
 // A row name defined by a kind with row flags: the next row index on its
 // first definition, counted by kind; another kind later is an error.
@@ -172,7 +171,7 @@ int32_t sparse_new_row(SparseReader& r, uint8_t flags, const char* name) {
 
 int sparse_pass1(SparseReader& r) {
     if (!sparse_decode(r)) {
-        message_text_obs(kMsgUnknownType, r.type, kTypeWidth, r.observation);
+        report_unknown_type(r.type, kTypeWidth, r.observation);
         return kRunSemantic;
     }
     if (r.kind == kTypeComment) return 0;

@@ -100,7 +100,9 @@ int write_price_vectors(SparseReader& r) {
 }
 
 int run(SparseReader& r) {
-    int rc = sparse_setup(r);
+    int rc = check_observations(r.ds);
+    if (rc != 0) return rc;
+    rc = sparse_setup(r);
     if (rc != 0) return rc;
     rc = read_pass(r, sparse_pass1);
     if (rc == 0) rc = sparse_untyped_rows(r);
