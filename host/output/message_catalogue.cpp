@@ -287,6 +287,12 @@ constexpr MessageEntry kMessages[] = {
     {303, E, "s", "The data set %1 has no observations: it names its variables but holds no problem."},
     {304, E, "i", "Observation %1 has a blank type; every observation of this layout needs a type."},
     {305, E, "ii", "%1 observations in all have a type that is not recognised; only the first %2 are listed."},
+    {306, W, "sisi",
+     "Names longer than %2 characters are cut to that length: the %1 value %3 of observation %4 is the first "
+     "(later ones are not listed)."},
+    {307, E, "ssii",
+     "The names %1 and %2 (observation %4) agree in their first %3 characters, which is all a name keeps; they "
+     "would become one row or column."},
 };
 
 }  // namespace

@@ -135,6 +135,10 @@ void sparse_release(SparseReader& r) {
     pair_index_free(ctx, &r.pair_index);
     name_tree_free(ctx, &r.rows);
     name_tree_free(ctx, &r.columns);
+    name_tree_free(ctx, &r.long_rows.whole);
+    name_tree_free(ctx, &r.long_rows.cut);
+    name_tree_free(ctx, &r.long_columns.whole);
+    name_tree_free(ctx, &r.long_columns.cut);
     for (int vk = 0; vk < kValueKinds; ++vk) {
         for (int32_t k = 0; k < r.value_count[vk]; ++k) ctx_free(ctx, r.values[vk][k].values);
         ctx_free(ctx, r.values[vk]);

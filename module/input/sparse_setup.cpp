@@ -195,6 +195,17 @@ void choose_name_lengths(SparseReader& r) {
     m.column_name_length = clamp_name_length(r.column_var.length);
 }
 
+// Long names are kept whole only when a variable can hold more than the
+// width; otherwise the check has nothing to do (no buffer).
+bool long_names_init(SparseReader& r, LongNames& names, int width, int variable_length) {
+    names = LongNames{};
+    name_tree_init(&names.cut, width);
+    name_tree_init(&names.whole, variable_length > width ? variable_length : width);
+    if (variable_length <= width) return true;
+    names.buffer = static_cast<char*>(reader_alloc(r.ctx, r.blocks, static_cast<size_t>(variable_length)));
+    return names.buffer != nullptr;
+}
+
 int bind_failure() {
     host_status_report(-1);
     return kRunIo;
@@ -252,6 +263,12 @@ int sparse_setup(SparseReader& r) {
     choose_name_lengths(r);
     name_tree_init(&r.rows, ctx->model.row_name_length);
     name_tree_init(&r.columns, ctx->model.column_name_length);
+    int longest_row = 0;
+    for (int k = 0; k < r.pairs; ++k)
+        if (r.row_vars[k].length > longest_row) longest_row = r.row_vars[k].length;
+    if (!long_names_init(r, r.long_rows, ctx->model.row_name_length, longest_row) ||
+        !long_names_init(r, r.long_columns, ctx->model.column_name_length, r.column_var.length))
+        return kRunMemory;
     int rc = open_model_stores(ctx);
     if (rc == 0) rc = create_phase1(r);
     if (rc == 0) {

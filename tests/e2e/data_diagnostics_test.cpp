@@ -75,6 +75,28 @@ TEST_F(DataDiagnostics, SparseNamesMergedByADeclaredLengthStopTheRun) {
     EXPECT_FALSE(contains(cut.log, "ERROR")) << cut.log;
 }
 
+TEST_F(DataDiagnostics, SparseNamesLongerThanANameKeepsAreReportedAndMergesStopTheRun) {
+    // A variable without a declared length holds its longest value whole;
+    // the reader keeps 64 characters of a name.
+    const std::string stem(66, 'n');
+    write("ln.csv", "_TYPE_$8,_COL_,_ROW_$8,_COEF_\nMAX,,o,.\nLE,,c,.\n," + stem + "_a,o,1\n," + stem + "_b,o,2\n," +
+                        stem + "_a,c,1\nRHS,_RHS_,c,4\n");
+    const RunResult r = run("LP data=ln sparsedata;\nRUN;\n");
+    EXPECT_EQ(r.exit_status, kExitStatementError) << r.log;
+    EXPECT_EQ(count_of(r.log, "WARNING: Names longer than 64 characters are cut"), 1) << r.log;
+    EXPECT_TRUE(contains(r.log, "of observation 3 is the")) << r.log;
+    EXPECT_TRUE(contains(r.log, "ERROR: The names " + stem)) << r.log;
+    EXPECT_TRUE(contains(r.log, stem + "_b (observation 4)")) << r.log;
+
+    // The same long name again, and a short one, merge nothing.
+    write("ok.csv", "_TYPE_$8,_COL_,_ROW_$8,_COEF_\nMAX,,o,.\nLE,,c,.\n," + stem + "_a,o,1\nLE,,d,.\n,short,o,2\n," +
+                        stem + "_a,c,1\n,short,d,1\nRHS,_RHS_,c,4\nRHS,_RHS_,d,5\n");
+    const RunResult ok = run("LP data=ok sparsedata;\nRUN;\n%PUT &_QMLP_;\n");
+    EXPECT_EQ(ok.exit_status, kExitOk) << ok.log;
+    EXPECT_FALSE(contains(ok.log, "ERROR")) << ok.log;
+    EXPECT_TRUE(contains(ok.log, "OBJECTIVE=14 ")) << ok.log;
+}
+
 TEST_F(DataDiagnostics, ANumericIdThatBecomesAColumnIsNamed) {
     write("n.csv", "_ID_,_TYPE_,x,_RHS_\n1,MAX,1,.\n2,LE,1,4\n");
     const RunResult r = run("LP data=n;\nRUN;\n");
