@@ -187,8 +187,9 @@ int resolve_columns(Setup& s) {
                 continue;
             }
             if (is_default_id_name(var.name)) {
-                // A numeric row-name variable was refused as such (message
-                // 229); say that it is a column instead.
+                // Named like a row-name variable but not one (numeric:
+                // message 229, or another variable names the rows): that
+                // it counts as a column must not pass unsaid.
                 const TymArg arg = arg_text(var.name);
                 host_message(kMsgIdBecomesColumn, 1, &arg);
             }

@@ -116,7 +116,9 @@ int check_observations(TymDataIn ds) {
         host_message(kMsgNoObservations, 1, &arg);
         return kRunSemantic;
     }
-    return host_data_rewind(ds) == 0 ? 0 : kRunIo;
+    if (host_data_rewind(ds) == 0) return 0;
+    host_message(kMsgRewindFailed);
+    return kRunSemantic;
 }
 
 void close_problem_data(LpContext* ctx) {

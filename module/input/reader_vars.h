@@ -35,6 +35,7 @@ enum VarMessage : int {
     kMsgOneId = 24,
     kMsgNoVariable = 25,      // statement, default name
     kMsgIdUnusable = 229,     // default row-name variable of the wrong type
+    kMsgRewindFailed = 258,   // the data set cannot be read again from its start
     kMsgNoObservations = 303  // data set name
 };
 
@@ -77,7 +78,8 @@ int open_problem_data(LpContext* ctx);
 // says what is wrong instead.  (With a declared character variable the
 // readers go on: an empty problem has true messages of its own.)
 // Returns kRunOk (the data set is positioned at its start again),
-// kRunSemantic after message 303, or kRunIo (the host has reported why).
+// kRunSemantic after message 303 (or 258 when it cannot be read again from
+// its start), or kRunIo (the host has reported the read error).
 int check_observations(TymDataIn ds);
 
 // Closes the problem data set when it is open.

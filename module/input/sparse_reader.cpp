@@ -11,7 +11,7 @@
 namespace tymlp {
 namespace {
 
-enum FinishMessage : int { kMsgRewindFailed = 258, kMsgUntypedRow = 205 };
+enum FinishMessage : int { kMsgUntypedRow = 205 };
 
 constexpr int kReadObservation = 0;
 
