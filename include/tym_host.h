@@ -237,7 +237,25 @@ typedef struct TymDataInVector {
     int64_t (*obs_number)(TymDataIn ds);
     /* Display name ("lib.member" or the path) for messages. */
     const char* (*name)(TymDataIn ds);
+    /* What the host found about the values of variable var (1-based) when it
+     * opened the data set: TYM_FOUND_* bits, 0 for nothing; negative for a
+     * bad handle or variable.  The host has already written a WARNING for
+     * each finding; the module decides whether its use of the variable
+     * turns the finding into an error.  Hosts with a shorter vector lack
+     * this entry (see the size). */
+    int (*var_findings)(TymDataIn ds, int var);
 } TymDataInVector;
+
+enum TymVarFindings {
+    /* Read as character although most of its values are numbers: a few
+     * cells that are not numbers turned a column of numbers into text. */
+    TYM_FOUND_STRAY_TEXT = 1,
+    /* Some values are longer than the variable's declared length and are
+     * read cut to it. */
+    TYM_FOUND_CUT = 2,
+    /* Two different values become the same value when cut. */
+    TYM_FOUND_MERGED = 4
+};
 
 /* ===========================================================================
  * Vector 8: data set output

@@ -40,7 +40,33 @@ struct Evidence {
     int64_t texts = 0;          // cells that are neither numbers nor missing
     int64_t first_text_line = 0;
     std::string first_text;
+    // Values of a "$N" variable long enough to be cut, by what is kept of
+    // them: the first full value (and its line) for each.  A cut at a
+    // character boundary keeps at least N - 3 bytes, so shorter values can
+    // never meet a cut one.
+    std::map<std::string, std::pair<std::string, int64_t>, std::less<>> long_values;
 };
+
+// Records a value of a variable of declared length: the first cut value,
+// and the first two different values that become the same when cut.
+void note_declared_length(VarSpec& var_def, Evidence& e, std::string_view value, int64_t line) {
+    constexpr size_t kLongestCharacter = 4;  // bytes of a UTF-8 character
+    const std::string_view full = trim_right_blanks(value);
+    if (var_def.merged_line[0] != 0) return;
+    if (full.size() + kLongestCharacter <= static_cast<size_t>(var_def.length)) return;
+    const std::string_view kept = cut_to_length(full, var_def.length);
+    if (kept.size() < full.size() && var_def.cut_line == 0) {
+        var_def.cut_line = line;
+        var_def.cut_text = std::string(full);
+    }
+    auto [it, inserted] = e.long_values.try_emplace(std::string(kept), std::string(full), line);
+    if (inserted || it->second.first == full) return;
+    var_def.merged_line[0] = it->second.second;
+    var_def.merged_text[0] = it->second.first;
+    var_def.merged_line[1] = line;
+    var_def.merged_text[1] = std::string(full);
+    e.long_values.clear();  // one merge is enough to say
+}
 
 int scan_rows(CsvScanner& scanner, CsvSchema& schema, std::string& error) {
     std::vector<Evidence> evidence(schema.vars.size());
@@ -61,6 +87,8 @@ int scan_rows(CsvScanner& scanner, CsvSchema& schema, std::string& error) {
         for (size_t v = 0; v < fields.size(); ++v) {
             Evidence& e = evidence[v];
             e.longest = std::max(e.longest, trim_right_blanks(fields[v]).size());
+            if (schema.vars[v].declared && schema.vars[v].length > 0)
+                note_declared_length(schema.vars[v], e, fields[v], scanner.record_line());
             if (schema.vars[v].declared) continue;
             double value;
             switch (classify_value(fields[v], &value)) {
@@ -180,6 +208,14 @@ int load_schema(int fd, const struct stat& st, CsvSchema& schema, std::string& e
     if (cache().size() >= kCacheEntries) cache().erase(cache().begin());
     cache().emplace(key, schema);
     return kOk;
+}
+
+std::string_view cut_to_length(std::string_view value, int length) {
+    value = trim_right_blanks(value);
+    size_t n = std::min(value.size(), static_cast<size_t>(std::max(length, 0)));
+    if (n < value.size())
+        while (n > 0 && (static_cast<unsigned char>(value[n]) & 0xC0) == 0x80) --n;
+    return value.substr(0, n);
 }
 
 std::string row_width_mismatch(size_t values, size_t variables) {

@@ -13,6 +13,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace qmlp::host::data {
@@ -31,6 +32,15 @@ struct VarSpec {
     // " 5 ") must not turn a column of numbers into text unannounced.
     int64_t stray_text_line = 0;
     std::string stray_text;
+    // A variable of declared length ("$N") with longer values, which are
+    // read cut to N: the line and value of the first one (0 when none).
+    int64_t cut_line = 0;
+    std::string cut_text;
+    // Two different values that become the same when cut: their lines and
+    // values (0 when none).  Names merged like this would silently make
+    // two rows or columns one.
+    int64_t merged_line[2] = {0, 0};
+    std::string merged_text[2];
 };
 
 struct CsvSchema {
@@ -46,6 +56,10 @@ int parse_header(const std::vector<std::string>& fields, int64_t line, std::vect
 // Reads the whole file open on fd (whose stat is `st`) and fills `schema`;
 // 0, or a negative status with `error` ("line N: what").
 int load_schema(int fd, const struct stat& st, CsvSchema& schema, std::string& error);
+
+// The bytes of `value` (trailing blanks dropped) that a variable of
+// `length` bytes keeps: cut at a character boundary when longer.
+std::string_view cut_to_length(std::string_view value, int length);
 
 // "the row has 3 values, but the header names 4 variables"
 std::string row_width_mismatch(size_t values, size_t variables);

@@ -60,6 +60,29 @@ void report_bad_file(const DataFile& file, const std::string& what) {
     data_error("Data set " + file.display + " cannot be read: " + file.file + ", " + what + ".");
 }
 
+std::string quoted_value(std::string_view text) { return "\"" + printable_text(text) + "\""; }
+
+// What the scan found about a variable's values, said once at each open:
+// each finding changes what the module reads from the file.
+void report_findings(const DataFile& file, const VarSpec& var_def) {
+    const std::string variable = "Variable " + var_def.name + " of data set " + file.display;
+    if (var_def.stray_text_line != 0)
+        data_warning(variable + " is read as character, although most of its values are numbers: line " +
+                     std::to_string(var_def.stray_text_line) + " of " + file.file + " has the value " +
+                     quoted_value(var_def.stray_text) + ", which is not a number.");
+    if (var_def.cut_line != 0)
+        data_warning(variable + " has values longer than its length " + std::to_string(var_def.length) +
+                     ", which are cut: line " + std::to_string(var_def.cut_line) + " of " + file.file +
+                     " has the value " + quoted_value(var_def.cut_text) + ", read as " +
+                     quoted_value(cut_to_length(var_def.cut_text, var_def.length)) + ".");
+    if (var_def.merged_line[0] != 0)
+        data_warning(variable + " has different values that become the same when cut to its length " +
+                     std::to_string(var_def.length) + ": " + quoted_value(var_def.merged_text[0]) + " (line " +
+                     std::to_string(var_def.merged_line[0]) + ") and " + quoted_value(var_def.merged_text[1]) +
+                     " (line " + std::to_string(var_def.merged_line[1]) + ") are both read as " +
+                     quoted_value(cut_to_length(var_def.merged_text[0], var_def.length)) + ".");
+}
+
 // Opens and scans a data set; nullptr after an ERROR line.
 TymDataIn open_input(const TymDataRef* ref) {
     if (ref == nullptr) return nullptr;
@@ -90,12 +113,7 @@ TymDataIn open_input(const TymDataRef* ref) {
         ::close(fd);
         return nullptr;
     }
-    for (const VarSpec& var_def : schema.vars)
-        if (var_def.stray_text_line != 0)
-            data_warning("Variable " + var_def.name + " of data set " + file.display +
-                         " is read as character, although most of its values are numbers: line " +
-                         std::to_string(var_def.stray_text_line) + " of " + file.file + " has the value \"" +
-                         printable_text(var_def.stray_text) + "\", which is not a number.");
+    for (const VarSpec& var_def : schema.vars) report_findings(file, var_def);
     auto* ds = new TymDataIn_(fd, std::move(file), std::move(schema));
     open_inputs().insert(ds);
     return ds;
@@ -143,6 +161,17 @@ int read_next(TymDataIn ds) {
     }
     ++ds->observation;
     return 0;
+}
+
+int var_findings(TymDataIn ds, int var) {
+    if (!known(ds)) return kBadHandle;
+    if (var < 1 || var > static_cast<int>(ds->schema.vars.size())) return kBadArgument;
+    const VarSpec& spec = ds->schema.vars[static_cast<size_t>(var) - 1];
+    int found = 0;
+    if (spec.stray_text_line != 0) found |= TYM_FOUND_STRAY_TEXT;
+    if (spec.cut_line != 0) found |= TYM_FOUND_CUT;
+    if (spec.merged_line[0] != 0) found |= TYM_FOUND_MERGED;
+    return found;
 }
 
 int var_count(TymDataIn ds) { return known(ds) ? static_cast<int>(ds->schema.vars.size()) : kBadHandle; }
@@ -215,6 +244,7 @@ const TymDataInVector kDataInVector = {
     [](TymDataIn ds) { return guarded(kNoMemory, close_input, ds); },
     obs_number,
     input_name,
+    [](TymDataIn ds, int var) { return guarded(kNoMemory, var_findings, ds, var); },
 };
 
 }  // namespace

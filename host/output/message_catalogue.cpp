@@ -66,7 +66,7 @@ constexpr MessageEntry kMessages[] = {
     {58, W, "", "The time limit (TIME=) was reached."},
     {59, E, "", "There is not enough memory to continue the phase."},
     {60, W, "", "The integer iteration limit (IMAXIT=) was reached."},
-    {61, W, "ii", "The iteration limit of phase %1 was reached; MAXIT%2= allows more iterations."},
+    {61, W, "ii", "Phase %1 stopped at its iteration limit (MAXIT%2=)."},
     {62, W, "",
      "Memory is short: node selection switches to LIFO and active nodes that cannot "
      "beat the cutoff are released."},
@@ -84,7 +84,9 @@ constexpr MessageEntry kMessages[] = {
     {154, W, "",
      "The integer iteration limit (IMAXIT=) was reached; the best solution so far is "
      "reported."},
-    {155, W, "ii", "The iteration limit of phase %1 was reached; MAXIT%2= allows more iterations."},
+    {155, W, "ii",
+     "The solve ended because phase %1 reached its iteration limit; a larger MAXIT%2= allows more "
+     "iterations."},
     {156, N, "",
      "The problem has integer columns or special ordered sets: the sensitivity "
      "analysis applies to the final continuous problem."},
@@ -231,11 +233,11 @@ constexpr MessageEntry kMessages[] = {
      "The data gives no right-hand side; a right-hand-side column _RHS_ of zeros is "
      "used."},
     {252, N, "i", "Observation %1 is empty and is ignored."},
-    {253, E, "", "An observation gives a type but neither a row nor a column."},
-    {254, E, "", "An RHS, RHSSEN or RANGE observation needs a row or a column name."},
-    {255, E, "s", "A %1 observation needs a column name as well as a row name."},
-    {256, E, "s", "An observation without a type lacks a %1 name."},
-    {257, E, "s", "A %1 observation needs a row name."},
+    {253, E, "si", "The %1 observation %2 gives neither a row nor a column."},
+    {254, E, "si", "The %1 observation %2 needs a row or a column name."},
+    {255, E, "si", "The %1 observation %2 needs a column name as well as a row name."},
+    {256, E, "si", "Observation %2 has no type and lacks a %1 name."},
+    {257, E, "si", "The %1 observation %2 needs a row name."},
     {258, E, "", "The data set could not be read again from its start."},
 
     // ---- preprocessing
@@ -275,6 +277,25 @@ constexpr MessageEntry kMessages[] = {
     {299, N, "dd",
      "The optimal ending was checked: a column priced %1, within EPSILON, lies on an edge long enough to change the "
      "objective by %2; phase 2 goes on with a smaller tolerance for that step."},
+
+    // ---- data that would silently change the problem
+    {300, E, "s",
+     "The variable %1 would be a structural column, but a few of its values are not numbers, so it is read as "
+     "character (see the WARNING above); correct those values, or leave the variable out with a VAR statement."},
+    {301, W, "s",
+     "The numeric variable %1 is not used to name the rows; it becomes a structural column of the problem."},
+    {302, E, "si",
+     "Different values of the name variable %1 become one name when cut to its length %2 (see the WARNING "
+     "above), which would merge rows or columns; give the variable a larger length."},
+    {303, E, "s", "The data set %1 has no observations: it names its variables but holds no problem."},
+    {304, E, "i", "Observation %1 has a blank type; every observation of this layout needs a type."},
+    {305, E, "ii", "%1 observations in all have a type that is not recognised; only the first %2 are listed."},
+    {306, W, "sisi",
+     "Names longer than %2 characters are cut to that length: the %1 value %3 of observation %4 is the first "
+     "(later ones are not listed)."},
+    {307, E, "ssii",
+     "The names %1 and %2 (observation %4) agree in their first %3 characters, which is all a name keeps; they "
+     "would become one row or column."},
 };
 
 }  // namespace

@@ -2,6 +2,7 @@
 #include "base/host_link.h"
 
 #include <cstdarg>
+#include <cstddef>
 #include <cstdio>
 
 namespace tymlp {
@@ -128,6 +129,14 @@ int host_data_rewind(TymDataIn ds) { return din()->rewind(ds); }
 int host_data_close(TymDataIn ds) { return din()->close(ds); }
 int64_t host_data_obs_number(TymDataIn ds) { return din()->obs_number(ds); }
 const char* host_data_name(TymDataIn ds) { return din()->name(ds); }
+int host_data_var_findings(TymDataIn ds, int var) {
+    // A host built before the entry existed offers a shorter vector.
+    constexpr size_t kNeeded = offsetof(TymDataInVector, var_findings) + sizeof(TymDataInVector::var_findings);
+    const TymDataInVector* v = din();
+    if (v->size < kNeeded || v->var_findings == nullptr) return 0;
+    const int found = v->var_findings(ds, var);
+    return found > 0 ? found : 0;
+}
 
 TymDataOut host_out_create(const TymDataRef* ref, int var_count) { return dout()->create(ref, var_count); }
 int host_out_define(TymDataOut ds, const char* name, int name_len, int type, int length, const char* label,

@@ -106,6 +106,9 @@ int host_data_rewind(TymDataIn ds);
 int host_data_close(TymDataIn ds);
 int64_t host_data_obs_number(TymDataIn ds);
 const char* host_data_name(TymDataIn ds);
+// TYM_FOUND_* bits the host found about a variable's values (0 from a host
+// that cannot say).
+int host_data_var_findings(TymDataIn ds, int var);
 
 // Data set output
 TymDataOut host_out_create(const TymDataRef* ref, int var_count);

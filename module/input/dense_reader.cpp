@@ -36,10 +36,13 @@ int read_observations(DenseReader& r) {
 }
 
 int run(DenseReader& r) {
-    int rc = dense_setup(r);
+    int rc = check_observations(r.ds);
+    if (rc != 0) return rc;
+    rc = dense_setup(r);
     if (rc != 0 && rc != kRunSemantic) return rc;
     if (!r.has_type) return kRunSemantic;
     rc = read_observations(r);
+    close_unknown_types(r);
     if (rc == 0) rc = write_columns(r);
     if (rc == 0) rc = coef_window_close(r.ctx, &r.window);
     if (rc == 0) rc = add_default_rhs(r.ctx);

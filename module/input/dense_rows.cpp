@@ -247,10 +247,16 @@ int dense_observation(DenseReader& r) {
         case kTypeSosLe:
         case kTypeSosEq: return ordered_set(r, kind);
         default:
-            message_text_obs(kMsgUnknownType, type, kTypeWidth, r.observation);
+            if (++r.unknown_types <= kListedUnknownTypes) report_unknown_type(type, kTypeWidth, r.observation);
             fail(r);
             return 0;
     }
+}
+
+void close_unknown_types(DenseReader& r) {
+    if (r.unknown_types <= kListedUnknownTypes) return;
+    const TymArg args[] = {arg_int(r.unknown_types), arg_int(kListedUnknownTypes)};
+    host_message(kMsgMoreUnknownTypes, 2, args);
 }
 
 }  // namespace tymlp

@@ -1,5 +1,6 @@
 // dense_setup.cpp -- the dense reader's setup: special variables,
 // structural columns, stores, value columns and the phase-1 objective.
+#include <cctype>
 #include <cstring>
 
 #include "base/host_link.h"
@@ -9,6 +10,11 @@
 
 namespace tymlp {
 namespace {
+
+enum DenseSetupMessage : int {
+    kMsgColumnReadAsText = 300,  // variable
+    kMsgIdBecomesColumn = 301    // variable
+};
 
 // Roles a variable of the dense layout may play (one each).
 enum DenseRole : int { kRoleType = 1, kRoleId = 2, kRoleRhs = 3, kRoleRange = 4, kRoleRhsSen = 5, kRoleVar = 6 };
@@ -60,6 +66,22 @@ void resolve_type(Setup& s) {
     }
 }
 
+// Names the dense reader looks for, in this order, when no ID statement
+// names the row-name variable.
+constexpr const char* kDefaultIdNames[] = {"_ID_", "_ROW_"};
+
+bool same_name(const char* a, const char* b) {
+    for (; *a != '\0' && *b != '\0'; ++a, ++b)
+        if (std::toupper(static_cast<unsigned char>(*a)) != std::toupper(static_cast<unsigned char>(*b))) return false;
+    return *a == *b;
+}
+
+bool is_default_id_name(const char* name) {
+    for (const char* id : kDefaultIdNames)
+        if (same_name(name, id)) return true;
+    return false;
+}
+
 // A default row-name variable: usable when it is character, otherwise
 // message 229 and rows are named by observation number.
 bool default_id(DenseReader& r, const char* name, DataVar* out) {
@@ -79,7 +101,7 @@ void resolve_id(Setup& s) {
             host_message(kMsgOneId);
             fail(r, kRunSemantic);
         }
-    } else if (default_id(r, "_ID_", &s.scratch[0]) || default_id(r, "_ROW_", &s.scratch[0])) {
+    } else if (default_id(r, kDefaultIdNames[0], &s.scratch[0]) || default_id(r, kDefaultIdNames[1], &s.scratch[0])) {
         count = 1;
     }
     if (count >= 1) {
@@ -153,8 +175,24 @@ int resolve_columns(Setup& s) {
     } else {
         for (int v = 1; v < s.var_count + 1; ++v) {
             DataVar var;
-            if (!data_var(r.ds, v, &var) || var.type != TYM_VAR_NUMERIC) continue;
-            if (s.roles.role[v] != 0) continue;
+            if (!data_var(r.ds, v, &var) || s.roles.role[v] != 0) continue;
+            if (var.type != TYM_VAR_NUMERIC) {
+                // A column of numbers turned into text by a few stray cells
+                // would silently drop a column from the problem.
+                if ((host_data_var_findings(r.ds, v) & TYM_FOUND_STRAY_TEXT) != 0) {
+                    const TymArg arg = arg_text(var.name);
+                    host_message(kMsgColumnReadAsText, 1, &arg);
+                    fail(r, kRunSemantic);
+                }
+                continue;
+            }
+            if (is_default_id_name(var.name)) {
+                // Named like a row-name variable but not one (numeric:
+                // message 229, or another variable names the rows): that
+                // it counts as a column must not pass unsaid.
+                const TymArg arg = arg_text(var.name);
+                host_message(kMsgIdBecomesColumn, 1, &arg);
+            }
             s.scratch[count++] = var;
         }
     }

@@ -45,7 +45,8 @@ struct DenseReader {
 
     CoefWindow window;
     IntegerVariable* integer_tail;
-    int64_t observation;  // 1-based number of the observation read
+    int64_t observation;    // 1-based number of the observation read
+    int64_t unknown_types;  // observations whose type is not recognised
     char row_name[kMaxNameLength];
 };
 
@@ -63,5 +64,9 @@ int dense_setup(DenseReader& r);
 // One observation (already read): its row name, its type and its action.
 // Returns kRunOk, kRunMemory or kRunIo; data errors set r.result to kRunSemantic.
 int dense_observation(DenseReader& r);
+
+// After the observations: how many had an unrecognised type, when more than
+// were listed one by one.
+void close_unknown_types(DenseReader& r);
 
 }  // namespace tymlp

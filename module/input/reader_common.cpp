@@ -40,6 +40,15 @@ void message_text_obs(int number, const char* text, int length, int64_t observat
     host_message(number, 2, args);
 }
 
+void report_unknown_type(const char* type, int length, int64_t observation) {
+    if (is_blank(type, length)) {
+        const TymArg arg = arg_int(observation);
+        host_message(kMsgBlankType, 1, &arg);
+        return;
+    }
+    message_text_obs(kMsgUnknownType, type, length, observation);
+}
+
 }  // namespace tymlp
 
 #include "base/context_memory.h"

@@ -19,12 +19,18 @@ inline constexpr double kSenseMinimise = -1.0;
 enum ReaderMessage : int {
     kMsgAlreadyDeclared = 26,  // column, keyword (a note)
     kMsgNoStructural = 27,
-    kMsgEmptyRow = 28,       // row, observation (a note)
-    kMsgNoUsableValue = 31,  // keyword, observation
-    kMsgUnknownType = 32,    // type, observation
-    kMsgBadMark = 36,        // keyword, observation
-    kMsgDefaultRhs = 251     // no right-hand side given: "_RHS_" of zeros
+    kMsgEmptyRow = 28,          // row, observation (a note)
+    kMsgNoUsableValue = 31,     // keyword, observation
+    kMsgUnknownType = 32,       // type, observation
+    kMsgBadMark = 36,           // keyword, observation
+    kMsgDefaultRhs = 251,       // no right-hand side given: "_RHS_" of zeros
+    kMsgBlankType = 304,        // observation
+    kMsgMoreUnknownTypes = 305  // count of observations, count listed
 };
+
+// Observations with an unrecognised type that are listed one by one; a data
+// set of the other layout would otherwise give one line per observation.
+inline constexpr int64_t kListedUnknownTypes = 100;
 
 // A host missing value: a double whose exponent is all ones.
 inline bool is_missing(double v) {
@@ -60,6 +66,10 @@ inline void set_fixed_charge(RowRecord& rec, int32_t column, double charge) {
 // Issues a message whose arguments are a text of `length` bytes and an
 // observation number (28, 31, 32, 36, 163 ...).
 void message_text_obs(int number, const char* text, int length, int64_t observation);
+
+// Message 32 for a type that is not recognised, or 304 when it is blank (a
+// blank would print as nothing between two spaces).
+void report_unknown_type(const char* type, int length, int64_t observation);
 
 }  // namespace tymlp
 

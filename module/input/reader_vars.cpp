@@ -92,6 +92,35 @@ int open_problem_data(LpContext* ctx) {
     return h.data_in != nullptr ? 0 : kRunIo;
 }
 
+namespace {
+
+// Only a header that declares a variable character ("$") fixes a type
+// when no value is there to show it.
+bool has_character_variable(TymDataIn ds) {
+    const int count = host_data_var_count(ds);
+    for (int v = 1; v <= count; ++v) {
+        DataVar var;
+        if (data_var(ds, v, &var) && var.type == TYM_VAR_CHAR) return true;
+    }
+    return false;
+}
+
+}  // namespace
+
+int check_observations(TymDataIn ds) {
+    constexpr int kEndOfData = 1;
+    const int status = host_data_read_next(ds);
+    if (status < 0) return kRunIo;
+    if (status == kEndOfData && !has_character_variable(ds)) {
+        const TymArg arg = arg_text(host_data_name(ds));
+        host_message(kMsgNoObservations, 1, &arg);
+        return kRunSemantic;
+    }
+    if (host_data_rewind(ds) == 0) return 0;
+    host_message(kMsgRewindFailed);
+    return kRunSemantic;
+}
+
 void close_problem_data(LpContext* ctx) {
     if (ctx->handles.data_in != nullptr) host_data_close(ctx->handles.data_in);
     ctx->handles.data_in = nullptr;

@@ -33,8 +33,10 @@ enum VarMessage : int {
     kMsgOnlyOne = 21,         // statement
     kMsgTwoRoles = 23,        // variable
     kMsgOneId = 24,
-    kMsgNoVariable = 25,  // statement, default name
-    kMsgIdUnusable = 229  // default row-name variable of the wrong type
+    kMsgNoVariable = 25,      // statement, default name
+    kMsgIdUnusable = 229,     // default row-name variable of the wrong type
+    kMsgRewindFailed = 258,   // the data set cannot be read again from its start
+    kMsgNoObservations = 303  // data set name
 };
 
 // Reads the description of variable `number`.  False when the host has none.
@@ -69,6 +71,16 @@ int claim_role(RoleTable& roles, const DataVar& var, int role);
 // Opens the DATA= data set of the statement into handles.data_in.
 // Returns kRunOk, or kRunIo when the host cannot open it (the host has reported why).
 int open_problem_data(LpContext* ctx);
+
+// A data set that names its variables but holds no observation and
+// declares none character: every variable looks numeric (no value says
+// otherwise), so the type checks would blame the wrong thing; message 303
+// says what is wrong instead.  (With a declared character variable the
+// readers go on: an empty problem has true messages of its own.)
+// Returns kRunOk (the data set is positioned at its start again),
+// kRunSemantic after message 303 (or 258 when it cannot be read again from
+// its start), or kRunIo (the host has reported the read error).
+int check_observations(TymDataIn ds);
 
 // Closes the problem data set when it is open.
 void close_problem_data(LpContext* ctx);

@@ -11,13 +11,16 @@ namespace tymlp {
 namespace {
 
 enum SparseMessage : int {
-    kMsgTwoKinds = 167,  // row, type, observation
+    kMsgTwoKinds = 167,     // row, type, observation
+    kMsgNameCut = 306,      // variable, width, name, observation
+    kMsgNamesMerged = 307,  // earlier name, name, width, observation
     kMsgEmptyObservation = 252,
-    kMsgTypeOnly = 253,
-    kMsgValueTypeOnly = 254,
-    kMsgValueNeedsColumn = 255,
-    kMsgNoName = 256,   // "column" | "row"
-    kMsgNeedsRow = 257  // type
+    // Each of 253 to 257 names a text and the observation.
+    kMsgTypeOnly = 253,          // type
+    kMsgValueTypeOnly = 254,     // type
+    kMsgValueNeedsColumn = 255,  // type
+    kMsgNoName = 256,            // "column" | "row"
+    kMsgNeedsRow = 257           // type
 };
 
 bool is_value_kind(TypeKind kind) { return kind == kTypeRhs || kind == kTypeRhsSen || kind == kTypeRange; }
@@ -39,16 +42,14 @@ bool needs_row(TypeKind kind) {
     }
 }
 
+// The case table's refusals name a text (the type, or "row" / "column")
+// and the observation.
 void refuse_with_text(SparseReader& r, int number, const char* text, int length) {
-    const TymArg arg = arg_text(text, length);
-    host_message(number, 1, &arg);
+    message_text_obs(number, text, length, r.observation);
     r.result = kRunSemantic;
 }
 
-void refuse(SparseReader& r, int number) {
-    host_message(number);
-    r.result = kRunSemantic;
-}
+void refuse(SparseReader& r, int number) { refuse_with_text(r, number, r.type, kTypeWidth); }
 
 // A row name defined by a kind with row flags: the next row index on its
 // first definition, counted by kind; another kind later is an error.
@@ -170,22 +171,53 @@ int32_t sparse_new_row(SparseReader& r, uint8_t flags, const char* name) {
     return i;
 }
 
+int sparse_long_name(SparseReader& r, LongNames& names, const char* field, int field_length, const char* variable) {
+    const int width = names.cut.width;
+    if (names.buffer == nullptr || trimmed_length(field, field_length) < width) return 0;
+    if (trimmed_length(field, field_length) > width && !names.warned) {
+        names.warned = true;
+        const TymArg args[] = {arg_text(variable), arg_int(width), arg_text(field, field_length),
+                               arg_int(r.observation)};
+        host_message(kMsgNameCut, 4, args);
+    }
+    copy_name(names.buffer, names.whole.width, field, field_length);
+    bool created = false;
+    NameNode* whole = name_tree_insert(r.ctx, &names.whole, names.buffer, &created);
+    if (whole == nullptr) return kRunMemory;
+    if (!created) return 0;  // met before: its cut was checked then
+    NameNode* cut = name_tree_insert(r.ctx, &names.cut, names.buffer, &created);
+    if (cut == nullptr) return kRunMemory;
+    if (created) {
+        cut->attached = whole;
+        return 0;
+    }
+    const auto* earlier = static_cast<const NameNode*>(cut->attached);
+    const TymArg args[] = {arg_text(earlier->name, names.whole.width), arg_text(whole->name, names.whole.width),
+                           arg_int(width), arg_int(r.observation)};
+    host_message(kMsgNamesMerged, 4, args);
+    return kRunSemantic;
+}
+
 int sparse_pass1(SparseReader& r) {
     if (!sparse_decode(r)) {
-        message_text_obs(kMsgUnknownType, r.type, kTypeWidth, r.observation);
+        report_unknown_type(r.type, kTypeWidth, r.observation);
         return kRunSemantic;
     }
     if (r.kind == kTypeComment) return 0;
     if (!sparse_case_ok(r, sparse_fields(r), true)) return 0;
+    int rc = sparse_long_name(r, r.long_columns, r.column_value, r.column_var.length, r.column_var.name);
+    if (rc != 0) return rc;
     const uint8_t flags = type_row_flags(r.kind);
     const int width = r.rows.width;
     for (int k = 0; k < r.pairs; ++k) {
         if (is_blank(r.row_values[k], r.row_vars[k].length)) continue;
+        rc = sparse_long_name(r, r.long_rows, r.row_values[k], r.row_vars[k].length, r.row_vars[k].name);
+        if (rc != 0) return rc;
         copy_name(r.row_name, width, r.row_values[k], r.row_vars[k].length);
         bool created = false;
         NameNode* node = name_tree_insert(r.ctx, &r.rows, r.row_name, &created);
         if (node == nullptr) return kRunMemory;
-        const int rc = flags != 0 ? define_row(r, node, flags) : remember_attribute(r, node);
+        rc = flags != 0 ? define_row(r, node, flags) : remember_attribute(r, node);
         if (rc != 0) return rc;
     }
     return 0;

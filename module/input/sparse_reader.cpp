@@ -11,7 +11,7 @@
 namespace tymlp {
 namespace {
 
-enum FinishMessage : int { kMsgRewindFailed = 258, kMsgUntypedRow = 205 };
+enum FinishMessage : int { kMsgUntypedRow = 205 };
 
 constexpr int kReadObservation = 0;
 
@@ -100,7 +100,9 @@ int write_price_vectors(SparseReader& r) {
 }
 
 int run(SparseReader& r) {
-    int rc = sparse_setup(r);
+    int rc = check_observations(r.ds);
+    if (rc != 0) return rc;
+    rc = sparse_setup(r);
     if (rc != 0) return rc;
     rc = read_pass(r, sparse_pass1);
     if (rc == 0) rc = sparse_untyped_rows(r);
@@ -133,6 +135,10 @@ void sparse_release(SparseReader& r) {
     pair_index_free(ctx, &r.pair_index);
     name_tree_free(ctx, &r.rows);
     name_tree_free(ctx, &r.columns);
+    name_tree_free(ctx, &r.long_rows.whole);
+    name_tree_free(ctx, &r.long_rows.cut);
+    name_tree_free(ctx, &r.long_columns.whole);
+    name_tree_free(ctx, &r.long_columns.cut);
     for (int vk = 0; vk < kValueKinds; ++vk) {
         for (int32_t k = 0; k < r.value_count[vk]; ++k) ctx_free(ctx, r.values[vk][k].values);
         ctx_free(ctx, r.values[vk]);

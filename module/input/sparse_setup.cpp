@@ -18,6 +18,8 @@ constexpr size_t kRowPrefixMaxName = 6;
 constexpr int64_t kKilobyte = 1024;
 constexpr int kNumericBytes = static_cast<int>(sizeof(double));
 
+constexpr int kMsgNamesMerged = 302;  // variable, length
+
 struct Setup {
     SparseReader& r;
     RoleTable roles;
@@ -43,15 +45,28 @@ void only_one(const char* statement) {
     host_message(kMsgOnlyOne, 1, &arg);
 }
 
+// A name variable whose values the host cut to its length so that two
+// different names became one: the problem would silently merge two rows or
+// two columns.  The host's WARNING has named both values.
+bool names_merged(const SparseReader& r, const DataVar& var) {
+    if ((host_data_var_findings(r.ds, var.number) & TYM_FOUND_MERGED) == 0) return false;
+    const TymArg args[] = {arg_text(var.name), arg_int(var.length)};
+    host_message(kMsgNamesMerged, 2, args);
+    return true;
+}
+
 // Data set variables whose names begin with `prefix` (and are at most
 // `max_name` long when it is not 0), in data set order; each must have
-// `want_type`.  Returns how many were kept in out[].
-int by_prefix(Setup& s, const char* prefix, size_t max_name, const char* statement, int want_type, DataVar* out) {
+// `want_type`.  Returns how many were kept in out[]; *seen counts every
+// variable with the prefix, kept or refused for its type.
+int by_prefix(Setup& s, const char* prefix, size_t max_name, const char* statement, int want_type, DataVar* out,
+              int* seen) {
     int count = 0;
     for (int v = 1; v <= s.var_count; ++v) {
         DataVar var;
         if (!data_var(s.r.ds, v, &var) || !begins_with(var.name, prefix)) continue;
         if (max_name != 0 && std::strlen(var.name) > max_name) continue;
+        ++*seen;
         if (check_var_type(statement, var, want_type) != 0) {
             fail(s.r);
             continue;
@@ -67,6 +82,7 @@ bool resolve_single(Setup& s, VarListKind kind, const char* statement, const cha
                     DataVar* out) {
     SparseReader& r = s.r;
     int count = 0;
+    int seen = 0;  // variables found that the messages have refused
     if (r.ctx->varlists[kind].count > 0) {
         if (resolve_listed(r.ctx, r.ds, kind, statement, TYM_VAR_CHAR, s.scratch, &count) != 0) fail(r);
         if (count > 1) {
@@ -78,11 +94,14 @@ bool resolve_single(Setup& s, VarListKind kind, const char* statement, const cha
             count = 1;
         else
             fail(r);
+        seen = 1;
     } else if (prefix != nullptr) {
-        count = by_prefix(s, prefix, 0, statement, TYM_VAR_CHAR, s.scratch) > 0 ? 1 : 0;
+        count = by_prefix(s, prefix, 0, statement, TYM_VAR_CHAR, s.scratch, &seen) > 0 ? 1 : 0;
     }
     if (count == 0) {
-        if (!r.ctx->varlists[kind].count) no_variable(statement, default_name);
+        // "No variable found" only when none was: a variable of the wrong
+        // type has had its own message.
+        if (!r.ctx->varlists[kind].count && seen == 0) no_variable(statement, default_name);
         fail(r);
         return false;
     }
@@ -101,9 +120,10 @@ int resolve_rows(Setup& s, DataVar* out) {
     } else if (ctx->varlists[kVarId].count > 0) {
         if (resolve_listed(ctx, r.ds, kVarId, "ID", TYM_VAR_CHAR, out, &count) != 0) fail(r);
     } else {
-        count = by_prefix(s, "_ROW", kRowPrefixMaxName, "ROW", TYM_VAR_CHAR, out);
-        if (count == 0) count = by_prefix(s, "_ID", 0, "ROW", TYM_VAR_CHAR, out);
-        if (count == 0) no_variable("ROW", "_ROW_");
+        int seen = 0;
+        count = by_prefix(s, "_ROW", kRowPrefixMaxName, "ROW", TYM_VAR_CHAR, out, &seen);
+        if (count == 0) count = by_prefix(s, "_ID", 0, "ROW", TYM_VAR_CHAR, out, &seen);
+        if (count == 0 && seen == 0) no_variable("ROW", "_ROW_");
     }
     if (count == 0) fail(r);
     return count;
@@ -115,8 +135,9 @@ int resolve_coefficients(Setup& s, DataVar* out) {
     if (r.ctx->varlists[kVarCoefficient].count > 0) {
         if (resolve_listed(r.ctx, r.ds, kVarCoefficient, "COEFFICIENT", TYM_VAR_NUMERIC, out, &count) != 0) fail(r);
     } else {
-        count = by_prefix(s, "_COEF", 0, "COEFFICIENT", TYM_VAR_NUMERIC, out);
-        if (count == 0) no_variable("COEFFICIENT", "_COEF_");
+        int seen = 0;
+        count = by_prefix(s, "_COEF", 0, "COEFFICIENT", TYM_VAR_NUMERIC, out, &seen);
+        if (count == 0 && seen == 0) no_variable("COEFFICIENT", "_COEF_");
     }
     if (count == 0) fail(r);
     return count;
@@ -149,8 +170,14 @@ int resolve_variables(Setup& s) {
         if (claim_role(s.roles, rows[k], kRoleRow) != 0) fail(r);
     for (int k = 0; k < coef_count; ++k)
         if (claim_role(s.roles, coefs[k], kRoleCoefficient) != 0) fail(r);
+    // Merged names stop the reader before it reads: every observation after
+    // would only repeat the merge as duplicate coefficients.
+    bool merged = has_column && names_merged(r, r.column_var);
+    for (int k = 0; k < row_count; ++k)
+        if (names_merged(r, rows[k])) merged = true;
+    if (merged) fail(r);
     if (has_type) keep_type_variable(r.ctx, r.type_var);
-    return has_type && has_column && r.pairs > 0 ? 0 : kRunSemantic;
+    return has_type && has_column && r.pairs > 0 && !merged ? 0 : kRunSemantic;
 }
 
 int clamp_name_length(int length) {
@@ -166,6 +193,17 @@ void choose_name_lengths(SparseReader& r) {
     ProblemModel& m = r.ctx->model;
     m.row_name_length = clamp_name_length(rows);
     m.column_name_length = clamp_name_length(r.column_var.length);
+}
+
+// Long names are kept whole only when a variable can hold more than the
+// width; otherwise the check has nothing to do (no buffer).
+bool long_names_init(SparseReader& r, LongNames& names, int width, int variable_length) {
+    names = LongNames{};
+    name_tree_init(&names.cut, width);
+    name_tree_init(&names.whole, variable_length > width ? variable_length : width);
+    if (variable_length <= width) return true;
+    names.buffer = static_cast<char*>(reader_alloc(r.ctx, r.blocks, static_cast<size_t>(variable_length)));
+    return names.buffer != nullptr;
 }
 
 int bind_failure() {
@@ -225,6 +263,12 @@ int sparse_setup(SparseReader& r) {
     choose_name_lengths(r);
     name_tree_init(&r.rows, ctx->model.row_name_length);
     name_tree_init(&r.columns, ctx->model.column_name_length);
+    int longest_row = 0;
+    for (int k = 0; k < r.pairs; ++k)
+        if (r.row_vars[k].length > longest_row) longest_row = r.row_vars[k].length;
+    if (!long_names_init(r, r.long_rows, ctx->model.row_name_length, longest_row) ||
+        !long_names_init(r, r.long_columns, ctx->model.column_name_length, r.column_var.length))
+        return kRunMemory;
     int rc = open_model_stores(ctx);
     if (rc == 0) rc = create_phase1(r);
     if (rc == 0) {

@@ -36,6 +36,16 @@ enum ValueKind : int { kValueRhs = 0, kValueRhsSen = 1, kValueRange = 2, kValueK
 // What the fields of an observation give (the case table): t + r + c.
 enum ObservationFields : int { kHasType = 1, kHasRow = 2, kHasColumn = 4 };
 
+// Names longer than the name width (64 bytes at most) are cut to it.  Two
+// different names with the same first bytes would silently become one row
+// or one column, so the long names are kept whole to find such a pair.
+struct LongNames {
+    NameTree whole;  // names of at least the width, at the variable's length
+    NameTree cut;    // the same cut to the width; attached: the whole node
+    char* buffer;    // whole.width bytes
+    bool warned;     // the first cut name has been reported
+};
+
 struct SparseReader {
     LpContext* ctx;
     TymDataIn ds;
@@ -54,6 +64,8 @@ struct SparseReader {
 
     NameTree rows;
     NameTree columns;
+    LongNames long_rows;     // active when a row-name variable is longer than the width
+    LongNames long_columns;  // active when the column-name variable is
 
     RowRecord* row_recs;  // every row, written at the end
     char* row_names;      // row-name length bytes each
@@ -86,6 +98,12 @@ inline char* row_name_at(SparseReader& r, int32_t i) {
 inline char* column_name_at(SparseReader& r, int32_t j) {
     return r.col_names + static_cast<int64_t>(j) * r.ctx->model.column_name_length;
 }
+
+// Checks a name field against the names met before when its variable is
+// longer than the name width: the first cut name gives message 306, a
+// different name that cuts to the same as an earlier one message 307.
+// Returns kRunOk, kRunMemory, or kRunSemantic after message 307.
+int sparse_long_name(SparseReader& r, LongNames& names, const char* field, int field_length, const char* variable);
 
 // Setup: special variables, name lengths, stores, trees, the phase-1
 // objective, the coefficient window and the bindings.  Returns kRunOk, kRunMemory, kRunIo or

@@ -252,6 +252,7 @@ int d_rewind(TymDataIn) { return -1; }
 int d_close(TymDataIn) { return 0; }
 int64_t d_obs(TymDataIn) { return 0; }
 const char* d_name(TymDataIn) { return "?"; }
+int d_findings(TymDataIn, int) { return 0; }
 TymDataOut o_create(const TymDataRef*, int) { return nullptr; }
 int o_define(TymDataOut, const char*, int, int, int, const char*, const void*) { return -1; }
 int o_write(TymDataOut) { return -1; }
@@ -311,8 +312,18 @@ const TymSystemVector kSys{
     from_portable,           missing,  missing_kind};
 const TymMacroVector kMac{sizeof(TymMacroVector), scope, macro_set, macro_get};
 const TymParserVector kPar{sizeof(TymParserVector), p_open, p_run, p_read, p_close};
-const TymDataInVector kDin{
-    sizeof(TymDataInVector), d_open, d_count, d_find, d_info, d_bind, d_read, d_rewind, d_close, d_obs, d_name};
+const TymDataInVector kDin{sizeof(TymDataInVector),
+                           d_open,
+                           d_count,
+                           d_find,
+                           d_info,
+                           d_bind,
+                           d_read,
+                           d_rewind,
+                           d_close,
+                           d_obs,
+                           d_name,
+                           d_findings};
 const TymDataOutVector kDout{sizeof(TymDataOutVector), o_create, o_define, o_write, o_close, o_name};
 const TymUtilVector kUtil{sizeof(TymUtilVector), u_open, u_position, u_tell, u_read, u_write, u_close};
 const TymTableVector kTab{sizeof(TymTableVector), output_object, request};

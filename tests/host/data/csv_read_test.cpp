@@ -151,6 +151,46 @@ TEST_F(CsvRead, CharacterValuesAreCutAtACharacterBoundary) {
     EXPECT_EQ(std::string(s, 2), "a ");
 }
 
+// What the host found about the values: stray text, values cut to a
+// declared length, and different values merged by that cut.
+TEST_F(CsvRead, FindingsAboutValuesAreAnsweredAndWarned) {
+    TymDataIn ds = open("f",
+                        "n,t,c$4,k$4,u$3\n"
+                        "1,a,abcdef,ab,\xC3\xA9\xC3\xA9\n"
+                        "2,b,abcdxy,ab,x\n"
+                        "x,c,abc,abcd,y\n");
+    ASSERT_NE(ds, nullptr) << errors();
+    EXPECT_EQ(in_->var_findings(ds, 1), TYM_FOUND_STRAY_TEXT);  // two numbers, one text
+    EXPECT_EQ(in_->var_findings(ds, 2), 0);                     // text throughout
+    EXPECT_EQ(in_->var_findings(ds, 3), TYM_FOUND_CUT | TYM_FOUND_MERGED);
+    EXPECT_EQ(in_->var_findings(ds, 4), 0);              // "abcd" fits exactly
+    EXPECT_EQ(in_->var_findings(ds, 5), TYM_FOUND_CUT);  // cut at a character boundary, nothing merged
+    EXPECT_LT(in_->var_findings(ds, 6), 0);
+    EXPECT_LT(in_->var_findings(nullptr, 1), 0);
+
+    std::string warnings;
+    for (const auto& [severity, text] : log_)
+        if (severity == qmlp::host::Severity::Warning) warnings += text + "\n";
+    EXPECT_NE(warnings.find("Variable c of data set"), std::string::npos) << warnings;
+    EXPECT_NE(warnings.find("line 2 of"), std::string::npos) << warnings;
+    EXPECT_NE(warnings.find("has the value \"abcdef\", read as \"abcd\""), std::string::npos) << warnings;
+    EXPECT_NE(warnings.find("\"abcdef\" (line 2) and \"abcdxy\" (line 3) are both read as \"abcd\""), std::string::npos)
+        << warnings;
+    EXPECT_EQ(warnings.find("Variable k "), std::string::npos) << warnings;
+    EXPECT_EQ(in_->close(ds), 0);
+
+    // A cut value meets an uncut one; cut values that stay different are
+    // not merged.
+    ds = open("g", "c$2\nabX\nacY\nab\n");
+    ASSERT_NE(ds, nullptr) << errors();
+    EXPECT_EQ(in_->var_findings(ds, 1), TYM_FOUND_CUT | TYM_FOUND_MERGED);  // "abX" and "ab"
+    EXPECT_EQ(in_->close(ds), 0);
+    ds = open("d", "c$2\nabX\nacY\nad\n");
+    ASSERT_NE(ds, nullptr) << errors();
+    EXPECT_EQ(in_->var_findings(ds, 1), TYM_FOUND_CUT);
+    EXPECT_EQ(in_->close(ds), 0);
+}
+
 TEST_F(CsvRead, BadHandlesAndArgumentsAreRefused) {
     TymDataIn ds = open("h", "a,b$\n1,x\n");
     ASSERT_NE(ds, nullptr);

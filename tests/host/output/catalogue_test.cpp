@@ -106,7 +106,7 @@ TEST(MessageText, TextArgumentsKeepTheirLengthAndLoseTrailingBlanks) {
 
 TEST(MessageText, NumbersUseTheBestFormat) {
     EXPECT_EQ(catalogue_message(202, 61, {int_arg(2), int_arg(2)}),
-              "The iteration limit of phase 2 was reached; MAXIT2= allows more iterations.");
+              "Phase 2 stopped at its iteration limit (MAXIT2=).");
     EXPECT_EQ(catalogue_message(202, 202, {double_arg(1.5e20)}),
               "The basis factorisation is numerically unstable (modulus 1.5E20).");
     EXPECT_EQ(catalogue_message(202, 235, {double_arg(0.25), double_arg(-12), double_arg(1.0 / 3)}),

@@ -1,6 +1,7 @@
 // The dense reader on real CSV data sets: keywords, row kinds, column
 // attributes, value columns, messages and their result codes.
 #include <cmath>
+#include <cstddef>
 #include <cstring>
 
 #include "input/integer_vars.h"
@@ -334,6 +335,34 @@ TEST_F(Dense, UnreadableDataSetIsAnInputOutputFailure) {
     std::snprintf(ctx_->handles.data_ref[kDsData].path, sizeof ctx_->handles.data_ref[kDsData].path, "%s",
                   (dir_ / "absent.csv").c_str());
     EXPECT_EQ(read_dense(), kRunIo);
+}
+
+}  // namespace
+
+namespace {
+
+// A column of numbers with one stray cell: an error with a host that can say
+// so, the old reading (the variable is not a column) with a host whose data
+// vector ends before the entry.
+TEST_F(Dense, AStrayTextColumnIsAnErrorOnlyWhenTheHostCanSaySo) {
+    const char* csv =
+        "_ID_,_TYPE_,x,y,_RHS_\n"
+        "o,MAX,1,2,.\n"
+        "c1,LE,1,1,4\n"
+        "c2,LE,nan,3,6\n";
+    data(csv);
+    EXPECT_EQ(read_dense(), tymlp::kRunSemantic);
+    EXPECT_EQ(count(300), 1);
+    EXPECT_EQ(args(300).at(0), "x");
+
+    TymDataInVector older = *qmlp::host::data_in_vector();
+    older.size = static_cast<uint32_t>(offsetof(TymDataInVector, var_findings));
+    composed_.vectors[TYM_VEC_DATA_IN] = &older;
+    fresh_context();
+    data(csv);
+    EXPECT_EQ(read_dense(), 0);
+    EXPECT_EQ(count(300), 0);
+    EXPECT_EQ(ctx_->model.structural_count, 1);  // y only
 }
 
 }  // namespace
