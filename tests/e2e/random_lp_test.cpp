@@ -6,8 +6,9 @@
 // exactly and nasty enough (ten decades of coefficient sizes, every row and
 // bound type) to find one.
 //
-// RandomLp runs 200 seeds in blocks of 20; RandomLpMany (label slow) runs
-// thousands more.  QMLP_RANDOM_LP_SEEDS=first:count runs other seeds.
+// RandomLp runs seeds 1 to 200 in blocks of 20 (part of `make test`);
+// RandomLpMany (label slow) runs seeds 201 to 4000.
+// QMLP_RANDOM_LP_SEEDS=first:count runs any others.
 #include <gtest/gtest.h>
 
 #include <cmath>
