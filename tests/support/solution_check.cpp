@@ -10,8 +10,9 @@
 namespace randlp {
 namespace {
 
-// Rounding noise of a sum of products, relative to its largest terms.
-constexpr double kDualNoise = 1e-14;
+// What counts as zero for a reduced cost, relative to the largest dual terms
+// of the problem: below the phases' own optimality tolerance.
+constexpr double kDualNoise = 1e-11;
 
 std::vector<std::string> split_csv_line(const std::string& line) {
     std::vector<std::string> cells;
