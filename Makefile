@@ -9,8 +9,9 @@ EXAMPLE    ?= examples/productmix/productmix.qmlp
 
 all: build
 
+# A configure that fails leaves no cache behind, so the next make tries again.
 $(BUILD)/CMakeCache.txt:
-	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=Release
+	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=Release || { rm -f $(BUILD)/CMakeCache.txt; exit 1; }
 
 build: $(BUILD)/CMakeCache.txt
 	cmake --build $(BUILD) -j $(JOBS)
