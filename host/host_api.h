@@ -4,7 +4,7 @@
 //   front/   the qmlp command: program reader, statement parser, step runner,
 //            module loader, macro variables, attention, clock, settings
 //            (vectors: step, system, macro, attention, parser)
-//   data/    CSV data sets, libraries, utility files, the allocator
+//   data/    CSV and SQLite data sets, libraries, utility files, the allocator
 //            (vectors: memory, data in, data out, utility files)
 //   output/  message and label catalogues, the log, table output and its
 //            renderers (listing text, JSON, HTML) (vectors: message, table)
@@ -99,6 +99,11 @@ int missing_letter(double value);
 // LIBNAME name 'folder'; false (after an error in the log) when the folder
 // does not exist or the name is not a valid library name.
 bool libname_assign(std::string_view libref, std::string_view folder);
+// LIBNAME name engine 'path'; engine CSV (a folder, as above) or SQLITE
+// (a database file, created by the first output data set when it does not
+// exist).  False, after an error in the log, when the engine is unknown or
+// the path cannot serve.
+bool libname_assign_engine(std::string_view libref, std::string_view engine, std::string_view path);
 // The variables of a data set in data set order; false (error logged) when
 // it cannot be opened.
 bool dataset_variables(const TymDataRef& ref, std::vector<VarInfo>& out);

@@ -44,12 +44,12 @@ struct Evidence {
     // them: the first full value (and its line) for each.  A cut at a
     // character boundary keeps at least N - 3 bytes, so shorter values can
     // never meet a cut one.
-    std::map<std::string, std::pair<std::string, int64_t>, std::less<>> long_values;
+    LongValues long_values;
 };
 
-// Records a value of a variable of declared length: the first cut value,
-// and the first two different values that become the same when cut.
-void note_declared_length(VarSpec& var_def, Evidence& e, std::string_view value, int64_t line) {
+}  // namespace
+
+void note_declared_length(VarSpec& var_def, LongValues& long_values, std::string_view value, int64_t line) {
     constexpr size_t kLongestCharacter = 4;  // bytes of a UTF-8 character
     const std::string_view full = trim_right_blanks(value);
     if (var_def.merged_line[0] != 0) return;
@@ -59,14 +59,16 @@ void note_declared_length(VarSpec& var_def, Evidence& e, std::string_view value,
         var_def.cut_line = line;
         var_def.cut_text = std::string(full);
     }
-    auto [it, inserted] = e.long_values.try_emplace(std::string(kept), std::string(full), line);
+    auto [it, inserted] = long_values.try_emplace(std::string(kept), std::string(full), line);
     if (inserted || it->second.first == full) return;
     var_def.merged_line[0] = it->second.second;
     var_def.merged_text[0] = it->second.first;
     var_def.merged_line[1] = line;
     var_def.merged_text[1] = std::string(full);
-    e.long_values.clear();  // one merge is enough to say
+    long_values.clear();  // one merge is enough to say
 }
+
+namespace {
 
 int scan_rows(CsvScanner& scanner, CsvSchema& schema, std::string& error) {
     std::vector<Evidence> evidence(schema.vars.size());
@@ -88,7 +90,7 @@ int scan_rows(CsvScanner& scanner, CsvSchema& schema, std::string& error) {
             Evidence& e = evidence[v];
             e.longest = std::max(e.longest, trim_right_blanks(fields[v]).size());
             if (schema.vars[v].declared && schema.vars[v].length > 0)
-                note_declared_length(schema.vars[v], e, fields[v], scanner.record_line());
+                note_declared_length(schema.vars[v], e.long_values, fields[v], scanner.record_line());
             if (schema.vars[v].declared) continue;
             double value;
             switch (classify_value(fields[v], &value)) {

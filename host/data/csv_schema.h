@@ -12,6 +12,7 @@
 #include <sys/stat.h>
 
 #include <cstdint>
+#include <map>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -63,6 +64,16 @@ std::string_view cut_to_length(std::string_view value, int length);
 
 // "the row has 3 values, but the header names 4 variables"
 std::string row_width_mismatch(size_t values, size_t variables);
+
+// Values of a variable of declared length long enough to be cut, by what
+// is kept of them: the first full value and its line for each.  A cut at a
+// character boundary keeps at least N - 3 bytes, so shorter values can never
+// meet a cut one.
+using LongValues = std::map<std::string, std::pair<std::string, int64_t>, std::less<>>;
+// Records a value of a variable of declared length: the first cut value,
+// and the first two different values that become the same when cut
+// (`line` is the line or observation that holds it).
+void note_declared_length(VarSpec& var_def, LongValues& long_values, std::string_view value, int64_t line);
 
 // Forgets remembered passes (tests, end of program).
 void clear_schema_cache();

@@ -4,8 +4,6 @@
 #include "data/names.h"
 
 namespace qmlp::host::data {
-namespace {
-
 // The value as clean UTF-8.
 std::string clean_utf8(std::string_view raw) {
     std::string text(raw);
@@ -31,6 +29,8 @@ std::string clean_utf8(std::string_view raw) {
     }
     return text;
 }
+
+namespace {
 
 bool needs_quotes(std::string_view text) { return text.find_first_of(",\"\r\n") != std::string_view::npos; }
 

@@ -12,6 +12,10 @@ namespace qmlp::host::data {
 // value quoted when it holds a comma, a quote or a line break.
 void append_text_field(std::string& out, std::string_view raw);
 
+// A blank-padded character value as clean text: trailing blanks (and NUL
+// bytes) dropped, bytes that are not UTF-8 replaced as above.
+std::string clean_utf8(std::string_view raw);
+
 // A valid variable name made from `name`: letters, digits and underscores
 // kept, every other byte turned into '_', a leading digit prefixed with
 // '_', and the whole cut to 32 characters.

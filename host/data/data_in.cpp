@@ -1,24 +1,21 @@
 // data_in.cpp -- data set input (vector 7): open, describe, bind, read.
 //
-// A data set is opened by scanning its whole file once (csv_schema), so
-// that every malformed row is reported at open and the module sees a failed
-// open rather than a failure half way through its reading.  Reading then
-// streams the rows again into the fields the module bound.
-#include <errno.h>
-#include <fcntl.h>
-#include <unistd.h>
-
+// The engine of the data set's library (engine.h) opens it and produces its
+// observations; this file holds what every engine shares: the handles, the
+// lookup of variables, the bound fields and what each one receives (numbers
+// as doubles with the host's missing values, character values blank
+// padded), and the findings said once at each open.
 #include <cstring>
+#include <memory>
 #include <set>
 #include <string>
 #include <vector>
 
-#include "data/csv_scanner.h"
 #include "data/csv_schema.h"
-#include "data/csv_value.h"
 #include "data/data_internal.h"
 #include "data/data_log.h"
 #include "data/data_status.h"
+#include "data/engine.h"
 #include "data/guard.h"
 #include "data/library.h"
 #include "data/names.h"
@@ -29,19 +26,13 @@ struct TymDataIn_ {
         void* field = nullptr;
         int length = 0;
     };
-    int fd = -1;
     qmlp::host::data::DataFile file;
-    qmlp::host::data::CsvSchema schema;
-    qmlp::host::data::CsvScanner scanner;
+    std::unique_ptr<qmlp::host::data::InputReader> reader;
     std::vector<Binding> bindings;
-    std::vector<std::string> fields;
     int64_t observation = 0;
 
-    TymDataIn_(int descriptor, qmlp::host::data::DataFile f, qmlp::host::data::CsvSchema s)
-        : fd(descriptor), file(std::move(f)), schema(std::move(s)), scanner(descriptor), bindings(schema.vars.size()) {
-        scanner.seek(schema.data_offset, schema.data_line);
-    }
-    ~TymDataIn_() { ::close(fd); }
+    TymDataIn_(qmlp::host::data::DataFile f, std::unique_ptr<qmlp::host::data::InputReader> r)
+        : file(std::move(f)), reader(std::move(r)), bindings(reader->vars().size()) {}
 };
 
 namespace qmlp::host {
@@ -56,72 +47,56 @@ std::set<TymDataIn>& open_inputs() {
 
 bool known(TymDataIn ds) { return ds != nullptr && open_inputs().count(ds) != 0; }
 
-void report_bad_file(const DataFile& file, const std::string& what) {
-    data_error("Data set " + file.display + " cannot be read: " + file.file + ", " + what + ".");
-}
-
 std::string quoted_value(std::string_view text) { return "\"" + printable_text(text) + "\""; }
 
+// Where a value of a data set is: a line of its file, or an observation
+// of its table.
+std::string place(const DataFile& file, int64_t line) {
+    if (file.engine == Engine::Sqlite)
+        return "observation " + std::to_string(line) + " of table " + file.table + " in " + file.file;
+    return "line " + std::to_string(line) + " of " + file.file;
+}
+
 // What the scan found about a variable's values, said once at each open:
-// each finding changes what the module reads from the file.
+// each finding changes what the module reads from the data set.
 void report_findings(const DataFile& file, const VarSpec& var_def) {
     const std::string variable = "Variable " + var_def.name + " of data set " + file.display;
     if (var_def.stray_text_line != 0)
-        data_warning(variable + " is read as character, although most of its values are numbers: line " +
-                     std::to_string(var_def.stray_text_line) + " of " + file.file + " has the value " +
-                     quoted_value(var_def.stray_text) + ", which is not a number.");
+        data_warning(variable + " is read as character, although most of its values are numbers: " +
+                     place(file, var_def.stray_text_line) + " has the value " + quoted_value(var_def.stray_text) +
+                     ", which is not a number.");
     if (var_def.cut_line != 0)
         data_warning(variable + " has values longer than its length " + std::to_string(var_def.length) +
-                     ", which are cut: line " + std::to_string(var_def.cut_line) + " of " + file.file +
-                     " has the value " + quoted_value(var_def.cut_text) + ", read as " +
+                     ", which are cut: " + place(file, var_def.cut_line) + " has the value " +
+                     quoted_value(var_def.cut_text) + ", read as " +
                      quoted_value(cut_to_length(var_def.cut_text, var_def.length)) + ".");
-    if (var_def.merged_line[0] != 0)
+    if (var_def.merged_line[0] != 0) {
+        const char* unit = file.engine == Engine::Sqlite ? " (observation " : " (line ";
         data_warning(variable + " has different values that become the same when cut to its length " +
-                     std::to_string(var_def.length) + ": " + quoted_value(var_def.merged_text[0]) + " (line " +
-                     std::to_string(var_def.merged_line[0]) + ") and " + quoted_value(var_def.merged_text[1]) +
-                     " (line " + std::to_string(var_def.merged_line[1]) + ") are both read as " +
+                     std::to_string(var_def.length) + ": " + quoted_value(var_def.merged_text[0]) + unit +
+                     std::to_string(var_def.merged_line[0]) + ") and " + quoted_value(var_def.merged_text[1]) + unit +
+                     std::to_string(var_def.merged_line[1]) + ") are both read as " +
                      quoted_value(cut_to_length(var_def.merged_text[0], var_def.length)) + ".");
+    }
 }
 
-// Opens and scans a data set; nullptr after an ERROR line.
+// Opens a data set through its library's engine; nullptr after an ERROR.
 TymDataIn open_input(const TymDataRef* ref) {
     if (ref == nullptr) return nullptr;
     DataFile file;
     if (!resolve_data_file(*ref, true, file)) return nullptr;
-    int fd;
-    do {
-        fd = ::open(file.file.c_str(), O_RDONLY | O_CLOEXEC);
-    } while (fd < 0 && errno == EINTR);
-    if (fd < 0) {
-        if (errno == ENOENT)
-            data_error("Data set " + file.display + " does not exist (no file " + file.file + ").");
-        else
-            data_error("Data set " + file.display + " cannot be opened: " + file.file + ": " + std::strerror(errno) +
-                       ".");
-        return nullptr;
-    }
-    struct stat st;
-    if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-        data_error("Data set " + file.display + " cannot be opened: " + file.file + " is not a file.");
-        ::close(fd);
-        return nullptr;
-    }
-    CsvSchema schema;
-    std::string error;
-    if (load_schema(fd, st, schema, error) < 0) {
-        report_bad_file(file, error);
-        ::close(fd);
-        return nullptr;
-    }
-    for (const VarSpec& var_def : schema.vars) report_findings(file, var_def);
-    auto* ds = new TymDataIn_(fd, std::move(file), std::move(schema));
+    std::unique_ptr<InputReader> reader =
+        file.engine == Engine::Sqlite ? open_sqlite_input(file) : open_csv_input(file);
+    if (reader == nullptr) return nullptr;
+    for (const VarSpec& var_def : reader->vars()) report_findings(file, var_def);
+    auto* ds = new TymDataIn_(std::move(file), std::move(reader));
     open_inputs().insert(ds);
     return ds;
 }
 
 // Copies a character value into a blank-padded field, cutting it at a
 // character boundary when it is longer than the variable or the field.
-void store_text(const std::string& value, int var_length, char* field, int field_length) {
+void store_text(std::string_view value, int var_length, char* field, int field_length) {
     size_t n = std::min({value.size(), static_cast<size_t>(var_length), static_cast<size_t>(field_length)});
     if (n < value.size())
         while (n > 0 && (static_cast<unsigned char>(value[n]) & 0xC0) == 0x80) --n;
@@ -131,32 +106,17 @@ void store_text(const std::string& value, int var_length, char* field, int field
 
 int read_next(TymDataIn ds) {
     if (!known(ds)) return kBadHandle;
-    const int rc = ds->scanner.next(ds->fields);
-    if (rc == 0) return 1;
-    if (rc < 0) {
-        report_bad_file(ds->file, ds->scanner.error());
-        return rc;
-    }
-    const std::string where = "line " + std::to_string(ds->scanner.record_line());
-    if (ds->fields.size() != ds->schema.vars.size()) {
-        report_bad_file(ds->file, where + ": " + row_width_mismatch(ds->fields.size(), ds->schema.vars.size()));
-        return kBadData;
-    }
+    const int rc = ds->reader->next();
+    if (rc != 0) return rc;
+    const std::vector<VarSpec>& vars = ds->reader->vars();
     for (size_t v = 0; v < ds->bindings.size(); ++v) {
         const TymDataIn_::Binding& b = ds->bindings[v];
         if (b.field == nullptr) continue;
-        const VarSpec& spec = ds->schema.vars[v];
-        if (spec.type == TYM_VAR_CHAR) {
-            store_text(ds->fields[v], spec.length, static_cast<char*>(b.field), b.length);
+        if (vars[v].type == TYM_VAR_CHAR) {
+            store_text(ds->reader->text(v), vars[v].length, static_cast<char*>(b.field), b.length);
             continue;
         }
-        double value;
-        const ValueClass kind = classify_value(ds->fields[v], &value);
-        if (kind != ValueClass::Number && kind != ValueClass::Missing) {
-            report_bad_file(ds->file, where + ": the value of the numeric variable " + spec.name +
-                                          " is not a number (the file changed while it was read?)");
-            return kBadData;
-        }
+        const double value = ds->reader->number(v);
         std::memcpy(b.field, &value, sizeof value);
     }
     ++ds->observation;
@@ -165,8 +125,8 @@ int read_next(TymDataIn ds) {
 
 int var_findings(TymDataIn ds, int var) {
     if (!known(ds)) return kBadHandle;
-    if (var < 1 || var > static_cast<int>(ds->schema.vars.size())) return kBadArgument;
-    const VarSpec& spec = ds->schema.vars[static_cast<size_t>(var) - 1];
+    if (var < 1 || var > static_cast<int>(ds->reader->vars().size())) return kBadArgument;
+    const VarSpec& spec = ds->reader->vars()[static_cast<size_t>(var) - 1];
     int found = 0;
     if (spec.stray_text_line != 0) found |= TYM_FOUND_STRAY_TEXT;
     if (spec.cut_line != 0) found |= TYM_FOUND_CUT;
@@ -174,21 +134,21 @@ int var_findings(TymDataIn ds, int var) {
     return found;
 }
 
-int var_count(TymDataIn ds) { return known(ds) ? static_cast<int>(ds->schema.vars.size()) : kBadHandle; }
+int var_count(TymDataIn ds) { return known(ds) ? static_cast<int>(ds->reader->vars().size()) : kBadHandle; }
 
 int find_var(TymDataIn ds, const char* name, int name_len) {
     if (!known(ds) || name == nullptr) return 0;
     const size_t len = name_len < 0 ? std::strlen(name) : static_cast<size_t>(name_len);
     const std::string_view wanted = trim_right_blanks(std::string_view(name, len));
-    for (size_t v = 0; v < ds->schema.vars.size(); ++v)
-        if (equal_ignore_case(ds->schema.vars[v].name, wanted)) return static_cast<int>(v) + 1;
+    for (size_t v = 0; v < ds->reader->vars().size(); ++v)
+        if (equal_ignore_case(ds->reader->vars()[v].name, wanted)) return static_cast<int>(v) + 1;
     return 0;
 }
 
 int var_info(TymDataIn ds, int var, char* name33, int* type, int* length) {
     if (!known(ds)) return kBadHandle;
-    if (var < 1 || var > static_cast<int>(ds->schema.vars.size())) return kBadArgument;
-    const VarSpec& spec = ds->schema.vars[static_cast<size_t>(var) - 1];
+    if (var < 1 || var > static_cast<int>(ds->reader->vars().size())) return kBadArgument;
+    const VarSpec& spec = ds->reader->vars()[static_cast<size_t>(var) - 1];
     if (name33 != nullptr) {
         const size_t n = std::min(spec.name.size(), static_cast<size_t>(kMaxNameLength));
         std::memcpy(name33, spec.name.data(), n);
@@ -201,8 +161,8 @@ int var_info(TymDataIn ds, int var, char* name33, int* type, int* length) {
 
 int bind(TymDataIn ds, int var, void* field, int length) {
     if (!known(ds)) return kBadHandle;
-    if (var < 1 || var > static_cast<int>(ds->schema.vars.size())) return kBadArgument;
-    const VarSpec& spec = ds->schema.vars[static_cast<size_t>(var) - 1];
+    if (var < 1 || var > static_cast<int>(ds->reader->vars().size())) return kBadArgument;
+    const VarSpec& spec = ds->reader->vars()[static_cast<size_t>(var) - 1];
     if (field != nullptr) {
         // A numeric field must hold a whole double; a character field at
         // least one byte.
@@ -216,7 +176,7 @@ int bind(TymDataIn ds, int var, void* field, int length) {
 int rewind(TymDataIn ds) {
     if (!known(ds)) return kBadHandle;
     ds->observation = 0;
-    return ds->scanner.seek(ds->schema.data_offset, ds->schema.data_line);
+    return ds->reader->rewind();
 }
 
 int close_input(TymDataIn ds) {
@@ -264,7 +224,7 @@ bool dataset_variables(const TymDataRef& ref, std::vector<VarInfo>& out) {
     out.clear();
     TymDataIn ds = data::open_input(&ref);
     if (ds == nullptr) return false;
-    for (const data::VarSpec& spec : ds->schema.vars) out.push_back(VarInfo{spec.name, spec.type, spec.length});
+    for (const data::VarSpec& spec : ds->reader->vars()) out.push_back(VarInfo{spec.name, spec.type, spec.length});
     data::close_input(ds);
     return true;
 }

@@ -10,6 +10,7 @@
 #include <system_error>
 
 #include "data/data_log.h"
+#include "data/engine.h"
 #include "data/names.h"
 #include "data/temp_registry.h"
 
@@ -22,6 +23,7 @@ namespace fs = std::filesystem;
 struct Libraries {
     std::string default_folder = ".";
     std::map<std::string, std::string> folders;  // upper-case libref -> folder
+    std::map<std::string, std::string> sqlite;   // upper-case libref -> database
     std::string work_folder;                     // created on first use
     int work_slot = -1;
     std::map<std::string, int> work_files;  // file -> registry slot
@@ -66,6 +68,10 @@ std::optional<std::string> library_folder(std::string_view libref) {
     if (libref.empty()) return l.default_folder;
     const std::string key = to_upper(libref);
     if (auto it = l.folders.find(key); it != l.folders.end()) return it->second;
+    if (auto it = l.sqlite.find(key); it != l.sqlite.end()) {
+        const std::string parent = fs::path(it->second).parent_path().string();
+        return parent.empty() ? std::string(".") : parent;
+    }
     if (key == kWorkLibrary) {
         const std::string& folder = work_folder();
         if (folder.empty()) return std::nullopt;
@@ -103,6 +109,7 @@ void library_configure(const HostConfig& config) {
     Libraries& l = libs();
     l.default_folder = config.default_lib.empty() ? "." : config.default_lib;
     l.folders.clear();
+    l.sqlite.clear();
     for (const auto& [lib, folder] : config.libnames) l.folders[to_upper(lib)] = absolute_folder(folder);
     l.last.reset();
 }
@@ -136,8 +143,15 @@ bool resolve_data_file(const TymDataRef& ref, bool for_input, DataFile& out) {
     }
     std::optional<std::string> folder = library_folder(libref);
     if (!folder) return false;
-    out.folder = *folder;
     const std::string base = to_lower(member);
+    if (auto db = libs().sqlite.find(to_upper(libref)); db != libs().sqlite.end()) {
+        out.engine = Engine::Sqlite;
+        out.file = db->second;
+        out.folder = *folder;
+        out.table = base;
+        return true;
+    }
+    out.folder = *folder;
     out.file = out.folder + "/" + base + kDataExtension;
     out.labels = out.folder + "/" + base + kLabelsExtension;
     if (for_input) {
@@ -184,8 +198,38 @@ bool libname_assign(std::string_view libref, std::string_view folder) {
         data_error("The folder \"" + std::string(folder) + "\" of library " + to_upper(libref) + " does not exist.");
         return false;
     }
+    libs().sqlite.erase(to_upper(libref));
     libs().folders[to_upper(libref)] = path;
     data_note("Library " + to_upper(libref) + " refers to the folder " + path + ".");
+    return true;
+}
+
+bool libname_assign_engine(std::string_view libref, std::string_view engine, std::string_view path) {
+    using namespace data;
+    const std::string kind = to_upper(engine);
+    if (kind == "CSV") return libname_assign(libref, path);
+    if (kind != "SQLITE") {
+        data_error("The library engine " + std::string(engine) + " is not known; the engines are CSV and SQLITE.");
+        return false;
+    }
+    if (!is_valid_name(libref)) {
+        data_error("\"" + std::string(libref) + "\" is not a valid library name.");
+        return false;
+    }
+    if (to_upper(libref) == kWorkLibrary) {
+        data_error("The library WORK cannot be assigned to a database.");
+        return false;
+    }
+    const std::string file = absolute_folder(path);
+    std::string why;
+    if (!sqlite_path_usable(file, &why)) {
+        data_error("The database \"" + std::string(path) + "\" of library " + to_upper(libref) +
+                   " cannot be used: " + why + ".");
+        return false;
+    }
+    libs().folders.erase(to_upper(libref));
+    libs().sqlite[to_upper(libref)] = file;
+    data_note("Library " + to_upper(libref) + " refers to the SQLite database " + file + ".");
     return true;
 }
 

@@ -2,9 +2,10 @@
 //
 // A data set is named `member` (the default library), `lib.member` (a library
 // assigned by LIBNAME or --libname, or WORK, a temporary folder of the
-// program run) or by a quoted path.  The file of a member is
-// <folder>/<member in lower case>.csv; on input a file whose name differs
-// only in case is accepted too.
+// program run) or by a quoted path.  In a CSV library the file of a member
+// is <folder>/<member in lower case>.csv; on input a file whose name differs
+// only in case is accepted too.  In an SQLite library a member is the table
+// of that name (in lower case when written) in the library's database.
 #pragma once
 
 #include <string>
@@ -17,11 +18,15 @@ inline constexpr const char* kWorkLibrary = "WORK";
 inline constexpr const char* kDataExtension = ".csv";
 inline constexpr const char* kLabelsExtension = ".labels";
 
+enum class Engine { Csv, Sqlite };
+
 struct DataFile {
+    Engine engine = Engine::Csv;
     std::string display;  // "LIB.MEMBER", "MEMBER" or the path as given
     std::string folder;   // folder that holds the file
-    std::string file;     // the data file
-    std::string labels;   // the side file of variable labels
+    std::string file;     // the data file (SQLite: the database)
+    std::string labels;   // the side file of variable labels (CSV)
+    std::string table;    // the member's table (SQLite)
 };
 
 void library_configure(const HostConfig& config);

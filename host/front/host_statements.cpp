@@ -57,13 +57,20 @@ bool do_let(const Statement& s) {
 bool do_libname(const Statement& s) {
     const std::string text = resolve_and_warn(s.text, macros());
     const std::vector<Token> t = tokenize(text);
-    if (t.size() != 4 || t[1].kind != TokenKind::Word || t[2].kind != TokenKind::String) {
+    // LIBNAME name 'folder'; or LIBNAME name engine 'path';
+    const bool plain = t.size() == 4 && t[1].kind == TokenKind::Word && t[2].kind == TokenKind::String;
+    const bool with_engine =
+        t.size() == 5 && t[1].kind == TokenKind::Word && t[2].kind == TokenKind::Word && t[3].kind == TokenKind::String;
+    if (!plain && !with_engine) {
         log_error(line_prefix(s) +
-                  "LIBNAME needs a library name and a quoted folder, as in LIBNAME mylib 'data/folder': \"" +
+                  "LIBNAME needs a library name and a quoted folder, as in LIBNAME mylib 'data/folder', or a "
+                  "library name, an engine and a quoted path, as in LIBNAME db SQLITE 'data/model.db': \"" +
                   message_text(s.text) + "\".");
         return false;
     }
-    return services().libname_assign(t[1].text, t[2].text);
+    if (plain) return services().libname_assign(t[1].text, t[2].text);
+    if (to_upper(t[2].text) == "CSV") return services().libname_assign(t[1].text, t[3].text);
+    return host::libname_assign_engine(t[1].text, t[2].text, t[3].text);
 }
 
 }  // namespace
