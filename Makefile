@@ -1,11 +1,14 @@
 # Top-level commands.  `make run` builds and runs a real example; `make test`
-# builds and runs the whole test suite.
+# builds and runs the whole test suite.  Both first check the Debian packages
+# the build and the tests need (tools/install-deps), installing what is
+# missing; `make build` does not, so it stays usable where packages come from
+# elsewhere or cannot be installed.
 BUILD      ?= build
 ASAN_BUILD ?= build-asan
 JOBS       ?= $(shell nproc)
 EXAMPLE    ?= examples/productmix/productmix.qmlp
 
-.PHONY: all build run test test-asan bench clean
+.PHONY: all deps build run test test-asan bench clean
 
 all: build
 
@@ -13,16 +16,22 @@ all: build
 $(BUILD)/CMakeCache.txt:
 	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=Release || { rm -f $(BUILD)/CMakeCache.txt; exit 1; }
 
+deps:
+	tools/install-deps
+
 build: $(BUILD)/CMakeCache.txt
 	cmake --build $(BUILD) -j $(JOBS)
 
-run: build
+# The packages are in place before the configure starts, also under make -j.
+run: deps
+	$(MAKE) --no-print-directory build
 	$(BUILD)/qmlp $(EXAMPLE)
 
-test: build
+test: deps
+	$(MAKE) --no-print-directory build
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS) -LE slow
 
-test-asan:
+test-asan: deps
 	cmake -S . -B $(ASAN_BUILD) -DCMAKE_BUILD_TYPE=Debug -DQMLP_SANITIZE=ON
 	cmake --build $(ASAN_BUILD) -j $(JOBS)
 	cd $(ASAN_BUILD) && ASAN_OPTIONS=detect_leaks=1 ctest --output-on-failure -j $(JOBS) -LE slow

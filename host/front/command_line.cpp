@@ -10,6 +10,7 @@
 #include "front/exit_status.h"
 #include "front/lexer.h"
 #include "front/module_loader.h"
+#include "front/solve_command.h"
 
 #ifndef QMLP_VERSION
 #define QMLP_VERSION "1.0.0"
@@ -78,7 +79,11 @@ bool parse_memsize(const std::string& text, int64_t* bytes) {
 int parse_command_line(int argc, char** argv, CommandLine& out, std::ostream& out_text, std::ostream& err_text) {
     CLI::App app{"qmlp runs programs of LP steps: linear and mixed-integer programs read from CSV data sets."};
     app.footer(
-        "Subcommand:\n  qmlp import-mps FILE.mps[.gz] [-o OUT.csv]   convert an MPS file to a sparse data set\n\n"
+        "Other forms:\n"
+        "  qmlp [options] solve FILE.mps[.gz] [OPTION=VALUE | KEYWORD ...]\n"
+        "      import an MPS file and solve it with the LP statement's options, e.g. primalout=x.csv\n"
+        "  qmlp import-mps FILE.mps[.gz] [-o OUT.csv]\n"
+        "      convert an MPS file to a sparse data set\n\n"
         "Exit status: 0 success, 2 statement or program error, 3 bad data, 4 out of memory,\n"
         "5 input/output failure, 6 module not loadable, 64 bad command line, 130 interrupted.");
     host::HostConfig& c = out.config;
@@ -100,6 +105,11 @@ int parse_command_line(int argc, char** argv, CommandLine& out, std::ostream& ou
     app.add_flag("--interactive", c.interactive, "Pauses read statements from the terminal (prompt \"LP> \")");
     app.add_option("--module", c.module_path, "Procedure module library (default: libtymlp.so beside qmlp)");
     app.add_flag("--version", version, "Show the version and exit");
+    // Host options after "solve FILE" fall through to the main command.
+    std::vector<std::string> solve_args;
+    CLI::App* solve = app.add_subcommand("solve", "Import an MPS file and solve it with the LP statement's options");
+    solve->fallthrough();
+    solve->add_option("ARGS", solve_args, "FILE.mps[.gz], then LP statement options (OPTION=VALUE or KEYWORD)");
 
     try {
         app.parse(argc, argv);
@@ -135,6 +145,24 @@ int parse_command_line(int argc, char** argv, CommandLine& out, std::ostream& ou
         c.settings[to_upper(name)] = value;
     }
     if (c.default_lib.empty() && app.count("--lib") > 0) return usage("--lib needs a folder.");
+
+    if (solve->parsed()) {
+        if (!program.empty()) return usage("solve takes an MPS file, not the program " + program + ".");
+        if (solve_args.empty()) return usage("solve needs an MPS file: qmlp solve FILE.mps[.gz] [OPTION=VALUE ...].");
+        out.solve = true;
+        out.from_stdin = false;
+        out.mps_file = solve_args.front();
+        out.solve_options.assign(solve_args.begin() + 1, solve_args.end());
+        for (const std::string& option : out.solve_options) {
+            std::string why;
+            if (!solve_option_acceptable(option, &why)) return usage("solve: " + why);
+        }
+        // Data set names without a library are files of the current folder.
+        c.program_dir = ".";
+        if (c.default_lib.empty()) c.default_lib = c.program_dir;
+        if (c.module_path.empty()) c.module_path = default_module_path();
+        return -1;
+    }
 
     out.from_stdin = program.empty() || program == "-";
     out.program = out.from_stdin ? std::string() : program;

@@ -17,6 +17,7 @@
 #include "front/macro_store.h"
 #include "front/module_loader.h"
 #include "front/program_runner.h"
+#include "front/solve_command.h"
 #include "front/symbols_file.h"
 #include "front/system_vector.h"
 #include "front/terminal.h"
@@ -65,7 +66,14 @@ int run_configured(const CommandLine& cl) {
     attention_install_signal_handler();
 
     std::string text;
-    if (!read_program(cl, text)) return kExitIo;
+    // Declared before the module, so the imported data set outlives the run.
+    ImportedProblem imported;
+    if (cl.solve) {
+        if (int rc = imported.import(cl.mps_file); rc != 0) return rc;
+        text = solve_program(imported.data_path(), cl.solve_options);
+    } else if (!read_program(cl, text)) {
+        return kExitIo;
+    }
 
     TerminalReader terminal(make_terminal_source(cl.from_stdin));
     LoadedModule module;
@@ -82,6 +90,10 @@ int run_configured(const CommandLine& cl) {
     };
     ExitStatus status;
     status.raise(run_program(text, settings));
+    // A solve ends with the status of its one step, the last line of the log.
+    if (cl.solve) {
+        if (const std::string* value = macros().get("_QMLP_")) log_raw("_QMLP_: " + *value);
+    }
 
     if (!config.symbols_file.empty()) {
         std::string why;

@@ -1,0 +1,189 @@
+// solve_command.cpp -- the program `qmlp solve` runs, and the import behind it.
+#include "front/solve_command.h"
+
+#include <stdlib.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <memory>
+
+#include "data/temp_registry.h"
+#include "front/exit_status.h"
+#include "front/lexer.h"
+#include "host_api.h"
+#include "mps/mps_convert.h"
+
+namespace qmlp::front {
+namespace {
+
+// The largest values the option checks accept.  IMAXIT stops one short of
+// 2^31 - 1, which would read as "not given".
+constexpr const char* kNoIterationLimit = "2147483647";
+constexpr const char* kNoImaxitLimit = "2147483646";
+constexpr const char* kNoTimeLimit = "2147483647";
+
+constexpr size_t kNameMax = 32;
+
+const char* const kDataSetOptions[] = {"DATA", "PRIMALIN",  "PIN",  "ACTIVEIN",   "AIN", "PRIMALOUT", "POUT", "DUALOUT",
+                                       "DOUT", "ACTIVEOUT", "AOUT", "TABLEAUOUT", "TOUT"};
+
+std::string trimmed(std::string_view text) {
+    const size_t first = text.find_first_not_of(" \t");
+    if (first == std::string_view::npos) return {};
+    const size_t last = text.find_last_not_of(" \t");
+    return std::string(text.substr(first, last - first + 1));
+}
+
+// "primalout = x" -> "PRIMALOUT"; a keyword option is its own name.
+std::string option_name(const std::string& option) {
+    const size_t eq = option.find('=');
+    return to_upper(trimmed(std::string_view(option).substr(0, eq)));
+}
+
+std::string option_value(const std::string& option) {
+    const size_t eq = option.find('=');
+    return eq == std::string::npos ? std::string() : trimmed(std::string_view(option).substr(eq + 1));
+}
+
+bool is_data_set_option(const std::string& name) {
+    for (const char* known : kDataSetOptions)
+        if (name == known) return true;
+    return false;
+}
+
+bool is_name(std::string_view text) {
+    if (text.empty() || text.size() > kNameMax || !is_name_start(text[0])) return false;
+    for (char c : text)
+        if (!is_name_char(c)) return false;
+    return true;
+}
+
+// `member` or `lib.member`, as a program would name a data set.
+bool is_data_set_name(const std::string& value) {
+    const size_t dot = value.find('.');
+    if (dot == std::string::npos) return is_name(value);
+    return is_name(std::string_view(value).substr(0, dot)) && is_name(std::string_view(value).substr(dot + 1));
+}
+
+bool ends_with_csv(const std::string& value) {
+    return value.size() > 4 && to_upper(value.substr(value.size() - 4)) == ".CSV";
+}
+
+std::string double_quoted(const std::string& text) {
+    std::string out = "\"";
+    for (char c : text) {
+        if (c == '"') out += '"';
+        out += c;
+    }
+    return out + "\"";
+}
+
+std::string temp_base() {
+    const char* env = std::getenv("TMPDIR");
+    return env != nullptr && *env != '\0' ? std::string(env) : std::string("/tmp");
+}
+
+}  // namespace
+
+bool solve_option_acceptable(const std::string& option, std::string* why) {
+    if (option.find(';') != std::string::npos) {
+        *why = "the option \"" + option + "\" holds a \";\", which would end the LP statement.";
+        return false;
+    }
+    if (option_name(option) == "DATA") {
+        *why = "DATA= is the imported MPS file; leave it out.";
+        return false;
+    }
+    return true;
+}
+
+std::string solve_option_text(const std::string& option) {
+    const std::string name = option_name(option);
+    if (option.find('=') == std::string::npos || !is_data_set_option(name)) return option;
+    const std::string value = option_value(option);
+    if (value.empty() || value[0] == '\'' || value[0] == '"') return option;
+    if (is_data_set_name(value) && !ends_with_csv(value)) return option;
+    return name + "=" + double_quoted(value);
+}
+
+std::string solve_program(const std::string& data_path, const std::vector<std::string>& options) {
+    bool given_maxit = false, given_maxit1 = false, given_maxit2 = false, given_maxit3 = false;
+    bool given_imaxit = false, given_time = false;
+    for (const std::string& option : options) {
+        const std::string name = option_name(option);
+        given_maxit |= name == "MAXIT";
+        given_maxit1 |= name == "MAXIT1";
+        given_maxit2 |= name == "MAXIT2";
+        given_maxit3 |= name == "MAXIT3";
+        given_imaxit |= name == "IMAXIT";
+        given_time |= name == "TIME";
+    }
+    std::string statement = "LP data=" + double_quoted(data_path) + " sparsedata";
+    // MAXIT sets all four limits, so a MAXIT of the command line must not
+    // meet a higher limit of ours for one of them.
+    if (!given_maxit) {
+        if (!given_maxit1) statement += std::string(" maxit1=") + kNoIterationLimit;
+        if (!given_maxit2) statement += std::string(" maxit2=") + kNoIterationLimit;
+        if (!given_maxit3) statement += std::string(" maxit3=") + kNoIterationLimit;
+        if (!given_imaxit) statement += std::string(" imaxit=") + kNoImaxitLimit;
+    }
+    if (!given_time) statement += std::string(" time=") + kNoTimeLimit;
+    for (const std::string& option : options) {
+        if (trimmed(option).empty()) continue;
+        statement += " " + solve_option_text(option);
+    }
+    return statement + ";\nRUN;\n";
+}
+
+ImportedProblem::~ImportedProblem() {
+    host::data::temp_unregister(file_slot_);
+    host::data::temp_unregister(folder_slot_);
+    if (folder_.empty()) return;
+    std::error_code ec;
+    std::filesystem::remove_all(folder_, ec);
+}
+
+int ImportedProblem::import(const std::string& mps_file) {
+    std::string pattern = temp_base() + "/qmlp-solve-XXXXXX";
+    if (mkdtemp(pattern.data()) == nullptr) {
+        host::log_line(host::Severity::Error,
+                       "Cannot create a temporary folder under " + temp_base() + ": " + std::strerror(errno) + ".");
+        return kExitIo;
+    }
+    folder_ = pattern;
+    host::data::temp_install_signal_handlers();
+    folder_slot_ = host::data::temp_register(folder_, host::data::TempKind::Folder);
+
+    // The data set is named after the MPS file, so that the log names it.
+    host::mps::ImportOptions options;
+    options.input = mps_file;
+    options.output =
+        folder_ + "/" + std::filesystem::path(host::mps::default_output_path(mps_file)).filename().string();
+    file_slot_ = host::data::temp_register(options.output, host::data::TempKind::File);
+
+    // The import writes to a stream; its lines are copied to the log, which
+    // may be a file of --log.
+    std::unique_ptr<std::FILE, int (*)(std::FILE*)> messages(std::tmpfile(), &std::fclose);
+    std::FILE* to = messages ? messages.get() : stderr;
+    const int status = host::mps::run_import(options, to, to);
+    if (messages) {
+        std::rewind(to);
+        char buffer[4096];
+        std::string line;
+        while (std::fgets(buffer, sizeof buffer, to) != nullptr) {
+            line += buffer;
+            if (line.back() != '\n') continue;
+            line.pop_back();
+            host::log_raw(line);
+            line.clear();
+        }
+        if (!line.empty()) host::log_raw(line);
+    }
+    if (status != 0) return status;
+    data_path_ = options.output;
+    return 0;
+}
+
+}  // namespace qmlp::front
