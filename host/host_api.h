@@ -86,6 +86,9 @@ struct VarInfo {
     int length = 8;
 };
 void data_configure(const HostConfig& config);
+// Whether an output data set that a step asked to keep could not be written
+// since the last call (an ERROR was given; the earlier version is kept).
+bool data_output_lost();
 // The host's missing values.  A missing double has the two most significant
 // bytes FF FF, the third byte the bitwise complement of its letter's
 // character code and the other five bytes 0: '.' (ordinary, high word

@@ -148,6 +148,11 @@ int write_record(TymDataOut ds) {
     return rc;
 }
 
+// Set when an output data set asked to be kept could not be written: the
+// step may already have ended normally, but the command must not report
+// success for output it lost.
+bool g_commit_failed = false;
+
 int commit(TymDataOut ds) {
     if (ds->vars.empty()) {
         data_error("Data set " + ds->file.display + " has no variables and is not written.");
@@ -168,8 +173,10 @@ int close_output(TymDataOut ds, int do_commit) {
     int rc = kOk;
     if (do_commit) {
         rc = ds->failed ? kIoFailure : commit(ds);
-        if (rc < 0)
+        if (rc < 0) {
             data_error("Data set " + ds->file.display + " was not written; an earlier version, if any, is kept.");
+            g_commit_failed = true;  // the run must not end as a success
+        }
     }
     discard(ds);
     return rc;
@@ -199,5 +206,11 @@ int open_output_count() { return static_cast<int>(open_outputs().size()); }
 }  // namespace data
 
 const TymDataOutVector* data_out_vector() { return &data::kDataOutVector; }
+
+bool data_output_lost() {
+    const bool lost = data::g_commit_failed;
+    data::g_commit_failed = false;
+    return lost;
+}
 
 }  // namespace qmlp::host

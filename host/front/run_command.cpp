@@ -127,6 +127,7 @@ int run_command(int argc, char** argv) {
         }
         ExitStatus status;
         status.raise(run_configured(cl));
+        if (data_output_lost()) status.raise(kExitIo);
         if (output_finish() != 0) status.raise(kExitIo);
         return status.value();
     } catch (const std::exception& e) {

@@ -46,6 +46,21 @@ TEST_F(AtomicOutput, AbortedRewriteKeepsTheEarlierVersion) {
     EXPECT_EQ(entries(dir_), std::vector<std::string>{"keep.csv"});
 }
 
+// A commit that fails at the very end (the target turned into a folder
+// while the step ran) keeps nothing new, and the command learns that an
+// output was lost, once, so that it does not end as a success.
+TEST_F(AtomicOutput, AFailedCommitIsRememberedForTheExitStatus) {
+    EXPECT_FALSE(qmlp::host::data_output_lost());
+    double x = 3;
+    TymDataOut out = start("late", &x);
+    out_->write(out);
+    fs::create_directory(file("late.csv"));
+    EXPECT_LT(out_->close(out, 1), 0);
+    EXPECT_TRUE(fs::is_directory(file("late.csv")));
+    EXPECT_TRUE(qmlp::host::data_output_lost());
+    EXPECT_FALSE(qmlp::host::data_output_lost());
+}
+
 TEST_F(AtomicOutput, StepEndDiscardsWhatTheModuleLeftOpen) {
     write_file(file("open.csv"), "x\n1\n");
     double x = 2;
