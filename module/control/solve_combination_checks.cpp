@@ -27,7 +27,7 @@ constexpr int kMsgChecksExhausted = 294;
 constexpr int kMsgLongEdge = 299;
 // An edge whose objective change is below this share of the objective is
 // left alone.
-constexpr double kEdgeGainShare = 1e-9;
+constexpr double kEdgeGainShare = 1e-12;
 
 int trimmed(const char* name, int length) {
     while (length > 0 && (name[length - 1] == ' ' || name[length - 1] == '\0')) --length;
