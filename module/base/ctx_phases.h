@@ -1,4 +1,4 @@
-// phase_state.h -- the simplex phases' part of the run context: the outcome
+// ctx_phases.h -- the simplex phases' part of the run context: the outcome
 // of the last pricing and ratio test, the pricing rule's queue and Devex
 // data, the sparse-pricing copy, the dual ratio test's breakpoint free list,
 // and the phase loop's bookkeeping.

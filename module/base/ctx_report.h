@@ -1,4 +1,4 @@
-// report_state.h -- what the reports keep in the run context between calls:
+// ctx_report.h -- what the reports keep in the run context between calls:
 // the record buffers the output data sets read on every write, and the two
 // iteration logs, whose tables stay open from one line to the next.
 //

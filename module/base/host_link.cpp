@@ -1,4 +1,4 @@
-// host_stubs.cpp -- one-line forwarding stubs to the host vectors.
+// host_link.cpp -- one-line forwarding stubs to the host vectors.
 #include "base/host_link.h"
 
 #include <cstdarg>

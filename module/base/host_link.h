@@ -1,4 +1,4 @@
-// host_stubs.h -- the module's only way to the host.
+// host_link.h -- the module's only way to the host.
 //
 // One forwarding stub per entry of the host vectors (tym_host.h).  Module
 // code calls these and nothing of the operating system.  The host object is

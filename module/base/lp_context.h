@@ -8,12 +8,12 @@
 //   model     row/column stores, coefficient file, lists, counts (ctx_model.h)
 //   form      arrays of the computational form (ctx_form.h)
 //   solver    run status, phases, pauses, factorisation counters (ctx_solver.h)
-//   inverse   the LU slot store (simplex/inverse_store.h)
-//   engine    the work store and the phases' hooks (simplex/work_store_types.h)
-//   phases    pricing, ratio tests and the phase loops (simplex/phase_state.h)
+//   inverse   the LU slot store (base/ctx_inverse.h; the routines in factor/)
+//   engine    the work store and the phases' hooks (base/ctx_engine.h)
+//   phases    pricing, ratio tests and the phase loops (base/ctx_phases.h)
 //   bb        branch-and-bound state (ctx_bb.h)
 //   varlists  names of the variable-list statements (ctx_varlists.h)
-//   report    data set record buffers and open iteration logs (report/report_state.h)
+//   report    data set record buffers and open iteration logs (base/ctx_report.h)
 //   entries   routines chosen once per run
 #pragma once
 
