@@ -18,11 +18,13 @@ namespace tymlp {
 // problem whose data or PRIMALIN marked the basis (225 or 226, then 1008).
 int solve_combination(LpContext* ctx);
 
-// The starting basis of a combination without a PRIMALIN data set: the
-// header from the status bytes, the nonbasic columns at their bounds, a
-// fresh factorisation and the basic values.  Artificial columns get the
-// bounds [0, 0] so that a feasible point has left none of them nonzero.
-// Returns Invert's result (0, 1 singular, 9, 25).
+// The starting basis of a combination: the status bytes as they stand, or
+// as a PRIMALIN data set marks them (mark_primalin_basis), then the header
+// from the status bytes, the nonbasic columns at their bounds, a fresh
+// factorisation and the basic values.  Artificial columns get the bounds
+// [0, 0] so that a feasible point has left none of them nonzero.  Returns
+// Invert's result (0, 1 singular, 9, 25) or the PRIMALIN reading's (26 for
+// a data set that cannot give a basis, 9, 25).
 int set_up_starting_basis(LpContext* ctx);
 
 // Empties the pivot history and the leave ban list and inverts; a singular

@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "control/solve_combination.h"
+#include "input/primalin.h"
 #include "simplex/invert.h"
 #include "simplex/phases.h"
 #include "simplex/pivot_history.h"
@@ -42,6 +43,10 @@ void pin_artificials(LpContext* ctx) {
 int set_up_starting_basis(LpContext* ctx) {
     InstallPhaseHooks(ctx);
     pin_artificials(ctx);
+    if (ctx->handles.data_given[kDsPrimalIn] != 0) {
+        const int marked = mark_primalin_basis(ctx);
+        if (marked != 0) return marked;
+    }
     RebuildHeader(ctx);
     nonbasic_at_bounds(ctx);
     ctx->solver.delta = ctx->options.bepsilon;
