@@ -55,6 +55,18 @@ int load_rhs(LpContext* ctx, int32_t r) {
     return 0;
 }
 
+// ACTIVEIN holds the active nodes of an earlier branch and bound, which this
+// build does not run yet.  A data set that does not exist is bad data like
+// any other input; one that does is said to be left unused, never passed
+// over in silence.
+void check_activein(LpContext* ctx) {
+    HostHandles& h = ctx->handles;
+    if (h.data_given[kDsActiveIn] == 0) return;
+    h.activein = host_data_open(&h.data_ref[kDsActiveIn]);
+    if (h.activein == nullptr) end_run(ctx, kEndBadData);  // the host has named the data set and why
+    host_note("%3zACTIVEIN is read by branch and bound, which this build does not run yet: the data set is not used.");
+}
+
 }  // namespace
 
 void handle_reader_result(LpContext* ctx, int result) {
@@ -94,6 +106,7 @@ void run_combinations(LpContext* ctx, int (*solve)(LpContext* ctx)) {
 void run_after_statement(LpContext* ctx) {
     const RunSteps& steps = run_steps();
     handle_reader_result(ctx, require(ctx, ctx->entries.reader)(ctx));
+    check_activein(ctx);
     install_attention(ctx);
     end_on(ctx, require(ctx, steps.preprocess)(ctx), kPreprocessResults);
     end_on(ctx, require(ctx, steps.complete_form)(ctx), kFormResults);

@@ -156,5 +156,20 @@ TEST_F(Primalin, TooFewBasicColumnsIsBadData) {
                     "The PRIMALIN basis does not have exactly one basic column per row.");
 }
 
+// ACTIVEIN is not used by this build: a missing one is bad data, an existing
+// one is said to be left unused; the solve itself goes on.
+TEST_F(Primalin, ActiveinIsNeverPassedOverInSilence) {
+    write("p.csv", kProblem);
+    std::string status = status_after("LP data=p activein=nosuch;\nRUN;\n");
+    EXPECT_EQ(last_.exit_status, kExitBadData) << last_.log;
+    EXPECT_TRUE(contains(status, "STATUS=BADDATA_ERROR")) << status;
+    EXPECT_TRUE(contains(last_.log, "ERROR: Data set NOSUCH does not exist")) << last_.log;
+    write("nodes.csv", "_NODE_\n1\n");
+    status = status_after("LP data=p activein=nodes;\nRUN;\n");
+    EXPECT_EQ(last_.exit_status, kExitOk) << last_.log;
+    EXPECT_TRUE(contains(status, "STATUS=SUCCESSFUL")) << status;
+    EXPECT_TRUE(contains(last_.log, "ACTIVEIN is read by branch and bound")) << last_.log;
+}
+
 }  // namespace
 }  // namespace e2e
