@@ -3,7 +3,7 @@
  *
  * The host hands the module one TymHost through mcn_main.  Every service the
  * module may use is an entry of one of the numbered vectors below; the module
- * reaches them through thin forwarding stubs and calls nothing of the
+ * reaches them through thin forwarding routines and calls nothing of the
  * operating system itself.  Each vector starts with its own size so that a
  * host and a module built at different times can check what the other side
  * knows.  Every entry returns int (or a handle / pointer where noted); none

@@ -1,4 +1,4 @@
-// host_link.cpp -- one-line forwarding stubs to the host vectors.
+// host_link.cpp -- one-line forwarders from the module to the host vectors.
 #include "base/host_link.h"
 
 #include <cstdarg>

@@ -1,6 +1,6 @@
 // host_link.h -- the module's only way to the host.
 //
-// One forwarding stub per entry of the host vectors (tym_host.h).  Module
+// One forwarding routine per entry of the host vectors (tym_host.h).  Module
 // code calls these and nothing of the operating system.  The host object is
 // recorded by mcn_main (or by a test through attach_host).
 #pragma once

@@ -14,6 +14,7 @@
 #include "control/end_run.h"
 #include "control/solve_combination.h"
 #include "input/model_records.h"
+#include "input/reader_common.h"
 #include "simplex/primal_values.h"
 #include "simplex/solution_check.h"
 
@@ -29,11 +30,6 @@ constexpr int kMsgLongEdge = 299;
 // left alone.
 constexpr double kEdgeGainShare = 1e-12;
 
-int trimmed(const char* name, int length) {
-    while (length > 0 && (name[length - 1] == ' ' || name[length - 1] == '\0')) --length;
-    return length;
-}
-
 void report_violation(LpContext* ctx, const SolutionViolation& worst) {
     char name[kMaxNameLength + 1] = {};
     int length = 0;
@@ -41,10 +37,11 @@ void report_violation(LpContext* ctx, const SolutionViolation& worst) {
     if (worst.kind == ViolationKind::kRowResidual) {
         RowRecord rec{};
         what = "row";
-        if (read_row(ctx, worst.index, &rec, name) == 0) length = trimmed(name, ctx->model.row_name_length);
+        if (read_row(ctx, worst.index, &rec, name) == 0) length = trimmed_length(name, ctx->model.row_name_length);
     } else {
         ColumnRecord rec{};
-        if (read_column(ctx, worst.index, &rec, name) == 0) length = trimmed(name, ctx->model.column_name_length);
+        if (read_column(ctx, worst.index, &rec, name) == 0)
+            length = trimmed_length(name, ctx->model.column_name_length);
     }
     const TymArg args[] = {arg_text(what), arg_text(name, length), arg_double(worst.relative)};
     host_message(kMsgNotVerified, 3, args);

@@ -6,6 +6,7 @@
 #include <limits>
 
 #include "base/context_memory.h"
+#include "output/reported_values.h"
 #include "simplex/phase_internal.h"
 #include "simplex/pricing.h"
 #include "simplex/work_store.h"
@@ -20,8 +21,6 @@ constexpr double kSmallestValue = 1e-4;
 // A reduced cost within this share of the terms it is summed from is
 // rounding noise.
 constexpr double kPriceNoiseShare = 1e-11;
-
-double scale_of(const double* scales, int32_t k) { return scales != nullptr && scales[k] != 0.0 ? scales[k] : 1.0; }
 
 void note(SolutionViolation* worst, ViolationKind kind, int32_t index, double relative) {
     if (!(relative > worst->relative)) return;
@@ -105,7 +104,7 @@ int VerifySolution(LpContext* ctx, SolutionViolation* worst) {
                 reference = size[row];
             } else {
                 // Structural: in the user's units, against max(1, |bound|).
-                const double s = scale_of(f.column_scale, j);
+                const double s = column_scale(ctx, j);
                 outside /= s;
                 reference = std::max(1.0, std::fabs((x < lower ? lower : upper) / s));
             }

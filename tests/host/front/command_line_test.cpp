@@ -5,29 +5,14 @@
 
 #include "front/command_line.h"
 #include "front/exit_status.h"
+#include "parse_command_line.h"
 
 using namespace qmlp::front;
 
 namespace {
 
-struct Parsed {
-    int rc;
-    CommandLine cl;
-    std::string out;
-    std::string err;
-};
-
-Parsed parse(std::vector<std::string> args) {
-    args.insert(args.begin(), "qmlp");
-    std::vector<char*> argv;
-    for (std::string& a : args) argv.push_back(a.data());
-    Parsed p;
-    std::ostringstream out, err;
-    p.rc = parse_command_line(static_cast<int>(argv.size()), argv.data(), p.cl, out, err);
-    p.out = out.str();
-    p.err = err.str();
-    return p;
-}
+using clitest::parse;
+using clitest::Parsed;
 
 TEST(CommandLine, FillsTheHostConfiguration) {
     Parsed p = parse({"--lib",         "data",

@@ -6,6 +6,7 @@
 #include "front/command_line.h"
 #include "front/exit_status.h"
 #include "front/solve_command.h"
+#include "parse_command_line.h"
 
 using namespace qmlp::front;
 
@@ -13,22 +14,8 @@ namespace {
 
 bool has(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
 
-struct Parsed {
-    int rc;
-    CommandLine cl;
-    std::string err;
-};
-
-Parsed parse(std::vector<std::string> args) {
-    args.insert(args.begin(), "qmlp");
-    std::vector<char*> argv;
-    for (std::string& a : args) argv.push_back(a.data());
-    Parsed p;
-    std::ostringstream out, err;
-    p.rc = parse_command_line(static_cast<int>(argv.size()), argv.data(), p.cl, out, err);
-    p.err = err.str();
-    return p;
-}
+using clitest::parse;
+using clitest::Parsed;
 
 TEST(SolveCommandLine, TakesTheFileThenTheOptionsAndHostOptionsOnEitherSide) {
     const Parsed p = parse({"--log", "run.log", "solve", "x.mps.gz", "rangeprice", "printlevel=1", "--json", "r.json"});
