@@ -75,6 +75,9 @@ void handle_reader_result(LpContext* ctx, int result) {
         case kRunMemory: end_run(ctx, kEndMemory);
         case kRunSyntax: end_run(ctx, kEndSyntax);
         case kRunSemantic: {
+            // After a fault of the data itself (an empty data set, merged
+            // names, numbers read as text) a hint about the layout misleads.
+            if (ctx->model.data_fault_named) end_run(ctx, kEndSemantic);
             const char* other = ctx->options.sparsedata != 0 ? "dense" : "sparse";
             const TymArg arg = arg_text(other, ctx->options.sparsedata != 0 ? 5 : 6);
             host_message(kMsgOtherLayout, 1, &arg);

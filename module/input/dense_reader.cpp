@@ -37,6 +37,7 @@ int read_observations(DenseReader& r) {
 
 int run(DenseReader& r) {
     int rc = check_observations(r.ds);
+    if (rc == kRunSemantic) r.ctx->model.data_fault_named = true;  // empty in either layout
     if (rc != 0) return rc;
     rc = dense_setup(r);
     if (rc != 0 && rc != kRunSemantic) return rc;

@@ -182,6 +182,7 @@ int resolve_columns(Setup& s) {
                 if ((host_data_var_findings(r.ds, v) & TYM_FOUND_STRAY_TEXT) != 0) {
                     const TymArg arg = arg_text(var.name);
                     host_message(kMsgColumnReadAsText, 1, &arg);
+                    r.ctx->model.data_fault_named = true;
                     fail(r, kRunSemantic);
                 }
                 continue;

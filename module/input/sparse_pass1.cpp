@@ -195,6 +195,7 @@ int sparse_long_name(SparseReader& r, LongNames& names, const char* field, int f
     const TymArg args[] = {arg_text(earlier->name, names.whole.width), arg_text(whole->name, names.whole.width),
                            arg_int(width), arg_int(r.observation)};
     host_message(kMsgNamesMerged, 4, args);
+    r.ctx->model.data_fault_named = true;
     return kRunSemantic;
 }
 

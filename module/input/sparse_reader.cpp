@@ -101,6 +101,7 @@ int write_price_vectors(SparseReader& r) {
 
 int run(SparseReader& r) {
     int rc = check_observations(r.ds);
+    if (rc == kRunSemantic) r.ctx->model.data_fault_named = true;  // empty in either layout
     if (rc != 0) return rc;
     rc = sparse_setup(r);
     if (rc != 0) return rc;

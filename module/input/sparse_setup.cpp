@@ -52,6 +52,7 @@ bool names_merged(const SparseReader& r, const DataVar& var) {
     if ((host_data_var_findings(r.ds, var.number) & TYM_FOUND_MERGED) == 0) return false;
     const TymArg args[] = {arg_text(var.name), arg_int(var.length)};
     host_message(kMsgNamesMerged, 2, args);
+    r.ctx->model.data_fault_named = true;
     return true;
 }
 
