@@ -296,6 +296,14 @@ constexpr MessageEntry kMessages[] = {
     {307, E, "ssii",
      "The names %1 and %2 (observation %4) agree in their first %3 characters, which is all a name keeps; they "
      "would become one row or column."},
+
+    // ---- pauses: SHOW and PRINT
+    {330, N, "", "The options in force follow, one per line."},
+    {331, N, "ss", "  %1=%2."},
+    {332, N, "s", "Where the run stands: %1."},
+    {333, N, "", "There is no solution to print yet: the problem has not been solved."},
+    {334, W, "s", "PRINT: no column or row is named or numbered %1; it is left out."},
+    {335, N, "s", "PRINT %1 is not available in a pause yet."},
 };
 
 }  // namespace

@@ -87,8 +87,10 @@ int statement_callback(void* cookie, TymParseRecord* rec) {
             break;
         }
         case kStmtPivot:
+            // The simplex stops after one pivot (message 170) and pauses.
             s.pivot_count = 1;
             s.pivot_request = 1;
+            s.pivot_allowance = 1;
             break;
         case kStmtIPivot:
             s.ipivot_count = 1;

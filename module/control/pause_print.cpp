@@ -1,0 +1,164 @@
+// pause_print.cpp -- PRINT in a pause: the summaries of the current
+// solution, with lists of columns and rows or a selection of columns.
+#include <cctype>
+#include <cstdlib>
+#include <cstring>
+
+#include "base/context_memory.h"
+#include "base/host_link.h"
+#include "control/option_slots.h"
+#include "control/pause.h"
+#include "input/model_records.h"
+#include "report/constraint_summary.h"
+#include "report/solution_summary.h"
+#include "report/variable_summary.h"
+#include "simplex/pricing_vector.h"
+
+namespace tymlp {
+namespace {
+
+constexpr int kMsgNothingToPrint = 333;
+constexpr int kMsgUnknownName = 334;
+constexpr int kMsgNotPrintable = 335;
+
+bool has_solution(const LpContext* ctx) { return ctx->form.value != nullptr && ctx->form.header != nullptr; }
+
+bool all_digits(const char* s) {
+    if (*s == '\0') return false;
+    for (; *s != '\0'; ++s)
+        if (!std::isdigit(static_cast<unsigned char>(*s))) return false;
+    return true;
+}
+
+// Names compare over the stored length, the stored name blank padded.
+bool same_name(const char* stored, int length, const char* wanted) {
+    const size_t n = std::strlen(wanted);
+    if (n > static_cast<size_t>(length)) return false;
+    if (std::strncmp(stored, wanted, n) != 0) return false;
+    for (int k = static_cast<int>(n); k < length; ++k)
+        if (stored[k] != ' ' && stored[k] != '\0') return false;
+    return true;
+}
+
+// The index of the column (0-based) or row (1 .. m-1) named or numbered by
+// `item`, or -1.  Column numbers count from 1; row numbers are those of the
+// constraint summary.
+int32_t find_index(LpContext* ctx, bool rows, const char* item) {
+    const int32_t first = rows ? 1 : 0;
+    const int32_t end = rows ? ctx->model.rows : ctx->model.columns;
+    if (all_digits(item)) {
+        const long number = std::strtol(item, nullptr, 10);
+        const int32_t index = rows ? static_cast<int32_t>(number) : static_cast<int32_t>(number - 1);
+        return index >= first && index < end ? index : -1;
+    }
+    char name[kMaxNameLength + 1];
+    for (int32_t k = first; k < end; ++k) {
+        std::memset(name, 0, sizeof name);
+        if (rows) {
+            RowRecord rec;
+            if (read_row(ctx, k, &rec, name) != 0) return -1;
+            if (same_name(name, ctx->model.row_name_length, item)) return k;
+        } else {
+            ColumnRecord rec;
+            if (read_column(ctx, k, &rec, name) != 0) return -1;
+            if (same_name(name, ctx->model.column_name_length, item)) return k;
+        }
+    }
+    return -1;
+}
+
+// The indexes a list names, in its order (a-b ranges in index order).
+// Unknown names are said and left out.  Returns the count, or -1 without
+// memory.
+int32_t resolve_list(LpContext* ctx, bool rows, const TymList& list, int32_t** out) {
+    const int32_t limit = rows ? ctx->model.rows : ctx->model.columns;
+    int32_t* indexes = ctx_alloc_array<int32_t>(ctx, static_cast<int64_t>(list.count) * 2 + limit);
+    if (indexes == nullptr) return -1;
+    int32_t count = 0;
+    for (int32_t i = 0; i < list.count; ++i) {
+        const TymListItem& item = list.items[i];
+        const int32_t a = find_index(ctx, rows, item.first);
+        const int32_t b = item.last != nullptr ? find_index(ctx, rows, item.last) : a;
+        if (a < 0 || b < 0) {
+            const TymArg arg = arg_text(a < 0 ? item.first : item.last);
+            host_message(kMsgUnknownName, 1, &arg);
+            continue;
+        }
+        for (int32_t k = a <= b ? a : b; k <= (a <= b ? b : a) && count < limit + 2 * list.count; ++k)
+            indexes[count++] = k;
+    }
+    *out = indexes;
+    return count;
+}
+
+int selection_of(const TymParseRecord* rec) {
+    struct Mode {
+        int bit;
+        int selection;
+    };
+    static const Mode kModes[] = {{kBitPrintInteger, kSelectInteger},
+                                  {kBitPrintNoninteger, kSelectNonInteger},
+                                  {kBitPrintNonzeros, kSelectNonZero},
+                                  {kBitPrintZeros, kSelectZero},
+                                  {kBitPrintIntegerNonzeros, kSelectIntegerNonZero},
+                                  {kBitPrintIntegerZeros, kSelectIntegerZero},
+                                  {kBitPrintNonintegerNonzeros, kSelectNonIntegerNonZero}};
+    for (const Mode& m : kModes)
+        if (tym_flag(rec, m.bit)) return m.selection;
+    return 0;
+}
+
+void print_list(LpContext* ctx, bool rows, const TymList& list) {
+    int32_t* indexes = nullptr;
+    const int32_t count = list.count > 0 ? resolve_list(ctx, rows, list, &indexes) : 0;
+    if (count < 0) return;
+    if (list.count > 0 && count == 0) {
+        ctx_free(ctx, indexes);
+        return;
+    }
+    const int32_t* chosen = list.count > 0 ? indexes : nullptr;
+    if (rows)
+        print_constraint_summary(ctx, chosen, count);
+    else
+        print_variable_summary(ctx, chosen, count, kSelectAll);
+    ctx_free(ctx, indexes);
+}
+
+}  // namespace
+
+void print_requested(LpContext* ctx, const TymParseRecord* rec) {
+    if (!has_solution(ctx)) {
+        host_message(kMsgNothingToPrint);
+        return;
+    }
+    // Between the iterations of a phase the prices may be a pivot behind
+    // (reduced costs are updated in place); recomputing them is exact there.
+    if (ctx->form.duals != nullptr) PricingVector(ctx);
+    const int bits[] = {kBitPrintTableau,    kBitPrintMatrix,   kBitPrintPicture, kBitPrintSensitivity,
+                        kBitPrintRangeprice, kBitPrintRangerhs, kBitPrintBest};
+    const char* words[] = {"TABLEAU", "MATRIX", "PICTURE", "SENSITIVITY", "RANGEPRICE", "RANGERHS", "BEST"};
+    bool asked = false;
+    for (int k = 0; k < 7; ++k)
+        if (tym_flag(rec, bits[k])) {
+            const TymArg arg = arg_text(words[k]);
+            host_message(kMsgNotPrintable, 1, &arg);
+            asked = true;
+        }
+    const int selection = selection_of(rec);
+    const bool columns = tym_flag(rec, kBitPrintColumn) != 0 || rec->lists[kListPrintColumns].given != 0;
+    const bool rows = tym_flag(rec, kBitPrintRow) != 0 || rec->lists[kListPrintRows].given != 0;
+    const bool solution = tym_flag(rec, kBitPrintSolution) != 0;
+    if (!asked && !columns && !rows && !solution && selection == 0) {
+        // PRINT alone: the three summaries of the current solution.
+        print_solution_summary(ctx);
+        print_variable_summary(ctx, nullptr, 0, kSelectAll);
+        print_constraint_summary(ctx, nullptr, 0);
+        return;
+    }
+    if (solution) print_solution_summary(ctx);
+    if (selection != 0) print_variable_summary(ctx, nullptr, 0, selection);
+    if (columns) print_list(ctx, false, rec->lists[kListPrintColumns]);
+    if (rows) print_list(ctx, true, rec->lists[kListPrintRows]);
+}
+
+}  // namespace tymlp

@@ -1,0 +1,53 @@
+// pause_show.cpp -- SHOW: the options in force and where the run stands.
+#include <cstdio>
+#include <cstring>
+
+#include "base/host_link.h"
+#include "control/option_table.h"
+#include "control/pause.h"
+#include "control/status_macro.h"
+
+namespace tymlp {
+namespace {
+
+constexpr int kMsgOptionsHeading = 330;
+constexpr int kMsgOptionValue = 331;
+constexpr int kMsgRunStands = 332;
+
+void format_value(const LpOptions& options, const OptionSpec& entry, size_t field, char* buf, size_t size) {
+    const double v = option_get(options, entry, field);
+    if (host_missing_kind(v) != 0)
+        std::snprintf(buf, size, ".");
+    else if (entry.type == OptionType::Double)
+        std::snprintf(buf, size, "%.10g", v);
+    else
+        std::snprintf(buf, size, "%lld", static_cast<long long>(v));
+}
+
+}  // namespace
+
+void show_options(LpContext* ctx) {
+    host_message(kMsgOptionsHeading);
+    const OptionSpec* table = option_table();
+    for (int k = 0; k < option_table_size(); ++k) {
+        const OptionSpec& entry = table[k];
+        char value[96];
+        format_value(ctx->options, entry, entry.field, value, sizeof value);
+        if ((entry.rules & kRulePair) != 0) {
+            char second[48];
+            format_value(ctx->options, entry, entry.field2, second, sizeof second);
+            std::snprintf(value + std::strlen(value), 48, " %s", second);
+        }
+        const TymArg args[] = {arg_text(entry.name), arg_text(value)};
+        host_message(kMsgOptionValue, 2, args);
+    }
+}
+
+void show_status(LpContext* ctx) {
+    char text[kStatusTextBytes];
+    build_status_text(ctx, ctx->solver.run_status, text, sizeof text);
+    const TymArg arg = arg_text(text);
+    host_message(kMsgRunStands, 1, &arg);
+}
+
+}  // namespace tymlp

@@ -1,0 +1,64 @@
+// Pauses in a batch run: the statements after RUN are read by the pauses,
+// PIVOT stops the simplex after one pivot, SHOW and PRINT look at the state,
+// RESET with a bad value is an error that does not end the pause, QUIT SAVE
+// writes the output data sets at the point reached.
+#include <string>
+
+#include "e2e_support.h"
+
+namespace {
+
+using e2e::contains;
+using e2e::RunResult;
+
+class Pauses : public e2e::ScratchFolder {
+  protected:
+    void SetUp() override {
+        ScratchFolder::SetUp();
+        write("p.csv", "_ID_,_TYPE_,x,y,_RHS_\nobj,MAX,1,2,.\nc1,LE,1,1,4\nc2,LE,1,3,6\n");
+    }
+};
+
+TEST_F(Pauses, ReadpauseReadsTheRestOfTheProgramAndABadResetDoesNotEndIt) {
+    const RunResult r =
+        run("LP data=p readpause;\nRUN;\nSHOW STATUS;\nRESET maxit=-5;\nIPIVOT;\nSHOW OPTIONS;\nRUN;\n%PUT &_QMLP_;\n");
+    EXPECT_TRUE(contains(r.log, "pausing (READPAUSE)")) << r.log;
+    EXPECT_TRUE(contains(r.log, "Where the run stands: STATUS=")) << r.log;
+    EXPECT_TRUE(contains(r.log, "ERROR: An option value is not valid; it must satisfy 0<maxit.")) << r.log;
+    // The pause went on after the error: IPIVOT and SHOW were still read.
+    EXPECT_TRUE(contains(r.log, "IPIVOT applies only to problems with integer columns")) << r.log;
+    EXPECT_TRUE(contains(r.log, "  MAXIT1=100.")) << r.log;  // the bad RESET changed nothing
+    EXPECT_TRUE(contains(r.log, "STATUS=SUCCESSFUL PHASE=2 OBJECTIVE=5")) << r.log;
+
+    // Nothing left to read: every pause returns at once.
+    const RunResult batch = run("LP data=p readpause endpause;\nRUN;\n%PUT &_QMLP_;\n");
+    EXPECT_EQ(batch.exit_status, 0) << batch.log;
+    EXPECT_TRUE(contains(batch.log, "STATUS=SUCCESSFUL PHASE=2 OBJECTIVE=5")) << batch.log;
+}
+
+TEST_F(Pauses, PivotStopsAfterOnePivotAndQuitSaveWritesThatPoint) {
+    const RunResult r =
+        run("LP data=p primalout=po;\nPIVOT;\nRUN;\nPRINT COLUMN(y 1) ROW(c2 nosuch);\nQUIT SAVE;\n%PUT &_QMLP_;\n");
+    EXPECT_EQ(r.exit_status, 0) << r.log;
+    EXPECT_TRUE(contains(r.log, "The requested pivot was done; pausing.")) << r.log;
+    EXPECT_TRUE(contains(r.log, "no column or row is named or numbered nosuch")) << r.log;
+    EXPECT_TRUE(contains(r.log, "STATUS=PIVOT PHASE=2 OBJECTIVE=4")) << r.log;
+    // The listed columns in the order asked, with fresh reduced costs.
+    const size_t y = r.listing.find("  y  ");
+    const size_t x = r.listing.find("  x  ");
+    ASSERT_NE(y, std::string::npos) << r.listing;
+    ASSERT_NE(x, std::string::npos) << r.listing;
+    EXPECT_LT(y, x) << r.listing;
+    // PRIMALOUT at the point of the pause: x basic at 4 with reduced cost 0,
+    // y still attractive.
+    const std::string po = e2e::slurp(dir_ / "po.csv");
+    EXPECT_TRUE(contains(po, "obj,_RHS_,x,NON-NEG,_BASIC_,0,4,")) << po;
+    EXPECT_TRUE(contains(po, ",1,0\n")) << po;
+    EXPECT_TRUE(contains(po, "obj,_RHS_,y,NON-NEG,,0,0,")) << po;
+
+    // QUIT without SAVE writes nothing.
+    const RunResult q = run("LP data=p primalout=none1;\nPIVOT;\nRUN;\nQUIT;\n");
+    EXPECT_FALSE(std::filesystem::exists(dir_ / "none1.csv")) << q.log;
+}
+
+}  // namespace
