@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "host_api.h"
+#include "output/html_picture.h"
 #include "output/listing_writer.h"
 #include "output/report_writers.h"
 #include "output/text_util.h"
@@ -217,6 +218,8 @@ std::string caption(const Table& t) {
 
 void PageBuilder::data_table(const Table& t) {
     const bool matrix = t.kind == TableKind::Matrix;
+    const bool picture = is_matrix_picture(t.template_path);
+    const bool legend = is_matrix_picture_legend(t.template_path);
     body += std::string("<table class=\"") + (matrix ? "matrix" : "data") + "\">\n" + caption(t) + "<thead><tr>";
     for (const Column& c : t.columns)
         body += std::string("<th class=\"") + (c.type == ColumnType::Character ? "c" : "n") + "\" scope=\"col\">" +
@@ -230,6 +233,10 @@ void PageBuilder::data_table(const Table& t) {
         for (size_t k = 0; k < row.size() && k < t.columns.size(); ++k) {
             if (matrix && k == 0)
                 body += "<th scope=\"row\">" + esc(plain_cell_text(row[0], t.columns[0])) + "</th>";
+            else if (picture && k > 0 && row[k].kind == Cell::Kind::Text)
+                body += picture_td(row[k].s);
+            else if (legend && (k == 0 || k == 5) && row[k].kind == Cell::Kind::Text)
+                body += legend_td(row[k].s);
             else
                 body += td(row[k], t.columns[k]);
         }
@@ -302,7 +309,7 @@ std::string render_html(const Document& document) {
         "<!DOCTYPE html>\n<html lang=\"en\">\n<head>\n<meta charset=\"utf-8\">\n"
         "<meta name=\"viewport\" content=\"width=device-width, initial-scale=1\">\n"
         "<title>qmlp report</title>\n<style>" +
-        std::string(kStyle) + "</style>\n</head>\n<body>\n";
+        std::string(kStyle) + kPictureStyle + "</style>\n</head>\n<body>\n";
     out += "<header class=\"report\"><h1>qmlp report</h1><p>" + std::to_string(document.steps.size()) +
            (document.steps.size() == 1 ? " step, " : " steps, ") + std::to_string(tables) +
            (tables == 1 ? " table" : " tables") + "</p></header>\n";

@@ -11,6 +11,7 @@
 #include "input/model_records.h"
 #include "report/constraint_summary.h"
 #include "report/solution_summary.h"
+#include "report/tableau_matrix_views.h"
 #include "report/variable_summary.h"
 #include "simplex/pricing_vector.h"
 
@@ -124,6 +125,22 @@ void print_list(LpContext* ctx, bool rows, const TymList& list) {
     ctx_free(ctx, indexes);
 }
 
+// MATRIX or PICTURE with the COLUMN and ROW lists choosing its part.
+void print_matrix_of(LpContext* ctx, const TymParseRecord* rec) {
+    int32_t* column_list = nullptr;
+    int32_t* row_list = nullptr;
+    const TymList& cl = rec->lists[kListPrintColumns];
+    const TymList& rl = rec->lists[kListPrintRows];
+    const int32_t columns = cl.count > 0 ? resolve_list(ctx, false, cl, &column_list) : 0;
+    const int32_t rows = rl.count > 0 ? resolve_list(ctx, true, rl, &row_list) : 0;
+    if (columns >= 0 && rows >= 0) {
+        const int mode = tym_flag(rec, kBitPrintPicture) ? kMatrixPicture : kMatrixNumbers;
+        print_matrix(ctx, rl.count > 0 ? row_list : nullptr, rows, cl.count > 0 ? column_list : nullptr, columns, mode);
+    }
+    ctx_free(ctx, row_list);
+    ctx_free(ctx, column_list);
+}
+
 }  // namespace
 
 void print_requested(LpContext* ctx, const TymParseRecord* rec) {
@@ -134,20 +151,29 @@ void print_requested(LpContext* ctx, const TymParseRecord* rec) {
     // Between the iterations of a phase the prices may be a pivot behind
     // (reduced costs are updated in place); recomputing them is exact there.
     if (ctx->form.duals != nullptr) PricingVector(ctx);
-    const int bits[] = {kBitPrintTableau,    kBitPrintMatrix,   kBitPrintPicture, kBitPrintSensitivity,
-                        kBitPrintRangeprice, kBitPrintRangerhs, kBitPrintBest};
-    const char* words[] = {"TABLEAU", "MATRIX", "PICTURE", "SENSITIVITY", "RANGEPRICE", "RANGERHS", "BEST"};
+    const int bits[] = {kBitPrintSensitivity, kBitPrintRangeprice, kBitPrintRangerhs, kBitPrintBest};
+    const char* words[] = {"SENSITIVITY", "RANGEPRICE", "RANGERHS", "BEST"};
     bool asked = false;
-    for (int k = 0; k < 7; ++k)
+    for (int k = 0; k < 4; ++k)
         if (tym_flag(rec, bits[k])) {
             const TymArg arg = arg_text(words[k]);
             host_message(kMsgNotPrintable, 1, &arg);
             asked = true;
         }
     const int selection = selection_of(rec);
-    const bool columns = tym_flag(rec, kBitPrintColumn) != 0 || rec->lists[kListPrintColumns].given != 0;
-    const bool rows = tym_flag(rec, kBitPrintRow) != 0 || rec->lists[kListPrintRows].given != 0;
+    // With MATRIX or PICTURE the lists choose the part of the matrix shown.
+    const bool matrix = tym_flag(rec, kBitPrintMatrix) != 0 || tym_flag(rec, kBitPrintPicture) != 0;
+    const bool columns = !matrix && (tym_flag(rec, kBitPrintColumn) != 0 || rec->lists[kListPrintColumns].given != 0);
+    const bool rows = !matrix && (tym_flag(rec, kBitPrintRow) != 0 || rec->lists[kListPrintRows].given != 0);
     const bool solution = tym_flag(rec, kBitPrintSolution) != 0;
+    if (tym_flag(rec, kBitPrintTableau)) {
+        print_current_tableau(ctx);
+        asked = true;
+    }
+    if (matrix) {
+        print_matrix_of(ctx, rec);
+        asked = true;
+    }
     if (!asked && !columns && !rows && !solution && selection == 0) {
         // PRINT alone: the three summaries of the current solution.
         print_solution_summary(ctx);

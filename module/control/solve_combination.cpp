@@ -20,8 +20,10 @@
 #endif
 #include "output/reported_values.h"
 #include "report/constraint_summary.h"
+#include "report/infeasibility_report.h"
 #include "report/output_data_sets.h"
 #include "report/solution_summary.h"
+#include "report/tableau_matrix_views.h"
 #include "report/variable_summary.h"
 
 namespace tymlp {
@@ -282,10 +284,10 @@ int solve_combination(LpContext* ctx) {
     // 21. Reports, in this order.
     report_slot(ctx, print_solution_summary(ctx));
     report_slot(ctx, print_variable_summary(ctx, nullptr, 0, kSelectAll));
-    // infeasibility summary
+    report_slot(ctx, print_infeasible_columns(ctx));
     report_slot(ctx, print_constraint_summary(ctx, nullptr, 0));
-    // infeasibility information
-    // current tableau
+    report_slot(ctx, print_infeasible_rows(ctx));
+    if (ctx->options.tableauprint != 0) report_slot(ctx, print_current_tableau(ctx));
     report_slot(ctx, write_primalout(ctx));
     report_slot(ctx, write_dualout(ctx));
     // ACTIVEOUT

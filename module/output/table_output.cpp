@@ -116,6 +116,14 @@ void table_finish(LpContext* ctx, TymObject* table, bool log_stays_open) {
     table_close(ctx, table);
 }
 
+TymObject table_open_group(LpContext* ctx, const char* name, const char* label) {
+    TymObject group = nullptr;
+    const TymAttr attrs[] = {attr_slot(TYM_TAG_SLOT, &group), attr_text(TYM_TAG_NAME, name),
+                             attr_text(TYM_TAG_LABEL, label)};
+    table_request(ctx, table_output_object(ctx), TYM_REQ_END_ENTRIES, 3, attrs);
+    return group;
+}
+
 void table_release(LpContext* ctx, TymObject* object) {
     if (*object == nullptr) return;
     TymObject target = *object;

@@ -91,6 +91,10 @@ class LogRequests {
     LpContext* ctx_;
 };
 
+// Opens an output group (name and label) in the innermost open group, or at
+// the top; tables made until table_release(group) go into it.
+TymObject table_open_group(LpContext* ctx, const char* name, const char* label);
+
 // Attribute builders.
 TymAttr attr_int(int tag, int64_t value);
 TymAttr attr_double(int tag, double value);

@@ -10,10 +10,14 @@ constexpr const char* kSpacer = " ";
 
 Factoid factoid_open(LpContext* ctx, const char* template_path, const char* name, int label) {
     const Label text = catalogue_label(label);
+    return factoid_open_text(ctx, template_path, name, text.text);
+}
+
+Factoid factoid_open_text(LpContext* ctx, const char* template_path, const char* name, const char* label) {
     const TymAttr own[] = {
         attr_text(TYM_TAG_TEMPLATE, template_path),
         attr_text(TYM_TAG_NAME, name),
-        attr_text(TYM_TAG_LABEL, text.text),
+        attr_text(TYM_TAG_LABEL, label),
     };
     return Factoid{ctx, table_create_object(ctx, "factoid", own)};
 }

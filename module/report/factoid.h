@@ -25,6 +25,8 @@ inline constexpr int kHostWidth = 0;
 inline constexpr int kHostDecimals = -1;
 
 Factoid factoid_open(LpContext* ctx, const char* template_path, const char* name, int label);
+// The same with a label text already fetched (a label with an argument).
+Factoid factoid_open_text(LpContext* ctx, const char* template_path, const char* name, const char* label);
 
 // Entries labelled with a text (the catalogue number variants fetch it).
 void factoid_text(Factoid& f, const char* label, const char* value, int length = -1);

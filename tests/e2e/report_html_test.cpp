@@ -157,4 +157,49 @@ TEST_F(HtmlBrowser, AScreenshotOfThePageIsARealPicture) {
                       fs::copy_options::overwrite_existing);
 }
 
+// The matrix picture of a badly scaled problem: a coloured grid, blues for
+// the small coefficients and reds for the large ones, legible in a
+// screenshot.
+TEST_F(HtmlBrowser, TheMatrixPictureIsAColouredGrid) {
+    std::string data = "_ID_,_TYPE_";
+    for (int j = 0; j < 8; ++j) data += ",x" + std::to_string(j);
+    data += ",_RHS_\nobj,MIN";
+    for (int j = 0; j < 8; ++j) data += "," + std::to_string(j + 1);
+    data += ",.\n";
+    const char* magnitudes[] = {"0.00002", "-0.003", "0.4", "1", "-25", "7000", "3e7", "-9e12"};
+    for (int i = 0; i < 6; ++i) {
+        data += "r" + std::to_string(i) + ",GE";
+        for (int j = 0; j < 8; ++j) data += std::string(",") + magnitudes[(i + j) % 8];
+        data += ",1\n";
+    }
+    write("scaled.csv", data);
+    write("picture.qmlp", "LP data=scaled endpause;\nRUN;\nPRINT PICTURE;\nQUIT;\n");
+    const fs::path html = dir_ / "picture.html";
+    e2e::shell("cd " + e2e::quoted(dir_.string()) + " && " + e2e::quoted(e2e::qmlp_binary().string()) + " --html " +
+               e2e::quoted(html.string()) + " picture.qmlp </dev/null >/dev/null 2>&1");
+    const std::string page = e2e::slurp(html);
+    ASSERT_NE(page.find("Qm.Lp.MatrixPicture"), std::string::npos) << page.substr(0, 2000);
+    ASSERT_NE(page.find("class=\"pic neg"), std::string::npos);
+
+    const fs::path png = dir_ / "picture.png";
+    ASSERT_EQ(e2e::shell(browser(dir_ / "profile") + " --hide-scrollbars --window-size=" + std::to_string(kPageWidth) +
+                         "," + std::to_string(kPageHeight) + " --screenshot=" + e2e::quoted(png.string()) + " " +
+                         e2e::quoted("file://" + html.string() + "#t-1") + " >/dev/null 2>&1"),
+              0);
+    const Picture p = decode_png(e2e::slurp(png));
+    ASSERT_GT(p.width, 0u);
+    const size_t channels = (p.pixels.size() / p.height - 1) / p.width;
+    size_t blue = 0, red = 0;
+    for (uint32_t y = 0; y < p.height; ++y)
+        for (uint32_t x = 0; x < p.width; ++x) {
+            const unsigned char* px = &p.pixels[y * (1 + p.width * channels) + 1 + x * channels];
+            if (px[2] > px[0] + 60) ++blue;
+            if (px[0] > px[2] + 60) ++red;
+        }
+    // PNG rows are filtered, so exact colours are not compared; filtered
+    // or not, a grid of coloured cells leaves many strongly tinted bytes.
+    EXPECT_GT(blue, 500u);
+    EXPECT_GT(red, 500u);
+}
+
 }  // namespace
