@@ -43,6 +43,41 @@ void offer_lower(PhiInterval& iv, double t, int32_t v, int32_t p) {
     }
 }
 
+// The basic values within their bounds.  A parametric walk that keeps its
+// last basis (NOPARARESTORE) may leave one that is feasible only at its
+// breakpoint, not for the problem as it stands.
+bool basis_feasible(const LpContext* ctx) {
+    const ComputationalForm& f = ctx->form;
+    const double tolerance = ctx->options.epsilon;
+    for (int32_t k = 0; k < ctx->model.rows; ++k) {
+        const int32_t j = f.header[k];
+        if ((f.status[j] & kStatHeld) != 0) continue;
+        if (f.value[j] < f.lower[j] - tolerance || f.value[j] > f.upper[j] + tolerance) return false;
+    }
+    return true;
+}
+
+// No nonbasic column attractive at the current duals, within the tolerance
+// the solve ended with; the same walk may leave a basis that is optimal only
+// for the prices at its last breakpoint.  *rc receives 9 or 25 when a column
+// cannot be fetched.
+bool basis_optimal(LpContext* ctx, int* rc) {
+    const ComputationalForm& f = ctx->form;
+    const ReportBasis b = report_basis(ctx);
+    const double scaling = ctx->solver.objective_scaling > 0.0 ? ctx->solver.objective_scaling : 1.0;
+    const double tolerance = ctx->options.epsilon * scaling;
+    for (int32_t h = ctx->model.rows; h < ctx->model.columns; ++h) {
+        const int32_t v = f.header[h];
+        if (excluded_from_entering(ctx, v)) continue;
+        double d = 0.0;
+        *rc = price_against(ctx, v, f.duals, v == b.objective_column ? b.sense : 0.0, &d);
+        if (*rc != 0) return false;
+        const double gain = free_column(ctx, v) ? std::fabs(d) : at_upper(ctx, v) ? -d : d;
+        if (gain > tolerance) return false;
+    }
+    return true;
+}
+
 }  // namespace
 
 bool analysis_may_run(LpContext* ctx, bool requested, int integer_message) {
@@ -53,12 +88,17 @@ bool analysis_may_run(LpContext* ctx, bool requested, int integer_message) {
     // which is an optimal basis of the continuous problem all the same.
     const bool status_ok = sv.run_status == kRunOk || sv.run_status == kRunRelaxed;
     if (!status_ok || sv.primal_feasible == 0 || sv.optimal == 0 || !tableau_available(ctx) || sv.phase == kPhase1 ||
-        !report_basis(ctx).valid) {
+        !report_basis(ctx).valid || !basis_feasible(ctx)) {
         host_message(kMsgNotOptimal);
         return false;
     }
-    if (integer_problem(ctx)) host_message(integer_message);
     PricingVector(ctx);
+    int rc = 0;
+    if (!basis_optimal(ctx, &rc)) {
+        if (rc == 0) host_message(kMsgNotOptimal);
+        return false;
+    }
+    if (integer_problem(ctx)) host_message(integer_message);
     return true;
 }
 

@@ -84,7 +84,7 @@ struct Solved {
 
     // The rows of the first table named `name` (empty when none).
     const nlohmann::json& table(const std::string& name, int index = 0) const {
-        static const nlohmann::json none = nlohmann::json::object();
+        static const nlohmann::json none = {{"rows", nlohmann::json::array()}};
         for (const auto& t : doc["tables"])
             if (t["name"] == name && index-- == 0) return t;
         return none;
