@@ -8,6 +8,7 @@
 #include "host_api.h"
 #include "output/html_picture.h"
 #include "output/listing_writer.h"
+#include "output/parametric_chart.h"
 #include "output/report_writers.h"
 #include "output/text_util.h"
 
@@ -37,6 +38,7 @@ section.part > h3 { font-size: 1.15rem; color: var(--accent); }
 section.group { margin-left: .4rem; padding-left: .9rem; border-left: 3px solid var(--band); }
 section.group > .group-title { font-weight: 600; margin: 1.2rem 0 .4rem; }
 figure.table { margin: 1rem 0 1.8rem; overflow-x: auto; }
+figure.table .with-chart { display: flex; flex-wrap: wrap; gap: 1.2rem; align-items: flex-start; }
 table { border-collapse: collapse; font-size: .92rem; }
 caption { text-align: left; padding-bottom: .4rem; }
 caption .title { display: block; font-weight: 600; font-size: 1.02rem; }
@@ -201,10 +203,13 @@ void PageBuilder::table(const Table& t) {
     toc_.push_back({group_base_level_ + static_cast<int>(t.groups.size()), tid, title_of(t)});
     body += "<figure class=\"table\" id=\"" + tid + "\" data-name=\"" + esc(t.name) + "\" data-template=\"" +
             esc(t.template_path) + "\">\n";
+    const std::string chart = parametric_chart_svg(t);
+    if (!chart.empty()) body += "<div class=\"with-chart\">\n";
     if (t.kind == TableKind::Factoid)
         factoid(t);
     else
         data_table(t);
+    if (!chart.empty()) body += chart + "</div>\n";
     if (!t.note.empty()) body += "<figcaption class=\"note\">" + esc(t.note) + "</figcaption>\n";
     body += "</figure>\n";
 }

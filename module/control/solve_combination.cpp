@@ -3,6 +3,8 @@
 
 #include <cmath>
 
+#include "analysis/range_analysis.h"
+#include "analysis/sensitivity.h"
 #include "base/host_link.h"
 #include "control/attention.h"
 #include "control/end_run.h"
@@ -292,7 +294,10 @@ int solve_combination(LpContext* ctx) {
     report_slot(ctx, write_dualout(ctx));
     // ACTIVEOUT
     report_slot(ctx, write_tableauout(ctx));
-    // RHS range summary, price range summary, RHS sensitivity, price sensitivity
+    report_slot(ctx, print_rhs_range_summary(ctx));
+    report_slot(ctx, print_price_range_summary(ctx));
+    report_slot(ctx, print_rhs_sensitivity(ctx));
+    report_slot(ctx, print_price_sensitivity(ctx));
 
     // 23. Sparse-pricing data do not outlive the combination.
     if (ctx->options.sparsepricing != 0) ReleaseSparse(ctx);

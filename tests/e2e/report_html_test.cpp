@@ -202,4 +202,32 @@ TEST_F(HtmlBrowser, TheMatrixPictureIsAColouredGrid) {
     EXPECT_GT(red, 500u);
 }
 
+// A parametric walk's log is drawn beside it: the rendered page keeps the
+// inline chart with one mark per breakpoint of the log.
+TEST_F(HtmlBrowser, AParametricWalkIsDrawnBesideItsLog) {
+    write("pm.csv",
+          "_ID_,_TYPE_,chairs,tables,desks,_RHS_\n"
+          "profit,MAX,30,50,40,.\nwood,LE,2,4,3,300\nlabour,LE,4,3,5,360\nfinish,LE,1,2,1,120\n"
+          "costup,PRICESEN,1,0,-1,.\n");
+    write("walk.qmlp", "LP data=pm pricephi=100;\nRUN;\n");
+    const fs::path page = dir_ / "walk.html";
+    ASSERT_EQ(e2e::shell(e2e::quoted(e2e::qmlp_binary().string()) + " --lib " + e2e::quoted(dir_.string()) +
+                         " --html " + e2e::quoted(page.string()) + " " + e2e::quoted((dir_ / "walk.qmlp").string()) +
+                         " </dev/null >/dev/null 2>&1"),
+              0);
+    const fs::path dom = dir_ / "walk-dom.html";
+    ASSERT_EQ(e2e::shell(browser(dir_ / "profile") + " --dump-dom " + e2e::quoted("file://" + page.string()) + " > " +
+                         e2e::quoted(dom.string()) + " 2>/dev/null"),
+              0);
+    const std::string rendered = e2e::slurp(dom);
+    const size_t chart = rendered.find("class=\"parametric-chart\"");
+    ASSERT_NE(chart, std::string::npos);
+    const size_t log = rendered.rfind("data-name=\"PriceParametricLog\"", chart);
+    EXPECT_NE(log, std::string::npos);
+    const size_t end = rendered.find("</svg>", chart);
+    size_t marks = 0;
+    for (size_t at = rendered.find("<circle", chart); at < end; at = rendered.find("<circle", at + 1)) ++marks;
+    EXPECT_EQ(marks, 2u);  // the walk's two breakpoints
+}
+
 }  // namespace

@@ -1,5 +1,5 @@
 // factoid.cpp -- the key-value table sequence.
-#include "report/factoid.h"
+#include "output/factoid.h"
 
 namespace tymlp {
 namespace {

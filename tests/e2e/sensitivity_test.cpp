@@ -1,0 +1,129 @@
+// sensitivity_test.cpp -- PRICESEN and RHSSEN change vectors against
+// re-solves: the sensitivity interval holds inside and breaks beyond its
+// ends, the parametric walk's breakpoints bound pieces on which the optimal
+// objective is linear, and PARARESTORE puts the optimal basis back.
+#include <utility>
+
+#include "analysis_oracle.h"
+
+namespace {
+
+using e2e::cell_number;
+using e2e::near;
+
+// The product mix with a price change vector (chairs up, desks down) and a
+// right-hand side change vector on labour.
+e2e::DenseProblem with_vectors() {
+    e2e::DenseProblem p = e2e::product_mix();
+    p.extra_columns = {{"_RHSSEN_", {0, 0, 1, 0}}};
+    p.extra_rows = {{"costup", {"PRICESEN", {1, 0, -1}}}};
+    return p;
+}
+const std::vector<double> kPriceVector = {1, 0, -1};
+
+e2e::DenseProblem at_phi(const e2e::DenseProblem& base, bool price, double phi) {
+    e2e::DenseProblem p = base;
+    if (price)
+        for (size_t j = 0; j < p.prices.size(); ++j) p.prices[j] += phi * kPriceVector[j];
+    else
+        p.rhs[1] += phi;
+    return p;
+}
+
+// (phi, objective) pairs of a summary factoid: its finite ends in order.
+std::vector<std::pair<double, double>> summary_ends(const nlohmann::json& factoid) {
+    std::vector<std::pair<double, double>> ends;
+    for (const auto& row : factoid["rows"]) {
+        const std::string label = row[0];
+        if ((label == "Minimum Phi" || label == "Maximum Phi") && row[1].is_number())
+            ends.push_back({row[1].get<double>(), std::nan("")});
+        if (label == "Objective Value" && !ends.empty()) ends.back().second = cell_number(row[1]);
+    }
+    return ends;
+}
+
+class SensitivityOracle : public e2e::AnalysisOracle, public ::testing::WithParamInterface<bool> {};
+
+TEST_P(SensitivityOracle, IntervalHoldsInsideAndBreaksBeyond) {
+    const bool price = GetParam();
+    const e2e::DenseProblem base = with_vectors();
+    const e2e::Solved start = solve(base);
+    ASSERT_EQ(start.exit_status, 0) << start.log;
+    const auto ends = summary_ends(start.table(price ? "PriceSensitivitySummary" : "RhsSensitivitySummary"));
+    ASSERT_EQ(ends.size(), 2u);
+    EXPECT_LT(ends[0].first, 0.0);
+    EXPECT_GT(ends[1].first, 0.0);
+    EXPECT_FALSE(start.table(price ? "PriceActivities" : "RhsActivities")["rows"].empty());
+    for (const auto& [phi, objective] : ends) {
+        const e2e::Solved inside = solve(at_phi(base, price, phi * 0.999));
+        EXPECT_EQ(inside.basic, start.basic) << phi;
+        EXPECT_TRUE(near(inside.objective, start.objective + 0.999 * (objective - start.objective))) << phi;
+        EXPECT_TRUE(near(solve(at_phi(base, price, phi)).objective, objective)) << phi;
+        EXPECT_NE(solve(at_phi(base, price, phi * 1.01)).basic, start.basic) << phi;
+    }
+}
+
+// Between two breakpoints one basis is optimal: the objective there is the
+// straight line between the values reported at the breakpoints.
+TEST_P(SensitivityOracle, ParametricBreakpointsBoundLinearPieces) {
+    const bool price = GetParam();
+    const e2e::DenseProblem base = with_vectors();
+    for (const double target : {100.0, -100.0}) {
+        const std::string option = std::string(price ? "pricephi=" : "rhsphi=") + std::to_string(target);
+        const e2e::Solved walk = solve(base, option);
+        ASSERT_EQ(walk.exit_status, 0) << walk.log;
+        std::vector<std::pair<double, double>> points{{0.0, walk.objective}};
+        const auto first = summary_ends(walk.table(price ? "PriceSensitivitySummary" : "RhsSensitivitySummary"));
+        ASSERT_EQ(first.size(), 2u);
+        points.push_back(target > 0 ? first[1] : first[0]);
+        const auto& log = walk.table(price ? "PriceParametricLog" : "RhsParametricLog");
+        for (const auto& row : log["rows"]) points.push_back({cell_number(row[5]), cell_number(row[4])});
+        const auto last = summary_ends(walk.table(price ? "PriceSensitivitySummary" : "RhsSensitivitySummary", 1));
+        if (!last.empty()) points.push_back(last.back());
+        ASSERT_GE(points.size(), 3u) << option;
+        for (size_t k = 0; k + 1 < points.size(); ++k) {
+            // Consecutive log lines repeat the breakpoint they share.
+            if (near(points[k].first, points[k + 1].first, 1e-12)) continue;
+            const double mid = 0.5 * (points[k].first + points[k + 1].first);
+            const double expected = 0.5 * (points[k].second + points[k + 1].second);
+            EXPECT_TRUE(near(solve(at_phi(base, price, mid)).objective, expected))
+                << option << " between " << points[k].first << " and " << points[k + 1].first;
+        }
+    }
+}
+
+bool same_ends(const std::vector<std::pair<double, double>>& a, const std::vector<std::pair<double, double>>& b) {
+    if (a.size() != b.size()) return false;
+    for (size_t k = 0; k < a.size(); ++k)
+        if (!near(a[k].first, b[k].first, 1e-9) || !near(a[k].second, b[k].second, 1e-9)) return false;
+    return true;
+}
+
+// Two vectors of the same kind: the second is analysed from the basis the
+// first one's walk left, the optimal one again unless NOPARARESTORE kept the
+// walk's last basis (which is then not optimal for the problem as it
+// stands: the second vector is not analysed at all, or from another basis).
+TEST_P(SensitivityOracle, PararestorePutsTheOptimalBasisBack) {
+    const bool price = GetParam();
+    e2e::DenseProblem twice = with_vectors();
+    if (price)
+        twice.extra_rows.push_back({"again", {"PRICESEN", {1, 0, -1}}});
+    else
+        twice.extra_columns.push_back({"again", {0, 0, 1, 0}});
+    const std::string walk = price ? "pricephi=100" : "rhsphi=-300; rhssen _rhssen_ again";
+    const char* summary = price ? "PriceSensitivitySummary" : "RhsSensitivitySummary";
+    const e2e::Solved restored = solve(twice, walk);
+    ASSERT_EQ(restored.exit_status, 0) << restored.log;
+    const auto first = summary_ends(restored.table(summary));
+    ASSERT_EQ(first.size(), 2u);
+    // The second vector's summary follows the first one's and its final report.
+    EXPECT_TRUE(same_ends(summary_ends(restored.table(summary, 2)), first));
+    const e2e::Solved kept =
+        solve(twice, price ? "pricephi=100 nopararestore" : "rhsphi=-300 nopararestore; rhssen _rhssen_ again");
+    EXPECT_FALSE(same_ends(summary_ends(kept.table(summary, 2)), first));
+}
+
+INSTANTIATE_TEST_SUITE_P(Vectors, SensitivityOracle, ::testing::Values(true, false),
+                         [](const auto& info) { return std::string(info.param ? "Price" : "Rhs"); });
+
+}  // namespace
