@@ -4,6 +4,8 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "analysis/range_analysis.h"
+#include "analysis/sensitivity.h"
 #include "base/context_memory.h"
 #include "base/host_link.h"
 #include "control/option_slots.h"
@@ -141,6 +143,24 @@ void print_matrix_of(LpContext* ctx, const TymParseRecord* rec) {
     ctx_free(ctx, column_list);
 }
 
+// The analyses of the optimal solution, as the LP options would ask for
+// them; they refuse (with their message) a solution that is not optimal.
+void print_analyses(LpContext* ctx, const TymParseRecord* rec) {
+    LpOptions& o = ctx->options;
+    const int16_t rangerhs = o.rangerhs;
+    const int16_t rangeprice = o.rangeprice;
+    o.rangerhs = static_cast<int16_t>(tym_flag(rec, kBitPrintRangerhs));
+    o.rangeprice = static_cast<int16_t>(tym_flag(rec, kBitPrintRangeprice));
+    if (o.rangerhs != 0) print_rhs_range_summary(ctx);
+    if (o.rangeprice != 0) print_price_range_summary(ctx);
+    o.rangerhs = rangerhs;
+    o.rangeprice = rangeprice;
+    if (tym_flag(rec, kBitPrintSensitivity)) {
+        print_rhs_sensitivity(ctx);
+        print_price_sensitivity(ctx);
+    }
+}
+
 }  // namespace
 
 void print_requested(LpContext* ctx, const TymParseRecord* rec) {
@@ -151,15 +171,16 @@ void print_requested(LpContext* ctx, const TymParseRecord* rec) {
     // Between the iterations of a phase the prices may be a pivot behind
     // (reduced costs are updated in place); recomputing them is exact there.
     if (ctx->form.duals != nullptr) PricingVector(ctx);
-    const int bits[] = {kBitPrintSensitivity, kBitPrintRangeprice, kBitPrintRangerhs, kBitPrintBest};
-    const char* words[] = {"SENSITIVITY", "RANGEPRICE", "RANGERHS", "BEST"};
     bool asked = false;
-    for (int k = 0; k < 4; ++k)
-        if (tym_flag(rec, bits[k])) {
-            const TymArg arg = arg_text(words[k]);
-            host_message(kMsgNotPrintable, 1, &arg);
-            asked = true;
-        }
+    if (tym_flag(rec, kBitPrintBest)) {
+        const TymArg arg = arg_text("BEST");
+        host_message(kMsgNotPrintable, 1, &arg);
+        asked = true;
+    }
+    if (tym_flag(rec, kBitPrintSensitivity) || tym_flag(rec, kBitPrintRangeprice) || tym_flag(rec, kBitPrintRangerhs)) {
+        print_analyses(ctx, rec);
+        asked = true;
+    }
     const int selection = selection_of(rec);
     // With MATRIX or PICTURE the lists choose the part of the matrix shown.
     const bool matrix = tym_flag(rec, kBitPrintMatrix) != 0 || tym_flag(rec, kBitPrintPicture) != 0;

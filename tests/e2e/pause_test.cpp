@@ -56,6 +56,13 @@ TEST_F(Pauses, PivotStopsAfterOnePivotAndQuitSaveWritesThatPoint) {
     EXPECT_TRUE(contains(po, ",1,0\n")) << po;
     EXPECT_TRUE(contains(po, "obj,_RHS_,y,NON-NEG,,0,0,")) << po;
 
+    // The analyses refuse a point that is not optimal, and run at the end.
+    const RunResult a = run("LP data=p endpause;\nPIVOT;\nRUN;\nPRINT RANGEPRICE;\nRUN;\nPRINT RANGERHS;\nRUN;\n");
+    EXPECT_TRUE(contains(a.log, "The solution is not optimal; the sensitivity and range analyses are not done."))
+        << a.log;
+    EXPECT_FALSE(contains(a.listing, "Price Range Analysis")) << a.listing;
+    EXPECT_TRUE(contains(a.listing, "RHS Range Analysis")) << a.listing;
+
     // QUIT without SAVE writes nothing.
     const RunResult q = run("LP data=p primalout=none1;\nPIVOT;\nRUN;\nQUIT;\n");
     EXPECT_FALSE(std::filesystem::exists(dir_ / "none1.csv")) << q.log;
