@@ -73,7 +73,10 @@ class FdLineSource : public LineSource {
 std::unique_ptr<LineSource> make_fd_line_source(int fd) { return std::make_unique<FdLineSource>(fd, false); }
 
 std::unique_ptr<LineSource> make_terminal_source(bool program_from_stdin) {
-    if (!program_from_stdin) return make_fd_line_source(STDIN_FILENO);
+    if (!program_from_stdin) {
+        if (auto editing = make_editing_source_if_terminal()) return editing;
+        return make_fd_line_source(STDIN_FILENO);
+    }
     const int fd = ::open("/dev/tty", O_RDONLY | O_CLOEXEC);
     if (fd < 0) return nullptr;
     return std::make_unique<FdLineSource>(fd, true);

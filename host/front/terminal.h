@@ -23,8 +23,14 @@ class LineSource {
 
 // Reads lines from a file descriptor, prompting on standard error.
 std::unique_ptr<LineSource> make_fd_line_source(int fd);
-// The terminal of the program: standard input, or /dev/tty when the program
-// text itself came from standard input (nullptr when there is none).
+// Reads lines with editing and history (the up arrow recalls earlier
+// statements) when standard input and standard error are a terminal;
+// nullptr otherwise.
+std::unique_ptr<LineSource> make_editing_source_if_terminal();
+// The terminal of the program: standard input (with editing when it is a
+// terminal, plain reading when statements are piped in), or /dev/tty when
+// the program text itself came from standard input (nullptr when there is
+// none).
 std::unique_ptr<LineSource> make_terminal_source(bool program_from_stdin);
 
 constexpr const char* kPrompt = "LP> ";

@@ -121,7 +121,9 @@ int Pause(LpContext* ctx, int reason) {
             if (rec->error != 0) continue;                            // the host has reported it
             if (rec->statement == kStmtReset) status = entry_status;  // a good RESET mends a bad one
             if (rec->statement == kStmtQuit) quit_save = tym_flag(rec, kBitQuitSave) != 0;
-            if (statement_action(ctx, rec, &status) == 0) break;
+            const int leave = statement_action(ctx, rec, &status);
+            sv.run_status = status;  // SHOW STATUS sees what a RESET left
+            if (leave == 0) break;
         }
         host_parser_close(parser);
         ctx->handles.parser = outer;

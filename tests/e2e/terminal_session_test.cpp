@@ -1,0 +1,114 @@
+// Pauses at a real terminal: qmlp runs in a tmux pane, statements are typed
+// into it and the screen is read back.  Line editing is checked through the
+// history (the up arrow recalls a statement).  Skipped without tmux.
+#include <unistd.h>
+
+#include <chrono>
+#include <string>
+#include <thread>
+
+#include "e2e_support.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using e2e::contains;
+
+class TerminalSession : public e2e::ScratchFolder {
+  protected:
+    void SetUp() override {
+        ScratchFolder::SetUp();
+        if (e2e::shell("command -v tmux >/dev/null 2>&1") != 0) GTEST_SKIP() << "tmux is not installed";
+        // A server of its own per test: a server still shutting down must
+        // not meet the next test's.
+        static int sessions = 0;
+        socket_ = "qmlp-test-" + std::to_string(::getpid()) + "-" + std::to_string(++sessions);
+        write("p.csv", "_ID_,_TYPE_,x,y,_RHS_\nobj,MAX,1,2,.\nc1,LE,1,1,4\nc2,LE,1,3,6\n");
+    }
+    void TearDown() override {
+        if (!socket_.empty()) e2e::shell(tmux() + " kill-server >/dev/null 2>&1");
+        ScratchFolder::TearDown();
+    }
+
+    std::string tmux() const { return "tmux -L " + socket_; }
+
+    void start(const std::string& program) {
+        write("program.qmlp", program);
+        const std::string command = "cd " + e2e::quoted(dir_.string()) + " && " +
+                                    e2e::quoted(e2e::qmlp_binary().string()) +
+                                    " --interactive --listing listing.txt program.qmlp; echo $? > exit.txt; sleep 60";
+        ASSERT_EQ(e2e::shell(tmux() + " new-session -d -x 160 -y 50 " + e2e::quoted(command)), 0);
+    }
+
+    // Types a line (tmux reads a trailing ";" as its own separator unless
+    // it is escaped) and presses Enter.
+    void type(const std::string& line) {
+        std::string escaped;
+        for (char c : line) escaped += c == ';' ? std::string("\\;") : std::string(1, c);
+        e2e::shell(tmux() + " send-keys -l " + e2e::quoted(escaped));
+        e2e::shell(tmux() + " send-keys Enter");
+    }
+    void key(const std::string& name) { e2e::shell(tmux() + " send-keys " + name); }
+
+    std::string screen() {
+        const fs::path out = dir_ / "screen.txt";
+        e2e::shell(tmux() + " capture-pane -p -S -200 > " + e2e::quoted(out.string()));
+        return e2e::slurp(out);
+    }
+
+    // Waits up to 10 s for `text` to appear `times` times on the screen.
+    bool wait_for(const std::string& text, int times = 1) {
+        for (int k = 0; k < 100; ++k) {
+            const std::string s = screen();
+            int n = 0;
+            for (size_t at = s.find(text); at != std::string::npos; at = s.find(text, at + 1)) ++n;
+            if (n >= times) return true;
+            std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        }
+        return false;
+    }
+
+    std::string exit_status() {
+        for (int k = 0; k < 100 && !fs::exists(dir_ / "exit.txt"); ++k)
+            std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        std::string s = e2e::slurp(dir_ / "exit.txt");
+        while (!s.empty() && (s.back() == '\n' || s.back() == ' ')) s.pop_back();
+        return s;
+    }
+
+    std::string socket_;
+};
+
+TEST_F(TerminalSession, APauseTakesStatementsWithHistoryUntilRun) {
+    ASSERT_NO_FATAL_FAILURE(start("LP data=p readpause;\nRUN;\n%PUT &_QMLP_;\n"));
+    ASSERT_TRUE(wait_for("LP>")) << screen();
+    type("SHOW STATUS;");
+    ASSERT_TRUE(wait_for("Where the run stands: STATUS=")) << screen();
+    type("RESET maxit=-1;");
+    ASSERT_TRUE(wait_for("it must satisfy 0<maxit")) << screen();
+    // The pause goes on; SHOW STATUS again through the history.
+    key("Up");
+    key("Up");
+    key("Enter");
+    ASSERT_TRUE(wait_for("Where the run stands: STATUS=SEMANTIC_ERROR")) << screen();
+    type("RESET maxit=50;");
+    type("PIVOT;");
+    ASSERT_TRUE(wait_for("The requested pivot was done; pausing.")) << screen();
+    type("PRINT COLUMN(x y);");
+    type("RUN;");
+    ASSERT_TRUE(wait_for("STATUS=SUCCESSFUL PHASE=2 OBJECTIVE=5")) << screen();
+    EXPECT_EQ(exit_status(), "0");
+    EXPECT_TRUE(contains(e2e::slurp(dir_ / "listing.txt"), "Variable Summary"));
+}
+
+TEST_F(TerminalSession, QuitEndsTheRunAtThePause) {
+    ASSERT_NO_FATAL_FAILURE(start("LP data=p readpause primalout=po;\nRUN;\n%PUT after the step;\n"));
+    ASSERT_TRUE(wait_for("LP>")) << screen();
+    type("QUIT;");
+    EXPECT_EQ(exit_status(), "0") << screen();
+    EXPECT_TRUE(contains(screen(), "after the step")) << screen();
+    EXPECT_FALSE(fs::exists(dir_ / "po.csv"));
+}
+
+}  // namespace
