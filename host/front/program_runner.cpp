@@ -28,6 +28,42 @@ size_t step_end(const std::vector<Statement>& stmts, size_t first) {
     return i;
 }
 
+// After the program, an interactive run goes on with statements typed at
+// the LP> prompt: host statements, and LP steps (the LP statement and what
+// follows it up to RUN or QUIT; the pauses of the step read the rest).
+// QUIT outside a step, or the end of the terminal input, ends the program.
+void interactive_tail(const ProgramSettings& settings, const StepSettings& step_settings, ProcedureEntry& entry,
+                      int& step_number, ExitStatus& status) {
+    Statement s;
+    while (settings.terminal->read_statement(s)) {
+        check_interrupt();
+        const std::string kw = statement_keyword(s);
+        if (kw == "QUIT") return;
+        if (const HostStatementKind kind = host_statement_kind(s); kind != HostStatementKind::None) {
+            if (!execute_host_statement(s, kind)) status.program_error();
+            continue;
+        }
+        if (!starts_step(s)) {
+            log_error("The statement \"" + message_text(s.text) +
+                      "\" is not known outside an LP step; start a step with LP, or end with QUIT.");
+            continue;
+        }
+        std::vector<Statement> step{s};
+        for (std::string k = kw; k != "RUN" && k != "QUIT";) {
+            Statement next;
+            if (!settings.terminal->read_statement(next)) break;
+            k = statement_keyword(next);
+            step.push_back(std::move(next));
+        }
+        if (!entry && settings.load_procedure) entry = settings.load_procedure();
+        if (!entry) {
+            status.program_error();
+            return;
+        }
+        status.step_ended(run_step(++step_number, std::move(step), entry, step_settings));
+    }
+}
+
 }  // namespace
 
 int run_program(std::string_view text, const ProgramSettings& settings) {
@@ -76,6 +112,8 @@ int run_program(std::string_view text, const ProgramSettings& settings) {
                       "\" is not known outside an LP step; it is skipped.");
             status.program_error();
         }
+        if (settings.interactive && settings.terminal != nullptr)
+            interactive_tail(settings, step_settings, entry, step_number, status);
     } catch (const ProgramInterrupted&) {
         log_error("The program was ended by a second interrupt.");
         services().flush();

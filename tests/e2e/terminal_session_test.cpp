@@ -98,6 +98,7 @@ TEST_F(TerminalSession, APauseTakesStatementsWithHistoryUntilRun) {
     type("PRINT COLUMN(x y);");
     type("RUN;");
     ASSERT_TRUE(wait_for("STATUS=SUCCESSFUL PHASE=2 OBJECTIVE=5")) << screen();
+    type("QUIT;");
     EXPECT_EQ(exit_status(), "0");
     EXPECT_TRUE(contains(e2e::slurp(dir_ / "listing.txt"), "Variable Summary"));
 }
@@ -106,9 +107,28 @@ TEST_F(TerminalSession, QuitEndsTheRunAtThePause) {
     ASSERT_NO_FATAL_FAILURE(start("LP data=p readpause primalout=po;\nRUN;\n%PUT after the step;\n"));
     ASSERT_TRUE(wait_for("LP>")) << screen();
     type("QUIT;");
+    ASSERT_TRUE(wait_for("after the step")) << screen();
+    type("QUIT;");
     EXPECT_EQ(exit_status(), "0") << screen();
-    EXPECT_TRUE(contains(screen(), "after the step")) << screen();
     EXPECT_FALSE(fs::exists(dir_ / "po.csv"));
+}
+
+// After the program, an interactive run keeps the prompt: host statements
+// and QUIT, which ends qmlp.
+TEST_F(TerminalSession, TheProductMixStepsByPivotsAndQuitEndsTheProgram) {
+    ASSERT_NO_FATAL_FAILURE(start("LP data=p readpause;\n"));
+    ASSERT_TRUE(wait_for("pausing (READPAUSE)")) << screen();
+    type("PIVOT;");
+    ASSERT_TRUE(wait_for("The requested pivot was done; pausing.")) << screen();
+    type("RUN;");
+    ASSERT_TRUE(wait_for("LP>", 3)) << screen();  // the prompt after the program
+    EXPECT_TRUE(contains(e2e::slurp(dir_ / "listing.txt"), "Solution Summary"));
+    type("%PUT &_QMLP_;");
+    ASSERT_TRUE(wait_for("STATUS=SUCCESSFUL PHASE=2 OBJECTIVE=5")) << screen();
+    type("PRINT;");
+    ASSERT_TRUE(wait_for("not known outside an LP step")) << screen();
+    type("QUIT;");
+    EXPECT_EQ(exit_status(), "0") << screen();
 }
 
 }  // namespace
