@@ -68,4 +68,18 @@ TEST_F(Pauses, PivotStopsAfterOnePivotAndQuitSaveWritesThatPoint) {
     EXPECT_FALSE(std::filesystem::exists(dir_ / "none1.csv")) << q.log;
 }
 
+TEST_F(Pauses, PauseCountAndFeasiblePauseStopWhereTheySay) {
+    write("f.csv", "_ID_,_TYPE_,x,y,_RHS_\nobj,MIN,1,2,.\nc1,GE,1,1,4\nc2,LE,1,3,6\n");
+    const RunResult r = run("LP data=f pause=1 feasiblepause;\nRUN;\nSHOW STATUS;\nRUN;\nSHOW STATUS;\nRUN;\n");
+    EXPECT_EQ(r.exit_status, 0) << r.log;
+    const size_t count = r.log.find("The PAUSE= iteration count was reached; pausing.");
+    const size_t feasible = r.log.find("A feasible solution was found; pausing (FEASIBLEPAUSE).");
+    ASSERT_NE(count, std::string::npos) << r.log;
+    ASSERT_NE(feasible, std::string::npos) << r.log;
+    EXPECT_LT(count, feasible);
+    // After one phase-1 iteration, and at the feasible point before phase 2.
+    EXPECT_TRUE(contains(r.log, "STATUS=SUCCESSFUL PHASE=1 OBJECTIVE=1 P_FEAS=NO")) << r.log;
+    EXPECT_TRUE(contains(r.log, "PHASE=2 OBJECTIVE=4 P_FEAS=YES")) << r.log;
+}
+
 }  // namespace
