@@ -91,6 +91,33 @@ TEST_F(Primalin, APrimaloutFedBackNeedsNoIteration) {
     expect_warm_start(status_after("LP data=p primalin=pi;\nRUN;\n"));
 }
 
+// Two objectives by two right-hand sides: each of the four combinations
+// starts from its own basis of the PRIMALOUT and needs no iteration, and
+// reaches the objective its fresh solve reached (24, 4, 8, 20).
+TEST_F(Primalin, EachCombinationStartsFromItsOwnBasis) {
+    write("p.csv",
+          "_ID_,_TYPE_,x,y,z,_RHS_,rhs2\nprofit,MAX,3,2,1,.,.\ncost,MIN,1,2,4,.,.\nc1,LE,1,1,1,10,8\n"
+          "c2,GE,0,1,1,2,3\nc3,GE,1,1,0,1,5\nub,UPPERBD,4,.,.,.,.\n");
+    const RunResult fresh = run("LP data=p primalout=po;\nRHS _RHS_ rhs2;\nRUN;\n");
+    ASSERT_EQ(fresh.exit_status, kExitOk) << fresh.log;
+    const RunResult warm = run("LP data=p primalin=po;\nRHS _RHS_ rhs2;\nRUN;\n");
+    ASSERT_EQ(warm.exit_status, kExitOk) << warm.log;
+    auto values = [](const std::string& listing, const std::string& label) {
+        std::vector<std::string> out;
+        for (size_t at = listing.find(label); at != std::string::npos; at = listing.find(label, at + 1)) {
+            const size_t end = listing.find('\n', at + label.size());
+            std::string line = listing.substr(at + label.size(), end - at - label.size());
+            out.push_back(line.substr(line.find_first_not_of(' ')));
+        }
+        return out;
+    };
+    EXPECT_EQ(values(warm.listing, "Objective Value"), (std::vector<std::string>{"24", "4", "8", "20"}));
+    EXPECT_EQ(values(warm.listing, "Objective Value"), values(fresh.listing, "Objective Value"));
+    EXPECT_EQ(values(warm.listing, "\nPhase 1 Iterations"), (std::vector<std::string>(4, "0")));
+    EXPECT_EQ(values(warm.listing, "\nPhase 2 Iterations"), (std::vector<std::string>(4, "0")));
+    EXPECT_NE(values(fresh.listing, "\nPhase 2 Iterations"), (std::vector<std::string>(4, "0")));
+}
+
 // Row names of two bytes cut the phase-1 objective column's name to "PH".
 TEST_F(Primalin, ShortRowNamesCutThePhase1ColumnName) {
     solved_lines("_ID_,_TYPE_,x,y,_RHS_\no,MIN,1,2,.\nc1,GE,1,1,3\nc2,GE,1,3,5\nc3,LE,1,1,8\n");
