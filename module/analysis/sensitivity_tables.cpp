@@ -8,9 +8,9 @@
 #include "analysis/change_walk.h"
 #include "base/host_link.h"
 #include "input/model_records.h"
+#include "output/factoid.h"
 #include "output/reported_values.h"
 #include "output/table_output.h"
-#include "output/factoid.h"
 #include "simplex/solution_results.h"
 
 namespace tymlp {
@@ -396,7 +396,7 @@ void report_at_phi(LpContext* ctx, ChangeWalk& walk, double phi) {
         const int width = column_name_width(ctx);
         column_name(ctx, walk.price ? walk.entering : walk.leaving, name, width);
         factoid_text(f, label_text(walk.price ? kTextEnteringColumn : kTextLeavingColumn, keep), name,
-                     walk.entering < 0 && walk.leaving < 0 ? 0 : trimmed_name_length(name, width));
+                     trimmed_name_length(name, width));
         factoid_double(f, label_text(kTextObjectiveValue, keep), fuzz(ctx, walk_objective(ctx, walk, phi)));
     }
     close_summary(walk, f);

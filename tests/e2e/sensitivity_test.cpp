@@ -123,6 +123,38 @@ TEST_P(SensitivityOracle, PararestorePutsTheOptimalBasisBack) {
     EXPECT_FALSE(same_ends(summary_ends(kept.table(summary, 2)), first));
 }
 
+class ChangeVectorEdges : public e2e::AnalysisOracle {};
+
+// Nothing moves along a zero vector: both ends infinite, every price and
+// reduced cost the same at both.
+TEST_F(ChangeVectorEdges, AZeroVectorLeavesBothEndsInfinite) {
+    e2e::DenseProblem p = e2e::product_mix();
+    p.extra_rows = {{"still", {"PRICESEN", {0, 0, 0}}}};
+    const e2e::Solved s = solve(p);
+    ASSERT_EQ(s.exit_status, 0) << s.log;
+    const auto& summary = s.table("PriceSensitivitySummary")["rows"];
+    ASSERT_EQ(summary.size(), 2u);
+    EXPECT_EQ(summary[0][1], "-INFINITY");
+    EXPECT_EQ(summary[1][1], "INFINITY");
+    const auto& lines = s.table("PriceActivities")["rows"];
+    ASSERT_EQ(lines.size(), 6u);
+    for (size_t j = 0; j < p.columns.size(); ++j) {
+        EXPECT_EQ(lines[j][4], p.prices[j]);
+        EXPECT_EQ(lines[j][6], p.prices[j]);
+        EXPECT_EQ(lines[j][5], lines[j][7]);
+    }
+}
+
+// An integer problem is analysed as its continuous problem, and says so.
+TEST_F(ChangeVectorEdges, AnIntegerProblemIsAnalysedAsItsRelaxation) {
+    e2e::DenseProblem p = with_vectors();
+    p.extra_rows.push_back({"whole", {"INTEGER", {1, 1, 1}}});
+    const e2e::Solved s = solve(p, "rangeprice");
+    EXPECT_TRUE(e2e::contains(s.log, "continuous problem")) << s.log;
+    EXPECT_FALSE(s.table("PriceRangeSummary")["rows"].empty());
+    EXPECT_FALSE(s.table("PriceSensitivitySummary")["rows"].empty());
+}
+
 INSTANTIATE_TEST_SUITE_P(Vectors, SensitivityOracle, ::testing::Values(true, false),
                          [](const auto& info) { return std::string(info.param ? "Price" : "Rhs"); });
 
