@@ -101,102 +101,11 @@ namespace fs = e2e::fs;
 
 // ---- re-solves of shared Netlib instances
 
-// A sparse data set as qmlp import-mps writes it, whose coefficients and
-// right-hand sides can be changed one at a time.
-class SparseProblem {
-  public:
-    explicit SparseProblem(const std::string& text) {
-        std::istringstream in(text);
-        for (std::string line; std::getline(in, line);) {
-            std::vector<std::string> f;
-            std::stringstream cells(line);
-            for (std::string cell; std::getline(cells, cell, ',');) f.push_back(cell);
-            while (f.size() < 6) f.push_back("");
-            lines_.push_back(f);
-            if (f[0] == "MIN" || f[0] == "MAX") objective_ = f[2];
-            if (f[0] == "RHS" && rhs_.empty()) rhs_ = f[1];
-        }
-    }
-    const std::string& objective() const { return objective_; }
-
-    double value(const std::string& type, const std::string& column, const std::string& row) const {
-        for (const auto& f : lines_)
-            for (int k : {2, 4})
-                if (f[0] == type && f[1] == column && f[k] == row) return std::strtod(f[k + 1].c_str(), nullptr);
-        return 0.0;
-    }
-    double rhs(const std::string& row) const { return value("RHS", rhs_, row); }
-
-    SparseProblem with(const std::string& type, const std::string& column, const std::string& row, double v) const {
-        SparseProblem p = *this;
-        char text[64];
-        std::snprintf(text, sizeof text, "%.17g", v);
-        for (auto& f : p.lines_)
-            for (int k : {2, 4})
-                if (f[0] == type && f[1] == column && f[k] == row) {
-                    f[k + 1] = text;
-                    return p;
-                }
-        p.lines_.push_back({type, column, row, text, "", "."});
-        return p;
-    }
-    SparseProblem with_price(const std::string& column, double v) const { return with("", column, objective_, v); }
-    SparseProblem with_rhs(const std::string& row, double v) const { return with("RHS", rhs_, row, v); }
-
-    std::string csv() const {
-        std::string out;
-        for (const auto& f : lines_) {
-            for (size_t k = 0; k < f.size(); ++k) out += (k ? "," : "") + f[k];
-            out += "\n";
-        }
-        return out;
-    }
-
-  private:
-    std::vector<std::vector<std::string>> lines_;
-    std::string objective_, rhs_;
-};
-
-struct SparseSolve {
-    nlohmann::json doc;
-    std::set<std::string> basic;
-    std::map<std::string, double> value, price;
-    std::set<std::string> logical;  // slack and surplus columns
-    double objective = std::nan("");
-};
-
-class NetlibRanges : public e2e::ScratchFolder {
-  protected:
-    SparseSolve solve(const SparseProblem& p, const std::string& options) {
-        write("p.csv", p.csv());
-        fs::remove(dir_ / "sol.csv");
-        write("program.qmlp", "LP data=p sparsedata primalout=sol " + options + ";\nRUN;\n");
-        e2e::shell(e2e::quoted(e2e::qmlp_binary().string()) + " --lib " + e2e::quoted(dir_.string()) + " --json " +
-                   e2e::quoted((dir_ / "t.json").string()) + " " + e2e::quoted((dir_ / "program.qmlp").string()) +
-                   " </dev/null >/dev/null 2>&1");
-        SparseSolve s;
-        s.doc = nlohmann::json::parse(e2e::slurp(dir_ / "t.json"), nullptr, false);
-        std::istringstream in(e2e::slurp(dir_ / "sol.csv"));
-        std::string line;
-        std::getline(in, line);
-        while (std::getline(in, line)) {
-            std::vector<std::string> f;
-            std::stringstream cells(line);
-            for (std::string cell; std::getline(cells, cell, ',');) f.push_back(cell);
-            if (f.size() < 10) continue;
-            if (f[4] == "_BASIC_" || f[4] == "_DEGEN_") s.basic.insert(f[2]);
-            s.value[f[2]] = std::strtod(f[6].c_str(), nullptr);
-            s.price[f[2]] = std::strtod(f[8].c_str(), nullptr);
-            if (f[3] == "SLACK" || f[3] == "SURPLUS") s.logical.insert(f[2]);
-            if (f[2] == p.objective()) s.objective = s.value[f[2]];
-        }
-        return s;
-    }
-};
-
 // For each finite end: just inside it the objective is the old basis's,
 // on the line from the current objective to the one reported at the end,
 // and just beyond it the old basis is no longer the solution.
+class NetlibRanges : public e2e::SparseOracle {};
+
 TEST_F(NetlibRanges, EveryEndAgreesWithResolves) {
     const fs::path netlib = fs::path(QMLP_SHARED_DIR) / "bench" / "netlib";
     if (!fs::exists(netlib)) GTEST_SKIP() << "shared instances not available";
@@ -207,8 +116,8 @@ TEST_F(NetlibRanges, EveryEndAgreesWithResolves) {
                              e2e::quoted((netlib / (name + ".mps.gz")).string()) + " -o " + e2e::quoted(csv.string()) +
                              " >/dev/null 2>&1"),
                   0);
-        const SparseProblem base(e2e::slurp(csv));
-        const SparseSolve start = solve(base, "rangeprice rangerhs");
+        const e2e::SparseProblem base(e2e::slurp(csv));
+        const e2e::SparseSolve start = solve(base, "rangeprice rangerhs");
         ASSERT_TRUE(std::isfinite(start.objective)) << name;
         for (const auto& t : start.doc["tables"]) {
             const bool price = t["name"] == "PriceRangeSummary";
