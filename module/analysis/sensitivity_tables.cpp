@@ -8,9 +8,9 @@
 #include "analysis/change_walk.h"
 #include "base/host_link.h"
 #include "input/model_records.h"
+#include "output/factoid.h"
 #include "output/reported_values.h"
 #include "output/table_output.h"
-#include "output/factoid.h"
 #include "simplex/solution_results.h"
 
 namespace tymlp {
@@ -49,7 +49,8 @@ void column_name(LpContext* ctx, int32_t j, char* out, int width) {
 
 // What a line of the activities shows about column j, in the user's units.
 struct ColumnFacts {
-    bool listed;  // structural, slack or surplus
+    bool listed;     // structural, slack or surplus
+    bool objective;  // the logical column of an objective row
     bool basic;
     bool integer;
     int32_t basis_position;
@@ -70,6 +71,7 @@ ColumnFacts facts(LpContext* ctx, const ChangeWalk& walk, int32_t j) {
     ColumnFacts c{};
     ColumnRecord rec{};
     if (read_column(ctx, j, &rec, c.name) != 0) return c;
+    c.objective = (rec.flags & kColObjective) != 0;
     c.listed = j < ctx->model.structural_count || (rec.flags & (kColSlack | kColSurplus)) != 0;
     if (!c.listed) return c;
     c.basic = (f.status[j] & kStatBasic) != 0;
@@ -121,7 +123,8 @@ const char* basic_word(const LpContext* ctx, double a, double b) {
 bool infinite_phi(const LpContext* ctx, double phi) { return std::fabs(phi) >= ctx->options.infinity; }
 
 // The right-hand side shown on a basic column's line: the basic columns in
-// column order take the rows that are not objective rows in index order.
+// column order, objective columns left out, take the rows that are not
+// objective rows in index order (as many of each).
 double paired_rhs(LpContext* ctx, const ChangeWalk& walk, int32_t ordinal, double phi, bool infinite) {
     if (ordinal < 0 || ordinal >= walk.rhs_row_count) return missing_value();
     const int32_t i = walk.rhs_rows[ordinal];
@@ -247,7 +250,7 @@ void rhs_activities(LpContext* ctx, const ChangeWalk& walk) {
     for (int32_t j = 0; j < ctx->model.columns; ++j) {
         const bool basic = (ctx->form.status[j] & kStatBasic) != 0;
         const ColumnFacts c = facts(ctx, walk, j);
-        const int32_t ordinal = basic ? basic_ordinal++ : -1;
+        const int32_t ordinal = basic && !c.objective ? basic_ordinal++ : -1;
         if (!c.listed) continue;
         l.col = j + 1;
         pad_name(l.name, width, c.name, width);
@@ -332,8 +335,8 @@ void phi_activities(LpContext* ctx, const ChangeWalk& walk, double phi) {
     int32_t basic_ordinal = 0;
     for (int32_t j = 0; j < ctx->model.columns; ++j) {
         const bool basic = (ctx->form.status[j] & kStatBasic) != 0;
-        const int32_t ordinal = basic ? basic_ordinal++ : -1;
         const ColumnFacts c = facts(ctx, walk, j);
+        const int32_t ordinal = basic && !c.objective ? basic_ordinal++ : -1;
         if (!c.listed) continue;
         if (walk.price) {
             pl.col = j + 1;
@@ -396,7 +399,7 @@ void report_at_phi(LpContext* ctx, ChangeWalk& walk, double phi) {
         const int width = column_name_width(ctx);
         column_name(ctx, walk.price ? walk.entering : walk.leaving, name, width);
         factoid_text(f, label_text(walk.price ? kTextEnteringColumn : kTextLeavingColumn, keep), name,
-                     walk.entering < 0 && walk.leaving < 0 ? 0 : trimmed_name_length(name, width));
+                     trimmed_name_length(name, width));
         factoid_double(f, label_text(kTextObjectiveValue, keep), fuzz(ctx, walk_objective(ctx, walk, phi)));
     }
     close_summary(walk, f);

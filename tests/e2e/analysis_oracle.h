@@ -5,7 +5,10 @@
 #pragma once
 
 #include <cmath>
+#include <cstdio>
+#include <map>
 #include <set>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -97,6 +100,15 @@ struct Solved {
     }
 };
 
+// The tables of the first table named `name` in a JSON document, index-th.
+inline const nlohmann::json& table_in(const nlohmann::json& doc, const std::string& name, int index = 0) {
+    static const nlohmann::json none = {{"rows", nlohmann::json::array()}};
+    if (!doc.is_object() || !doc.contains("tables")) return none;
+    for (const auto& t : doc["tables"])
+        if (t["name"] == name && index-- == 0) return t;
+    return none;
+}
+
 // A JSON cell as a number: ".I" and ".M" are the infinities, "." NaN.
 inline double cell_number(const nlohmann::json& v) {
     if (v.is_number()) return v.get<double>();
@@ -136,6 +148,120 @@ class AnalysisOracle : public ScratchFolder {
             if (f.size() < 7) continue;
             if (f[4] == "_BASIC_" || f[4] == "_DEGEN_") s.basic.insert(f[2]);
             if (f[2] == "profit") s.objective = std::strtod(f[6].c_str(), nullptr);
+        }
+        return s;
+    }
+};
+
+// A sparse data set as qmlp import-mps writes it, whose coefficients and
+// right-hand sides can be changed one at a time.
+class SparseProblem {
+  public:
+    explicit SparseProblem(const std::string& text) {
+        std::istringstream in(text);
+        for (std::string line; std::getline(in, line);) {
+            std::vector<std::string> f;
+            std::stringstream cells(line);
+            for (std::string cell; std::getline(cells, cell, ',');) f.push_back(cell);
+            while (f.size() < 6) f.push_back("");
+            lines_.push_back(f);
+            if (f[0] == "MIN" || f[0] == "MAX") objective_ = f[2];
+            if (f[0] == "RHS" && rhs_.empty()) rhs_ = f[1];
+        }
+    }
+    const std::string& objective() const { return objective_; }
+
+    // The structural columns (in order of first appearance) and the
+    // constraint rows.
+    std::vector<std::string> columns() const {
+        std::vector<std::string> out;
+        for (const auto& f : lines_)
+            if (f[0].empty() && !f[1].empty() && (out.empty() || out.back() != f[1])) out.push_back(f[1]);
+        return out;
+    }
+    std::vector<std::string> constraint_rows() const {
+        std::vector<std::string> out;
+        for (const auto& f : lines_)
+            if (f[0] == "LE" || f[0] == "GE" || f[0] == "EQ") out.push_back(f[2]);
+        return out;
+    }
+    SparseProblem with_line(const std::vector<std::string>& f) const {
+        SparseProblem p = *this;
+        p.lines_.push_back(f);
+        return p;
+    }
+    const std::string& rhs_name() const { return rhs_; }
+
+    double value(const std::string& type, const std::string& column, const std::string& row) const {
+        for (const auto& f : lines_)
+            for (int k : {2, 4})
+                if (f[0] == type && f[1] == column && f[k] == row) return std::strtod(f[k + 1].c_str(), nullptr);
+        return 0.0;
+    }
+    double rhs(const std::string& row) const { return value("RHS", rhs_, row); }
+
+    SparseProblem with(const std::string& type, const std::string& column, const std::string& row, double v) const {
+        SparseProblem p = *this;
+        char text[64];
+        std::snprintf(text, sizeof text, "%.17g", v);
+        for (auto& f : p.lines_)
+            for (int k : {2, 4})
+                if (f[0] == type && f[1] == column && f[k] == row) {
+                    f[k + 1] = text;
+                    return p;
+                }
+        p.lines_.push_back({type, column, row, text, "", "."});
+        return p;
+    }
+    SparseProblem with_price(const std::string& column, double v) const { return with("", column, objective_, v); }
+    SparseProblem with_rhs(const std::string& row, double v) const { return with("RHS", rhs_, row, v); }
+
+    std::string csv() const {
+        std::string out;
+        for (const auto& f : lines_) {
+            for (size_t k = 0; k < f.size(); ++k) out += (k ? "," : "") + f[k];
+            out += "\n";
+        }
+        return out;
+    }
+
+  private:
+    std::vector<std::vector<std::string>> lines_;
+    std::string objective_, rhs_;
+};
+
+struct SparseSolve {
+    nlohmann::json doc;
+    std::set<std::string> basic;
+    std::map<std::string, double> value, price;
+    std::set<std::string> logical;  // slack and surplus columns
+    double objective = std::nan("");
+};
+
+class SparseOracle : public ScratchFolder {
+  protected:
+    SparseSolve solve(const SparseProblem& p, const std::string& options) {
+        write("p.csv", p.csv());
+        fs::remove(dir_ / "sol.csv");
+        write("program.qmlp", "LP data=p sparsedata primalout=sol " + options + ";\nRUN;\n");
+        shell(quoted(qmlp_binary().string()) + " --lib " + quoted(dir_.string()) + " --json " +
+              quoted((dir_ / "t.json").string()) + " " + quoted((dir_ / "program.qmlp").string()) +
+              " </dev/null >/dev/null 2>&1");
+        SparseSolve s;
+        s.doc = nlohmann::json::parse(slurp(dir_ / "t.json"), nullptr, false);
+        std::istringstream in(slurp(dir_ / "sol.csv"));
+        std::string line;
+        std::getline(in, line);
+        while (std::getline(in, line)) {
+            std::vector<std::string> f;
+            std::stringstream cells(line);
+            for (std::string cell; std::getline(cells, cell, ',');) f.push_back(cell);
+            if (f.size() < 10) continue;
+            if (f[4] == "_BASIC_" || f[4] == "_DEGEN_") s.basic.insert(f[2]);
+            s.value[f[2]] = std::strtod(f[6].c_str(), nullptr);
+            s.price[f[2]] = std::strtod(f[8].c_str(), nullptr);
+            if (f[3] == "SLACK" || f[3] == "SURPLUS") s.logical.insert(f[2]);
+            if (f[2] == p.objective()) s.objective = s.value[f[2]];
         }
         return s;
     }

@@ -6,6 +6,8 @@
 #include <cstdio>
 #include <fstream>
 #include <map>
+#include <set>
+#include <sstream>
 
 #include "analysis_oracle.h"
 
@@ -95,9 +97,56 @@ TEST_F(RangeOracle, NotOptimalGivesNoteAndNoTable) {
     EXPECT_TRUE(s.tables("RhsRangeSummary").empty());
 }
 
-// ---- glpsol --ranges on shared Netlib instances
-
 namespace fs = e2e::fs;
+
+// ---- re-solves of shared Netlib instances
+
+// For each finite end: just inside it the objective is the old basis's,
+// on the line from the current objective to the one reported at the end,
+// and just beyond it the old basis is no longer the solution.
+class NetlibRanges : public e2e::SparseOracle {};
+
+TEST_F(NetlibRanges, EveryEndAgreesWithResolves) {
+    const fs::path netlib = fs::path(QMLP_SHARED_DIR) / "bench" / "netlib";
+    if (!fs::exists(netlib)) GTEST_SKIP() << "shared instances not available";
+    int ends = 0;
+    for (const std::string name : {"afiro", "sc50a"}) {
+        const fs::path csv = dir_ / (name + ".csv");
+        ASSERT_EQ(e2e::shell(e2e::quoted(e2e::qmlp_binary().string()) + " import-mps " +
+                             e2e::quoted((netlib / (name + ".mps.gz")).string()) + " -o " + e2e::quoted(csv.string()) +
+                             " >/dev/null 2>&1"),
+                  0);
+        const e2e::SparseProblem base(e2e::slurp(csv));
+        const e2e::SparseSolve start = solve(base, "rangeprice rangerhs");
+        ASSERT_TRUE(std::isfinite(start.objective)) << name;
+        for (const auto& t : start.doc["tables"]) {
+            const bool price = t["name"] == "PriceRangeSummary";
+            if (!price && t["name"] != "RhsRangeSummary") continue;
+            for (const auto& r : t["rows"]) {
+                const std::string item = r[price ? 1 : 0];
+                if (price && (start.logical.count(item) != 0 || start.price.count(item) == 0)) continue;
+                const double now = price ? start.price.at(item) : base.rhs(item);
+                for (const int end : price ? std::vector<int>{2, 6} : std::vector<int>{1, 5}) {
+                    const double edge = cell_number(r[end]);
+                    if (!std::isfinite(edge) || near(edge, now, 1e-7)) continue;
+                    const double at_edge = cell_number(r[price ? (end == 2 ? 4 : 7) : (end == 1 ? 3 : 6)]);
+                    auto changed = [&](double v) { return price ? base.with_price(item, v) : base.with_rhs(item, v); };
+                    const double inside = edge + 1e-3 * (now - edge);
+                    const double slope = (at_edge - start.objective) / (edge - now);
+                    EXPECT_TRUE(near(solve(changed(inside), "").objective, start.objective + slope * (inside - now)))
+                        << name << " " << item << " inside " << edge;
+                    EXPECT_NE(solve(changed(edge - 1e-2 * (now - edge)), "").basic, start.basic)
+                        << name << " " << item << " beyond " << edge;
+                    ++ends;
+                }
+            }
+        }
+    }
+    EXPECT_GT(ends, 100);
+    std::printf("interval ends checked by re-solves: %d\n", ends);
+}
+
+// ---- glpsol --ranges on shared Netlib instances
 
 struct CostRange {
     bool basic = false;
@@ -143,57 +192,176 @@ bool agrees(double ours, double theirs) {
     return std::fabs(ours - theirs) <= 1e-5 + 1e-5 * std::fabs(theirs);
 }
 
-class GlpkRanges : public e2e::ScratchFolder {};
+// The St column of a glpsol solution report (-o) by name: rows and columns.
+struct GlpkStatuses {
+    std::map<std::string, std::string> rows, columns;
+};
 
-// Both programs range the basis each of them ended with; where a problem
-// has several optimal bases they may differ, so the comparison counts the
-// columns that are basic in both or nonbasic in both.
-TEST_F(GlpkRanges, PriceRangesAgreeOnSharedNetlibInstances) {
-    const fs::path netlib = fs::path(QMLP_SHARED_DIR) / "bench" / "netlib";
-    if (!fs::exists(netlib)) GTEST_SKIP() << "shared instances not available";
-    if (e2e::shell("command -v glpsol >/dev/null 2>&1") != 0) GTEST_SKIP() << "glpsol not installed";
-    int compared = 0, agreeing = 0;
-    for (const std::string name : {"afiro", "sc50a", "sc50b", "kb2", "blend", "sc105", "adlittle", "stocfor1", "scagr7",
-                                   "share1b", "israel", "recipe"}) {
-        const fs::path mps = netlib / (name + ".mps.gz");
-        if (!fs::exists(mps)) continue;
-        const fs::path plain = dir_ / (name + ".mps"), report = dir_ / (name + ".rng");
+GlpkStatuses glpk_statuses(const fs::path& solution) {
+    GlpkStatuses out;
+    std::map<std::string, std::string>* section = nullptr;
+    std::ifstream in(solution);
+    for (std::string line; std::getline(in, line);) {
+        if (line.find("Row name") != std::string::npos) section = &out.rows;
+        if (line.find("Column name") != std::string::npos) section = &out.columns;
+        std::istringstream words(line);
+        std::string number, name, status;
+        if (section == nullptr || !(words >> number >> name >> status)) continue;
+        if (number.find_first_not_of("0123456789") == std::string::npos) (*section)[name] = status;
+    }
+    return out;
+}
+
+std::vector<std::string> csv_fields(const std::string& line) {
+    std::vector<std::string> out(1);
+    bool quoted = false;
+    for (char c : line) {
+        if (c == '"')
+            quoted = !quoted;
+        else if (c == ',' && !quoted)
+            out.emplace_back();
+        else
+            out.back() += c;
+    }
+    return out;
+}
+
+std::string trimmed(std::string s) {
+    while (!s.empty() && s.back() == ' ') s.pop_back();
+    return s;
+}
+
+class GlpkRanges : public e2e::ScratchFolder {
+  protected:
+    void SetUp() override {
+        e2e::ScratchFolder::SetUp();
+        if (!fs::exists(netlib_)) GTEST_SKIP() << "shared instances not available";
+        if (e2e::shell("command -v glpsol >/dev/null 2>&1") != 0) GTEST_SKIP() << "glpsol not installed";
+    }
+
+    // glpsol's price ranges and statuses of one instance; false when it fails.
+    bool run_glpsol(const std::string& name, std::map<int, CostRange>* ranges, GlpkStatuses* statuses) {
+        const fs::path plain = dir_ / (name + ".mps"), report = dir_ / (name + ".rng"),
+                       solution = dir_ / (name + ".sol");
+        if (e2e::shell("gzip -dc " + e2e::quoted((netlib_ / (name + ".mps.gz")).string()) + " > " +
+                       e2e::quoted(plain.string())) != 0 ||
+            e2e::shell("glpsol --mps " + e2e::quoted(plain.string()) + " --ranges " + e2e::quoted(report.string()) +
+                       " -o " + e2e::quoted(solution.string()) + " >/dev/null 2>&1") != 0)
+            return false;
+        *ranges = glpk_cost_ranges(report);
+        if (statuses != nullptr) *statuses = glpk_statuses(solution);
+        return true;
+    }
+
+    // qmlp solve with the options; the JSON of its tables (null on failure).
+    nlohmann::json run_qmlp(const std::string& name, const std::string& options) {
         const fs::path json = dir_ / (name + ".json");
-        ASSERT_EQ(e2e::shell("gzip -dc " + e2e::quoted(mps.string()) + " > " + e2e::quoted(plain.string())), 0);
-        ASSERT_EQ(e2e::shell("glpsol --mps " + e2e::quoted(plain.string()) + " --ranges " +
-                             e2e::quoted(report.string()) + " >/dev/null 2>&1"),
-                  0);
-        ASSERT_EQ(e2e::shell(e2e::quoted(e2e::qmlp_binary().string()) + " --json " + e2e::quoted(json.string()) +
-                             " solve " + e2e::quoted(mps.string()) + " rangeprice >/dev/null 2>&1"),
-                  0)
-            << name;
-        const auto theirs = glpk_cost_ranges(report);
-        const auto doc = nlohmann::json::parse(e2e::slurp(json));
-        std::map<int, std::string> status;
-        for (const auto& t : doc["tables"])
-            if (t["name"] == "VariableSummary")
-                for (const auto& r : t["rows"]) status[std::stoi(r[0].get<std::string>())] = r[2];
+        fs::remove(json);
+        if (e2e::shell(e2e::quoted(e2e::qmlp_binary().string()) + " --json " + e2e::quoted(json.string()) + " solve " +
+                       e2e::quoted((netlib_ / (name + ".mps.gz")).string()) + " " + options + " >/dev/null 2>&1") != 0)
+            return nullptr;
+        return nlohmann::json::parse(e2e::slurp(json));
+    }
+
+    // Compares the PriceRangeSummary of `doc` with glpsol's ranges over the
+    // structural columns `take` accepts.
+    template <typename Take>
+    void compare(const std::string& name, const nlohmann::json& doc, const std::map<int, CostRange>& theirs,
+                 Take take) {
         for (const auto& t : doc["tables"]) {
             if (t["name"] != "PriceRangeSummary") continue;
             for (const auto& r : t["rows"]) {
                 const int col = r[0];
                 const auto it = theirs.find(col);
-                if (it == theirs.end() || !status.count(col)) continue;
-                const bool basic = status[col] == "BASIC" || status[col] == "DEGEN";
-                if (basic != it->second.basic) continue;
-                ++compared;
+                if (it == theirs.end() || !take(col, it->second)) continue;
+                ++compared_;
                 const bool same =
                     agrees(cell_number(r[2]), it->second.lower) && agrees(cell_number(r[6]), it->second.upper);
-                agreeing += same;
+                agreeing_ += same;
                 if (!same)
                     std::printf("%s column %d: [%g, %g] against glpsol [%g, %g]\n", name.c_str(), col,
                                 cell_number(r[2]), cell_number(r[6]), it->second.lower, it->second.upper);
             }
         }
     }
-    ASSERT_GT(compared, 500);
-    EXPECT_GE(agreeing, 0.95 * compared) << agreeing << " of " << compared;
-    std::printf("price ranges agreeing with glpsol: %d of %d\n", agreeing, compared);
+
+    const fs::path netlib_ = fs::path(QMLP_SHARED_DIR) / "bench" / "netlib";
+    int compared_ = 0;
+    int agreeing_ = 0;
+};
+
+// Both programs range the basis each of them ended with; where a problem
+// has several optimal bases they may differ, so the comparison counts the
+// columns that are basic in both or nonbasic in both.
+TEST_F(GlpkRanges, PriceRangesAgreeOnSharedNetlibInstances) {
+    for (const std::string name : {"afiro", "sc50a", "sc50b", "kb2", "blend", "sc105", "adlittle", "stocfor1", "scagr7",
+                                   "share1b", "israel", "recipe"}) {
+        std::map<int, CostRange> theirs;
+        ASSERT_TRUE(run_glpsol(name, &theirs, nullptr)) << name;
+        const nlohmann::json doc = run_qmlp(name, "rangeprice");
+        ASSERT_FALSE(doc.is_null()) << name;
+        std::map<int, std::string> status;
+        for (const auto& t : doc["tables"])
+            if (t["name"] == "VariableSummary")
+                for (const auto& r : t["rows"]) status[std::stoi(r[0].get<std::string>())] = r[2];
+        compare(name, doc, theirs, [&](int col, const CostRange& range) {
+            const bool basic = status[col] == "BASIC" || status[col] == "DEGEN";
+            return status.count(col) != 0 && basic == range.basic;
+        });
+    }
+    ASSERT_GT(compared_, 500);
+    EXPECT_GE(agreeing_, 0.95 * compared_) << agreeing_ << " of " << compared_;
+    std::printf("price ranges agreeing with glpsol: %d of %d\n", agreeing_, compared_);
+}
+
+// Started from glpsol's optimal basis (PRIMALIN made from qmlp's own
+// PRIMALOUT with glpsol's statuses), qmlp takes no iteration and ranges the
+// very same basis: every price range must agree.
+TEST_F(GlpkRanges, PriceRangesOfTheSameBasisAgree) {
+    for (const std::string name : {"afiro", "blend", "boeing2", "brandy", "capri", "israel", "kb2", "lotfi", "recipe",
+                                   "sc105", "scagr7", "share2b", "stocfor1", "grow7"}) {
+        std::map<int, CostRange> theirs;
+        GlpkStatuses statuses;
+        ASSERT_TRUE(run_glpsol(name, &theirs, &statuses)) << name;
+        const fs::path out = dir_ / (name + "-out.csv"), in = dir_ / (name + "-in.csv");
+        ASSERT_FALSE(run_qmlp(name, "primalout=" + e2e::quoted(out.string())).is_null()) << name;
+        std::ifstream base(out);
+        std::ofstream warm(in);
+        std::string line;
+        std::getline(base, line);
+        warm << line << "\n";
+        const std::vector<std::string> header = csv_fields(line);
+        size_t var = 0, type = 0, status = 0;
+        for (size_t k = 0; k < header.size(); ++k) {
+            if (header[k].rfind("_VAR_", 0) == 0) var = k;
+            if (header[k].rfind("_TYPE_", 0) == 0) type = k;
+            if (header[k].rfind("_STATUS_", 0) == 0) status = k;
+        }
+        while (std::getline(base, line)) {
+            std::vector<std::string> f = csv_fields(line);
+            const std::string kind = trimmed(f[type]);
+            const bool logical = kind == "SLACK" || kind == "SURPLUS" || kind == "ARTIFCL";
+            const auto& names = logical ? statuses.rows : statuses.columns;
+            const auto it = names.find(trimmed(f[var]));
+            if (kind != "OBJECT" && it != names.end())
+                f[status] = it->second == "B" ? "_BASIC_" : it->second == "NU" && !logical ? "_UPPER_" : "";
+            for (size_t k = 0; k < f.size(); ++k) {
+                const bool quote = f[k].find_first_of(",\"") != std::string::npos;
+                warm << (k ? "," : "") << (quote ? "\"" : "") << f[k] << (quote ? "\"" : "");
+            }
+            warm << "\n";
+        }
+        warm.close();
+        const nlohmann::json doc = run_qmlp(name, "rangeprice primalin=" + e2e::quoted(in.string()));
+        ASSERT_FALSE(doc.is_null()) << name;
+        for (const auto& t : doc["tables"])
+            if (t["name"] == "SolutionSummary")
+                for (const auto& r : t["rows"])
+                    if (r[0] == "Phase 1 Iterations" || r[0] == "Phase 2 Iterations") EXPECT_EQ(r[1], 0) << name;
+        compare(name, doc, theirs, [](int, const CostRange&) { return true; });
+    }
+    EXPECT_EQ(agreeing_, compared_);
+    std::printf("price ranges of the same basis agreeing with glpsol: %d of %d\n", agreeing_, compared_);
 }
 
 }  // namespace

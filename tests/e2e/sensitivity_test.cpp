@@ -2,6 +2,7 @@
 // re-solves: the sensitivity interval holds inside and breaks beyond its
 // ends, the parametric walk's breakpoints bound pieces on which the optimal
 // objective is linear, and PARARESTORE puts the optimal basis back.
+#include <map>
 #include <utility>
 
 #include "analysis_oracle.h"
@@ -42,6 +43,34 @@ std::vector<std::pair<double, double>> summary_ends(const nlohmann::json& factoi
     return ends;
 }
 
+// The (phi, objective) points a walk reports: phi = 0, the end of the first
+// interval towards the target, every log line, the end of the final report.
+std::vector<std::pair<double, double>> walk_points(const nlohmann::json& doc, bool price, bool upward,
+                                                   double objective) {
+    const char* summary = price ? "PriceSensitivitySummary" : "RhsSensitivitySummary";
+    std::vector<std::pair<double, double>> points{{0.0, objective}};
+    const auto first = summary_ends(e2e::table_in(doc, summary));
+    for (const auto& end : first)
+        if ((end.first > 0.0) == upward) points.push_back(end);
+    for (const auto& row : e2e::table_in(doc, price ? "PriceParametricLog" : "RhsParametricLog")["rows"])
+        points.push_back({cell_number(row[5]), cell_number(row[4])});
+    const auto last = summary_ends(e2e::table_in(doc, summary, 1));
+    if (!last.empty()) points.push_back(last.back());
+    return points;
+}
+
+// Midpoints between consecutive distinct points, with the objective the
+// straight line between them predicts there.
+std::vector<std::pair<double, double>> midpoints(const std::vector<std::pair<double, double>>& points) {
+    std::vector<std::pair<double, double>> out;
+    for (size_t k = 0; k + 1 < points.size(); ++k) {
+        // Consecutive log lines repeat a breakpoint several steps share.
+        if (near(points[k].first, points[k + 1].first, 1e-12)) continue;
+        out.push_back({0.5 * (points[k].first + points[k + 1].first), 0.5 * (points[k].second + points[k + 1].second)});
+    }
+    return out;
+}
+
 class SensitivityOracle : public e2e::AnalysisOracle, public ::testing::WithParamInterface<bool> {};
 
 TEST_P(SensitivityOracle, IntervalHoldsInsideAndBreaksBeyond) {
@@ -72,23 +101,10 @@ TEST_P(SensitivityOracle, ParametricBreakpointsBoundLinearPieces) {
         const std::string option = std::string(price ? "pricephi=" : "rhsphi=") + std::to_string(target);
         const e2e::Solved walk = solve(base, option);
         ASSERT_EQ(walk.exit_status, 0) << walk.log;
-        std::vector<std::pair<double, double>> points{{0.0, walk.objective}};
-        const auto first = summary_ends(walk.table(price ? "PriceSensitivitySummary" : "RhsSensitivitySummary"));
-        ASSERT_EQ(first.size(), 2u);
-        points.push_back(target > 0 ? first[1] : first[0]);
-        const auto& log = walk.table(price ? "PriceParametricLog" : "RhsParametricLog");
-        for (const auto& row : log["rows"]) points.push_back({cell_number(row[5]), cell_number(row[4])});
-        const auto last = summary_ends(walk.table(price ? "PriceSensitivitySummary" : "RhsSensitivitySummary", 1));
-        if (!last.empty()) points.push_back(last.back());
+        const auto points = walk_points(walk.doc, price, target > 0, walk.objective);
         ASSERT_GE(points.size(), 3u) << option;
-        for (size_t k = 0; k + 1 < points.size(); ++k) {
-            // Consecutive log lines repeat the breakpoint they share.
-            if (near(points[k].first, points[k + 1].first, 1e-12)) continue;
-            const double mid = 0.5 * (points[k].first + points[k + 1].first);
-            const double expected = 0.5 * (points[k].second + points[k + 1].second);
-            EXPECT_TRUE(near(solve(at_phi(base, price, mid)).objective, expected))
-                << option << " between " << points[k].first << " and " << points[k + 1].first;
-        }
+        for (const auto& [phi, expected] : midpoints(points))
+            EXPECT_TRUE(near(solve(at_phi(base, price, phi)).objective, expected)) << option << " at " << phi;
     }
 }
 
@@ -121,6 +137,91 @@ TEST_P(SensitivityOracle, PararestorePutsTheOptimalBasisBack) {
     const e2e::Solved kept =
         solve(twice, price ? "pricephi=100 nopararestore" : "rhsphi=-300 nopararestore; rhssen _rhssen_ again");
     EXPECT_FALSE(same_ends(summary_ends(kept.table(summary, 2)), first));
+}
+
+// Walks through afiro, degenerate steps included, in both directions.
+class NetlibWalks : public e2e::SparseOracle, public ::testing::WithParamInterface<bool> {};
+
+TEST_P(NetlibWalks, BreakpointsBoundLinearPiecesOfAfiro) {
+    const bool price = GetParam();
+    const e2e::fs::path mps = e2e::fs::path(QMLP_SHARED_DIR) / "bench" / "netlib" / "afiro.mps.gz";
+    if (!e2e::fs::exists(mps)) GTEST_SKIP() << "shared instances not available";
+    const e2e::fs::path csv = dir_ / "afiro.csv";
+    ASSERT_EQ(e2e::shell(e2e::quoted(e2e::qmlp_binary().string()) + " import-mps " + e2e::quoted(mps.string()) +
+                         " -o " + e2e::quoted(csv.string()) + " >/dev/null 2>&1"),
+              0);
+    const e2e::SparseProblem base(e2e::slurp(csv));
+    // A fixed change vector: some prices up, some down; some right-hand
+    // sides up, some down.
+    std::map<std::string, double> change;
+    e2e::SparseProblem with_vector = base;
+    if (price) {
+        with_vector = with_vector.with_line({"PRICESEN", "", "along", ".", "", "."});
+        const auto columns = base.columns();
+        for (size_t k = 0; k < columns.size(); ++k)
+            if (k % 3 == 0 || k % 5 == 0) change[columns[k]] = k % 3 == 0 ? 1.0 : -1.0;
+        for (const auto& [column, p] : change)
+            with_vector = with_vector.with_line({"", column, "along", std::to_string(p), "", "."});
+    } else {
+        const auto rows = base.constraint_rows();
+        for (size_t k = 0; k < rows.size(); ++k)
+            if (k % 4 == 0 || k % 7 == 0) change[rows[k]] = k % 4 == 0 ? 10.0 : -10.0;
+        for (const auto& [row, q] : change)
+            with_vector = with_vector.with_line({"RHSSEN", "along", row, std::to_string(q), "", "."});
+    }
+    auto at_phi = [&](double phi) {
+        e2e::SparseProblem p = base;
+        for (const auto& [item, v] : change)
+            p = price ? p.with_price(item, base.value("", item, base.objective()) + phi * v)
+                      : p.with_rhs(item, base.rhs(item) + phi * v);
+        return p;
+    };
+    int checked = 0;
+    for (const double target : {1000.0, -1000.0}) {
+        const std::string option = std::string(price ? "pricephi=" : "rhsphi=") + std::to_string(target);
+        const e2e::SparseSolve walk = solve(with_vector, option);
+        ASSERT_TRUE(std::isfinite(walk.objective)) << option;
+        for (const auto& [phi, expected] : midpoints(walk_points(walk.doc, price, target > 0, walk.objective))) {
+            EXPECT_TRUE(near(solve(at_phi(phi), "").objective, expected)) << option << " at " << phi;
+            ++checked;
+        }
+    }
+    EXPECT_GE(checked, 4);
+}
+
+INSTANTIATE_TEST_SUITE_P(Vectors, NetlibWalks, ::testing::Values(true, false),
+                         [](const auto& info) { return std::string(info.param ? "Price" : "Rhs"); });
+
+class ChangeVectorEdges : public e2e::AnalysisOracle {};
+
+// Nothing moves along a zero vector: both ends infinite, every price and
+// reduced cost the same at both.
+TEST_F(ChangeVectorEdges, AZeroVectorLeavesBothEndsInfinite) {
+    e2e::DenseProblem p = e2e::product_mix();
+    p.extra_rows = {{"still", {"PRICESEN", {0, 0, 0}}}};
+    const e2e::Solved s = solve(p);
+    ASSERT_EQ(s.exit_status, 0) << s.log;
+    const auto& summary = s.table("PriceSensitivitySummary")["rows"];
+    ASSERT_EQ(summary.size(), 2u);
+    EXPECT_EQ(summary[0][1], "-INFINITY");
+    EXPECT_EQ(summary[1][1], "INFINITY");
+    const auto& lines = s.table("PriceActivities")["rows"];
+    ASSERT_EQ(lines.size(), 6u);
+    for (size_t j = 0; j < p.columns.size(); ++j) {
+        EXPECT_EQ(lines[j][4], p.prices[j]);
+        EXPECT_EQ(lines[j][6], p.prices[j]);
+        EXPECT_EQ(lines[j][5], lines[j][7]);
+    }
+}
+
+// An integer problem is analysed as its continuous problem, and says so.
+TEST_F(ChangeVectorEdges, AnIntegerProblemIsAnalysedAsItsRelaxation) {
+    e2e::DenseProblem p = with_vectors();
+    p.extra_rows.push_back({"whole", {"INTEGER", {1, 1, 1}}});
+    const e2e::Solved s = solve(p, "rangeprice");
+    EXPECT_TRUE(e2e::contains(s.log, "continuous problem")) << s.log;
+    EXPECT_FALSE(s.table("PriceRangeSummary")["rows"].empty());
+    EXPECT_FALSE(s.table("PriceSensitivitySummary")["rows"].empty());
 }
 
 INSTANTIATE_TEST_SUITE_P(Vectors, SensitivityOracle, ::testing::Values(true, false),
