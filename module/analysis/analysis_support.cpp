@@ -184,14 +184,6 @@ void narrow_by_basic_value(const LpContext* ctx, PhiInterval& iv, int32_t k, dou
 
 double current_objective(const LpContext* ctx, const ReportBasis& b) { return column_value(ctx, b.objective_column); }
 
-TymObject open_output_group(LpContext* ctx, const char* name, const char* label) {
-    TymObject group = nullptr;
-    const TymAttr attrs[] = {attr_slot(TYM_TAG_SLOT, &group), attr_text(TYM_TAG_NAME, name),
-                             attr_text(TYM_TAG_LABEL, label)};
-    table_request(ctx, table_output_object(ctx), TYM_REQ_END_ENTRIES, 3, attrs);
-    return group;
-}
-
 void close_output_group(LpContext* ctx, TymObject* group) {
     if (*group == nullptr) return;
     TymObject target = *group;

@@ -109,10 +109,6 @@ void narrow_by_basic_value(const LpContext* ctx, PhiInterval& iv, int32_t k, dou
 // The current objective value in the user's units.
 double current_objective(const LpContext* ctx, const ReportBasis& b);
 
-// Group objects of the table output: an output group named `name` with a
-// label text, and its end.  A group holds the tables created while it is
-// open.
-TymObject open_output_group(LpContext* ctx, const char* name, const char* label);
 void close_output_group(LpContext* ctx, TymObject* group);
 
 // A by-group key (name and text value) of a data object.

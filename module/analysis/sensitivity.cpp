@@ -61,7 +61,7 @@ void open_vector_group(LpContext* ctx, ChangeWalk& walk) {
     ++walk.pass;
     const TymArg arg = arg_text(walk.name, walk.name_length);
     const Label label = catalogue_label(walk.price ? kPriceVector : kRhsVector, &arg);
-    walk.group = open_output_group(ctx, "Vector", label.text);
+    walk.group = table_open_group(ctx, "Vector", label.text);
 }
 
 // The optimal basis of the solve again: the saved status bytes, the header
@@ -134,7 +134,7 @@ int analyse_vectors(LpContext* ctx, bool price) {
     const int32_t n = ctx->model.columns;
     const int32_t m = ctx->model.rows;
     const double target = price ? ctx->options.pricephi : ctx->options.rhsphi;
-    TymObject group = open_output_group(ctx, price ? "PriceSensitivityGroup" : "RhsSensitivityGroup",
+    TymObject group = table_open_group(ctx, price ? "PriceSensitivityGroup" : "RhsSensitivityGroup",
                                         catalogue_label(price ? kPriceGroup : kRhsGroup).text);
     Buffers buf(static_cast<size_t>(n), static_cast<size_t>(m), target != 0.0);
     if (!buf.ok()) {
