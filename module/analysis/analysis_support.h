@@ -109,6 +109,8 @@ void narrow_by_basic_value(const LpContext* ctx, PhiInterval& iv, int32_t k, dou
 // The current objective value in the user's units.
 double current_objective(const LpContext* ctx, const ReportBasis& b);
 
+// Closes a group opened by table_open_group and clears the caller's handle;
+// a null handle is ignored.
 void close_output_group(LpContext* ctx, TymObject* group);
 
 // A by-group key (name and text value) of a data object.
