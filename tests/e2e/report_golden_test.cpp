@@ -128,7 +128,8 @@ TEST_P(Golden, TablesAsJsonMatchTheExpectedOnesWithinTolerance) {
     expect_file(golden_dir() / (name + ".json"), e2e::slurp(json_), true);
 }
 
-INSTANTIATE_TEST_SUITE_P(Examples, Golden, ::testing::Values("productmix", "blending", "knapsack", "twoobj"),
+INSTANTIATE_TEST_SUITE_P(Examples, Golden,
+                         ::testing::Values("productmix", "blending", "knapsack", "twoobj", "facility", "contracts"),
                          [](const ::testing::TestParamInfo<const char*>& i) { return std::string(i.param); });
 
 class GoldenListing : public Golden {};
