@@ -1,23 +1,30 @@
 // ctx_bb.h -- branch-and-bound state kept in the run context: the node and
 // integer-variable records, the active node lists with their sampled
-// indexes, and the counters the status macro variable reports.
+// indexes, the node-record file, the selection rules' state, the
+// reduced-cost fixings, and the counters the status macro variable reports.
 //
-// Branch and bound fills these; the spine only creates them with their
-// defaults, lets the option check set the sampled-index parameters, and
-// reads the counters when it sets the status macro variable.
+// Everything is in internal objective units: z = s * (objective activity)
+// in the scaled units of the objective's column, s = +1 for a maximisation
+// and -1 for a minimisation, so a larger z is always better.
+//
+// The context starts zero filled; create_context sets the few fields whose
+// zero is not their start (branch_column, condition, the sampled-index
+// parameters), and the integer phase (integer/branch_bound.h) initialises
+// the rest once per combination.
 #pragma once
 
 #include <cstdint>
 
 namespace tymlp {
 
+struct LpContext;
 struct IntegerVariable;
 
 // A node of the search tree (allocated from the host, reused via a free list).
 struct ActiveNode {
     int32_t record;           // position of the saved record in the node file; -1 in a new node
     int32_t stamp;            // creation iteration: > 0 down branch, < 0 up branch, 0 root
-    int16_t state;            // 1 allocated, 0 current or released, -1 set aside (singular basis)
+    int16_t state;            // NodeState
     ActiveNode* next;         // free list and set-aside list
     ActiveNode* creation[2];  // creation-order links: older, newer
     ActiveNode* by_bound[2];  // bound list links: lower, higher
@@ -32,18 +39,23 @@ struct ActiveNode {
     IntegerVariable* branch_variable;  // variable whose rounding created the node, or none
     double change;                     // how far the branch moved that variable
     double parent_z;                   // z of the parent's LP solution
+    ActiveNode* everyone;              // chain of every node allocated in the run (for the reset)
 };
+
+enum NodeState : int16_t { kNodeSetAside = -1, kNodeCurrent = 0, kNodeAllocated = 1 };
 
 // One integer or binary column.
 struct IntegerVariable {
     int32_t column;
-    int16_t flags;  // 0x100: binary
+    int16_t flags;  // kIntegerBinary
     double up_pseudocost;
     double down_pseudocost;
     double price;      // objective coefficient rounded up
     int32_t priority;  // branching priority from the data
     IntegerVariable* next;
 };
+
+inline constexpr int16_t kIntegerBinary = 0x100;
 
 // One sample of a sampled index.
 struct SampleEntry {
@@ -78,15 +90,59 @@ struct NodeList {
     SampledIndex index;
 };
 
+// The coder of compressed node records (TREETYPE 1 to 3).  The layer that
+// holds the coders installs it; with none, node records are stored raw.
+// Each routine codes `length` bytes of `in` into `out` (room for `capacity`
+// bytes) and leaves the coded length in *out_length; it returns 0, or 9
+// when memory is lacking.
+struct NodeCoderEntries {
+    int (*compress)(LpContext* ctx, const uint8_t* in, int32_t length, uint8_t* out, int32_t capacity,
+                    int32_t* out_length);
+    int (*expand)(LpContext* ctx, const uint8_t* in, int32_t length, uint8_t* out, int32_t capacity,
+                  int32_t* out_length);
+};
+
+// Node selection mixed by AUTO and CONTROL: three phases (picks from the
+// CANSELECT list, dives, picks from the worst-bound end), each with a quota.
+struct MixState {
+    int16_t phase;             // 0, 1 or 2
+    int32_t picks[3];          // picks made in each phase since it began
+    int32_t dive_depth;        // depth of the current dive
+    int32_t dive_depth_limit;  // deepest dive of phase 1
+    int32_t quota[3];          // CANSELECT picks, dives, worst-bound picks
+    int32_t runs;              // constant 100: picks per run of the pure rules
+    int32_t dive_scale;        // constant 5 * integer count
+    int32_t depth_scale;       // constant integer count / 2 + 1
+    double control;            // the control value last given to set_mix
+};
+
+// Reduced-cost fixing (POSTPROCESS): the continuous optimum's values and
+// reduced costs, and the columns recorded so far with the value each is
+// fixed at whenever a node has been selected.
+struct FixingState {
+    double continuous_z;  // z of the continuous optimum
+    double* saved_value;  // n: values of the continuous optimum
+    double* saved_cost;   // n: its reduced costs (internal objective per scaled unit)
+    int32_t* nonbasic;    // its nonbasic columns
+    int32_t nonbasic_count;
+    int32_t* fixed_column;  // recorded columns, in the order recorded
+    double* fixed_value;    // the value each is fixed at
+    int32_t fixed_count;
+    uint8_t* recorded;  // n: bit 0 recorded, bit 1 at its upper bound in the continuous optimum
+    int16_t prepared;   // the arrays hold this combination's optimum
+};
+
 struct BbState {
-    ActiveNode* current;  // node being solved
-    ActiveNode* root;
+    ActiveNode* current;    // node being solved
+    ActiveNode* root;       // the root's record holds the continuous optimum's basis and the original bounds
     ActiveNode* incumbent;  // best integer-feasible node, or none
     ActiveNode* oldest;     // creation-order list ends
     ActiveNode* newest;
     NodeList lists[kNodeListKinds];
+    uint8_t lists_in_use;  // bit k: list k is kept (bit 0, the bound list, always)
     ActiveNode* free_list;
     ActiveNode* set_aside;
+    ActiveNode* all_nodes;     // every node allocated in the run, chained through `everyone`
     int32_t active_count;      // active nodes
     int32_t iteration;         // integer iteration number
     int32_t feasible_count;    // integer-feasible solutions found
@@ -99,12 +155,29 @@ struct BbState {
     int16_t improved;          // an evaluation found a better integer solution
     int16_t all_binary;
     int16_t integral_objective;
+    int16_t evaluated;               // the current node's LP was evaluated (read by the driver)
+    int16_t last_evaluation;         // result of the last evaluation (0, 6, 15, 17)
+    int16_t parent_basis_in_memory;  // basis and bounds in memory are the node branched last (fast restore)
     int32_t deltait_counter;
     char condition[10];          // condition text of the current iteration, blank filled
     int32_t ipause_count;        // integer iterations since the last pause
     int32_t ifeasible_count;     // integer-feasible solutions since the last pause
     IntegerVariable* variables;  // the integer-variable list
-    void* node_coder;            // coder of node records (TREETYPE > 0), created by the node store
+    double objective_scale;      // scale factor of the objective's column (1 when unscaled)
+
+    // The node file (model.node_file) and its records.
+    int32_t value_width;                         // 1, 2, 4 or 8 bytes per bound; 0 until the first save chooses it
+    uint8_t* record_buffer;                      // 2 * record_room bytes: raw record, then coded record
+    int32_t record_room;                         // bytes of each half
+    void* node_coder;                            // state of the node-record coder, or none
+    const NodeCoderEntries* node_coder_entries;  // TREETYPE's coder, or none (raw records)
+
+    // Work arrays of the evaluation (allocated once per run).
+    double* rho;      // m: a row of the basis inverse
+    double* reduced;  // n: reduced costs of the node's LP
+
+    MixState mix;
+    FixingState fixing;
 };
 
 }  // namespace tymlp

@@ -58,6 +58,7 @@ void set_solver_defaults(LpContext* ctx) {
     s.counter = &s.iterations[0];
     s.limit = nullptr;
     s.pivot_allowance = kUnlimited;
+    s.ipivot_count = kUnlimited;  // no IPIVOT statement yet
     s.interactive = 1;
     s.compression_rate_limit = kCompressionRateLimit;
     BbState& bb = ctx->bb;

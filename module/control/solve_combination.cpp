@@ -205,6 +205,8 @@ int solve_combination(LpContext* ctx) {
     ctx->bb.feasible_count = 0;
     sv.counter = &sv.iterations[0];
     sv.iterations[0] = 0;
+    sv.iterations[2] = 0;  // the dual phase and the node LPs of this combination
+    sv.bb_ran = 0;
     sv.primal_feasible = 0;
     sv.optimal = 0;
     sv.unverified = 0;
@@ -257,17 +259,15 @@ int solve_combination(LpContext* ctx) {
         }
     }
 
-    // 14. Branch and bound is not part of this build yet.  An integer
-    // problem therefore ends with its relaxation, and says so, instead of
-    // being reported as having no integer solution.
-    if (sv.run_status == kRunOk && sv.primal_feasible != 0 && sv.optimal != 0 && integer_problem(ctx)) {
-        host_note("%3zBranch and bound is not available yet: the solution is the relaxation of the integer problem.");
-        sv.run_status = kRunRelaxed;
-    }
+    // 14. Branch and bound, for an integer problem whose relaxation is optimal.
+    integer_phase_step(ctx);
 
     // 15, 16.  17. GOALPROGRAM.
     infeasible_step(ctx);
-    goal_program_step(ctx);
+    if (sv.bb_ran != 0)
+        integer_goal_program_step(ctx);
+    else
+        goal_program_step(ctx);
 
     // 18. Final values.
     if (sv.run_status == kRunOk) {
@@ -298,6 +298,10 @@ int solve_combination(LpContext* ctx) {
     report_slot(ctx, print_price_range_summary(ctx));
     report_slot(ctx, print_rhs_sensitivity(ctx));
     report_slot(ctx, print_price_sensitivity(ctx));
+
+    // 22. The next combination starts from the continuous optimum's basis
+    // (GOALPROGRAM: made feasible again for the objective now held).
+    if (hand_on_root_basis(ctx)) dual_step(ctx);
 
     // 23. Sparse-pricing data do not outlive the combination.
     if (ctx->options.sparsepricing != 0) ReleaseSparse(ctx);

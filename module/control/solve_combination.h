@@ -57,6 +57,28 @@ enum class EndingCheck : int {
 // 294 or 293 and run status 12.  Ends the run for lack of memory.
 EndingCheck check_optimal_ending(LpContext* ctx, int32_t round);
 
+// Step 14: branch and bound when the problem has integer columns or special
+// ordered sets and its relaxation is optimal (run status 0): the search,
+// then the best node's basis (the incumbent's, else the root's) restored
+// for the reports, both flags set.  The run status becomes the search's end
+// code, or the restore's when that is larger.  Ends the run for lack of
+// memory (1016) or a node-file failure (1020).
+void integer_phase_step(LpContext* ctx);
+
+// Step 17 after branch and bound: with an integer solution, the objective
+// column is held at its value in the solution and in the root node's
+// record; without one, message 228.  Ends the run when a restore fails.
+void integer_goal_program_step(LpContext* ctx);
+
+// True for the combination the loop visits last.
+bool last_combination(const LpContext* ctx);
+
+// Step 22: after branch and bound, unless this is the last combination,
+// the root node's basis is restored for the next one (a failure ends the
+// run with 1).  Returns true when GOALPROGRAM needs the dual phase again
+// (the primal-feasible flag is then cleared).
+bool hand_on_root_basis(LpContext* ctx);
+
 // Continuations of one combination before its ending stands as it is.
 inline constexpr int32_t kMaxEndingChecks = 10;
 

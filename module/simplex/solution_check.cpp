@@ -36,7 +36,9 @@ int32_t logical_row(const LpContext* ctx, int32_t j, const int32_t* rows, int32_
 
 }  // namespace
 
-int VerifySolution(LpContext* ctx, SolutionViolation* worst) {
+namespace {
+
+int verify(LpContext* ctx, SolutionViolation* worst, bool with_duals) {
     *worst = SolutionViolation{};
     const ComputationalForm& f = ctx->form;
     const ProblemModel& pm = ctx->model;
@@ -110,7 +112,7 @@ int VerifySolution(LpContext* ctx, SolutionViolation* worst) {
             }
             note(worst, ViolationKind::kColumnBound, j, outside / reference);
         }
-        if (basic || f.duals == nullptr) continue;
+        if (basic || f.duals == nullptr || !with_duals) continue;
         double price = 0.0;
         rc = ColumnPrice(ctx, j, objective, false, &price);
         if (rc != kRunOk || !(price > 0.0)) continue;
@@ -124,6 +126,12 @@ int VerifySolution(LpContext* ctx, SolutionViolation* worst) {
     ctx_free_array(ctx, largest_entry);
     return rc;
 }
+
+}  // namespace
+
+int VerifySolution(LpContext* ctx, SolutionViolation* worst) { return verify(ctx, worst, true); }
+
+int VerifyPrimalSolution(LpContext* ctx, SolutionViolation* worst) { return verify(ctx, worst, false); }
 
 namespace {
 

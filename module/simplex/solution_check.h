@@ -37,6 +37,10 @@ inline constexpr double kVerifyTolerance = 1e-6;
 // kRunMemory or kRunIo (a column that cannot be fetched).
 int VerifySolution(LpContext* ctx, SolutionViolation* worst);
 
+// The first two measures only: a point that is to be kept for its values
+// (an integer solution of branch and bound), whatever its duals.
+int VerifyPrimalSolution(LpContext* ctx, SolutionViolation* worst);
+
 // A column whose price is positive but within EPSILON is not attractive to
 // the phases, yet along a long enough edge it still changes the objective
 // by more than rounding: the step to the first blocking bound times the

@@ -129,7 +129,8 @@ TEST_P(Golden, TablesAsJsonMatchTheExpectedOnesWithinTolerance) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Examples, Golden,
-                         ::testing::Values("productmix", "blending", "knapsack", "twoobj", "sensitivity"),
+                         ::testing::Values("productmix", "blending", "knapsack", "twoobj", "sensitivity", "facility",
+                                           "contracts"),
                          [](const ::testing::TestParamInfo<const char*>& i) { return std::string(i.param); });
 
 class GoldenListing : public Golden {};

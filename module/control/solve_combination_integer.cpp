@@ -1,0 +1,105 @@
+// solve_combination_integer.cpp -- the driver's steps around branch and
+// bound: the integer phase itself, GOALPROGRAM after an integer solve, and
+// the root basis handed on to the next combination.
+#include <climits>
+
+#include "base/host_link.h"
+#include "control/end_run.h"
+#include "control/solve_combination.h"
+#include "integer/branch_bound.h"
+#include "integer/reduced_cost_fixing.h"
+#include "output/reported_values.h"
+#include "simplex/phases.h"
+
+namespace tymlp {
+namespace {
+
+constexpr int kMsgGoalWithoutInteger = 228;
+
+void end_on_failure(LpContext* ctx, int rc) {
+    if (rc == kRunMemory) end_run(ctx, kEndMemory);
+    if (rc != 0) end_run(ctx, kEndIo);
+}
+
+// The objective column held at `value` from now on: no longer free, both
+// bounds at the value.
+void fix_objective_column(LpContext* ctx, int32_t j, double value) {
+    ComputationalForm& f = ctx->form;
+    f.status[j] = static_cast<uint8_t>(f.status[j] & ~kStatHeld);
+    f.lower[j] = value;
+    f.upper[j] = value;
+}
+
+}  // namespace
+
+void integer_phase_step(LpContext* ctx) {
+    SolverState& sv = ctx->solver;
+    if (sv.run_status != kRunOk || !integer_problem(ctx) || sv.primal_feasible == 0 || sv.optimal == 0) return;
+    end_on_failure(ctx, prepare_fixing(ctx));
+    EnterPhase(ctx, kPhase3, false);
+    sv.bb_ran = 1;
+    const int initialised = initialise_branch_and_bound(ctx);
+    if (initialised == kRunIo) end_run(ctx, kEndIo);
+    if (initialised != 0) end_run(ctx, kEndMemory);
+    sv.run_status = run_branch_and_bound(ctx);
+
+    // The best node's basis for the reports, with no iteration limit on the way.
+    const int32_t maxit3 = ctx->options.maxit3;
+    ctx->options.maxit3 = INT_MAX;
+    const int restored = restore_best_node(ctx);
+    ctx->options.maxit3 = maxit3;
+    sv.primal_feasible = 1;
+    sv.optimal = 1;
+    if (restored > sv.run_status) sv.run_status = restored;
+    release_fixing(ctx);
+}
+
+void integer_goal_program_step(LpContext* ctx) {
+    SolverState& sv = ctx->solver;
+    const ObjectiveRecord* obj = ctx->model.current_objective;
+    if (ctx->options.goalprogram == 0 || sv.run_status != kRunOk || obj == nullptr || obj->column < 0) return;
+    const int32_t j = obj->column;
+    const double value = ctx->form.value[j];
+    if (sv.bb_ran == 0) {
+        fix_objective_column(ctx, j, value);
+        return;
+    }
+    if (ctx->bb.feasible_count == 0) {
+        host_message(kMsgGoalWithoutInteger);
+        return;
+    }
+    // The integer solution and the root (which starts the next combination)
+    // both hold the objective at the integer optimum.
+    fix_objective_column(ctx, j, value);
+    int rc = 0;
+    ActiveNode* aside = save_state_aside(ctx, &rc);
+    end_on_failure(ctx, rc);
+    rc = restore_root_node(ctx);
+    if (rc == kRunSingular) end_run(ctx, kEndQuit);
+    end_on_failure(ctx, rc);
+    fix_objective_column(ctx, j, value);
+    end_on_failure(ctx, save_root_node(ctx));
+    rc = restore_state_aside(ctx, aside);
+    if (rc == kRunSingular) end_run(ctx, kEndQuit);
+    end_on_failure(ctx, rc);
+}
+
+bool last_combination(const LpContext* ctx) {
+    const ProblemModel& pm = ctx->model;
+    if (pm.rhs_index != pm.lists[kListRhs].count - 1) return false;
+    const bool forward = pm.rhs_index % 2 == 0;
+    return pm.objective_index == (forward ? pm.objective_count - 1 : 1);
+}
+
+bool hand_on_root_basis(LpContext* ctx) {
+    SolverState& sv = ctx->solver;
+    if (sv.bb_ran == 0 || last_combination(ctx)) return false;
+    const int rc = restore_root_node(ctx);
+    if (rc != 0) end_run(ctx, kEndQuit);
+    sv.bb_ran = 0;
+    if (ctx->options.goalprogram == 0 || sv.run_status != kRunOk) return false;
+    sv.primal_feasible = 0;
+    return true;
+}
+
+}  // namespace tymlp

@@ -1,0 +1,196 @@
+// branching.cpp -- penalties, pseudocosts, the VARSELECT rules and the
+// order of the children.
+//
+// The penalties look one dual simplex step ahead.  Row r of the tableau
+// gives the basic integer column x_j = beta - sum_k alpha_k x_k over the
+// nonbasic columns.  Pushing x_j down to floor(x_j) (a fall of f) needs a
+// nonbasic column that lowers x_j as it leaves its bound, and the cheapest
+// such column costs f * w_k / v_k of the objective (w_k its reduced cost
+// against moving, v_k the rate at which it moves x_j); that is a lower
+// bound on the down child's loss, because the dual objective only falls
+// from there.  The up penalty is the same for a rise of 1 - f.  The
+// combined penalty is that of a Gomory cut from the same row: a lower
+// bound on the loss of both children at once.
+#include "integer/branching.h"
+
+#include <cmath>
+
+#include "simplex/node_lp.h"
+#include "simplex/pricing.h"
+#include "simplex/work_store.h"
+
+namespace tymlp {
+namespace {
+
+constexpr double kPseudocostWeightOfNew = 0.05;
+constexpr double kPseudocostWeightOfOld = 0.95;
+
+int32_t basis_position(const LpContext* ctx, int32_t j) {
+    const int32_t m = ctx->model.rows;
+    for (int32_t i = 0; i < m; ++i)
+        if (ctx->form.header[i] == j) return i;
+    return -1;
+}
+
+// The rule's score of a fractional variable, its start value and whether a
+// score replaces the best so far.
+double start_score(const LpContext* ctx, int16_t rule) {
+    const double inf = ctx->options.infinity;
+    switch (rule) {
+        case kVarClose: return 1.0;
+        case kVarPenalty: return -inf;
+        case kVarPrior: return inf;
+        case kVarPrice: return -inf;
+        default: return 0.0;  // FAR, PSEUDOC
+    }
+}
+
+bool replaces(int16_t rule, double score, double best) {
+    switch (rule) {
+        case kVarClose: return score <= best;
+        case kVarPenalty: return score > best;
+        case kVarPrior: return score <= best;
+        default: return score >= best;  // FAR, PSEUDOC, PRICE
+    }
+}
+
+// A nonbasic column with no bound on either side (or held by the phases):
+// not tied to one direction.
+bool movable_both_ways(const LpContext* ctx, int32_t k) {
+    const ComputationalForm& f = ctx->form;
+    const double inf = ctx->options.infinity;
+    if ((f.status[k] & kStatHeld) != 0) return true;
+    return !(f.lower[k] > -inf) && !(f.upper[k] < inf);
+}
+
+}  // namespace
+
+int prepare_penalties(LpContext* ctx) { return NodeReducedCosts(ctx, ctx->bb.reduced); }
+
+int compute_penalties(LpContext* ctx, int32_t j, Penalties* out) {
+    const ComputationalForm& f = ctx->form;
+    const LpOptions& o = ctx->options;
+    const int32_t m = ctx->model.rows;
+    const int32_t n = ctx->model.columns;
+    const double inf = o.infinity;
+    *out = Penalties{inf, inf, inf};
+    const int32_t r = basis_position(ctx, j);
+    if (r < 0) return 0;  // a nonbasic column at a fractional bound: nothing to look ahead with
+    double* rho = ctx->bb.rho;
+    BasisInverseRow(ctx, r, rho, false);
+
+    const double x = f.value[j];
+    const double frac = x - std::floor(x);
+    const double g = frac - 1.0;
+    for (int32_t h = m; h < n; ++h) {
+        const int32_t k = f.header[h];
+        const uint8_t st = f.status[k];
+        if ((st & kStatArtificial) != 0 || f.lower[k] == f.upper[k]) continue;
+        const double* values = nullptr;
+        const int32_t* rows = nullptr;
+        int32_t count = 0;
+        const int rc = FetchCachedColumn(ctx, k, &values, &rows, &count);
+        if (rc != 0) return rc;
+        double alpha = 0.0;
+        for (int32_t e = 0; e < count; ++e) alpha += rho[rows[e]] * values[e];
+        const double d = ctx->bb.reduced[k];
+        if (std::fabs(alpha) > o.repsilon && movable_both_ways(ctx, k)) {
+            // A free column moves either way: it serves both children at
+            // the price of its reduced cost, and no cut can be derived.
+            const double w = std::fabs(d);
+            out->down = std::fmin(out->down, frac * w / std::fabs(alpha));
+            out->up = std::fmin(out->up, -g * w / std::fabs(alpha));
+            out->combined = 0.0;
+            continue;
+        }
+        const bool at_upper = (st & kStatAtUpper) != 0;
+        const double v = at_upper ? -alpha : alpha;
+        const double w = at_upper ? std::fmax(0.0, d) : std::fmax(0.0, -d);
+        const bool integer = (st & kStatInteger) != 0;
+        const double phi = v - std::floor(v);
+        const double integer_gamma = phi <= frac ? phi / frac : (1.0 - phi) / (1.0 - frac);
+        double gamma;
+        if (v > o.repsilon) {
+            double loss = frac * w / v;
+            if (integer) loss = std::fmin(loss, w);
+            out->down = std::fmin(out->down, loss);
+            gamma = integer ? integer_gamma : v / frac;
+        } else if (v < -o.repsilon) {
+            double loss = g * w / v;
+            if (integer) loss = std::fmin(loss, w);
+            out->up = std::fmin(out->up, loss);
+            gamma = integer ? integer_gamma : v / g;
+        } else {
+            continue;
+        }
+        if (gamma > o.epsilon) out->combined = std::fmin(out->combined, w / gamma);
+    }
+    return 0;
+}
+
+void start_choice(const LpContext* ctx, VariableChoice* choice) {
+    *choice = VariableChoice{};
+    const double start = start_score(ctx, ctx->options.varselect);
+    choice->best_score[0] = choice->best_score[1] = start;
+    choice->penalties_known = ctx->options.varselect == kVarPenalty;
+}
+
+int offer_variable(LpContext* ctx, VariableChoice* choice, IntegerVariable* v, double down, double up) {
+    const LpOptions& o = ctx->options;
+    const int16_t rule = o.varselect;
+    if (rule == kVarPenalty && choice->offered >= o.penaltydepth) {
+        choice->stop = true;
+        return 0;
+    }
+    ++choice->offered;
+    Penalties penalties{};
+    double score = 0.0;
+    switch (rule) {
+        case kVarClose:
+        case kVarFar: score = std::fmin(down, up); break;
+        case kVarPenalty: {
+            const int rc = compute_penalties(ctx, v->column, &penalties);
+            if (rc != 0) return rc;
+            score = penalties.combined;
+            break;
+        }
+        case kVarPrior: score = v->priority; break;
+        case kVarPseudoc: score = std::fmin(up * v->up_pseudocost, down * v->down_pseudocost); break;
+        default: score = v->price; break;
+    }
+    const int group = o.binfst != 0 && (v->flags & kIntegerBinary) != 0 ? 1 : 0;
+    if (choice->best[group] == nullptr || replaces(rule, score, choice->best_score[group])) {
+        choice->best[group] = v;
+        choice->best_score[group] = score;
+        choice->penalties[group] = penalties;
+    }
+    return 0;
+}
+
+IntegerVariable* chosen_variable(const VariableChoice* choice, Penalties* penalties, bool* have_penalties) {
+    const int group = choice->best[1] != nullptr ? 1 : 0;
+    *penalties = choice->penalties[group];
+    *have_penalties = choice->best[group] != nullptr && choice->penalties_known;
+    return choice->best[group];
+}
+
+void update_pseudocost(LpContext* ctx, const ActiveNode* node, double z) {
+    (void)ctx;
+    IntegerVariable* v = node->branch_variable;
+    if (v == nullptr || !(node->change > 0.0)) return;
+    const double loss = std::fmax(node->parent_z - z, 0.0);
+    const double per_unit = loss / node->change;
+    double& cost = node->stamp >= 0 ? v->down_pseudocost : v->up_pseudocost;
+    cost = kPseudocostWeightOfNew * per_unit + kPseudocostWeightOfOld * cost;
+}
+
+bool up_child_first(int32_t lifotype, double down_penalty, double up_penalty) {
+    switch (lifotype) {
+        case 1: return !(up_penalty >= down_penalty);
+        case 2: return true;
+        case 3: return false;
+        default: return up_penalty > down_penalty;
+    }
+}
+
+}  // namespace tymlp
