@@ -7,7 +7,7 @@
 #   bench/run_netlib.sh [BUILD_DIR] [FOLDER...]
 #
 # BUILD_DIR defaults to build (where `make bench` builds); FOLDER defaults to
-# netlib and netlib-large under ../shared/bench.  The reference solvers come
+# netlib, netlib-large and netlib-hard under ../shared/bench.  The reference solvers come
 # from Debian packages (glpk-utils, coinor-clp) and are installed when
 # missing.  Objectives agree when their relative difference is below 1e-6.
 set -u
@@ -16,7 +16,7 @@ ROOT="$(cd "$(dirname "$0")/.." && pwd)"
 BUILD="${1:-$ROOT/build}"
 shift || true
 FOLDERS=("$@")
-[ ${#FOLDERS[@]} -eq 0 ] && FOLDERS=(netlib netlib-large)
+[ ${#FOLDERS[@]} -eq 0 ] && FOLDERS=(netlib netlib-large netlib-hard)
 SHARED="${QMLP_SHARED_DIR:-$ROOT/../shared}"
 QMLP="$BUILD/qmlp"
 LIMIT="${BENCH_TIMEOUT:-600}"

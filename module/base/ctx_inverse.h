@@ -67,6 +67,18 @@ struct InverseStore {
     int32_t* intWork;                 // [4m] integer workspace (shared with the dual vector by the owner)
     MemoryShiftCallback memoryShift;  // enlarges the store; may be null (then it cannot grow)
     void* memoryShiftArg;             // first argument of memoryShift (the run context)
+
+    // Optional arrays (all null or all [m]) for solves that touch only what a
+    // sparse right-hand side reaches.  The kernel keeps them; an owner that
+    // writes the spike vector itself sets spikeCount to -1.
+    int32_t* rowStep;     // step at which each row was pivoted (pivotRow inverted)
+    int32_t* spikeList;   // rows where the spike may be nonzero (spikeCount of them)
+    int32_t spikeCount;   // -1: the spike is not described by spikeList
+    int32_t* reachMark;   // per row: the visit stamp of the last symbolic reach
+    int32_t reachStamp;   // stamp of the current reach
+    int32_t* reachStack;  // depth-first stack of rows
+    int32_t* reachNext;   // per stack entry: the next pattern slot to follow
+    int32_t* reachOrder;  // rows in the order the reach finished them
 };
 
 }  // namespace tymlp

@@ -13,6 +13,7 @@
 namespace tymlp {
 
 struct LpContext;
+struct PriceTree;
 
 // A rule entry point: prices columns and leaves the outcome in PricingState.
 // Returns kRunOk, or kRunMemory when a column could not be fetched for lack of memory.
@@ -70,6 +71,7 @@ struct PricingState {
     uint8_t* copy_basic;    // n: basic bit of each column as the copy knows it
     int16_t copy_built;     // the row-wise copy exists
     int16_t stored_active;  // the stored-price rule is installed
+    PriceTree* price_tree;  // the stored-price rule's tournament tree (simplex/price_tree.h), or none
 };
 
 struct RatioState {

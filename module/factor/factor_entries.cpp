@@ -13,6 +13,7 @@ constexpr FactorEntries Entries(FactorRoutine factorise) {
     return FactorEntries{.factorise = factorise,
                          .ftran = SolveForward,
                          .ftran_listed = SolveForwardListed,
+                         .ftran_sparse = SolveForwardSparse,
                          .btran = SolveBackward,
                          .update = UpdateFactor,
                          .grow = GrowStore};

@@ -41,6 +41,11 @@ struct FactorEntries {
     // set them (no other entry of z is nonzero).  Returns the number listed.
     int32_t (*ftran_listed)(InverseStore& store, double* x, int32_t* nonzeros);
 
+    // ftran_listed for an x that is zero except at the `count` rows of
+    // `rows` (no other precondition): the same z and the same positions
+    // listed, in some order, at a cost that follows what those rows reach.
+    int32_t (*ftran_sparse)(InverseStore& store, double* x, const int32_t* rows, int32_t count, int32_t* nonzeros);
+
     // BTRAN: B^T y = c in place; x holds c by basis position on entry and y
     // by row on exit.  Overwrites the spike (its working copy of c).
     void (*btran)(InverseStore& store, double* x);

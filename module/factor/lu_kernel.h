@@ -37,6 +37,12 @@ void SolveBackward(InverseStore& store, double* x);
 // nonzero).  Returns the number listed.
 int32_t SolveForwardListed(InverseStore& store, double* x, int32_t* nonzeros);
 
+// SolveForwardListed for a right-hand side x that is zero except at the
+// `count` rows of `rows`: the same values, the same listed positions (in
+// another order), found by touching only what those rows reach when the
+// store has its optional reach arrays (otherwise the full sweep runs).
+int32_t SolveForwardSparse(InverseStore& store, double* x, const int32_t* rows, int32_t count, int32_t* nonzeros);
+
 // Makes room for `need` slots in all (request (need - capacity + 1) * 16
 // bytes).  Returns 0 when granted, otherwise the negated byte request.
 int64_t GrowStore(InverseStore& store, int64_t need);

@@ -7,6 +7,8 @@
 // source is zero, a row's inner product is formed only when a column it has
 // an entry in produced a nonzero (the row is "flagged"), and a U row is
 // scattered only when its right-hand entry is nonzero.
+#include <climits>
+#include <cstdint>
 #include <cstring>
 
 #include "factor/lu_internal.h"
@@ -22,6 +24,37 @@ inline int32_t FlipFlag(int32_t start) { return -1 - start; }
 // mask is 0 for an unflagged start (which is then flipped) and all ones for
 // a flagged one (which is kept).
 inline int32_t FlagOnce(int32_t start) { return start ^ ~(start >> 31); }
+
+// The reach of a sparse FTRAN is followed while it stays within 1/k of the
+// rows; beyond that the plain sweep over all steps costs less.
+constexpr int32_t kSparseReachShare = 10;
+
+// One row of the back substitution with row-wise U: row p's value less the
+// inner product of its off-diagonal entries with the values found so far,
+// formed only when the row is flagged (a column it has an entry in got a
+// value); a nonzero result gives the value of p's diagonal column and flags
+// the rows of that column's pattern.
+inline void BackSubstituteRow(InverseStore& s, int32_t p, double* x, int32_t* nonzeros, int32_t& listed) {
+    const InverseSlot* e = s.elements;
+    int32_t* rowStart = s.rowStart;
+    double d = s.spike[p];
+    int32_t rs = rowStart[p];
+    if (IsFlagged(rs)) {
+        rs = FlipFlag(rs);
+        rowStart[p] = rs;
+        const int32_t re = s.rowEnd[p];
+        for (int32_t q = rs + 1; q <= re; ++q) d -= e[q].value * x[e[q].column];
+    }
+    if (d == 0.0) return;
+    const int32_t c = e[rs].column;
+    x[c] = d / e[rs].value;
+    if (nonzeros != nullptr) nonzeros[listed++] = c;
+    const int32_t ce = s.colEnd[c];
+    for (int32_t q = s.colStart[c] + 1; q <= ce; ++q) {
+        int32_t& start = rowStart[e[q].row];
+        start = FlagOnce(start);
+    }
+}
 
 // FTRAN.  On entry x = a by row; on exit x = z with B z = a by basis
 // position, spike = L^-1 a by row.  Every row flag set is cleared again
@@ -41,30 +74,118 @@ int32_t Forward(InverseStore& s, double* x, int32_t* nonzeros) {
     double* spike = s.spike;
     std::memcpy(spike, x, static_cast<size_t>(m) * sizeof(double));
     std::memset(x, 0, static_cast<size_t>(m) * sizeof(double));
+    s.spikeCount = -1;
 
-    int32_t* rowStart = s.rowStart;
     int32_t listed = 0;
-    for (int32_t k = m - 1; k >= 0; --k) {
-        const int32_t p = s.pivotRow[k];
-        double d = spike[p];
-        int32_t rs = rowStart[p];
-        if (IsFlagged(rs)) {
-            rs = FlipFlag(rs);
-            rowStart[p] = rs;
-            const int32_t re = s.rowEnd[p];
-            for (int32_t q = rs + 1; q <= re; ++q) d -= e[q].value * x[e[q].column];
-        }
-        if (d == 0.0) continue;
-        const int32_t c = e[rs].column;
-        x[c] = d / e[rs].value;
-        if (nonzeros != nullptr) nonzeros[listed++] = c;
-        const int32_t ce = s.colEnd[c];
-        for (int32_t q = s.colStart[c] + 1; q <= ce; ++q) {
-            int32_t& start = rowStart[e[q].row];
-            start = FlagOnce(start);
+    for (int32_t k = m - 1; k >= 0; --k) BackSubstituteRow(s, s.pivotRow[k], x, nonzeros, listed);
+    return listed;
+}
+
+// The rows an FTRAN's back substitution must visit when L^-1 a is nonzero
+// only at the `count` rows of `rows`: a row whose diagonal column gets a
+// value flags every row in that column's pattern.  Found by a depth-first
+// search; s.reachOrder receives them in post-order, so that read backwards
+// every row comes after all rows it depends on.  Returns their number, or -1
+// as soon as more than `limit` are reached (the full sweep is then cheaper).
+int32_t ReachOfSpike(InverseStore& s, const int32_t* rows, int32_t count, int32_t limit) {
+    const InverseSlot* e = s.elements;
+    if (++s.reachStamp == INT32_MAX) {
+        for (int32_t i = 0; i < s.m; ++i) s.reachMark[i] = 0;
+        s.reachStamp = 1;
+    }
+    const int32_t stamp = s.reachStamp;
+    int32_t* mark = s.reachMark;
+    int32_t* stack = s.reachStack;
+    int32_t* next = s.reachNext;
+    int32_t* order = s.reachOrder;
+    int32_t reached = 0;
+    for (int32_t k = 0; k < count; ++k) {
+        const int32_t root = rows[k];
+        if (mark[root] == stamp || s.spike[root] == 0.0) continue;
+        mark[root] = stamp;
+        int32_t depth = 0;
+        stack[0] = root;
+        next[0] = s.colStart[e[s.rowStart[root]].column] + 1;
+        while (depth >= 0) {
+            const int32_t r = stack[depth];
+            const int32_t ce = s.colEnd[e[s.rowStart[r]].column];
+            int32_t q = next[depth];
+            while (q <= ce && mark[e[q].row] == stamp) ++q;
+            if (q <= ce) {
+                const int32_t t = e[q].row;
+                next[depth] = q + 1;
+                mark[t] = stamp;
+                ++depth;
+                stack[depth] = t;
+                next[depth] = s.colStart[e[s.rowStart[t]].column] + 1;
+                continue;
+            }
+            if (reached == limit) return -1;
+            order[reached++] = r;
+            --depth;
         }
     }
-    return listed;
+    return reached;
+}
+
+// FTRAN of a right-hand side that is nonzero only at the `count` rows of
+// `rows` (x zero elsewhere), for a store whose spike is zero except at its
+// listed rows.  The etas are applied as by Forward (noting the rows they
+// make nonzero), the spike is set only where L^-1 a may be nonzero, and the
+// back substitution visits only the rows the spike reaches, in an order
+// where every row's inner product sees final values: each value comes out
+// as the full sweep computes it.  Falls back to the full sweep when the
+// reach is large.  Lists the positions set in `nonzeros`; returns their
+// count.
+int32_t ForwardSparse(InverseStore& s, double* x, const int32_t* rows, int32_t count, int32_t* nonzeros) {
+    const InverseSlot* e = s.elements;
+    const int32_t m = s.m;
+    double* spike = s.spike;
+    if (s.spikeCount < 0) {
+        std::memset(spike, 0, static_cast<size_t>(m) * sizeof(double));
+    } else {
+        for (int32_t k = 0; k < s.spikeCount; ++k) spike[s.spikeList[k]] = 0.0;
+    }
+    // The rows of L^-1 a that may be nonzero, marked with a fresh stamp.
+    if (++s.reachStamp == INT32_MAX) {
+        for (int32_t i = 0; i < m; ++i) s.reachMark[i] = 0;
+        s.reachStamp = 1;
+    }
+    int32_t* mark = s.reachMark;
+    int32_t stamp = s.reachStamp;
+    int32_t* list = s.spikeList;
+    int32_t listed = 0;
+    for (int32_t k = 0; k < count; ++k) {
+        if (mark[rows[k]] == stamp) continue;
+        mark[rows[k]] = stamp;
+        list[listed++] = rows[k];
+    }
+    const int32_t top = s.capacity - 1;
+    const int32_t bottom = s.capacity - s.etaCount;
+    for (int32_t q = top; q >= bottom; --q) {
+        const double source = x[e[q].row];
+        if (source == 0.0) continue;
+        const int32_t t = e[q].column;
+        x[t] += e[q].value * source;
+        if (mark[t] != stamp) {
+            mark[t] = stamp;
+            list[listed++] = t;
+        }
+    }
+    for (int32_t k = 0; k < listed; ++k) {
+        spike[list[k]] = x[list[k]];
+        x[list[k]] = 0.0;
+    }
+    s.spikeCount = listed;
+
+    int32_t set = 0;
+    const int32_t reached = ReachOfSpike(s, list, listed, m / kSparseReachShare);
+    if (reached < 0) {
+        for (int32_t k = m - 1; k >= 0; --k) BackSubstituteRow(s, s.pivotRow[k], x, nonzeros, set);
+        return set;
+    }
+    for (int32_t k = reached - 1; k >= 0; --k) BackSubstituteRow(s, s.reachOrder[k], x, nonzeros, set);
+    return set;
 }
 
 // BTRAN.  On entry x = c by basis position; on exit x = y with B^T y = c by
@@ -73,6 +194,7 @@ void Backward(InverseStore& s, double* x) {
     const InverseSlot* e = s.elements;
     const int32_t m = s.m;
     double* spike = s.spike;
+    s.spikeCount = -1;
     std::memcpy(spike, x, static_cast<size_t>(m) * sizeof(double));
     std::memset(x, 0, static_cast<size_t>(m) * sizeof(double));
 
@@ -116,5 +238,12 @@ void SolveForward(InverseStore& s, double* x) { Forward(s, x, nullptr); }
 void SolveBackward(InverseStore& s, double* x) { Backward(s, x); }
 
 int32_t SolveForwardListed(InverseStore& s, double* x, int32_t* nonzeros) { return Forward(s, x, nonzeros); }
+
+int32_t SolveForwardSparse(InverseStore& s, double* x, const int32_t* rows, int32_t count, int32_t* nonzeros) {
+    if (s.rowStep == nullptr || s.spikeList == nullptr || s.reachMark == nullptr || s.reachStack == nullptr ||
+        s.reachNext == nullptr || s.reachOrder == nullptr)
+        return Forward(s, x, nonzeros);
+    return ForwardSparse(s, x, rows, count, nonzeros);
+}
 
 }  // namespace tymlp

@@ -202,6 +202,10 @@ double RunFactorisation(InverseStore& s, int32_t perRow, int32_t extra, FactorBo
     if (block == nullptr) return -static_cast<double>(bytes);
     const double modulus = body(s, block);
     host_release(block);
+    // Fresh factors leave the spike zero; sparse solves find each row's step.
+    s.spikeCount = modulus > 0.0 ? 0 : -1;
+    if (modulus > 0.0 && s.rowStep != nullptr)
+        for (int32_t k = 0; k < s.m; ++k) s.rowStep[s.pivotRow[k]] = k;
     return modulus;
 }
 

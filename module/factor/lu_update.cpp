@@ -8,6 +8,7 @@
 // leave at the back, and column singletons of what remains are pivoted
 // without arithmetic.  Only the core left after that is eliminated, one row
 // operation (an eta) per entry, with threshold row interchanges.
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 
@@ -26,7 +27,55 @@ constexpr double kMarkCore = 3.0;
 constexpr double kSingular = 0.0;
 constexpr double kNoElimination = 1.0;
 
-void ClearSpike(InverseStore& s) { std::memset(s.spike, 0, static_cast<size_t>(s.m) * sizeof(double)); }
+// The spike is zero again: through the list of its marked entries when the
+// store keeps one, otherwise by clearing all m.
+void ClearSpike(InverseStore& s) {
+    if (s.spikeCount >= 0 && s.spikeList != nullptr) {
+        for (int32_t k = 0; k < s.spikeCount; ++k) s.spike[s.spikeList[k]] = 0.0;
+    } else {
+        std::memset(s.spike, 0, static_cast<size_t>(s.m) * sizeof(double));
+    }
+    s.spikeCount = 0;
+}
+
+// Sets a mark in the spike vector, listing the entry when it was zero so
+// that ClearSpike need not clear all m.
+inline void SetMark(InverseStore& s, int32_t i, double mark) {
+    if (s.spikeCount >= 0 && s.spikeList != nullptr && s.spike[i] == 0.0) s.spikeList[s.spikeCount++] = i;
+    s.spike[i] = mark;
+}
+
+// Step 2 for a spike whose nonzero rows are listed: the same insertions as
+// the sweep over all steps, visiting only the listed rows in step order.
+int64_t InsertListedSpike(InverseStore& s, int32_t p, int32_t rp, int32_t& first, int32_t& last) {
+    double* spike = s.spike;
+    int32_t* rows = s.spikeList;
+    const int32_t count = s.spikeCount;
+    const int32_t* step = s.rowStep;
+    std::sort(rows, rows + count, [step](int32_t a, int32_t b) { return step[a] < step[b]; });
+    first = step[rp];
+    last = -1;
+    bool empty = true;
+    for (int32_t k = 0; k < count; ++k) {
+        const int32_t r = rows[k];
+        const double v = spike[r];
+        spike[r] = 0.0;
+        if (!(std::fabs(v) > s.dropTolerance)) continue;
+        s.uCount += 1;
+        int64_t g = MakeRoom(s, kCompressColumns, 0);
+        if (g < 0) return g;
+        if (empty) s.colStart[p] = s.colFree;
+        empty = false;
+        s.elements[s.colFree].row = r;
+        s.colEnd[p] = s.colFree;
+        s.colFree += 1;
+        g = AppendToRow(s, r, v, p);
+        if (g < 0) return g;
+        last = step[r];
+    }
+    s.spikeCount = 0;
+    return 0;
+}
 
 // Step 1: takes column p out of U.  Returns the row of p's diagonal, or -1
 // when p had no pattern (a damaged store; treated as singular).
@@ -56,6 +105,8 @@ int32_t RemoveColumn(InverseStore& s, int32_t p) {
 // as it goes.  Sets first (the step of rp) and last (the last step with a
 // kept entry, -1 if none).  Returns 0 or the negative result of GrowStore.
 int64_t InsertSpike(InverseStore& s, int32_t p, int32_t rp, int32_t& first, int32_t& last) {
+    if (s.spikeCount >= 0 && s.spikeList != nullptr && s.rowStep != nullptr)
+        return InsertListedSpike(s, p, rp, first, last);
     double* spike = s.spike;
     first = -1;
     last = -1;
@@ -94,13 +145,13 @@ void ShrinkBump(InverseStore& s, int32_t p, int32_t rp, int32_t first, int32_t l
 
     // Forward pass: a row depends on p when its diagonal column has an
     // entry in a row that already depends on p.
-    mark[p] = kMarkDepends;
+    SetMark(s, p, kMarkDepends);
     int32_t dependents = 0;
     int32_t moved = 0;
     for (int32_t k = first; k <= last; ++k) {
         const int32_t r = pivotRow[k];
         if (mark[pivotCol[k]] == kMarkDepends) {
-            for (int32_t q = s.rowStart[r]; q <= s.rowEnd[r]; ++q) mark[e[q].column] = kMarkDepends;
+            for (int32_t q = s.rowStart[r]; q <= s.rowEnd[r]; ++q) SetMark(s, e[q].column, kMarkDepends);
             pivotCol[first + dependents] = r;
             ++dependents;
         } else {
@@ -111,7 +162,7 @@ void ShrinkBump(InverseStore& s, int32_t p, int32_t rp, int32_t first, int32_t l
     front = first + moved;
     for (int32_t i = 1; i < dependents; ++i) pivotRow[front + i - 1] = pivotCol[first + i];
     pivotRow[last] = rp;
-    mark[rp] = kMarkReaches;
+    SetMark(s, rp, kMarkReaches);
 
     // Backward pass: a row is in the core when it has an entry in the
     // column of a core row below it (rp's column being p).
@@ -123,7 +174,7 @@ void ShrinkBump(InverseStore& s, int32_t p, int32_t rp, int32_t first, int32_t l
         if (mark[r] == kMarkReaches) {
             pivotCol[last - core] = r;
             ++core;
-            for (int32_t q = s.colStart[c]; q <= s.colEnd[c]; ++q) mark[e[q].row] = kMarkReaches;
+            for (int32_t q = s.colStart[c]; q <= s.colEnd[c]; ++q) SetMark(s, e[q].row, kMarkReaches);
         } else {
             pivotRow[last - outside] = r;
             ++outside;
@@ -133,7 +184,7 @@ void ShrinkBump(InverseStore& s, int32_t p, int32_t rp, int32_t first, int32_t l
     for (int32_t i = 0; i < core; ++i) {
         const int32_t r = pivotCol[last - core + 1 + i];
         pivotRow[front + i] = r;
-        mark[r] = kMarkCore;
+        SetMark(s, r, kMarkCore);
     }
 }
 
@@ -167,7 +218,7 @@ SingletonOutcome PlaceSingletons(InverseStore& s, int32_t p, int32_t rp, int32_t
         MoveToPatternFront(s, c, sRow);
         MoveToRowFront(s, sRow, q);
         s.pivotRow[j] = sRow;
-        mark[sRow] = kMarkReaches;
+        SetMark(s, sRow, kMarkReaches);
         ++j;
         // rp had no diagonal of its own: once it is placed, the core rows
         // left keep their diagonals and are triangular in their old order.
@@ -257,6 +308,8 @@ double Replace(InverseStore& s, int32_t p) {
         if (modulus <= 0.0) return modulus;
     }
     for (int32_t k = first; k <= last; ++k) s.pivotCol[k] = s.elements[s.rowStart[s.pivotRow[k]]].column;
+    if (s.rowStep != nullptr)
+        for (int32_t k = first; k <= last; ++k) s.rowStep[s.pivotRow[k]] = k;
     return modulus;
 }
 

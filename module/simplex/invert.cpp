@@ -219,6 +219,7 @@ int invert_once(LpContext* ctx) {
     if (performance_notes(ctx)) note_store(ctx, "%3zStart inversion -- workmem=%li aalloc=%li balloc=%li ");
 
     int32_t used = 0;
+    s.spikeCount = -1;  // gathering reads row numbers through the spike vector
     int rc = gather(ctx, &used);
     if (rc != 0) return rc;
     rc = adopt(ctx, sized_capacity(ctx, used));

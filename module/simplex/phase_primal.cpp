@@ -7,6 +7,7 @@
 #include "simplex/invert.h"
 #include "simplex/phase_internal.h"
 #include "simplex/phases.h"
+#include "simplex/price_tree.h"
 #include "simplex/pricing.h"
 #include "simplex/pricing_vector.h"
 #include "simplex/primal_values.h"
@@ -252,7 +253,17 @@ int PrimalPhase1(LpContext* ctx) {
     }
 }
 
-int PrimalPhase2(LpContext* ctx) {
+namespace {
+
+// Tells the stored-price rule's tree what an exchange changed: the columns
+// of the pivot row (new reduced costs and weights), and the leaving column.
+void refresh_price_tree(LpContext* ctx, int32_t l) {
+    const PricingState& p = ctx->phases.pricing;
+    for (int32_t k = 0; k < p.touched_count; ++k) PriceTreeRefresh(ctx, p.touched[k]);
+    PriceTreeRefresh(ctx, l);
+}
+
+int primal_phase2(LpContext* ctx) {
     SolverState& sv = ctx->solver;
     PricingState& p = ctx->phases.pricing;
     const double epsilon = ctx->options.epsilon;
@@ -301,6 +312,7 @@ int PrimalPhase2(LpContext* ctx) {
             const int32_t l = sv.leaving;
             UpdatePrimal(ctx);
             ExchangeBasis(ctx);
+            if (sparse) PriceTreeExchange(ctx, q, l);
             if (sparse) {
                 SparsePivotRow(ctx, sv.leaving_pos);
                 UpdateDevexWeights(ctx, q, l);
@@ -313,11 +325,14 @@ int PrimalPhase2(LpContext* ctx) {
                 rc = UpdateRowCopy(ctx, q, l);
                 if (rc == 0) rc = UpdateReducedCosts(ctx, q, l);
                 if (rc != 0) return rc;
+                refresh_price_tree(ctx, l);
             } else {
                 PricingVector(ctx);
             }
         } else if (rc != kRatioBoundFlip) {
             return rc;
+        } else {
+            PriceTreeRefresh(ctx, sv.entering);  // its bound, so its orientation, changed
         }
         TailCount(ctx);
         rc = RunPricing(ctx);
@@ -326,6 +341,16 @@ int PrimalPhase2(LpContext* ctx) {
         code = TailChecks(ctx);
         if (code != kContinue) return code;
     }
+}
+
+}  // namespace
+
+// The stored-price rule's tree is kept up to date only by this loop.
+int PrimalPhase2(LpContext* ctx) {
+    PriceTreeEnable(ctx, ctx->options.sparsepricing != 0);
+    const int code = primal_phase2(ctx);
+    PriceTreeEnable(ctx, false);
+    return code;
 }
 
 }  // namespace tymlp

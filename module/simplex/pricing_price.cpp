@@ -210,9 +210,11 @@ void BasisInverseRow(LpContext* ctx, int32_t r, double* out, bool keep_spike) {
     // The spike still holds L^-1 a_q of the entering column, which the factor
     // update needs: the BTRAN works in the dual vector instead.
     double* spike = s.spike;
+    const int32_t spike_count = s.spikeCount;
     s.spike = ctx->form.duals;
     ctx->entries.factor->btran(s, out);
     s.spike = spike;
+    s.spikeCount = spike_count;
 }
 
 void StorePivotRow(LpContext* ctx) {

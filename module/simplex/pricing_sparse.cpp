@@ -7,11 +7,14 @@
 // columns, so a column that becomes nonbasic is appended without moving a
 // row; a column that becomes basic leaves its rows by swapping in each row's
 // last entry.
+#include <algorithm>
+#include <cassert>
 #include <cmath>
 #include <cstring>
 
 #include "base/context_memory.h"
 #include "base/numeric.h"
+#include "simplex/price_tree.h"
 #include "simplex/pricing.h"
 #include "simplex/pricing_vector.h"
 #include "simplex/work_store.h"
@@ -24,6 +27,9 @@ constexpr double kNegligibleRho = kUnitRoundoff;
 // The Devex weights are trusted while half the entering column's weight
 // does not exceed its recomputed reference norm.
 constexpr double kDevexTrust = 0.5;
+// A list of nonzeros is sorted rather than all positions passed over while
+// it holds at most this share (1/k) of them.
+constexpr int32_t kSparseShare = 8;
 
 bool in_copy_candidate(const LpContext* ctx, int32_t j) {
     const uint8_t st = ctx->form.status[j];
@@ -113,6 +119,7 @@ void reset_framework(LpContext* ctx) {
     PricingState& p = ctx->phases.pricing;
     const int32_t n = ctx->model.columns;
     if (p.weight == nullptr || p.framework == nullptr) return;
+    PriceTreeInvalidate(ctx);
     for (int32_t j = 0; j < n; ++j) {
         p.weight[j] = 1.0;
         p.framework[j] = 1;
@@ -127,40 +134,69 @@ void clear_pivot_row(PricingState& p) {
     p.touched_count = 0;
 }
 
+// The positions where the transformed entering column in the work vector
+// is nonzero, in ascending order, when the last ratio test listed them and
+// they are few (a sum over them then adds the same terms in the same order
+// as a pass over all m positions, without the zeros); otherwise none.
+int32_t sorted_work_nonzeros(LpContext* ctx, const int32_t** positions) {
+    RatioState& rs = ctx->phases.ratio;
+    const int32_t count = rs.work_nonzero_count;
+    *positions = nullptr;
+    if (rs.work_nonzero == nullptr || rs.candidate_position == nullptr || count > ctx->model.rows / kSparseShare)
+        return 0;
+    int32_t* sorted = rs.candidate_position;
+    std::copy(rs.work_nonzero, rs.work_nonzero + count, sorted);
+    std::sort(sorted, sorted + count);
+    *positions = sorted;
+    return count;
+}
+
+// The stored-price rule by a pass over the nonbasic part of the header.
+void scan_stored_prices(const LpContext* ctx, bool devex, double* price, int32_t* column, int32_t* header_pos) {
+    const ComputationalForm& f = ctx->form;
+    const int32_t m = ctx->model.rows;
+    const int32_t n = ctx->model.columns;
+    double best = *price;
+    *column = -1;
+    for (int32_t h = m; h < n; ++h) {
+        double d = 0.0;
+        if (!StoredPrice(ctx, f.header[h], devex, &d) || !(d > best)) continue;
+        best = d;
+        *column = f.header[h];
+        *header_pos = h;
+    }
+    *price = best;
+}
+
 // The stored-price rule: the best oriented stored reduced cost, divided by
-// the framework weight under Devex.
+// the framework weight under Devex; the first in header order on ties.
+// Inside primal phase 2 the tournament tree gives the same choice without
+// the pass.
 int StoredPriceRule(LpContext* ctx) {
     PricingState& p = ctx->phases.pricing;
     if (p.reduced == nullptr) return kRunMemory;
     p.price = -ctx->options.infinity;
     p.major_passes += 1;
     p.source = kSourceRule;
-    const ComputationalForm& f = ctx->form;
-    const int32_t m = ctx->model.rows;
-    const int32_t n = ctx->model.columns;
     const bool devex = ctx->options.devex != 0 && p.weight != nullptr && p.framework != nullptr;
-    double best = p.price;
-    int32_t best_h = -1;
-    for (int32_t h = m; h < n; ++h) {
-        const int32_t j = f.header[h];
-        const uint8_t st = f.status[j];
-        if ((st & kStatArtificial) != 0 || f.lower[j] == f.upper[j]) continue;
-        double d = p.reduced[j];
-        if ((st & kStatAtUpper) != 0)
-            d = -d;
-        else if ((st & kStatHeld) != 0)
-            d = std::fabs(d);
-        if (d <= 0.0) continue;
-        if (devex) d /= p.weight[j];
-        if (d > best) {
-            best = d;
-            best_h = h;
-        }
+    double price = p.price;
+    int32_t column = -1;
+    int32_t header_pos = -1;
+    if (PriceTreeChoose(ctx, &price, &column, &header_pos)) {
+#ifndef NDEBUG
+        double scanned = p.price;
+        int32_t scanned_column = -1;
+        int32_t scanned_pos = -1;
+        scan_stored_prices(ctx, devex, &scanned, &scanned_column, &scanned_pos);
+        assert(scanned_column == column && (column < 0 || (scanned == price && scanned_pos == header_pos)));
+#endif
+    } else {
+        scan_stored_prices(ctx, devex, &price, &column, &header_pos);
     }
-    if (best_h >= 0) {
-        p.price = best;
-        ctx->solver.entering_pos = best_h;
-        ctx->solver.entering = f.header[best_h];
+    if (column >= 0) {
+        p.price = price;
+        ctx->solver.entering_pos = header_pos;
+        ctx->solver.entering = column;
     }
     return 0;
 }
@@ -172,6 +208,7 @@ int RecomputeReducedCosts(LpContext* ctx) {
     const ComputationalForm& f = ctx->form;
     const int32_t m = ctx->model.rows;
     const int32_t n = ctx->model.columns;
+    PriceTreeInvalidate(ctx);
     PricingVector(ctx);
     std::memset(p.reduced, 0, static_cast<size_t>(n) * sizeof(double));
     const double* y = f.duals;
@@ -258,7 +295,10 @@ void UpdateDevexWeights(LpContext* ctx, int32_t q, int32_t l) {
     const int32_t m = ctx->model.rows;
     const int32_t r = ctx->solver.leaving_pos;
     double s = p.framework[q] != 0 ? 1.0 : 0.0;
-    for (int32_t i = 0; i < m; ++i) {
+    const int32_t* positions = nullptr;
+    const int32_t count = sorted_work_nonzeros(ctx, &positions);
+    for (int32_t k = 0; k < (positions != nullptr ? count : m); ++k) {
+        const int32_t i = positions != nullptr ? positions[k] : k;
         const int32_t j = i == r ? l : f.header[i];
         if (p.framework[j] != 0) s += f.work[i] * f.work[i];
     }
@@ -323,6 +363,7 @@ int RefreshRowCopy(LpContext* ctx) {
 
 void ReleaseSparse(LpContext* ctx) {
     PricingState& p = ctx->phases.pricing;
+    PriceTreeInvalidate(ctx);
     if (p.copy_built == 0 && p.reduced == nullptr) return;
     ctx_free_array(ctx, p.copy_columns);
     ctx_free_array(ctx, p.copy_values);

@@ -62,7 +62,7 @@ int transform_entering(LpContext* ctx, int32_t q, double* price) {
     for (int32_t k = 0; k < count; ++k) f.work[rows[k]] += values[k];
     *price = (f.status[q] & kStatHeld) != 0 ? raw_price(ctx, q, values, rows, count) : 0.0;
     RatioState& rs = ctx->phases.ratio;
-    rs.work_nonzero_count = ctx->entries.factor->ftran_listed(ctx->inverse, f.work, rs.work_nonzero);
+    rs.work_nonzero_count = ctx->entries.factor->ftran_sparse(ctx->inverse, f.work, rows, count, rs.work_nonzero);
     return 0;
 }
 

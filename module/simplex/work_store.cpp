@@ -46,9 +46,11 @@ int allocate_arrays(LpContext* ctx) {
     }
     if ((f.work = alloc_array(ctx, f.work, m)) == nullptr) return kRunMemory;
     if ((f.scratch = alloc_array(ctx, f.scratch, m)) == nullptr) return kRunMemory;
-    int32_t** index_arrays[] = {&s.rowStart, &s.rowEnd, &s.colStart, &s.colEnd, &s.pivotRow, &s.pivotCol};
+    int32_t** index_arrays[] = {&s.rowStart, &s.rowEnd,    &s.colStart,  &s.colEnd,     &s.pivotRow,  &s.pivotCol,
+                                &s.rowStep,  &s.spikeList, &s.reachMark, &s.reachStack, &s.reachNext, &s.reachOrder};
     for (int32_t** a : index_arrays)
         if ((*a = alloc_array(ctx, *a, m)) == nullptr) return kRunMemory;
+    s.spikeCount = -1;
     if (fresh_scales) {
         std::fill(f.row_scale, f.row_scale + m, 1.0);
         std::fill(f.column_scale, f.column_scale + n, 1.0);

@@ -2,7 +2,8 @@
 // program, its objective compared with the known optimum, under the default
 // options and under each option set that takes another code path
 // (factorisation routine, pricing rule, Devex off, sparse pricing off, no
-// scaling).  The larger instances run under the "slow" label.
+// scaling).  The larger instances, and the hardest ones under the default
+// options, run under the "slow" label.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -24,7 +25,7 @@ namespace fs = std::filesystem;
 constexpr double kRelativeTolerance = 1e-6;
 
 struct Case {
-    std::string folder;  // netlib or netlib-large
+    std::string folder;  // netlib, netlib-large or netlib-hard
     std::string instance;
     std::string options;  // extra LP statement options
     std::string label;    // short name of the option set
@@ -160,13 +161,17 @@ class NetlibSolve : public ::testing::TestWithParam<Case> {
 
 class Netlib : public NetlibSolve {};
 class NetlibLarge : public NetlibSolve {};
+class NetlibHard : public NetlibSolve {};
 
 TEST_P(Netlib, ReachesKnownOptimum) { Solve(GetParam()); }
 TEST_P(NetlibLarge, ReachesKnownOptimum) { Solve(GetParam()); }
+TEST_P(NetlibHard, ReachesKnownOptimum) { Solve(GetParam()); }
 
 INSTANTIATE_TEST_SUITE_P(Shared, Netlib, ::testing::ValuesIn(Cases("netlib", true)), CaseName);
 INSTANTIATE_TEST_SUITE_P(Shared, NetlibLarge, ::testing::ValuesIn(Cases("netlib-large", true)), CaseName);
+INSTANTIATE_TEST_SUITE_P(Shared, NetlibHard, ::testing::ValuesIn(Cases("netlib-hard", false)), CaseName);
 GTEST_ALLOW_UNINSTANTIATED_PARAMETERIZED_TEST(Netlib);
 GTEST_ALLOW_UNINSTANTIATED_PARAMETERIZED_TEST(NetlibLarge);
+GTEST_ALLOW_UNINSTANTIATED_PARAMETERIZED_TEST(NetlibHard);
 
 }  // namespace

@@ -157,6 +157,16 @@ class StoreHarness {
 
     double Factor(int lu) { return tymlp::FactorEntriesFor(lu)->factorise(store); }
 
+    // Gives the store the optional arrays of the sparse solves.
+    void EnableReach() {
+        const size_t m = static_cast<size_t>(store.m);
+        reach_.assign(6 * m, 0);
+        int32_t** arrays[] = {&store.rowStep,    &store.spikeList, &store.reachMark,
+                              &store.reachStack, &store.reachNext, &store.reachOrder};
+        for (size_t k = 0; k < 6; ++k) *arrays[k] = reach_.data() + k * m;
+        store.spikeCount = -1;
+    }
+
     // z with B z = a (a by row).
     std::vector<double> Ftran(std::vector<double> a) {
         tymlp::Solve(store, a.data(), tymlp::kSolveForward);
@@ -205,6 +215,7 @@ class StoreHarness {
     std::vector<int32_t> rowStart_, rowEnd_, colStart_, colEnd_, pivotRow_, pivotCol_;
     std::vector<double> spike_;
     std::vector<int32_t> intWork_;
+    std::vector<int32_t> reach_;
     InverseSlot* slots_ = nullptr;
 };
 
