@@ -304,6 +304,7 @@ constexpr MessageEntry kMessages[] = {
     {333, N, "", "There is no solution to print yet: the problem has not been solved."},
     {334, W, "s", "PRINT: no column or row is named or numbered %1; it is left out."},
     {335, N, "s", "PRINT %1 is not available in a pause yet."},
+    {336, N, "iii", "Branch and bound saved %1 node records in %2 bytes (TREETYPE=%3)."},
 };
 
 }  // namespace

@@ -171,6 +171,8 @@ struct BbState {
     int32_t record_room;                         // bytes of each half
     void* node_coder;                            // state of the node-record coder, or none
     const NodeCoderEntries* node_coder_entries;  // TREETYPE's coder, or none (raw records)
+    int64_t records_saved;                       // node records written in the run
+    int64_t record_bytes;                        // their bytes as stored (coded when a coder is installed)
 
     // Work arrays of the evaluation (allocated once per run).
     double* rho;      // m: a row of the basis inverse

@@ -10,11 +10,13 @@
 #include "integer/reduced_cost_fixing.h"
 #include "output/reported_values.h"
 #include "simplex/phases.h"
+#include "stream/node_coder.h"
 
 namespace tymlp {
 namespace {
 
 constexpr int kMsgGoalWithoutInteger = 228;
+constexpr int kMsgNodeRecords = 336;
 
 void end_on_failure(LpContext* ctx, int rc) {
     if (rc == kRunMemory) end_run(ctx, kEndMemory);
@@ -38,10 +40,17 @@ void integer_phase_step(LpContext* ctx) {
     end_on_failure(ctx, prepare_fixing(ctx));
     EnterPhase(ctx, kPhase3, false);
     sv.bb_ran = 1;
+    ctx->bb.node_coder_entries = node_coder_entries_for(ctx->options.treetype);
     const int initialised = initialise_branch_and_bound(ctx);
     if (initialised == kRunIo) end_run(ctx, kEndIo);
     if (initialised != 0) end_run(ctx, kEndMemory);
+    const int64_t saved_before = ctx->bb.records_saved;
+    const int64_t bytes_before = ctx->bb.record_bytes;
     sv.run_status = run_branch_and_bound(ctx);
+    // What the node store wrote, so that the record coders can be compared.
+    const TymArg args[] = {arg_int(ctx->bb.records_saved - saved_before), arg_int(ctx->bb.record_bytes - bytes_before),
+                           arg_int(ctx->options.treetype)};
+    host_message(kMsgNodeRecords, 3, args);
 
     // The best node's basis for the reports, with no iteration limit on the way.
     const int32_t maxit3 = ctx->options.maxit3;

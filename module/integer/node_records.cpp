@@ -344,6 +344,8 @@ int save_node(LpContext* ctx, ActiveNode* node) {
         if (rc != 0) return rc;
         stored = coded;
     }
+    ++bb.records_saved;
+    bb.record_bytes += length;
     if (node->record < 0) return write_new_chain(ctx->model.node_file, node, stored, length);
     return overwrite_chain(ctx->model.node_file, node, stored, length);
 }

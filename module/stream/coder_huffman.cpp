@@ -69,23 +69,12 @@ void assign_codes(HuffmanTree& t, int node, uint32_t code, int depth) {
     assign_codes(t, t.child[node][1], (code << 1) | 1u, depth + 1);
 }
 
-// A table number: its 4 bytes, least significant first, through the bits.
-bool write_number(LpContext* ctx, ByteStream* s, uint32_t value) {
-    for (int k = 0; k < 4; ++k)
-        if (!write_bits(ctx, s, (value >> (8 * k)) & 0xFFu, 8)) return false;
-    return true;
-}
+// A table number.  Every number of the table (a byte value, or a count
+// scaled to fit a byte) is below 256, so one byte carries it: with four,
+// the table alone outweighs the short records the node store codes.
+bool write_number(LpContext* ctx, ByteStream* s, uint32_t value) { return write_bits(ctx, s, value & 0xFFu, 8); }
 
-bool read_number(LpContext* ctx, ByteStream* s, uint32_t* value) {
-    uint32_t v = 0;
-    for (int k = 0; k < 4; ++k) {
-        uint32_t byte = 0;
-        if (!read_bits(ctx, s, 8, &byte)) return false;
-        v |= byte << (8 * k);
-    }
-    *value = v;
-    return true;
-}
+bool read_number(LpContext* ctx, ByteStream* s, uint32_t* value) { return read_bits(ctx, s, 8, value); }
 
 // Counts of byte values scaled so that the largest fits a byte; a value
 // seen keeps a count of at least 1.

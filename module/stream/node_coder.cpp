@@ -6,7 +6,14 @@
 namespace tymlp {
 namespace {
 
-Coder* coder_for(LpContext* ctx) { return zcpaloc(ctx, coder_type_of_tree_type(ctx->options.treetype)); }
+// Records are read back by the same run with the same coder and its default
+// parameters, so they carry no header: on records of tens of bytes its four
+// to twelve bytes would eat much of what the coder saves.
+Coder* coder_for(LpContext* ctx) {
+    Coder* c = zcpaloc(ctx, coder_type_of_tree_type(ctx->options.treetype));
+    if (c != nullptr) c->flags |= kCoderNoHeader;
+    return c;
+}
 
 }  // namespace
 
@@ -35,6 +42,11 @@ int expand_node_record(LpContext* ctx, const uint8_t* in, int32_t length, uint8_
     if (rc != 0) return kRunIo;
     *out_length = static_cast<int32_t>(restored);
     return 0;
+}
+
+const NodeCoderEntries* node_coder_entries_for(int tree_type) {
+    static const NodeCoderEntries kEntries = {compress_node_record, expand_node_record};
+    return coder_type_of_tree_type(tree_type) >= 0 ? &kEntries : nullptr;
 }
 
 }  // namespace tymlp

@@ -22,4 +22,8 @@ int compress_node_record(LpContext* ctx, const uint8_t* in, int32_t length, uint
 int expand_node_record(LpContext* ctx, const uint8_t* in, int32_t length, uint8_t* out, int32_t capacity,
                        int32_t* out_length);
 
+// The entries the node store codes its records through for TREETYPE 1 to 3,
+// or none for TREETYPE 0 (records stored raw).
+const NodeCoderEntries* node_coder_entries_for(int tree_type);
+
 }  // namespace tymlp
