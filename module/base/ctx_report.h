@@ -42,6 +42,17 @@ struct DualRecord {
 };
 static_assert(sizeof(DualRecord) == 48, "DUALOUT record layout");
 
+// One observation of ACTIVEOUT.
+struct ActiveRecord {
+    char status[8];  // "INTBEST ", "LOWERBD ", "UPPERBD "
+    double problem;
+    double objective;
+    double infeasibility;
+    double projection;
+    double estimate;
+    double* values;  // one per integer variable, in the order of the integer-variable list
+};
+
 struct DataSetBuffers {
     // Names shared by the three writers, refilled at every call: the active
     // objective row (row-name length) and the right-hand-side column
@@ -55,6 +66,7 @@ struct DataSetBuffers {
     DualRecord dual;
     double* tableau;          // TABLEAUOUT: INVB_R then one entry per column (n + 1)
     int32_t tableau_columns;  // n the tableau row was allocated for
+    ActiveRecord active;      // ACTIVEOUT
 };
 
 // Width of the "Iteration" text of the iteration log.

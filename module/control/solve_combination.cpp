@@ -292,7 +292,7 @@ int solve_combination(LpContext* ctx) {
     if (ctx->options.tableauprint != 0) report_slot(ctx, print_current_tableau(ctx));
     report_slot(ctx, write_primalout(ctx));
     report_slot(ctx, write_dualout(ctx));
-    // ACTIVEOUT
+    report_slot(ctx, write_activeout(ctx));
     report_slot(ctx, write_tableauout(ctx));
     report_slot(ctx, print_rhs_range_summary(ctx));
     report_slot(ctx, print_price_range_summary(ctx));

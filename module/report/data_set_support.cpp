@@ -32,6 +32,7 @@ constexpr SolutionDataSetKind kKinds[] = {
     {kDsPrimalOut, &HostHandles::primalout, {175, 176, 247, 177}},
     {kDsDualOut, &HostHandles::dualout, {237, 238, 248, 239}},
     {kDsTableauOut, &HostHandles::tableauout, {240, 0, 241, 242}},
+    {kDsActiveOut, &HostHandles::activeout, {0, 0, 0, 0}},
 };
 
 const SolutionDataSetKind& kind_of(SolutionDataSet which) { return kKinds[static_cast<int>(which)]; }

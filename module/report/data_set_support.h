@@ -39,7 +39,7 @@ int define_variable(TymDataOut ds, const DataSetVariable& v);
 // Writes one observation; 0, or 25 after the host has reported the failure.
 int write_observation(TymDataOut ds);
 
-enum class SolutionDataSet { Primal, Dual, Tableau };
+enum class SolutionDataSet { Primal, Dual, Tableau, Active };
 
 // Whether a writer has anything to write at this call: its data set was
 // named on the statement and there is a basis to report (*basis, which is

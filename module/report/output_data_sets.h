@@ -38,4 +38,13 @@ int write_dualout(LpContext* ctx);
 // singular or unstable) only the reduced-cost observation is written.
 int write_tableauout(LpContext* ctx);
 
+// ACTIVEOUT: the state of branch and bound, so that a later run can go on
+// with the search (ACTIVEIN): an "INTBEST " observation with the iteration
+// number and the best integer solution (or the current values), then for
+// every set-aside and active node whose bound beats the cutoff by EPSILON a
+// "LOWERBD " and an "UPPERBD " observation with its bounds of the integer
+// variables.  Nothing without ACTIVEOUT or before branch and bound.
+// Returns 0, 1 (a saved basis is singular), 9 or 25.
+int write_activeout(LpContext* ctx);
+
 }  // namespace tymlp
