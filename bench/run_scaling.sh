@@ -50,7 +50,9 @@ run_glpsol() {
     command -v glpsol >/dev/null 2>&1 || { echo "-"; return; }
     local t0 t1
     t0=$(now)
-    timeout "$LIMIT" glpsol --mps "$1" --simplex -o /dev/null >/dev/null 2>&1 || { echo "-"; return; }
+    # The solution goes to a scratch file: glpsol replaces the file it writes,
+    # so "-o /dev/null" would replace the device with a regular file.
+    timeout "$LIMIT" glpsol --mps "$1" --simplex -o "$WORK/glpsol.txt" >/dev/null 2>&1 || { echo "-"; return; }
     t1=$(now)
     elapsed "$t0" "$t1"
 }
