@@ -107,6 +107,8 @@ bool hand_on_root_basis(LpContext* ctx) {
     if (rc != 0) end_run(ctx, kEndQuit);
     sv.bb_ran = 0;
     if (ctx->options.goalprogram == 0 || sv.run_status != kRunOk) return false;
+    // The dual phase that follows is no search: no cutoff may stop it.
+    ctx->bb.cutoff = -ctx->options.infinity;
     sv.primal_feasible = 0;
     return true;
 }

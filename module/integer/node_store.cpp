@@ -168,17 +168,29 @@ int insert_ordered(LpContext* ctx, NodeListKind kind, ActiveNode* node) {
             hi = mid;
     }
 
-    // Walk from that sample, leaving new samples every `spacing` steps.
+    // Walk from the two samples around the key towards each other, leaving
+    // new samples every `spacing` steps on the way up: whichever walk meets
+    // the place first ends the search, so a place near the higher sample
+    // (children of the best node, in a best-first search) is found at once.
     ActiveNode* reached = idx.entries[lo].node;
     if (key(reached, kind) > k) reached = list.low;  // a sample out of order: walk from the low end
+    ActiveNode* above = idx.entries[hi].node;
+    if (!valid(idx.entries[hi]) || key(above, kind) <= k) above = nullptr;  // no walk down
     int32_t steps = 0;
     int32_t entry = lo;
-    for (ActiveNode* next = link(reached, kind, kHigher); next != nullptr && key(next, kind) <= k;
-         next = link(reached, kind, kHigher)) {
+    for (;;) {
+        ActiveNode* next = link(reached, kind, kHigher);
+        if (next == nullptr || key(next, kind) > k) break;
         reached = next;
         if (++steps % idx.spacing == 0 && idx.count < idx.max_count && entry + 1 < idx.count) {
             if (insert_entry(ctx, idx, entry + 1, reached) != 0) return kRunMemory;
             ++entry;
+        }
+        if (above == nullptr) continue;
+        above = link(above, kind, kLower);
+        if (above != nullptr && key(above, kind) <= k) {
+            reached = above;  // the last node with a key of at most k
+            break;
         }
     }
     link_after(list, kind, reached, node);

@@ -121,6 +121,13 @@ TEST_F(IntegerProgram, OptimalIntegerSolutionIsSuccessful) {
     EXPECT_TRUE(contains(last_.listing, "Integer Optimal")) << last_.listing;
 }
 
+TEST_F(IntegerProgram, CompressedNodeRecordsAreAskedForButStoredRaw) {
+    write("k.csv", knapsack20());
+    const std::string s = status_after("LP data=k imaxit=100000 treetype=2;\nRUN;\n");
+    EXPECT_EQ(field(s, "STATUS"), "SUCCESSFUL") << s;
+    EXPECT_TRUE(contains(last_.log, "TREETYPE=2: node records are stored uncompressed")) << last_.log;
+}
+
 TEST_F(IntegerProgram, IntegralRelaxationNeedsNoIntegerIteration) {
     write("p.csv", "_ID_,_TYPE_,x,y,_RHS_\nv,MAX,1,1,.\nc,LE,1,1,4\nint,INTEGER,1,1,.\n");
     const std::string s = status_after("LP data=p;\nRUN;\n");

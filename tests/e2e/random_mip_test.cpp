@@ -113,11 +113,18 @@ std::string run_program(const fs::path& dir, const std::string& program) {
 
 QmlpRun run_qmlp(const fs::path& dir, const randmip::Problem& p, bool sparse) {
     write_problem(dir, p, sparse);
-    run_program(dir, std::string("LP data=p primalout=po imaxit=100000") + (sparse ? " sparsedata" : "") + ";\nRUN;\n");
-    std::istringstream in(slurp(dir / "sym.txt"));
-    std::string line, status;
-    while (std::getline(in, line))
-        if (line.rfind("_QMLP_=", 0) == 0) status = line.substr(7);
+    std::string status;
+    // A second try only when the first run left no log at all: the command
+    // could not be started on a loaded machine.
+    for (int attempt = 0; attempt < 2 && status.empty(); ++attempt) {
+        if (attempt > 0 && fs::exists(dir / "log.txt")) break;
+        run_program(dir,
+                    std::string("LP data=p primalout=po imaxit=100000") + (sparse ? " sparsedata" : "") + ";\nRUN;\n");
+        std::istringstream in(slurp(dir / "sym.txt"));
+        std::string line;
+        while (std::getline(in, line))
+            if (line.rfind("_QMLP_=", 0) == 0) status = line.substr(7);
+    }
     return parse_status(status);
 }
 

@@ -1,0 +1,74 @@
+// miplib_test.cpp -- shared MIPLIB 3 instances solved by `qmlp solve` with
+// the default options, each compared with its known integer optimum.  The
+// quick ones run in `make test`; the others (seconds to a minute each)
+// under the label "slow".  Skipped when ../shared/bench is absent.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <fstream>
+#include <map>
+#include <sstream>
+#include <string>
+
+#include "e2e_support.h"
+
+namespace e2e {
+namespace {
+
+constexpr double kRelativeTolerance = 1e-6;
+
+fs::path miplib_dir() { return fs::path(QMLP_SHARED_DIR) / "bench" / "miplib3"; }
+
+std::map<std::string, double> optima() {
+    std::map<std::string, double> out;
+    std::ifstream in(miplib_dir() / "optimal.tsv");
+    std::string line;
+    while (std::getline(in, line)) {
+        if (line.empty() || line[0] == '#') continue;
+        std::istringstream fields(line);
+        std::string name;
+        double value = 0.0;
+        if (fields >> name >> value) out[name] = value;
+    }
+    return out;
+}
+
+std::string field(const std::string& text, const std::string& key) {
+    std::istringstream in(text);
+    std::string token;
+    while (in >> token)
+        if (token.rfind(key + "=", 0) == 0) return token.substr(key.size() + 1);
+    return {};
+}
+
+void solve_to_optimum(const std::string& instance, int seconds) {
+    const fs::path mps = miplib_dir() / (instance + ".mps.gz");
+    if (!fs::exists(mps)) GTEST_SKIP() << "no shared instance " << mps;
+    char pattern[] = "/tmp/qmlp-miplib-XXXXXX";
+    ASSERT_NE(mkdtemp(pattern), nullptr);
+    const fs::path dir = pattern;
+    shell("cd " + quoted(dir.string()) + " && timeout " + std::to_string(seconds) + " " +
+          quoted(qmlp_binary().string()) + " solve " + quoted(mps.string()) + " printlevel=-2 >/dev/null 2>log.txt");
+    const std::string log = slurp(dir / "log.txt");
+    const size_t at = log.rfind("_QMLP_: ");
+    const std::string status = at == std::string::npos ? "" : log.substr(at + 8, log.find('\n', at) - at - 8);
+    std::error_code ec;
+    fs::remove_all(dir, ec);
+    EXPECT_EQ(field(status, "STATUS"), "SUCCESSFUL") << instance << ": " << status;
+    const double known = optima().at(instance);
+    const double best = std::strtod(field(status, "INT_BEST").c_str(), nullptr);
+    EXPECT_LE(std::fabs(best - known), kRelativeTolerance * std::max(1.0, std::fabs(known)))
+        << instance << ": " << status;
+}
+
+class Miplib : public ::testing::TestWithParam<std::string> {};
+TEST_P(Miplib, ReachesTheKnownOptimum) { solve_to_optimum(GetParam(), 120); }
+INSTANTIATE_TEST_SUITE_P(Quick, Miplib, ::testing::Values("p0033", "flugpl", "p0201", "stein27", "misc03"));
+
+class MiplibSlow : public ::testing::TestWithParam<std::string> {};
+TEST_P(MiplibSlow, ReachesTheKnownOptimum) { solve_to_optimum(GetParam(), 300); }
+INSTANTIATE_TEST_SUITE_P(Shared, MiplibSlow,
+                         ::testing::Values("dcmulti", "egout", "enigma", "khb05250", "lseu", "mod008", "rgn"));
+
+}  // namespace
+}  // namespace e2e
