@@ -138,9 +138,6 @@ int initialise_branch_and_bound(LpContext* ctx) {
     LpOptions& o = ctx->options;
     const ComputationalForm& f = ctx->form;
     const int32_t integers = ctx->model.integer_count;
-    if (o.treetype > 0 && bb.node_coder_entries == nullptr && ctx->model.node_file == nullptr)
-        host_note("%3zTREETYPE=%i: node records are stored uncompressed; the record coders are not part of this build.",
-                  static_cast<int>(o.treetype));
     reset_node_store(ctx);
     ctx->engine.hooks.release_node = discard_node;
     int rc = allocate_work_arrays(ctx);
