@@ -6,7 +6,6 @@
 #include <initializer_list>
 
 #include "base/context_memory.h"
-#include "base/host_link.h"
 #include "input/sos_sets.h"
 #include "integer/bb_internal.h"
 #include "integer/node_records.h"
