@@ -55,16 +55,14 @@ int load_rhs(LpContext* ctx, int32_t r) {
     return 0;
 }
 
-// ACTIVEIN holds the active nodes of an earlier branch and bound, which
-// this build does not read yet.  A data set that does not exist is bad data like
-// any other input; one that does is said to be left unused, never passed
-// over in silence.
+// ACTIVEIN holds the active nodes of an earlier branch and bound; the
+// integer phase reads it.  A data set that does not exist is bad data like
+// any other input, found before anything is solved.
 void check_activein(LpContext* ctx) {
     HostHandles& h = ctx->handles;
     if (h.data_given[kDsActiveIn] == 0) return;
     h.activein = host_data_open(&h.data_ref[kDsActiveIn]);
     if (h.activein == nullptr) end_run(ctx, kEndBadData);  // the host has named the data set and why
-    host_note("%3zACTIVEIN is not read yet: branch and bound starts from the root node.");
 }
 
 }  // namespace

@@ -6,6 +6,7 @@
 #include "base/host_link.h"
 #include "control/end_run.h"
 #include "control/solve_combination.h"
+#include "integer/activein.h"
 #include "integer/branch_bound.h"
 #include "integer/reduced_cost_fixing.h"
 #include "output/reported_values.h"
@@ -46,7 +47,9 @@ void integer_phase_step(LpContext* ctx) {
     if (initialised != 0) end_run(ctx, kEndMemory);
     const int64_t saved_before = ctx->bb.records_saved;
     const int64_t bytes_before = ctx->bb.record_bytes;
-    sv.run_status = run_branch_and_bound(ctx);
+    // A search an earlier run stopped goes on from its ACTIVEOUT.
+    sv.run_status = read_activein(ctx);
+    if (sv.run_status == kRunOk) sv.run_status = run_branch_and_bound(ctx);
     // What the node store wrote, so that the record coders can be compared.
     const TymArg args[] = {arg_int(ctx->bb.records_saved - saved_before), arg_int(ctx->bb.record_bytes - bytes_before),
                            arg_int(ctx->options.treetype)};

@@ -256,5 +256,28 @@ TEST_F(IntegerProgram, PrintFrequencyThinsTheIntegerLog) {
     EXPECT_GT(lines, 0) << last_.listing;
 }
 
+// A search stopped by IMAXIT goes on in a later run from its ACTIVEOUT, to
+// the optimum of one run without a stop, its iterations counted on.
+TEST_F(IntegerProgram, AStoppedSearchGoesOnFromItsActiveNodes) {
+    write("k.csv", knapsack20());
+    const std::string whole = status_after("LP data=k imaxit=100000;\nRUN;\n");
+    const std::string stopped = status_after("LP data=k imaxit=5 activeout=nodes;\nRUN;\n");
+    ASSERT_EQ(field(stopped, "STATUS"), "INT_MAX_ITER") << stopped;
+    const std::string nodes = slurp(dir_ / "nodes.csv");
+    EXPECT_TRUE(contains(nodes, ",INTBEST,5,")) << nodes;
+    EXPECT_TRUE(contains(nodes, ",LOWERBD,") && contains(nodes, ",UPPERBD,")) << nodes;
+
+    const std::string resumed = status_after("LP data=k imaxit=100000 activein=nodes;\nRUN;\n");
+    EXPECT_EQ(field(resumed, "STATUS"), "SUCCESSFUL") << resumed << last_.log;
+    EXPECT_EQ(field(resumed, "OBJECTIVE"), field(whole, "OBJECTIVE")) << resumed;
+    EXPECT_GT(std::stol(field(resumed, "INT_ITER")), 5) << resumed;
+
+    // Without a variable the reader needs: bad data, named.
+    write("broken.csv", "_OBJ_ID_,_RHS_ID_,_STATUS_,_PROB_\nvalue,_RHS_,INTBEST,3\n");
+    const std::string broken = status_after("LP data=k activein=broken;\nRUN;\n");
+    EXPECT_EQ(field(broken, "STATUS"), "BADDATA_ERROR") << broken;
+    EXPECT_TRUE(contains(last_.log, "The ACTIVEIN data set lacks one of its required variables.")) << last_.log;
+}
+
 }  // namespace
 }  // namespace e2e
