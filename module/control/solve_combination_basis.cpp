@@ -1,7 +1,10 @@
 // solve_combination_basis.cpp -- the starting basis, the refactorisation at
 // the end of a phase, and the two measures the driver evaluates.
+#include <algorithm>
 #include <cmath>
 
+#include "base/context_memory.h"
+#include "base/host_link.h"
 #include "control/solve_combination.h"
 #include "input/primalin.h"
 #include "simplex/invert.h"
@@ -38,20 +41,67 @@ void pin_artificials(LpContext* ctx) {
     }
 }
 
+// The solution a PRIMALIN basis gives an integer problem: when it is not
+// integer feasible (an integer column further than IEPSILON from an
+// integer), it is said, since the user may have meant it as the incumbent;
+// one that is will be found integer feasible at the root and become the
+// incumbent there.
+void check_primalin_integer_solution(LpContext* ctx) {
+    const ComputationalForm& f = ctx->form;
+    if (ctx->model.integer_count == 0 && ctx->model.sos_count == 0) return;
+    constexpr int kMsgNotIntegerFeasible = 186;
+    double sum = 0.0;
+    for (int32_t j = 0; j < ctx->model.columns; ++j) {
+        if ((f.status[j] & kStatInteger) == 0) continue;
+        const double x = f.value[j] / f.column_scale[j];
+        const double distance = std::fmin(x - std::floor(x), std::ceil(x) - x);
+        if (distance > ctx->options.iepsilon) sum += distance;
+    }
+    if (sum != 0.0) host_message(kMsgNotIntegerFeasible);
+}
+
 }  // namespace
 
 int set_up_starting_basis(LpContext* ctx) {
     InstallPhaseHooks(ctx);
     pin_artificials(ctx);
-    if (ctx->handles.data_given[kDsPrimalIn] != 0) {
+    ComputationalForm& f = ctx->form;
+    const int32_t n = ctx->model.columns;
+    const bool primalin = ctx->handles.data_given[kDsPrimalIn] != 0;
+    const bool integer = ctx->model.integer_count > 0 || ctx->model.sos_count > 0;
+    // The bounds a PRIMALIN of an integer problem brings last only while its
+    // solution is measured; the problem's own come back then.
+    double* lower = nullptr;
+    double* upper = nullptr;
+    if (primalin && integer) {
+        lower = ctx_alloc_array<double>(ctx, n, TYM_ALLOC_STEP_ZERO);
+        upper = ctx_alloc_array<double>(ctx, n, TYM_ALLOC_STEP_ZERO);
+        if (lower == nullptr || upper == nullptr) return kRunMemory;
+        std::copy(f.lower, f.lower + n, lower);
+        std::copy(f.upper, f.upper + n, upper);
+    }
+    if (primalin) {
         const int marked = mark_primalin_basis(ctx);
         if (marked != 0) return marked;
     }
     RebuildHeader(ctx);
     nonbasic_at_bounds(ctx);
     ctx->solver.delta = ctx->options.bepsilon;
-    const int rc = Invert(ctx);
+    int rc = Invert(ctx);
     if (rc != 0) return rc;
+    rc = RecomputePrimal(ctx);
+    if (rc != 0 || lower == nullptr) return rc;
+    check_primalin_integer_solution(ctx);
+    // The phase-1 column keeps the upper bound PRIMALIN gave it.
+    const ObjectiveRecord* phase1 = ctx->model.phase1_objective;
+    for (int32_t j = 0; j < n; ++j) {
+        if (phase1 != nullptr && j == phase1->column) continue;
+        f.lower[j] = lower[j];
+        f.upper[j] = upper[j];
+    }
+    ctx_free_array(ctx, lower);
+    ctx_free_array(ctx, upper);
+    nonbasic_at_bounds(ctx);
     return RecomputePrimal(ctx);
 }
 

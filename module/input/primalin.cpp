@@ -182,6 +182,20 @@ void mark_upper(Marking& mk, const PrimalinFields& fields, int32_t j) {
     report_column(kMsgPrimalinNoFiniteUpper, name, mk.width);
 }
 
+// An integer problem's PRIMALIN holds the bounds of the node its solution
+// came from (the branching narrowed them): the solution is measured with
+// them.  The caller puts the problem's own bounds back afterwards.
+void take_integer_bounds(Marking& mk, const PrimalinFields& fields, int32_t j) {
+    LpContext* ctx = mk.ctx;
+    ComputationalForm& f = ctx->form;
+    if (ctx->model.integer_count == 0 && ctx->model.sos_count == 0) return;
+    if (j == mk.phase1_column || (f.status[j] & (kStatArtificial | kStatHeld)) != 0) return;
+    const double scale = f.column_scale != nullptr ? f.column_scale[j] : 1.0;
+    if (fields.has_lbound && !is_missing(fields.lbound)) f.lower[j] = fields.lbound * scale;
+    if (fields.has_ubound && !is_missing(fields.ubound))
+        f.upper[j] = fields.ubound >= ctx->options.infinity ? fields.ubound : fields.ubound * scale;
+}
+
 // One observation of the current combination.
 int mark_observation(Marking& mk, const PrimalinFields& fields) {
     ComputationalForm& f = mk.ctx->form;
@@ -212,9 +226,10 @@ int mark_observation(Marking& mk, const PrimalinFields& fields) {
     }
     if (word_is(status, status_length, "_UPPER_")) {
         mark_upper(mk, fields, j);
-        return kRunOk;
+    } else {
+        f.status[j] = static_cast<uint8_t>(f.status[j] & ~kStatAtUpper);
     }
-    f.status[j] = static_cast<uint8_t>(f.status[j] & ~kStatAtUpper);
+    take_integer_bounds(mk, fields, j);
     return kRunOk;
 }
 

@@ -279,5 +279,21 @@ TEST_F(IntegerProgram, AStoppedSearchGoesOnFromItsActiveNodes) {
     EXPECT_TRUE(contains(last_.log, "The ACTIVEIN data set lacks one of its required variables.")) << last_.log;
 }
 
+// A PRIMALIN whose solution is fractional (the relaxation of a stopped
+// search) is said not to be integer feasible; the best integer solution's
+// PRIMALOUT, measured with the bounds it carries, is.
+TEST_F(IntegerProgram, APrimalinSolutionIsMeasuredForIntegrality) {
+    write("k.csv", knapsack20());
+    status_after("LP data=k imaxit=1 primalout=frac;\nRUN;\n");
+    status_after("LP data=k primalout=best;\nRUN;\n");
+    const char* const kNotInteger = "The integer solution in PRIMALIN is not integer feasible";
+    std::string s = status_after("LP data=k primalin=frac;\nRUN;\n");
+    EXPECT_EQ(field(s, "STATUS"), "SUCCESSFUL") << s;
+    EXPECT_TRUE(contains(last_.log, kNotInteger)) << last_.log;
+    s = status_after("LP data=k primalin=best;\nRUN;\n");
+    EXPECT_EQ(field(s, "STATUS"), "SUCCESSFUL") << s;
+    EXPECT_FALSE(contains(last_.log, kNotInteger)) << last_.log;
+}
+
 }  // namespace
 }  // namespace e2e
