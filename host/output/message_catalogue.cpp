@@ -305,6 +305,7 @@ constexpr MessageEntry kMessages[] = {
     {334, W, "s", "PRINT: no column or row is named or numbered %1; it is left out."},
     {335, N, "s", "PRINT %1 is not available in a pause yet."},
     {336, N, "iii", "Branch and bound saved %1 node records in %2 bytes (TREETYPE=%3)."},
+    {337, N, "", "PRINT BEST: no integer solution has been found yet."},
 };
 
 }  // namespace

@@ -9,6 +9,7 @@
 #include "control/parser_state.h"
 #include "control/status_macro.h"
 #include "factor/factor_entries.h"
+#include "output/iteration_log.h"
 #include "output/output_connection.h"
 #include "report/output_data_sets.h"
 #include "simplex/pricing_vector.h"
@@ -17,6 +18,7 @@ namespace tymlp {
 namespace {
 
 constexpr int kMsgIpivotNotInteger = 217;
+constexpr int32_t kNoCountdown = 2147483647;
 
 bool integer_problem(const LpContext* ctx) { return ctx->model.integer_count > 0 || ctx->model.sos_count > 0; }
 
@@ -94,10 +96,13 @@ int Pause(LpContext* ctx, int reason) {
     sv.break_flag = 0;
     set_status_macro(ctx, reason);
     ctx->options.readpause = 0;
-    sv.pivot_count = sv.ipivot_count = 0;
+    // No pivot is requested until a PIVOT or IPIVOT statement asks.
+    sv.pivot_count = sv.ipivot_count = kNoCountdown;
     sv.pivot_request = sv.ipivot_request = 0;
 
-    // Everything printed so far reaches the user before the first prompt.
+    // Everything printed so far reaches the user before the first prompt;
+    // an open iteration log ends here and starts again with its next line.
+    close_iteration_logs(ctx, true);
     close_output_objects(ctx);
     open_output_connection(ctx);
     host_flush();

@@ -11,6 +11,8 @@
 #include "control/option_slots.h"
 #include "control/pause.h"
 #include "input/model_records.h"
+#include "integer/branch_bound.h"
+#include "integer/node_records.h"
 #include "report/constraint_summary.h"
 #include "report/solution_summary.h"
 #include "report/tableau_matrix_views.h"
@@ -23,6 +25,8 @@ namespace {
 constexpr int kMsgNothingToPrint = 333;
 constexpr int kMsgUnknownName = 334;
 constexpr int kMsgNotPrintable = 335;
+constexpr int kMsgNoBest = 337;
+constexpr int32_t kFullRestore = -99999;  // every node is then read from its record in full
 
 bool has_solution(const LpContext* ctx) { return ctx->form.value != nullptr && ctx->form.header != nullptr; }
 
@@ -143,6 +147,27 @@ void print_matrix_of(LpContext* ctx, const TymParseRecord* rec) {
     ctx_free(ctx, column_list);
 }
 
+// BEST: the best integer solution found so far, while the search waits
+// aside; without one, a NOTE.
+void print_best(LpContext* ctx) {
+    BbState& bb = ctx->bb;
+    if (bb.incumbent == nullptr) {
+        host_message(kMsgNoBest);
+        return;
+    }
+    int rc = 0;
+    ActiveNode* aside = save_state_aside(ctx, &rc);
+    if (rc != 0) return;
+    const int32_t iteration = bb.iteration;
+    bb.iteration = kFullRestore;
+    if (restore_node(ctx, bb.incumbent) == 0) {
+        print_solution_summary(ctx);
+        print_variable_summary(ctx, nullptr, 0, kSelectAll);
+    }
+    bb.iteration = iteration;
+    restore_state_aside(ctx, aside);
+}
+
 // The analyses of the optimal solution, as the LP options would ask for
 // them; they refuse (with their message) a solution that is not optimal.
 void print_analyses(LpContext* ctx, const TymParseRecord* rec) {
@@ -173,8 +198,7 @@ void print_requested(LpContext* ctx, const TymParseRecord* rec) {
     if (ctx->form.duals != nullptr) PricingVector(ctx);
     bool asked = false;
     if (tym_flag(rec, kBitPrintBest)) {
-        const TymArg arg = arg_text("BEST");
-        host_message(kMsgNotPrintable, 1, &arg);
+        print_best(ctx);
         asked = true;
     }
     if (tym_flag(rec, kBitPrintSensitivity) || tym_flag(rec, kBitPrintRangeprice) || tym_flag(rec, kBitPrintRangerhs)) {

@@ -82,4 +82,34 @@ TEST_F(Pauses, PauseCountAndFeasiblePauseStopWhereTheySay) {
     EXPECT_TRUE(contains(r.log, "PHASE=2 OBJECTIVE=4 P_FEAS=YES")) << r.log;
 }
 
+// Integer pauses: IPAUSE and IPIVOT stop the search where they say, PRINT
+// BEST shows the best integer solution so far, and the search then ends
+// as one without pauses does.
+TEST_F(Pauses, IntegerPausesStopTheSearchAndItGoesOnUnchanged) {
+    std::string data = "_ID_,_TYPE_";
+    for (int j = 1; j <= 20; ++j) data += ",x" + std::to_string(j);
+    data += ",_RHS_\nvalue,MAX";
+    for (int j = 1; j <= 20; ++j) data += "," + std::to_string(10 + j + (j * 7) % 13);
+    data += ",.\nweight,LE";
+    for (int j = 1; j <= 20; ++j) data += "," + std::to_string(10 + j);
+    data += ",101\nbin,BINARY";
+    for (int j = 1; j <= 20; ++j) data += ",1";
+    write("k.csv", data + ",.\n");
+    const RunResult whole = run("LP data=k;\nRUN;\n%PUT &_QMLP_;\n");
+    const RunResult paused =
+        run("LP data=k ipause=25;\nRUN;\nPRINT BEST;\nIPIVOT;\nSHOW STATUS;\nRUN;\nRUN;\n%PUT &_QMLP_;\n");
+    EXPECT_EQ(paused.exit_status, 0) << paused.log;
+    EXPECT_NE(paused.log.find("The requested integer iterations were done; pausing."), std::string::npos);
+    EXPECT_TRUE(contains(paused.log, "Where the run stands: STATUS=")) << paused.log;
+    EXPECT_FALSE(contains(paused.log, "ERROR")) << paused.log;
+    // The best solution so far was printed before the final summary.
+    size_t summaries = 0;
+    for (size_t at = paused.listing.find("Solution Summary"); at != std::string::npos;
+         at = paused.listing.find("Solution Summary", at + 1))
+        ++summaries;
+    EXPECT_EQ(summaries, 2u) << paused.listing;
+    const auto last_status = [](const std::string& log) { return log.substr(log.rfind("STATUS=")); };
+    EXPECT_EQ(last_status(paused.log).substr(0, 60), last_status(whole.log).substr(0, 60));
+}
+
 }  // namespace
