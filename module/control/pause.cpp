@@ -9,6 +9,7 @@
 #include "control/parser_state.h"
 #include "control/status_macro.h"
 #include "factor/factor_entries.h"
+#include "integer/branch_bound.h"
 #include "output/iteration_log.h"
 #include "output/output_connection.h"
 #include "report/output_data_sets.h"
@@ -43,11 +44,18 @@ int reset_options(LpContext* ctx, const TymParseRecord* rec) {
 
 // QUIT SAVE: the output data sets are written before the run ends.
 void write_outputs(LpContext* ctx) {
+    // In branch and bound the data sets hold the best integer solution (or
+    // the relaxation without one), as at the end of a search.
+    if (ctx->bb.root != nullptr && ctx->solver.bb_ran != 0) {
+        ctx->bb.branch_column = -1;
+        restore_best_node(ctx);
+    }
     // Inside a phase the prices may be a pivot behind (the reduced costs are
     // updated in place); the data sets get them fresh.
     if (ctx->form.duals != nullptr && ctx->form.header != nullptr) PricingVector(ctx);
     write_primalout(ctx);
     write_dualout(ctx);
+    write_activeout(ctx);
     write_tableauout(ctx);
 }
 

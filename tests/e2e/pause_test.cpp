@@ -110,6 +110,13 @@ TEST_F(Pauses, IntegerPausesStopTheSearchAndItGoesOnUnchanged) {
     EXPECT_EQ(summaries, 2u) << paused.listing;
     const auto last_status = [](const std::string& log) { return log.substr(log.rfind("STATUS=")); };
     EXPECT_EQ(last_status(paused.log).substr(0, 60), last_status(whole.log).substr(0, 60));
+
+    // QUIT SAVE at an integer pause writes the active nodes, and a later run
+    // goes on from them to the same optimum.
+    run("LP data=k ipause=25 activeout=nodes;\nRUN;\nQUIT SAVE;\n");
+    EXPECT_TRUE(contains(e2e::slurp(dir_ / "nodes.csv"), ",INTBEST,25,"));
+    const RunResult resumed = run("LP data=k activein=nodes;\nRUN;\n%PUT &_QMLP_;\n");
+    EXPECT_EQ(last_status(resumed.log).substr(0, 40), last_status(whole.log).substr(0, 40)) << resumed.log;
 }
 
 }  // namespace
