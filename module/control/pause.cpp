@@ -26,8 +26,9 @@ bool integer_problem(const LpContext* ctx) { return ctx->model.integer_count > 0
 // RESET: the option check, then what depends on the options.  New output
 // data sets replace the old ones (closed with what they hold).
 int reset_options(LpContext* ctx, const TymParseRecord* rec) {
-    const int rc = check_options(ctx, rec);
+    int rc = check_options(ctx, rec);
     ctx->entries.factor = FactorEntriesFor(ctx->options.lu);
+    if (rc == 0 && ctx->solver.bb_ran != 0 && apply_selection_options(ctx) != 0) rc = kRunMemory;
     TymDataOut* open[] = {&ctx->handles.primalout, &ctx->handles.dualout, &ctx->handles.activeout,
                           &ctx->handles.tableauout};
     const int numbers[] = {kDsPrimalOut, kDsDualOut, kDsActiveOut, kDsTableauOut};

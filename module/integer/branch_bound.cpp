@@ -182,6 +182,24 @@ int initialise_branch_and_bound(LpContext* ctx) {
     return 0;
 }
 
+int apply_selection_options(LpContext* ctx) {
+    BbState& bb = ctx->bb;
+    if (bb.root == nullptr) return 0;
+    // The ordered lists the new rules need are filled afresh: every active
+    // node leaves the store and comes back, oldest first, so the creation
+    // order stays as it was.
+    ActiveNode** nodes = ctx_alloc_array<ActiveNode*>(ctx, bb.active_count, TYM_ALLOC_STEP_ZERO);
+    if (nodes == nullptr) return kRunMemory;
+    int32_t count = 0;
+    for (ActiveNode* n = bb.oldest; n != nullptr; n = n->creation[1]) nodes[count++] = n;
+    for (int32_t k = 0; k < count; ++k) remove_node(ctx, nodes[k]);
+    choose_selection(ctx);
+    int rc = 0;
+    for (int32_t k = 0; k < count && rc == 0; ++k) rc = add_node(ctx, nodes[k]);
+    ctx_free_array(ctx, nodes);
+    return rc;
+}
+
 int restore_best_node(LpContext* ctx) {
     BbState& bb = ctx->bb;
     ActiveNode* best = bb.incumbent != nullptr ? bb.incumbent : bb.root;

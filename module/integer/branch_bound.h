@@ -32,6 +32,12 @@ int initialise_branch_and_bound(LpContext* ctx);
 // code of a node LP that ended otherwise.
 int run_branch_and_bound(LpContext* ctx);
 
+// After a RESET in a pause: the node-selection rule and routine chosen
+// again from CANSELECT, BACKTRACK, AUTO and CONTROL (CONTROL 0.7 when AUTO
+// is set and CONTROL never was), with the active nodes in the lists the new
+// rule reads.  Nothing before branch and bound.  Returns 0 or 9.
+int apply_selection_options(LpContext* ctx);
+
 // The incumbent node's state, or the root's when there is no incumbent,
 // restored and refactorised for the reports.  Returns 0, 1, 9 or 25.
 int restore_best_node(LpContext* ctx);

@@ -111,6 +111,13 @@ TEST_F(Pauses, IntegerPausesStopTheSearchAndItGoesOnUnchanged) {
     const auto last_status = [](const std::string& log) { return log.substr(log.rfind("STATUS=")); };
     EXPECT_EQ(last_status(paused.log).substr(0, 60), last_status(whole.log).substr(0, 60));
 
+    // A RESET of the node selection in the middle of the search: the active
+    // nodes go into the lists the new rule reads, and the optimum is the same.
+    const RunResult reset =
+        run("LP data=k ipause=10 imaxit=100000;\nRUN;\nRESET canselect=error auto;\nRUN;\nRUN;\nRUN;\nRUN;\nRUN;\n"
+            "RUN;\n%PUT &_QMLP_;\n");
+    EXPECT_EQ(last_status(reset.log).substr(0, 40), last_status(whole.log).substr(0, 40)) << reset.log;
+
     // QUIT SAVE at an integer pause writes the active nodes, and a later run
     // goes on from them to the same optimum.
     run("LP data=k ipause=25 activeout=nodes;\nRUN;\nQUIT SAVE;\n");
