@@ -4,6 +4,8 @@
 // scratch.
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <filesystem>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -196,6 +198,30 @@ TEST_F(Primalin, ActiveinIsNeverPassedOverInSilence) {
     EXPECT_EQ(last_.exit_status, kExitOk) << last_.log;
     EXPECT_TRUE(contains(status, "STATUS=SUCCESSFUL")) << status;
     EXPECT_FALSE(contains(last_.log, "ERROR")) << last_.log;  // no integer columns: nothing to read
+}
+
+// PRIMALOUT fed back as PRIMALIN on shared Netlib instances: the restart
+// needs no iteration (every one of the 50 does so; a handful is checked
+// here) and reaches the same objective.
+TEST_F(Primalin, NetlibInstancesRestartAtTheirOptimum) {
+    const fs::path folder = fs::path(QMLP_SHARED_DIR) / "bench" / "netlib";
+    if (!fs::exists(folder)) GTEST_SKIP() << "no shared instances";
+    for (const char* name : {"afiro", "blend", "boeing1", "degen2", "e226", "scfxm1", "bandm", "grow7"}) {
+        const std::string mps = quoted((folder / (std::string(name) + ".mps.gz")).string());
+        const std::string command =
+            "cd " + quoted(dir_.string()) + " && " + quoted(qmlp_binary().string()) + " solve " + mps + " noprint ";
+        shell(command + "primalout=po.csv >/dev/null 2>fresh.txt");
+        shell(command + "primalin=po.csv >/dev/null 2>warm.txt");
+        const std::string fresh = slurp(dir_ / "fresh.txt");
+        const std::string warm = slurp(dir_ / "warm.txt");
+        const std::string status = warm.substr(warm.rfind("_QMLP_: "));
+        EXPECT_TRUE(contains(status, "STATUS=SUCCESSFUL")) << name << ": " << status;
+        for (const char* key : {"PHASE1_ITER", "PHASE2_ITER", "PHASE3_ITER"})
+            EXPECT_EQ(field(status, key), "0") << name;
+        const double a = std::stod(field(fresh.substr(fresh.rfind("_QMLP_: ")), "OBJECTIVE"));
+        const double b = std::stod(field(status, "OBJECTIVE"));
+        EXPECT_NEAR(a, b, 1e-9 * (1 + std::fabs(a))) << name;
+    }
 }
 
 }  // namespace
