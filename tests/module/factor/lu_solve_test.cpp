@@ -110,11 +110,12 @@ TEST_P(SolveTest, ListedFtranNamesEveryNonzeroOnceAndSolvesAlike) {
     }
 }
 
-// The FTRAN that follows only what a sparse right-hand side reaches must
-// give bit for bit what the full sweep gives (the same z and spike, the same
-// positions listed), and leave the store such that the updates that follow
-// stay identical too: otherwise the simplex would take other pivots.
-TEST_P(SolveTest, SparseFtranMatchesTheFullSweepBitForBit) {
+// The FTRAN and BTRAN that follow only what a sparse right-hand side
+// reaches must give bit for bit what the full sweeps give (the same values
+// and spike, every nonzero listed once), and leave the store such that the
+// updates that follow stay identical too: otherwise the simplex would take
+// other pivots.
+TEST_P(SolveTest, SparseSolvesMatchTheFullSweepsBitForBit) {
     SparseMatrix b = RandomBasis(400, 2, 89, true);
     StoreHarness full(b.m);
     StoreHarness sparse(b.m);
@@ -153,6 +154,21 @@ TEST_P(SolveTest, SparseFtranMatchesTheFullSweepBitForBit) {
         for (int i = 0; i < b.m; ++i) {
             ASSERT_EQ(sparse.store.pivotRow[i], full.store.pivotRow[i]);
             ASSERT_EQ(sparse.store.rowStep[sparse.store.pivotRow[i]], i);
+        }
+        // A row of B^-1 (BTRAN of a unit vector) on the updated factors.
+        const int32_t r = static_cast<int32_t>(rng() % static_cast<unsigned>(b.m));
+        std::vector<double> e(static_cast<size_t>(b.m), 0.0);
+        e[r] = 1.0;
+        const auto y = full.Btran(e);
+        const int32_t n_rows = tymlp::SolveBackwardSparse(sparse.store, e.data(), &r, 1, listed_sparse.data());
+        ASSERT_EQ(e, y);
+        if (n_rows >= 0) {
+            std::vector<int> seen(static_cast<size_t>(b.m), 0);
+            for (int32_t i = 0; i < n_rows; ++i) seen[listed_sparse[i]] += 1;
+            for (int i = 0; i < b.m; ++i) {
+                ASSERT_LE(seen[i], 1) << "row " << i << " listed twice";
+                if (y[i] != 0.0) ASSERT_EQ(seen[i], 1) << "nonzero at row " << i << " not listed";
+            }
         }
     }
     EXPECT_EQ(tymlp::CheckInverseStore(sparse.store), tymlp::kStoreOk);
