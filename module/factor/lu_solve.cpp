@@ -29,6 +29,9 @@ inline int32_t FlagOnce(int32_t start) { return start ^ ~(start >> 31); }
 // The reach of a sparse FTRAN is followed while it stays within 1/k of the
 // rows; beyond that the plain sweep over all steps costs less.
 constexpr int32_t kSparseReachShare = 10;
+// Below this order the sweeps over all steps are cheap enough that finding
+// the reach first does not pay.
+constexpr int32_t kSparseSolveRows = 5000;
 
 // A fresh stamp for the reach marks (all marks are cleared when the stamps
 // run out).
@@ -182,7 +185,10 @@ int32_t ForwardSparse(InverseStore& s, double* x, const int32_t* rows, int32_t c
     s.spikeCount = listed;
 
     int32_t set = 0;
-    const int32_t reached = ReachOfSpike(s, list, listed, m / kSparseReachShare);
+    // The spike's own nonzeros are part of the reach: when they alone pass
+    // the limit the search is not even started.
+    const int32_t limit = m / kSparseReachShare;
+    const int32_t reached = listed > limit ? -1 : ReachOfSpike(s, list, listed, limit);
     if (reached < 0) {
         for (int32_t k = m - 1; k >= 0; --k) BackSubstituteRow(s, s.pivotRow[k], x, nonzeros, set);
         return set;
@@ -341,8 +347,8 @@ void SolveBackward(InverseStore& s, double* x) { Backward(s, x); }
 int32_t SolveForwardListed(InverseStore& s, double* x, int32_t* nonzeros) { return Forward(s, x, nonzeros); }
 
 int32_t SolveBackwardSparse(InverseStore& s, double* x, const int32_t* positions, int32_t count, int32_t* nonzeros) {
-    if (s.rowStep == nullptr || s.spikeList == nullptr || s.reachMark == nullptr || s.reachStack == nullptr ||
-        s.reachNext == nullptr || s.reachOrder == nullptr) {
+    if (s.m < kSparseSolveRows || s.rowStep == nullptr || s.spikeList == nullptr || s.reachMark == nullptr ||
+        s.reachStack == nullptr || s.reachNext == nullptr || s.reachOrder == nullptr) {
         Backward(s, x);
         return -1;
     }
@@ -350,8 +356,8 @@ int32_t SolveBackwardSparse(InverseStore& s, double* x, const int32_t* positions
 }
 
 int32_t SolveForwardSparse(InverseStore& s, double* x, const int32_t* rows, int32_t count, int32_t* nonzeros) {
-    if (s.rowStep == nullptr || s.spikeList == nullptr || s.reachMark == nullptr || s.reachStack == nullptr ||
-        s.reachNext == nullptr || s.reachOrder == nullptr)
+    if (s.m < kSparseSolveRows || s.rowStep == nullptr || s.spikeList == nullptr || s.reachMark == nullptr ||
+        s.reachStack == nullptr || s.reachNext == nullptr || s.reachOrder == nullptr)
         return Forward(s, x, nonzeros);
     return ForwardSparse(s, x, rows, count, nonzeros);
 }

@@ -116,21 +116,24 @@ TEST_P(SolveTest, ListedFtranNamesEveryNonzeroOnceAndSolvesAlike) {
 // updates that follow stay identical too: otherwise the simplex would take
 // other pivots.
 TEST_P(SolveTest, SparseSolvesMatchTheFullSweepsBitForBit) {
-    SparseMatrix b = RandomBasis(400, 2, 89, true);
+    // The solves do not depend on the routine that factorised; the
+    // left-looking one takes seconds on a random basis of this order.
+    if (GetParam() != tymlp::kLuMarkowitz) GTEST_SKIP() << "covered with the Markowitz factors";
+    SparseMatrix b = RandomBasis(5000, 2, 89, true);  // large enough for the sparse paths
     StoreHarness full(b.m);
     StoreHarness sparse(b.m);
-    full.Load(b);
-    sparse.Load(b);
+    full.Load(b, 40 * b.m);  // room enough that compressions do not dominate
+    sparse.Load(b, 40 * b.m);
     sparse.EnableReach();
     ASSERT_GT(full.Factor(GetParam()), 0.0);
     ASSERT_GT(sparse.Factor(GetParam()), 0.0);
     std::mt19937 rng(9);
     std::vector<int32_t> listed_full(static_cast<size_t>(b.m)), listed_sparse(static_cast<size_t>(b.m));
-    for (int k = 0; k < 60; ++k) {
+    for (int k = 0; k < 24; ++k) {
         SCOPED_TRACE("round " + std::to_string(k));
         // Mostly very sparse columns (the reach is followed), now and then a
         // dense one (the sweep takes over), and a BTRAN that dirties the spike.
-        const auto col = RandomColumn(rng, b.m, k % 7 == 6 ? 120 : 1 + k % 3);
+        const auto col = RandomColumn(rng, b.m, k % 7 == 6 ? 600 : 1 + k % 3);
         std::vector<double> a(static_cast<size_t>(b.m), 0.0);
         std::vector<int32_t> rows;
         for (auto [r, v] : col) a[r] = v, rows.push_back(r);
