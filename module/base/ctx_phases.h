@@ -60,6 +60,8 @@ struct PricingState {
     double* reduced;        // n: d_j = c_j - y'a_j of the nonbasic columns
     double* pivot_row;      // n: alpha_r of the last pivot row
     double* rho;            // m: row r of B^-1
+    int32_t* rho_rows;      // m: rows where rho may be nonzero (rho_count of them)
+    int32_t rho_count;      // -1: rho is not described by rho_rows
     uint8_t* framework;     // n: Devex framework bytes of sparse pricing
     int32_t* touched;       // n: columns with a nonzero in pivot_row (cleared entries)
     uint8_t* touched_mark;  // n: 1 while a column is listed in `touched`

@@ -15,6 +15,7 @@ constexpr FactorEntries Entries(FactorRoutine factorise) {
                          .ftran_listed = SolveForwardListed,
                          .ftran_sparse = SolveForwardSparse,
                          .btran = SolveBackward,
+                         .btran_sparse = SolveBackwardSparse,
                          .update = UpdateFactor,
                          .grow = GrowStore};
 }

@@ -50,6 +50,12 @@ struct FactorEntries {
     // by row on exit.  Overwrites the spike (its working copy of c).
     void (*btran)(InverseStore& store, double* x);
 
+    // BTRAN of an x that is zero except at the `count` basis positions of
+    // `positions`: the same y, listing in `nonzeros` (m entries of room) the
+    // rows where it may be nonzero, each once; returns their count, or -1
+    // when it solved without listing (y is right either way).
+    int32_t (*btran_sparse)(InverseStore& store, double* x, const int32_t* positions, int32_t count, int32_t* nonzeros);
+
     // Replaces U's column at basis position p by the spike the last FTRAN
     // left (the entering column).  Returns the modulus: 1.0 when no
     // elimination was needed, else the largest magnitude an elimination

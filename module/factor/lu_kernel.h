@@ -43,6 +43,14 @@ int32_t SolveForwardListed(InverseStore& store, double* x, int32_t* nonzeros);
 // store has its optional reach arrays (otherwise the full sweep runs).
 int32_t SolveForwardSparse(InverseStore& store, double* x, const int32_t* rows, int32_t count, int32_t* nonzeros);
 
+// BTRAN of an x that is zero except at the `count` basis positions of
+// `positions`: the same y as SolveBackward, bit for bit, touching only what
+// those positions reach.  Lists the rows where y may be nonzero (each once,
+// in no particular order) and returns their count; returns -1 when it ran
+// the full sweep instead (large reach, or a store without the reach arrays),
+// and then lists nothing.
+int32_t SolveBackwardSparse(InverseStore& store, double* x, const int32_t* positions, int32_t count, int32_t* nonzeros);
+
 // Makes room for `need` slots in all (request (need - capacity + 1) * 16
 // bytes).  Returns 0 when granted, otherwise the negated byte request.
 int64_t GrowStore(InverseStore& store, int64_t need);

@@ -7,6 +7,7 @@
 // source is zero, a row's inner product is formed only when a column it has
 // an entry in produced a nonzero (the row is "flagged"), and a U row is
 // scattered only when its right-hand entry is nonzero.
+#include <algorithm>
 #include <climits>
 #include <cstdint>
 #include <cstring>
@@ -28,6 +29,19 @@ inline int32_t FlagOnce(int32_t start) { return start ^ ~(start >> 31); }
 // The reach of a sparse FTRAN is followed while it stays within 1/k of the
 // rows; beyond that the plain sweep over all steps costs less.
 constexpr int32_t kSparseReachShare = 10;
+// Below this order the sweeps over all steps are cheap enough that finding
+// the reach first does not pay.
+constexpr int32_t kSparseSolveRows = 5000;
+
+// A fresh stamp for the reach marks (all marks are cleared when the stamps
+// run out).
+inline int32_t NextStamp(InverseStore& s) {
+    if (++s.reachStamp == INT32_MAX) {
+        for (int32_t i = 0; i < s.m; ++i) s.reachMark[i] = 0;
+        s.reachStamp = 1;
+    }
+    return s.reachStamp;
+}
 
 // One row of the back substitution with row-wise U: row p's value less the
 // inner product of its off-diagonal entries with the values found so far,
@@ -89,11 +103,7 @@ int32_t Forward(InverseStore& s, double* x, int32_t* nonzeros) {
 // as soon as more than `limit` are reached (the full sweep is then cheaper).
 int32_t ReachOfSpike(InverseStore& s, const int32_t* rows, int32_t count, int32_t limit) {
     const InverseSlot* e = s.elements;
-    if (++s.reachStamp == INT32_MAX) {
-        for (int32_t i = 0; i < s.m; ++i) s.reachMark[i] = 0;
-        s.reachStamp = 1;
-    }
-    const int32_t stamp = s.reachStamp;
+    const int32_t stamp = NextStamp(s);
     int32_t* mark = s.reachMark;
     int32_t* stack = s.reachStack;
     int32_t* next = s.reachNext;
@@ -147,12 +157,8 @@ int32_t ForwardSparse(InverseStore& s, double* x, const int32_t* rows, int32_t c
         for (int32_t k = 0; k < s.spikeCount; ++k) spike[s.spikeList[k]] = 0.0;
     }
     // The rows of L^-1 a that may be nonzero, marked with a fresh stamp.
-    if (++s.reachStamp == INT32_MAX) {
-        for (int32_t i = 0; i < m; ++i) s.reachMark[i] = 0;
-        s.reachStamp = 1;
-    }
     int32_t* mark = s.reachMark;
-    int32_t stamp = s.reachStamp;
+    const int32_t stamp = NextStamp(s);
     int32_t* list = s.spikeList;
     int32_t listed = 0;
     for (int32_t k = 0; k < count; ++k) {
@@ -179,7 +185,10 @@ int32_t ForwardSparse(InverseStore& s, double* x, const int32_t* rows, int32_t c
     s.spikeCount = listed;
 
     int32_t set = 0;
-    const int32_t reached = ReachOfSpike(s, list, listed, m / kSparseReachShare);
+    // The spike's own nonzeros are part of the reach: when they alone pass
+    // the limit the search is not even started.
+    const int32_t limit = m / kSparseReachShare;
+    const int32_t reached = listed > limit ? -1 : ReachOfSpike(s, list, listed, limit);
     if (reached < 0) {
         for (int32_t k = m - 1; k >= 0; --k) BackSubstituteRow(s, s.pivotRow[k], x, nonzeros, set);
         return set;
@@ -216,6 +225,104 @@ void Backward(InverseStore& s, double* x) {
     }
 }
 
+// The basis columns a BTRAN must visit when c is nonzero only at the
+// `count` positions of `positions`: a column whose value is nonzero passes
+// it, through its diagonal row's entries, to the columns of that row.
+// Found by a depth-first search; s.reachOrder receives them.  Returns their
+// number, or -1 as soon as more than `limit` are reached.
+int32_t ReachOfBtran(InverseStore& s, const int32_t* positions, int32_t count, int32_t limit) {
+    const InverseSlot* e = s.elements;
+    const int32_t stamp = NextStamp(s);
+    int32_t* mark = s.reachMark;
+    int32_t* stack = s.reachStack;
+    int32_t* next = s.reachNext;
+    int32_t* order = s.reachOrder;
+    int32_t reached = 0;
+    for (int32_t k = 0; k < count; ++k) {
+        const int32_t root = positions[k];
+        if (mark[root] == stamp) continue;
+        mark[root] = stamp;
+        int32_t depth = 0;
+        stack[0] = root;
+        next[0] = s.rowStart[e[s.colStart[root]].row] + 1;
+        while (depth >= 0) {
+            const int32_t c = stack[depth];
+            const int32_t re = s.rowEnd[e[s.colStart[c]].row];
+            int32_t q = next[depth];
+            while (q <= re && mark[e[q].column] == stamp) ++q;
+            if (q <= re) {
+                const int32_t t = e[q].column;
+                next[depth] = q + 1;
+                mark[t] = stamp;
+                ++depth;
+                stack[depth] = t;
+                next[depth] = s.rowStart[e[s.colStart[t]].row] + 1;
+                continue;
+            }
+            if (reached == limit) return -1;
+            order[reached++] = c;
+            --depth;
+        }
+    }
+    return reached;
+}
+
+// BTRAN of a c that is nonzero only at the `count` positions of
+// `positions` (x zero elsewhere).  The columns it reaches are visited in
+// step order, as the full sweep visits them, so that every subtraction into
+// the working copy comes in the same order and each value is the sweep's,
+// bit for bit; the etas follow as in Backward.  Falls back to Backward when
+// the reach is large.  Lists the rows where y may be nonzero in `nonzeros`;
+// returns their count, or -1 after the fallback (nothing listed).
+int32_t BackwardSparse(InverseStore& s, double* x, const int32_t* positions, int32_t count, int32_t* nonzeros) {
+    const InverseSlot* e = s.elements;
+    const int32_t reached = ReachOfBtran(s, positions, count, s.m / kSparseReachShare);
+    if (reached < 0) {
+        Backward(s, x);
+        return -1;
+    }
+    double* spike = s.spike;
+    s.spikeCount = -1;
+    int32_t* order = s.reachOrder;
+    const int32_t* step = s.rowStep;
+    const int32_t* colStart = s.colStart;
+    std::sort(order, order + reached, [e, step, colStart](int32_t a, int32_t b) {
+        return step[e[colStart[a]].row] < step[e[colStart[b]].row];
+    });
+    for (int32_t k = 0; k < reached; ++k) spike[order[k]] = x[order[k]];
+    for (int32_t k = 0; k < count; ++k) x[positions[k]] = 0.0;
+
+    // Rows given a value, marked with a fresh stamp (the reach's marks were
+    // by column).
+    const int32_t stamp = NextStamp(s);
+    int32_t* mark = s.reachMark;
+    int32_t listed = 0;
+    for (int32_t k = 0; k < reached; ++k) {
+        const double d = spike[order[k]];
+        if (d == 0.0) continue;
+        const int32_t p = e[colStart[order[k]]].row;
+        const int32_t rs = s.rowStart[p];
+        const int32_t re = s.rowEnd[p];
+        const double xp = d / e[rs].value;
+        x[p] = xp;
+        mark[p] = stamp;
+        nonzeros[listed++] = p;
+        for (int32_t q = rs + 1; q <= re; ++q) spike[e[q].column] -= xp * e[q].value;
+    }
+    const int32_t top = s.capacity - 1;
+    for (int32_t q = s.capacity - s.etaCount; q <= top; ++q) {
+        const double target = x[e[q].column];
+        if (target == 0.0) continue;
+        const int32_t t = e[q].row;
+        x[t] += e[q].value * target;
+        if (mark[t] != stamp) {
+            mark[t] = stamp;
+            nonzeros[listed++] = t;
+        }
+    }
+    return listed;
+}
+
 }  // namespace
 
 // Solve: B z = a (mode 'f') or B^T y = c (mode 't') in place, see
@@ -239,9 +346,18 @@ void SolveBackward(InverseStore& s, double* x) { Backward(s, x); }
 
 int32_t SolveForwardListed(InverseStore& s, double* x, int32_t* nonzeros) { return Forward(s, x, nonzeros); }
 
+int32_t SolveBackwardSparse(InverseStore& s, double* x, const int32_t* positions, int32_t count, int32_t* nonzeros) {
+    if (s.m < kSparseSolveRows || s.rowStep == nullptr || s.spikeList == nullptr || s.reachMark == nullptr ||
+        s.reachStack == nullptr || s.reachNext == nullptr || s.reachOrder == nullptr) {
+        Backward(s, x);
+        return -1;
+    }
+    return BackwardSparse(s, x, positions, count, nonzeros);
+}
+
 int32_t SolveForwardSparse(InverseStore& s, double* x, const int32_t* rows, int32_t count, int32_t* nonzeros) {
-    if (s.rowStep == nullptr || s.spikeList == nullptr || s.reachMark == nullptr || s.reachStack == nullptr ||
-        s.reachNext == nullptr || s.reachOrder == nullptr)
+    if (s.m < kSparseSolveRows || s.rowStep == nullptr || s.spikeList == nullptr || s.reachMark == nullptr ||
+        s.reachStack == nullptr || s.reachNext == nullptr || s.reachOrder == nullptr)
         return Forward(s, x, nonzeros);
     return ForwardSparse(s, x, rows, count, nonzeros);
 }

@@ -24,6 +24,10 @@ constexpr double kMarkDepends = 1.0;
 constexpr double kMarkReaches = 2.0;
 constexpr double kMarkCore = 3.0;
 
+// The spike's nonzero rows are visited from their list while they are at
+// most this share (1/k) of the rows.
+constexpr int32_t kListedSpikeShare = 8;
+
 constexpr double kSingular = 0.0;
 constexpr double kNoElimination = 1.0;
 
@@ -105,8 +109,12 @@ int32_t RemoveColumn(InverseStore& s, int32_t p) {
 // as it goes.  Sets first (the step of rp) and last (the last step with a
 // kept entry, -1 if none).  Returns 0 or the negative result of GrowStore.
 int64_t InsertSpike(InverseStore& s, int32_t p, int32_t rp, int32_t& first, int32_t& last) {
-    if (s.spikeCount >= 0 && s.spikeList != nullptr && s.rowStep != nullptr)
+    // A short list is sorted by step; a long one costs more to sort than
+    // the sweep over all steps.
+    if (s.spikeCount >= 0 && s.spikeList != nullptr && s.rowStep != nullptr && s.spikeCount <= s.m / kListedSpikeShare)
         return InsertListedSpike(s, p, rp, first, last);
+    // After the sweep the spike is zero: the marks that follow can be listed.
+    if (s.spikeList != nullptr) s.spikeCount = 0;
     double* spike = s.spike;
     first = -1;
     last = -1;

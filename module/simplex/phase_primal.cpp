@@ -259,7 +259,7 @@ namespace {
 // of the pivot row (new reduced costs and weights), and the leaving column.
 void refresh_price_tree(LpContext* ctx, int32_t l) {
     const PricingState& p = ctx->phases.pricing;
-    for (int32_t k = 0; k < p.touched_count; ++k) PriceTreeRefresh(ctx, p.touched[k]);
+    PriceTreeRefreshMany(ctx, p.touched, p.touched_count);
     PriceTreeRefresh(ctx, l);
 }
 

@@ -15,6 +15,7 @@ struct PriceTree {
     int16_t enabled;     // primal phase 2 keeps the tree up to date
     int16_t valid;       // the leaves describe the current prices and header
     int16_t devex;       // built with Devex-weighted prices
+    int16_t dense;       // the last exchange changed too many prices to refresh one by one
     int32_t* best;       // [2 * leaves] best leaf below each node, -1 none
     int32_t* live;       // [2 * leaves] live leaves below each node
     double* value;       // [leaves] price of the column at each leaf
@@ -23,6 +24,8 @@ struct PriceTree {
 };
 
 namespace {
+
+constexpr int32_t kDenseRefreshShare = 8;
 
 bool devex_weighted(const LpContext* ctx) {
     const PricingState& p = ctx->phases.pricing;
@@ -37,10 +40,16 @@ int32_t better(const PriceTree& t, int32_t a, int32_t b) {
     return a;
 }
 
-void pull_up(PriceTree& t, int32_t node) {
-    for (node >>= 1; node >= 1; node >>= 1) {
-        t.best[node] = better(t, t.best[2 * node], t.best[2 * node + 1]);
-        t.live[node] = t.live[2 * node] + t.live[2 * node + 1];
+// Brings the ancestors of `leaf` up to date.  Once an ancestor keeps its
+// best leaf (another leaf, whose price did not change) and its live count,
+// nothing above it changes either.
+void pull_up(PriceTree& t, int32_t leaf) {
+    for (int32_t node = (t.leaves + leaf) >> 1; node >= 1; node >>= 1) {
+        const int32_t best = better(t, t.best[2 * node], t.best[2 * node + 1]);
+        const int32_t live = t.live[2 * node] + t.live[2 * node + 1];
+        if (best == t.best[node] && live == t.live[node] && best != leaf) return;
+        t.best[node] = best;
+        t.live[node] = live;
     }
 }
 
@@ -164,11 +173,11 @@ void PriceTreeExchange(LpContext* ctx, int32_t q, int32_t l) {
     }
     t->leaf_of[q] = -1;
     set_leaf(ctx, *t, leaf_q, -1);
-    pull_up(*t, t->leaves + leaf_q);
+    pull_up(*t, leaf_q);
     const int32_t leaf_l = t->next_leaf++;
     t->leaf_of[l] = leaf_l;
     set_leaf(ctx, *t, leaf_l, l);
-    pull_up(*t, t->leaves + leaf_l);
+    pull_up(*t, leaf_l);
 }
 
 void PriceTreeRefresh(LpContext* ctx, int32_t j) {
@@ -177,13 +186,33 @@ void PriceTreeRefresh(LpContext* ctx, int32_t j) {
     const int32_t leaf = t->leaf_of[j];
     if (leaf < 0) return;
     set_leaf(ctx, *t, leaf, j);
-    pull_up(*t, t->leaves + leaf);
+    pull_up(*t, leaf);
+}
+
+void PriceTreeRefreshMany(LpContext* ctx, const int32_t* columns, int32_t count) {
+    PriceTree* t = tree_of(ctx);
+    if (t == nullptr) return;
+    // Past this share of the nonbasic columns a pass over all of them costs
+    // less than refreshing each: the tree is dropped and the choice scans.
+    if (count > (ctx->model.columns - ctx->model.rows) / kDenseRefreshShare) {
+        t->valid = 0;
+        t->dense = 1;
+        return;
+    }
+    if (t->valid == 0) return;
+    for (int32_t k = 0; k < count; ++k) PriceTreeRefresh(ctx, columns[k]);
 }
 
 bool PriceTreeChoose(LpContext* ctx, double* price, int32_t* column, int32_t* header_pos) {
     PriceTree* t = tree_of(ctx);
     if (t == nullptr || t->enabled == 0) return false;
     if (t->valid != 0 && (t->devex != 0) != devex_weighted(ctx)) t->valid = 0;
+    // After a dense exchange the pass is cheaper than a rebuild that the
+    // next dense one would throw away; the tree returns after a sparse one.
+    if (t->valid == 0 && t->dense != 0) {
+        t->dense = 0;
+        return false;
+    }
     if (t->valid == 0 && !rebuild(ctx, *t)) return false;
     const int32_t leaf = t->best[1];
     *column = -1;

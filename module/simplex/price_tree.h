@@ -43,6 +43,11 @@ void PriceTreeExchange(LpContext* ctx, int32_t q, int32_t l);
 // Column j's stored price or weight or status changed.
 void PriceTreeRefresh(LpContext* ctx, int32_t j);
 
+// The same for `count` columns at once; when they are many the tree is
+// dropped, the next choice scans, and the one after a sparse exchange
+// rebuilds it.
+void PriceTreeRefreshMany(LpContext* ctx, const int32_t* columns, int32_t count);
+
 // The choice as the stored-price rule's scan would make it: *column and
 // *header_pos of the best column and *price its value; *column = -1 when no
 // column is attractive.  Returns false when the tree is not in use (the

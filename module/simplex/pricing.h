@@ -59,6 +59,12 @@ void StorePivotRow(LpContext* ctx);
 // vector for the duration, which destroys y.
 void BasisInverseRow(LpContext* ctx, int32_t r, double* out, bool keep_spike);
 
+// BasisInverseRow with keep_spike for an `out` that is zero except at the
+// `previous` rows listed in `rows` (all of it when `previous` is -1): the
+// same row, with the rows where it may be nonzero listed in `rows`.
+// Returns their count, or -1 when the row was found without listing.
+int32_t BasisInverseRowListed(LpContext* ctx, int32_t r, double* out, int32_t* rows, int32_t previous);
+
 // Sparse pricing.
 // SparseSetUp: builds the row-wise copy when absent, resets the Devex
 // framework, computes the pricing vector and the stored reduced costs of the

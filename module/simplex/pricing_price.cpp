@@ -217,6 +217,23 @@ void BasisInverseRow(LpContext* ctx, int32_t r, double* out, bool keep_spike) {
     s.spikeCount = spike_count;
 }
 
+int32_t BasisInverseRowListed(LpContext* ctx, int32_t r, double* out, int32_t* rows, int32_t previous) {
+    InverseStore& s = ctx->inverse;
+    if (previous < 0) {
+        std::memset(out, 0, static_cast<size_t>(ctx->model.rows) * sizeof(double));
+    } else {
+        for (int32_t k = 0; k < previous; ++k) out[rows[k]] = 0.0;
+    }
+    out[r] = 1.0;
+    double* spike = s.spike;
+    const int32_t spike_count = s.spikeCount;
+    s.spike = ctx->form.duals;
+    const int32_t listed = ctx->entries.factor->btran_sparse(s, out, &r, 1, rows);
+    s.spike = spike;
+    s.spikeCount = spike_count;
+    return listed;
+}
+
 void StorePivotRow(LpContext* ctx) {
     PricingState& p = ctx->phases.pricing;
     p.last_entered = ctx->solver.entering;

@@ -235,9 +235,13 @@ int SparseSetUp(LpContext* ctx) {
     if (p.pivot_row == nullptr) p.pivot_row = ctx_alloc_array<double>(ctx, n);
     if (p.touched == nullptr) p.touched = ctx_alloc_array<int32_t>(ctx, n);
     if (p.touched_mark == nullptr) p.touched_mark = ctx_alloc_array<uint8_t>(ctx, n);
-    if (p.rho == nullptr) p.rho = ctx_alloc_array<double>(ctx, m);
+    if (p.rho == nullptr) {
+        p.rho = ctx_alloc_array<double>(ctx, m);
+        p.rho_count = 0;
+    }
+    if (p.rho_rows == nullptr) p.rho_rows = ctx_alloc_array<int32_t>(ctx, m);
     if (p.reduced == nullptr || p.pivot_row == nullptr || p.touched == nullptr || p.touched_mark == nullptr ||
-        p.rho == nullptr)
+        p.rho == nullptr || p.rho_rows == nullptr)
         return kRunMemory;
     int rc = p.copy_built != 0 ? RefreshRowCopy(ctx) : build_copy(ctx);
     if (rc != 0) return rc;
@@ -259,7 +263,14 @@ void SparsePivotRow(LpContext* ctx, int32_t r) {
     PricingState& p = ctx->phases.pricing;
     const int32_t m = ctx->model.rows;
     clear_pivot_row(p);
-    BasisInverseRow(ctx, r, p.rho, true);
+    p.rho_count = BasisInverseRowListed(ctx, r, p.rho, p.rho_rows, p.rho_count);
+    // Rows in ascending order either way, so that each pivot row entry sums
+    // its terms in the same order; a short list is sorted, a long one is
+    // passed over for all m rows.
+    const bool listed = p.rho_count >= 0 && p.rho_count <= m / kSparseShare;
+    if (listed) std::sort(p.rho_rows, p.rho_rows + p.rho_count);
+    const int32_t* rows = p.rho_rows;
+    const int32_t passes = listed ? p.rho_count : m;
     // The arrays and the touched count in locals: the stores below could
     // alias the pricing state as far as the compiler knows.
     const double* rho = p.rho;
@@ -271,7 +282,8 @@ void SparsePivotRow(LpContext* ctx, int32_t r) {
     uint8_t* mark = p.touched_mark;
     int32_t* touched = p.touched;
     int32_t count = p.touched_count;
-    for (int32_t i = 0; i < m; ++i) {
+    for (int32_t k = 0; k < passes; ++k) {
+        const int32_t i = listed ? rows[k] : k;
         const double ri = rho[i];
         if (std::fabs(ri) < kNegligibleRho) continue;
         const int64_t first = row_start[i];
@@ -375,6 +387,8 @@ void ReleaseSparse(LpContext* ctx) {
     ctx_free_array(ctx, p.touched);
     ctx_free_array(ctx, p.touched_mark);
     ctx_free_array(ctx, p.rho);
+    ctx_free_array(ctx, p.rho_rows);
+    p.rho_count = 0;
     p.touched_count = 0;
     p.copy_built = 0;
     p.stored_active = 0;
