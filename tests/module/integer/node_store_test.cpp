@@ -24,14 +24,14 @@ class NodeStore : public ::testing::Test {
   protected:
     void SetUp() override {
         minihost::install();
-        enginetest::ProblemSpec spec;
-        spec.rows = 2;
-        spec.structural = 10;
-        spec.columns.resize(12);
-        for (int j = 0; j < 10; ++j) spec.columns[j].entries = {{j % 2, 1.0 + j}};
-        spec.columns[10].entries = {{0, 1.0}};
-        spec.columns[11].entries = {{1, 1.0}};
-        ctx_ = enginetest::BuildContext(spec);
+        enginetest::ProblemSpec shape;
+        shape.rows = 2;
+        shape.structural = 10;
+        shape.columns.resize(12);
+        for (int j = 0; j < 10; ++j) shape.columns[j].entries = {{j % 2, 1.0 + j}};
+        shape.columns[10].entries = {{0, 1.0}};
+        shape.columns[11].entries = {{1, 1.0}};
+        ctx_ = enginetest::BuildContext(shape);
         ASSERT_NE(ctx_, nullptr);
         ASSERT_EQ(enginetest::SetUpEngine(ctx_), 0);
         enginetest::SetBasis(ctx_, {10, 11});
