@@ -95,6 +95,49 @@ int32_t Forward(InverseStore& s, double* x, int32_t* nonzeros) {
     return listed;
 }
 
+// The depth-first search both reaches share.  A node's successors are the
+// slots first(v) .. last(v), each leading to target(slot); a root that
+// `skip_root` refuses starts nothing.  The nodes reached go to s.reachOrder
+// in post-order.  Returns their number, or -1 as soon as more than `limit`
+// are reached.
+template <typename SkipRoot, typename First, typename Last, typename Target>
+int32_t DepthFirstReach(InverseStore& s, const int32_t* roots, int32_t count, int32_t limit, SkipRoot skip_root,
+                        First first, Last last, Target target) {
+    const int32_t stamp = NextStamp(s);
+    int32_t* mark = s.reachMark;
+    int32_t* stack = s.reachStack;
+    int32_t* next = s.reachNext;
+    int32_t* order = s.reachOrder;
+    int32_t reached = 0;
+    for (int32_t k = 0; k < count; ++k) {
+        const int32_t root = roots[k];
+        if (mark[root] == stamp || skip_root(root)) continue;
+        mark[root] = stamp;
+        int32_t depth = 0;
+        stack[0] = root;
+        next[0] = first(root);
+        while (depth >= 0) {
+            const int32_t v = stack[depth];
+            const int32_t end = last(v);
+            int32_t q = next[depth];
+            while (q <= end && mark[target(q)] == stamp) ++q;
+            if (q <= end) {
+                const int32_t t = target(q);
+                next[depth] = q + 1;
+                mark[t] = stamp;
+                ++depth;
+                stack[depth] = t;
+                next[depth] = first(t);
+                continue;
+            }
+            if (reached == limit) return -1;
+            order[reached++] = v;
+            --depth;
+        }
+    }
+    return reached;
+}
+
 // The rows an FTRAN's back substitution must visit when L^-1 a is nonzero
 // only at the `count` rows of `rows`: a row whose diagonal column gets a
 // value flags every row in that column's pattern.  Found by a depth-first
@@ -103,39 +146,11 @@ int32_t Forward(InverseStore& s, double* x, int32_t* nonzeros) {
 // as soon as more than `limit` are reached (the full sweep is then cheaper).
 int32_t ReachOfSpike(InverseStore& s, const int32_t* rows, int32_t count, int32_t limit) {
     const InverseSlot* e = s.elements;
-    const int32_t stamp = NextStamp(s);
-    int32_t* mark = s.reachMark;
-    int32_t* stack = s.reachStack;
-    int32_t* next = s.reachNext;
-    int32_t* order = s.reachOrder;
-    int32_t reached = 0;
-    for (int32_t k = 0; k < count; ++k) {
-        const int32_t root = rows[k];
-        if (mark[root] == stamp || s.spike[root] == 0.0) continue;
-        mark[root] = stamp;
-        int32_t depth = 0;
-        stack[0] = root;
-        next[0] = s.colStart[e[s.rowStart[root]].column] + 1;
-        while (depth >= 0) {
-            const int32_t r = stack[depth];
-            const int32_t ce = s.colEnd[e[s.rowStart[r]].column];
-            int32_t q = next[depth];
-            while (q <= ce && mark[e[q].row] == stamp) ++q;
-            if (q <= ce) {
-                const int32_t t = e[q].row;
-                next[depth] = q + 1;
-                mark[t] = stamp;
-                ++depth;
-                stack[depth] = t;
-                next[depth] = s.colStart[e[s.rowStart[t]].column] + 1;
-                continue;
-            }
-            if (reached == limit) return -1;
-            order[reached++] = r;
-            --depth;
-        }
-    }
-    return reached;
+    // Row r's successors: the rows of its diagonal column's pattern.
+    return DepthFirstReach(
+        s, rows, count, limit, [&](int32_t r) { return s.spike[r] == 0.0; },
+        [&](int32_t r) { return s.colStart[e[s.rowStart[r]].column] + 1; },
+        [&](int32_t r) { return s.colEnd[e[s.rowStart[r]].column]; }, [&](int32_t q) { return e[q].row; });
 }
 
 // FTRAN of a right-hand side that is nonzero only at the `count` rows of
@@ -232,39 +247,11 @@ void Backward(InverseStore& s, double* x) {
 // number, or -1 as soon as more than `limit` are reached.
 int32_t ReachOfBtran(InverseStore& s, const int32_t* positions, int32_t count, int32_t limit) {
     const InverseSlot* e = s.elements;
-    const int32_t stamp = NextStamp(s);
-    int32_t* mark = s.reachMark;
-    int32_t* stack = s.reachStack;
-    int32_t* next = s.reachNext;
-    int32_t* order = s.reachOrder;
-    int32_t reached = 0;
-    for (int32_t k = 0; k < count; ++k) {
-        const int32_t root = positions[k];
-        if (mark[root] == stamp) continue;
-        mark[root] = stamp;
-        int32_t depth = 0;
-        stack[0] = root;
-        next[0] = s.rowStart[e[s.colStart[root]].row] + 1;
-        while (depth >= 0) {
-            const int32_t c = stack[depth];
-            const int32_t re = s.rowEnd[e[s.colStart[c]].row];
-            int32_t q = next[depth];
-            while (q <= re && mark[e[q].column] == stamp) ++q;
-            if (q <= re) {
-                const int32_t t = e[q].column;
-                next[depth] = q + 1;
-                mark[t] = stamp;
-                ++depth;
-                stack[depth] = t;
-                next[depth] = s.rowStart[e[s.colStart[t]].row] + 1;
-                continue;
-            }
-            if (reached == limit) return -1;
-            order[reached++] = c;
-            --depth;
-        }
-    }
-    return reached;
+    // Column c's successors: the columns of its diagonal row.
+    return DepthFirstReach(
+        s, positions, count, limit, [](int32_t) { return false; },
+        [&](int32_t c) { return s.rowStart[e[s.colStart[c]].row] + 1; },
+        [&](int32_t c) { return s.rowEnd[e[s.colStart[c]].row]; }, [&](int32_t q) { return e[q].column; });
 }
 
 // BTRAN of a c that is nonzero only at the `count` positions of

@@ -49,6 +49,21 @@ inline void SetMark(InverseStore& s, int32_t i, double mark) {
     s.spike[i] = mark;
 }
 
+// Appends the kept spike entry v of row r to column p (and to row r),
+// starting the column with its first entry.  Returns 0 or the negative
+// result of GrowStore.
+int64_t AppendSpikeEntry(InverseStore& s, int32_t p, int32_t r, double v, bool& empty) {
+    s.uCount += 1;
+    const int64_t g = MakeRoom(s, kCompressColumns, 0);
+    if (g < 0) return g;
+    if (empty) s.colStart[p] = s.colFree;
+    empty = false;
+    s.elements[s.colFree].row = r;
+    s.colEnd[p] = s.colFree;
+    s.colFree += 1;
+    return AppendToRow(s, r, v, p);
+}
+
 // Step 2 for a spike whose nonzero rows are listed: the same insertions as
 // the sweep over all steps, visiting only the listed rows in step order.
 int64_t InsertListedSpike(InverseStore& s, int32_t p, int32_t rp, int32_t& first, int32_t& last) {
@@ -65,15 +80,7 @@ int64_t InsertListedSpike(InverseStore& s, int32_t p, int32_t rp, int32_t& first
         const double v = spike[r];
         spike[r] = 0.0;
         if (!(std::fabs(v) > s.dropTolerance)) continue;
-        s.uCount += 1;
-        int64_t g = MakeRoom(s, kCompressColumns, 0);
-        if (g < 0) return g;
-        if (empty) s.colStart[p] = s.colFree;
-        empty = false;
-        s.elements[s.colFree].row = r;
-        s.colEnd[p] = s.colFree;
-        s.colFree += 1;
-        g = AppendToRow(s, r, v, p);
+        const int64_t g = AppendSpikeEntry(s, p, r, v, empty);
         if (g < 0) return g;
         last = step[r];
     }
@@ -125,15 +132,7 @@ int64_t InsertSpike(InverseStore& s, int32_t p, int32_t rp, int32_t& first, int3
         const double v = spike[r];
         spike[r] = 0.0;
         if (!(std::fabs(v) > s.dropTolerance)) continue;
-        s.uCount += 1;
-        int64_t g = MakeRoom(s, kCompressColumns, 0);
-        if (g < 0) return g;
-        if (empty) s.colStart[p] = s.colFree;
-        empty = false;
-        s.elements[s.colFree].row = r;
-        s.colEnd[p] = s.colFree;
-        s.colFree += 1;
-        g = AppendToRow(s, r, v, p);
+        const int64_t g = AppendSpikeEntry(s, p, r, v, empty);
         if (g < 0) return g;
         last = k;
     }
