@@ -306,6 +306,8 @@ constexpr MessageEntry kMessages[] = {
     {335, N, "s", "PRINT %1 is not available in a pause yet."},
     {336, N, "iii", "Branch and bound saved %1 node records in %2 bytes (TREETYPE=%3)."},
     {337, N, "", "PRINT BEST: no integer solution has been found yet."},
+    {338, N, "d", "The integer solution in PRIMALIN is the first incumbent (objective %1)."},
+    {339, W, "s", "The integer solution in PRIMALIN is not used as the incumbent: %1."},
 };
 
 }  // namespace

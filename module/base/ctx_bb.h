@@ -163,6 +163,8 @@ struct BbState {
     int32_t ipause_count;        // integer iterations since the last pause
     int32_t ifeasible_count;     // integer-feasible solutions since the last pause
     IntegerVariable* variables;  // the integer-variable list
+    double* primalin_values;     // a feasible integer solution PRIMALIN gave (user units, list order), or none
+    int16_t primalin_solution;   // primalin_values holds one for this combination
     double objective_scale;      // scale factor of the objective's column (1 when unscaled)
 
     // The node file (model.node_file) and its records.

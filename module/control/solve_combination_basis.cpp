@@ -41,14 +41,15 @@ void pin_artificials(LpContext* ctx) {
     }
 }
 
-// The solution a PRIMALIN basis gives an integer problem: when it is not
-// integer feasible (an integer column further than IEPSILON from an
-// integer), it is said, since the user may have meant it as the incumbent;
-// one that is will be found integer feasible at the root and become the
-// incumbent there.
-void check_primalin_integer_solution(LpContext* ctx) {
+// The solution a PRIMALIN basis gives an integer problem, measured under
+// the bounds PRIMALIN brought.  One that is not integer feasible (an integer
+// column further than IEPSILON from an integer) is said, since the user may
+// have meant it as the incumbent.  One that is integer feasible and feasible
+// is kept for branch and bound, which starts from it as its first incumbent.
+int check_primalin_integer_solution(LpContext* ctx) {
     const ComputationalForm& f = ctx->form;
-    if (ctx->model.integer_count == 0 && ctx->model.sos_count == 0) return;
+    BbState& bb = ctx->bb;
+    if (ctx->model.integer_count == 0 && ctx->model.sos_count == 0) return 0;
     constexpr int kMsgNotIntegerFeasible = 186;
     double sum = 0.0;
     for (int32_t j = 0; j < ctx->model.columns; ++j) {
@@ -57,7 +58,20 @@ void check_primalin_integer_solution(LpContext* ctx) {
         const double distance = std::fmin(x - std::floor(x), std::ceil(x) - x);
         if (distance > ctx->options.iepsilon) sum += distance;
     }
-    if (sum != 0.0) host_message(kMsgNotIntegerFeasible);
+    if (sum != 0.0) {
+        host_message(kMsgNotIntegerFeasible);
+        return 0;
+    }
+    if (phase1_objective_value(ctx) != 0.0 || bb.variables == nullptr) return 0;
+    if (bb.primalin_values == nullptr) {
+        bb.primalin_values = ctx_alloc_array<double>(ctx, ctx->model.integer_count, TYM_ALLOC_STEP_ZERO);
+        if (bb.primalin_values == nullptr) return kRunMemory;
+    }
+    int32_t k = 0;
+    for (const IntegerVariable* v = bb.variables; v != nullptr && k < ctx->model.integer_count; v = v->next, ++k)
+        bb.primalin_values[k] = f.value[v->column] / f.column_scale[v->column];
+    bb.primalin_solution = 1;
+    return 0;
 }
 
 }  // namespace
@@ -65,6 +79,7 @@ void check_primalin_integer_solution(LpContext* ctx) {
 int set_up_starting_basis(LpContext* ctx) {
     InstallPhaseHooks(ctx);
     pin_artificials(ctx);
+    ctx->bb.primalin_solution = 0;
     ComputationalForm& f = ctx->form;
     const int32_t n = ctx->model.columns;
     const bool primalin = ctx->handles.data_given[kDsPrimalIn] != 0;
@@ -91,7 +106,8 @@ int set_up_starting_basis(LpContext* ctx) {
     if (rc != 0) return rc;
     rc = RecomputePrimal(ctx);
     if (rc != 0 || lower == nullptr) return rc;
-    check_primalin_integer_solution(ctx);
+    rc = check_primalin_integer_solution(ctx);
+    if (rc != 0) return rc;
     // The phase-1 column keeps the upper bound PRIMALIN gave it.
     const ObjectiveRecord* phase1 = ctx->model.phase1_objective;
     for (int32_t j = 0; j < n; ++j) {

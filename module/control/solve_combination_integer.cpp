@@ -7,7 +7,10 @@
 #include "control/end_run.h"
 #include "control/solve_combination.h"
 #include "integer/activein.h"
+#include "integer/adopt_incumbent.h"
+#include "integer/bb_internal.h"
 #include "integer/branch_bound.h"
+#include "integer/node_store.h"
 #include "integer/reduced_cost_fixing.h"
 #include "output/reported_values.h"
 #include "simplex/phases.h"
@@ -18,6 +21,8 @@ namespace {
 
 constexpr int kMsgGoalWithoutInteger = 228;
 constexpr int kMsgNodeRecords = 336;
+constexpr int kMsgPrimalinIncumbent = 338;
+constexpr int kMsgPrimalinNotIncumbent = 339;
 
 void end_on_failure(LpContext* ctx, int rc) {
     if (rc == kRunMemory) end_run(ctx, kEndMemory);
@@ -31,6 +36,35 @@ void fix_objective_column(LpContext* ctx, int32_t j, double value) {
     f.status[j] = static_cast<uint8_t>(f.status[j] & ~kStatHeld);
     f.lower[j] = value;
     f.upper[j] = value;
+}
+
+// A feasible integer solution PRIMALIN gave becomes the first incumbent,
+// re-solved with its integer columns fixed; its value is the cutoff the
+// search starts from.  The continuous relaxation was still solved first, so
+// the search proves the optimum from the root instead of trusting that the
+// solution was optimal (it may come from a search that was stopped).
+int take_primalin_incumbent(LpContext* ctx) {
+    BbState& bb = ctx->bb;
+    if (bb.primalin_solution == 0) return 0;
+    bb.primalin_solution = 0;
+    Adoption adoption = Adoption::kFailed;
+    const int rc = adopt_integer_solution(ctx, bb.primalin_values, allocate_node(ctx), &adoption);
+    if (rc == 0 && adoption == Adoption::kAdopted) {
+        ++bb.feasible_count;
+        bb.deltait_counter = 0;
+        if (bb.target < bb.cutoff) bb.target = bb.cutoff;
+        const double scale = bb.objective_scale != 0.0 ? bb.objective_scale : 1.0;
+        const ObjectiveRecord* obj = ctx->model.current_objective;
+        const double sense = obj != nullptr ? obj->sense : 1.0;
+        const TymArg args[] = {arg_double(bb.incumbent->bound * sense / scale)};
+        host_message(kMsgPrimalinIncumbent, 1, args);
+    } else if (rc == 0) {
+        const TymArg args[] = {arg_text(adoption == Adoption::kCutOff ? "it does not beat the cutoff"
+                                                                      : "its linear program could not be solved")};
+        host_message(kMsgPrimalinNotIncumbent, 1, args);
+    }
+    const int restored = restore_root_node(ctx);
+    return rc != 0 ? rc : restored;
 }
 
 }  // namespace
@@ -48,7 +82,8 @@ void integer_phase_step(LpContext* ctx) {
     const int64_t saved_before = ctx->bb.records_saved;
     const int64_t bytes_before = ctx->bb.record_bytes;
     // A search an earlier run stopped goes on from its ACTIVEOUT.
-    sv.run_status = read_activein(ctx);
+    sv.run_status = take_primalin_incumbent(ctx);
+    if (sv.run_status == kRunOk) sv.run_status = read_activein(ctx);
     if (sv.run_status == kRunOk) sv.run_status = run_branch_and_bound(ctx);
     // What the node store wrote, so that the record coders can be compared.
     const TymArg args[] = {arg_int(ctx->bb.records_saved - saved_before), arg_int(ctx->bb.record_bytes - bytes_before),

@@ -9,11 +9,10 @@
 #include "input/model_records.h"
 #include "input/reader_common.h"
 #include "input/reader_vars.h"
+#include "integer/adopt_incumbent.h"
 #include "integer/branch_bound.h"
 #include "integer/node_records.h"
 #include "integer/node_store.h"
-#include "simplex/phases.h"
-#include "simplex/primal_values.h"
 
 namespace tymlp {
 namespace {
@@ -96,18 +95,18 @@ double sense(const LpContext* ctx) {
     return obj != nullptr ? obj->sense : 1.0;
 }
 
-// Sets one bound (0 lower, 1 upper, 2 both) of every integer variable from
-// the observation, in the scaled units of the form.
+// Sets one bound (0 lower, 1 upper) of every integer variable from the
+// observation, in the scaled units of the form.
 void set_bounds(LpContext* ctx, const ActiveIn& in, int which) {
     ComputationalForm& f = ctx->form;
     int k = 0;
     for (const IntegerVariable* v = ctx->bb.variables; v != nullptr; v = v->next, ++k) {
         const int32_t j = v->column;
-        double value = in.values[k];
-        if (which == 2) value = std::nearbyint(value);
-        const double internal = value * f.column_scale[j];
-        if (which != 1) f.lower[j] = internal;
-        if (which != 0) f.upper[j] = internal;
+        const double internal = in.values[k] * f.column_scale[j];
+        if (which == 0)
+            f.lower[j] = internal;
+        else
+            f.upper[j] = internal;
     }
 }
 
@@ -130,30 +129,21 @@ int take_incumbent(LpContext* ctx, const ActiveIn& in, double objective) {
         host_message(kMsgNotBetter);
         return 0;
     }
-    ActiveNode* node = new_node(ctx, in, objective, 0);
-    set_bounds(ctx, in, 2);
-    int rc = RecomputePrimal(ctx);
+    const bool had_incumbent = bb.incumbent != nullptr;
+    Adoption adoption = Adoption::kFailed;
+    const int rc = adopt_integer_solution(ctx, in.values, new_node(ctx, in, objective, 0), &adoption);
     if (rc != 0) return rc;
-    EnterPhase(ctx, kPhase3, false);
-    const int code = RunPhase(ctx, DualPhase);
-    ctx->solver.run_status = kRunOk;
-    switch (code) {
-        case kStopFinished:
-            if (bb.incumbent != nullptr)
-                host_message(kMsgReplacesIncumbent);
-            else
-                ++bb.feasible_count;
-            if (objective > bb.cutoff) bb.cutoff = objective;
-            if ((rc = save_node(ctx, node)) != 0) return rc;
-            bb.incumbent = node;
-            return 0;
-        case kStopCutoff: release_node(ctx, node); return 0;
-        case kStopTime:
-        case kStopIterations:
-        case kStopPause:
-        case kStopPivots: release_node(ctx, node); return code;
-        default: host_message(kMsgLpFailed); return kRunBadData;
+    if (adoption == Adoption::kFailed) {
+        host_message(kMsgLpFailed);
+        return kRunBadData;
     }
+    if (adoption == Adoption::kAdopted) {
+        if (had_incumbent)
+            host_message(kMsgReplacesIncumbent);
+        else
+            ++bb.feasible_count;
+    }
+    return 0;
 }
 
 int read_observations(LpContext* ctx, ActiveIn& in) {

@@ -295,5 +295,27 @@ TEST_F(IntegerProgram, APrimalinSolutionIsMeasuredForIntegrality) {
     EXPECT_FALSE(contains(last_.log, kNotInteger)) << last_.log;
 }
 
+// The best integer solution's PRIMALOUT starts the next search as its
+// incumbent; one from a stopped search starts it too, but the search still
+// goes on to the optimum instead of taking the stale solution for it.
+TEST_F(IntegerProgram, APrimalinIntegerSolutionIsTheFirstIncumbent) {
+    write("k.csv", knapsack20());
+    const std::string whole = status_after("LP data=k primalout=best;\nRUN;\n");
+    const char* const kIncumbent = "The integer solution in PRIMALIN is the first incumbent";
+    std::string s = status_after("LP data=k primalin=best;\nRUN;\n");
+    EXPECT_EQ(field(s, "STATUS"), "SUCCESSFUL") << s;
+    EXPECT_EQ(field(s, "OBJECTIVE"), field(whole, "OBJECTIVE")) << s;
+    EXPECT_TRUE(contains(last_.log, kIncumbent)) << last_.log;
+    EXPECT_LT(std::stol(field(s, "INT_ITER")), std::stol(field(whole, "INT_ITER"))) << s << whole;
+
+    const std::string stopped = status_after("LP data=k imaxit=16 primalout=early;\nRUN;\n");
+    ASSERT_EQ(field(stopped, "STATUS"), "INT_MAX_ITER") << stopped;
+    ASSERT_NE(field(stopped, "INT_BEST"), field(whole, "OBJECTIVE")) << stopped;
+    s = status_after("LP data=k primalin=early;\nRUN;\n");
+    EXPECT_TRUE(contains(last_.log, kIncumbent)) << last_.log;
+    EXPECT_EQ(field(s, "STATUS"), "SUCCESSFUL") << s;
+    EXPECT_EQ(field(s, "OBJECTIVE"), field(whole, "OBJECTIVE")) << s;
+}
+
 }  // namespace
 }  // namespace e2e

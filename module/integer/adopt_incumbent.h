@@ -1,0 +1,22 @@
+// adopt_incumbent.h -- an integer solution known before the search (from
+// PRIMALIN or ACTIVEIN) becomes the incumbent.
+#pragma once
+
+#include "base/lp_context.h"
+
+namespace tymlp {
+
+enum class Adoption { kAdopted, kCutOff, kFailed };
+
+// Fixes every integer variable at the integer nearest its entry of `values`
+// (the user's units, one per variable of the integer-variable list), solves
+// the linear program that is left with the dual phase from the current
+// basis, and on success keeps `node` as the incumbent, saved with that
+// solution's basis and bounds, with its bound set to the solution's value
+// and the cutoff raised to it; `node` is released otherwise.  The bounds stay
+// fixed: the caller restores the root afterwards.  Returns 0 with the outcome
+// in `adoption`; 3, 4, 5 or 13 when a limit or a pause stops the dual phase;
+// 9 or 25 when the node cannot be saved.
+int adopt_integer_solution(LpContext* ctx, const double* values, ActiveNode* node, Adoption* adoption);
+
+}  // namespace tymlp
