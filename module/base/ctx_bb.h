@@ -132,6 +132,20 @@ struct FixingState {
     int16_t prepared;   // the arrays hold this combination's optimum
 };
 
+// A row-wise copy of the matrix and the sparse row of the tableau the
+// penalties read: with it a penalty costs the nonzeros of the rows where the
+// row of the basis inverse is nonzero, not those of the whole matrix.
+struct PenaltyRows {
+    int32_t* start;    // m + 1: where each row's entries begin
+    int32_t* columns;  // the column of each entry, ascending within a row
+    double* values;
+    double* alpha;     // n: the tableau row, nonzero only at `touched`
+    int32_t* touched;  // the columns the row reaches
+    uint8_t* mark;     // n: 1 for a column in `touched`
+    int32_t touched_count;
+    int16_t built;
+};
+
 struct BbState {
     ActiveNode* current;    // node being solved
     ActiveNode* root;       // the root's record holds the continuous optimum's basis and the original bounds
@@ -179,6 +193,7 @@ struct BbState {
     // Work arrays of the evaluation (allocated once per run).
     double* rho;      // m: a row of the basis inverse
     double* reduced;  // n: reduced costs of the node's LP
+    PenaltyRows penalty_rows;
 
     MixState mix;
     FixingState fixing;

@@ -15,9 +15,9 @@
 
 #include <cmath>
 
+#include "integer/penalty_rows.h"
 #include "simplex/node_lp.h"
 #include "simplex/pricing.h"
-#include "simplex/work_store.h"
 
 namespace tymlp {
 namespace {
@@ -65,34 +65,32 @@ bool movable_both_ways(const LpContext* ctx, int32_t k) {
 
 }  // namespace
 
-int prepare_penalties(LpContext* ctx) { return NodeReducedCosts(ctx, ctx->bb.reduced); }
+int prepare_penalties(LpContext* ctx) {
+    const int rc = build_penalty_rows(ctx);
+    return rc != 0 ? rc : NodeReducedCosts(ctx, ctx->bb.reduced);
+}
 
 int compute_penalties(LpContext* ctx, int32_t j, Penalties* out) {
     const ComputationalForm& f = ctx->form;
     const LpOptions& o = ctx->options;
-    const int32_t m = ctx->model.rows;
-    const int32_t n = ctx->model.columns;
     const double inf = o.infinity;
     *out = Penalties{inf, inf, inf};
     const int32_t r = basis_position(ctx, j);
     if (r < 0) return 0;  // a nonbasic column at a fractional bound: nothing to look ahead with
     double* rho = ctx->bb.rho;
     BasisInverseRow(ctx, r, rho, false);
+    // Only the columns the row reaches can move x_j: the others have alpha 0.
+    form_tableau_row(ctx, rho);
+    const PenaltyRows& pr = ctx->bb.penalty_rows;
 
     const double x = f.value[j];
     const double frac = x - std::floor(x);
     const double g = frac - 1.0;
-    for (int32_t h = m; h < n; ++h) {
-        const int32_t k = f.header[h];
+    for (int32_t t = 0; t < pr.touched_count; ++t) {
+        const int32_t k = pr.touched[t];
         const uint8_t st = f.status[k];
-        if ((st & kStatArtificial) != 0 || f.lower[k] == f.upper[k]) continue;
-        const double* values = nullptr;
-        const int32_t* rows = nullptr;
-        int32_t count = 0;
-        const int rc = FetchCachedColumn(ctx, k, &values, &rows, &count);
-        if (rc != 0) return rc;
-        double alpha = 0.0;
-        for (int32_t e = 0; e < count; ++e) alpha += rho[rows[e]] * values[e];
+        if ((st & (kStatBasic | kStatArtificial)) != 0 || f.lower[k] == f.upper[k]) continue;
+        const double alpha = pr.alpha[k];
         const double d = ctx->bb.reduced[k];
         if (std::fabs(alpha) > o.repsilon && movable_both_ways(ctx, k)) {
             // A free column moves either way: it serves both children at
@@ -125,6 +123,7 @@ int compute_penalties(LpContext* ctx, int32_t j, Penalties* out) {
         }
         if (gamma > o.epsilon) out->combined = std::fmin(out->combined, w / gamma);
     }
+    clear_tableau_row(ctx);
     return 0;
 }
 
