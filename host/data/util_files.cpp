@@ -4,8 +4,10 @@
 // The file is unlinked as soon as it is created, so it disappears with its
 // descriptor whatever way the program ends; the folder itself goes at the
 // end of the step.  The module reads and writes many small records (a
-// coefficient is 24 bytes), so each file keeps one window of its bytes in
-// memory and goes to the operating system only when the window moves.
+// coefficient is 24 bytes; a branch-and-bound node a few hundred bytes, read
+// back in no particular order), so each file keeps a small cache of pages in
+// memory, the least recently used going back to the operating system first:
+// a scattered read moves one page, not a large window.
 #include <errno.h>
 #include <fcntl.h>
 #include <stdlib.h>
@@ -13,8 +15,10 @@
 
 #include <algorithm>
 #include <cstring>
+#include <memory>
 #include <set>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "data/data_internal.h"
@@ -26,14 +30,20 @@
 #include "host_api.h"
 
 struct TymUtil_ {
-    static constexpr size_t kWindowBytes = 64 * 1024;
+    static constexpr int64_t kPageBytes = 8 * 1024;
+    static constexpr size_t kMostPages = 128;
+    struct Page {
+        int64_t number = -1;  // page index in the file
+        uint64_t used = 0;    // last use, for choosing the page to give up
+        bool dirty = false;
+        std::unique_ptr<char[]> bytes = std::make_unique<char[]>(kPageBytes);
+    };
     int fd = -1;
     int64_t position = 0;
-    int64_t size = 0;  // logical size: the file plus what the window adds
-    std::vector<char> window = std::vector<char>(kWindowBytes);
-    int64_t window_start = 0;
-    size_t window_length = 0;  // valid bytes in the window
-    bool dirty = false;
+    int64_t size = 0;  // logical size: the file plus what dirty pages add
+    std::vector<Page> pages;
+    std::unordered_map<int64_t, size_t> slot_of;  // page number -> index in pages
+    uint64_t clock = 0;
 
     ~TymUtil_() {
         if (fd >= 0) ::close(fd);
@@ -45,6 +55,8 @@ namespace data {
 namespace {
 
 constexpr int64_t kEndOfFile = -1;
+using Page = TymUtil_::Page;
+constexpr int64_t kPageBytes = TymUtil_::kPageBytes;
 
 struct UtilState {
     std::set<TymUtil> files;
@@ -72,11 +84,16 @@ bool full_pwrite(int fd, const char* data, size_t len, int64_t offset) {
     return true;
 }
 
+// Reads up to `len` bytes; what lies beyond the file's end reads as zero.
 bool full_pread(int fd, char* data, size_t len, int64_t offset) {
     while (len > 0) {
         const ssize_t n = pread(fd, data, len, offset);
         if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) return false;
+        if (n < 0) return false;
+        if (n == 0) {
+            std::memset(data, 0, len);
+            return true;
+        }
         data += n;
         len -= static_cast<size_t>(n);
         offset += n;
@@ -89,27 +106,48 @@ int io_failure(const char* what) {
     return kIoFailure;
 }
 
-int flush_window(TymUtil f) {
-    if (!f->dirty) return kOk;
-    if (!full_pwrite(f->fd, f->window.data(), f->window_length, f->window_start)) return io_failure("written");
-    f->dirty = false;
+// Writes a dirty page back: the bytes of it that lie inside the file.
+int flush_page(TymUtil f, Page& page) {
+    if (!page.dirty) return kOk;
+    const int64_t start = page.number * kPageBytes;
+    const int64_t length = std::min(kPageBytes, f->size - start);
+    if (length > 0 && !full_pwrite(f->fd, page.bytes.get(), static_cast<size_t>(length), start))
+        return io_failure("written");
+    page.dirty = false;
     return kOk;
 }
 
-// Makes the window start at `offset` holding the file's bytes from there.
-int load_window(TymUtil f, int64_t offset) {
-    if (int rc = flush_window(f); rc < 0) return rc;
-    f->window_start = offset;
-    f->window_length = static_cast<size_t>(std::min<int64_t>(TymUtil_::kWindowBytes, f->size - offset));
-    if (!full_pread(f->fd, f->window.data(), f->window_length, offset)) {
-        f->window_length = 0;
+// The page `number` in the cache, read from the file unless `fresh` (every
+// byte of it about to be written, or none of it in the file yet).
+int fetch_page(TymUtil f, int64_t number, bool fresh, Page** out) {
+    if (auto it = f->slot_of.find(number); it != f->slot_of.end()) {
+        *out = &f->pages[it->second];
+        (*out)->used = ++f->clock;
+        return kOk;
+    }
+    size_t slot = f->pages.size();
+    if (slot < TymUtil_::kMostPages) {
+        f->pages.emplace_back();
+    } else {
+        slot = 0;
+        for (size_t k = 1; k < f->pages.size(); ++k)
+            if (f->pages[k].used < f->pages[slot].used) slot = k;
+        if (int rc = flush_page(f, f->pages[slot]); rc < 0) return rc;
+        f->slot_of.erase(f->pages[slot].number);
+    }
+    Page& page = f->pages[slot];
+    page.number = -1;
+    const int64_t start = number * kPageBytes;
+    if (fresh || start >= f->size) {
+        std::memset(page.bytes.get(), 0, kPageBytes);
+    } else if (!full_pread(f->fd, page.bytes.get(), static_cast<size_t>(kPageBytes), start)) {
         return io_failure("read");
     }
+    page.number = number;
+    page.used = ++f->clock;
+    f->slot_of[number] = slot;
+    *out = &page;
     return kOk;
-}
-
-bool in_window(TymUtil f, int64_t offset) {
-    return offset >= f->window_start && offset < f->window_start + static_cast<int64_t>(f->window_length);
 }
 
 const std::string& step_folder() {
@@ -157,22 +195,15 @@ int read_util(TymUtil f, void* buf, int64_t len) {
     if (len > f->size - f->position) return kPastEnd;
     char* out = static_cast<char*>(buf);
     while (len > 0) {
-        if (!in_window(f, f->position)) {
-            if (len >= static_cast<int64_t>(TymUtil_::kWindowBytes)) {
-                // A long read goes straight to the file.
-                if (int rc = flush_window(f); rc < 0) return rc;
-                if (!full_pread(f->fd, out, static_cast<size_t>(len), f->position)) return io_failure("read");
-                f->position += len;
-                return kOk;
-            }
-            if (int rc = load_window(f, f->position); rc < 0) return rc;
-        }
-        const size_t at = static_cast<size_t>(f->position - f->window_start);
-        const size_t n = std::min(static_cast<size_t>(len), f->window_length - at);
-        std::memcpy(out, f->window.data() + at, n);
+        const int64_t number = f->position / kPageBytes;
+        const int64_t at = f->position % kPageBytes;
+        const int64_t n = std::min(len, kPageBytes - at);
+        Page* page = nullptr;
+        if (int rc = fetch_page(f, number, false, &page); rc < 0) return rc;
+        std::memcpy(out, page->bytes.get() + at, static_cast<size_t>(n));
         out += n;
-        f->position += static_cast<int64_t>(n);
-        len -= static_cast<int64_t>(n);
+        f->position += n;
+        len -= n;
     }
     return kOk;
 }
@@ -182,29 +213,17 @@ int write_util(TymUtil f, const void* buf, int64_t len) {
     if (len < 0 || (buf == nullptr && len > 0)) return kBadArgument;
     const char* in = static_cast<const char*>(buf);
     while (len > 0) {
-        const int64_t window_end = f->window_start + static_cast<int64_t>(f->window_length);
-        const bool appendable = f->position == window_end && f->window_length < TymUtil_::kWindowBytes;
-        if (!in_window(f, f->position) && !appendable) {
-            if (int rc = flush_window(f); rc < 0) return rc;
-            if (len >= static_cast<int64_t>(TymUtil_::kWindowBytes)) {
-                if (!full_pwrite(f->fd, in, static_cast<size_t>(len), f->position)) return io_failure("written");
-                f->position += len;
-                f->size = std::max(f->size, f->position);
-                return kOk;
-            }
-            // Start an empty window here; it fills as the writes go on.
-            f->window_start = f->position;
-            f->window_length = 0;
-        }
-        const size_t at = static_cast<size_t>(f->position - f->window_start);
-        const size_t n = std::min(static_cast<size_t>(len), TymUtil_::kWindowBytes - at);
-        std::memcpy(f->window.data() + at, in, n);
-        f->window_length = std::max(f->window_length, at + n);
-        f->dirty = true;
+        const int64_t number = f->position / kPageBytes;
+        const int64_t at = f->position % kPageBytes;
+        const int64_t n = std::min(len, kPageBytes - at);
+        Page* page = nullptr;
+        if (int rc = fetch_page(f, number, n == kPageBytes, &page); rc < 0) return rc;
+        std::memcpy(page->bytes.get() + at, in, static_cast<size_t>(n));
+        page->dirty = true;
         in += n;
-        f->position += static_cast<int64_t>(n);
+        f->position += n;
         f->size = std::max(f->size, f->position);
-        len -= static_cast<int64_t>(n);
+        len -= n;
     }
     return kOk;
 }

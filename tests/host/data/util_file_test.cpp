@@ -106,6 +106,43 @@ TEST_F(UtilFiles, EndPositionShortReadsAndBigBlocks) {
     EXPECT_EQ(gap[1], 0);
 }
 
+// Scattered writes and reads over a file many times larger than what a
+// file keeps in memory, straddling page edges and leaving gaps, against a
+// plain copy of the bytes.
+TEST_F(UtilFiles, ScatteredAccessOverALargeFileMatchesAPlainCopy) {
+    TymUtil f = util_->open();
+    ASSERT_NE(f, nullptr);
+    std::vector<char> shadow;
+    std::mt19937 rng(11);
+    std::vector<char> chunk;
+    for (int op = 0; op < 4000; ++op) {
+        const int64_t offset = static_cast<int64_t>(rng() % (6u << 20));
+        const size_t length = 1 + rng() % (rng() % 8 == 0 ? 40000 : 700);
+        if (rng() % 3 != 0 || shadow.empty()) {
+            chunk.resize(length);
+            for (char& c : chunk) c = static_cast<char>(rng());
+            ASSERT_EQ(util_->position(f, offset), 0);
+            ASSERT_EQ(util_->write(f, chunk.data(), static_cast<int64_t>(length)), 0);
+            if (shadow.size() < offset + length) shadow.resize(offset + length, 0);
+            std::copy(chunk.begin(), chunk.end(), shadow.begin() + offset);
+        } else {
+            const int64_t at = offset % static_cast<int64_t>(shadow.size());
+            const size_t n = std::min(length, shadow.size() - static_cast<size_t>(at));
+            chunk.assign(n, 1);
+            ASSERT_EQ(util_->position(f, at), 0);
+            ASSERT_EQ(util_->read(f, chunk.data(), static_cast<int64_t>(n)), 0);
+            ASSERT_TRUE(std::equal(chunk.begin(), chunk.end(), shadow.begin() + at)) << "read at " << at;
+        }
+        ASSERT_EQ(util_->position(f, -1), 0);
+        ASSERT_EQ(util_->tell(f), static_cast<int64_t>(shadow.size()));
+    }
+    std::vector<char> whole(shadow.size());
+    ASSERT_EQ(util_->position(f, 0), 0);
+    ASSERT_EQ(util_->read(f, whole.data(), static_cast<int64_t>(whole.size())), 0);
+    EXPECT_TRUE(whole == shadow);
+    EXPECT_EQ(util_->close(f), 0);
+}
+
 TEST_F(UtilFiles, StepEndRemovesFilesAndFolderOnEveryPath) {
     TymUtil a = util_->open();
     TymUtil b = util_->open();
