@@ -48,7 +48,7 @@ int take_primalin_incumbent(LpContext* ctx) {
     if (bb.primalin_solution == 0) return 0;
     bb.primalin_solution = 0;
     Adoption adoption = Adoption::kFailed;
-    const int rc = adopt_integer_solution(ctx, bb.primalin_values, allocate_node(ctx), &adoption);
+    const int rc = adopt_integer_solution(ctx, bb.primalin_values, allocate_node(ctx), true, &adoption);
     if (rc == 0 && adoption == Adoption::kAdopted) {
         ++bb.feasible_count;
         bb.deltait_counter = 0;

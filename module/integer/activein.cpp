@@ -131,7 +131,7 @@ int take_incumbent(LpContext* ctx, const ActiveIn& in, double objective) {
     }
     const bool had_incumbent = bb.incumbent != nullptr;
     Adoption adoption = Adoption::kFailed;
-    const int rc = adopt_integer_solution(ctx, in.values, new_node(ctx, in, objective, 0), &adoption);
+    const int rc = adopt_integer_solution(ctx, in.values, new_node(ctx, in, objective, 0), false, &adoption);
     if (rc != 0) return rc;
     if (adoption == Adoption::kFailed) {
         host_message(kMsgLpFailed);

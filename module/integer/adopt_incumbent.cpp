@@ -12,7 +12,8 @@
 
 namespace tymlp {
 
-int adopt_integer_solution(LpContext* ctx, const double* values, ActiveNode* node, Adoption* adoption) {
+int adopt_integer_solution(LpContext* ctx, const double* values, ActiveNode* node, bool bound_from_solution,
+                           Adoption* adoption) {
     BbState& bb = ctx->bb;
     ComputationalForm& f = ctx->form;
     *adoption = Adoption::kFailed;
@@ -31,7 +32,7 @@ int adopt_integer_solution(LpContext* ctx, const double* values, ActiveNode* nod
     ctx->solver.run_status = kRunOk;
     switch (code) {
         case kStopFinished:
-            node->bound = current_z(ctx);
+            if (bound_from_solution) node->bound = current_z(ctx);
             if (node->bound > bb.cutoff) bb.cutoff = node->bound;
             if ((rc = save_node(ctx, node)) != 0) return rc;
             bb.incumbent = node;

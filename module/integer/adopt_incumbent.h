@@ -12,11 +12,13 @@ enum class Adoption { kAdopted, kCutOff, kFailed };
 // (the user's units, one per variable of the integer-variable list), solves
 // the linear program that is left with the dual phase from the current
 // basis, and on success keeps `node` as the incumbent, saved with that
-// solution's basis and bounds, with its bound set to the solution's value
-// and the cutoff raised to it; `node` is released otherwise.  The bounds stay
+// solution's basis and bounds, with the cutoff raised to its bound (the
+// caller's, or with `bound_from_solution` the solution's value); `node` is
+// released otherwise.  The bounds stay
 // fixed: the caller restores the root afterwards.  Returns 0 with the outcome
 // in `adoption`; 3, 4, 5 or 13 when a limit or a pause stops the dual phase;
 // 9 or 25 when the node cannot be saved.
-int adopt_integer_solution(LpContext* ctx, const double* values, ActiveNode* node, Adoption* adoption);
+int adopt_integer_solution(LpContext* ctx, const double* values, ActiveNode* node, bool bound_from_solution,
+                           Adoption* adoption);
 
 }  // namespace tymlp
