@@ -236,7 +236,8 @@ std::vector<std::string> rule_options() {
           "auto control=0.5 canselect=fifo", "auto=(1,2)", "postprocess", "postprocess varselect=penalty",
           "penaltydepth=1 varselect=penalty", "deltait=1", "pwobjective=0", "pwobjective=1",
           "clength=1 csize=1 cpercent=0.9 canselect=project backtrack=error",
-          "canselect=pseudoc varselect=pseudoc backtrack=project"})
+          "canselect=pseudoc varselect=pseudoc backtrack=project",
+          "preprocess varselect=penalty canselect=obj cpercent=0.001"})
         sets.push_back(extra);
     return sets;
 }
