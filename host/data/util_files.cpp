@@ -1,9 +1,9 @@
 // util_files.cpp -- utility files (vector 9): the module's scratch files.
 //
-// Each utility file is a real file in a folder of the step under $TMPDIR.
-// The file is unlinked as soon as it is created, so it disappears with its
-// descriptor whatever way the program ends; the folder itself goes at the
-// end of the step.  The module reads and writes many small records (a
+// Each utility file is a real file without a name under $TMPDIR, so it
+// disappears with its descriptor whatever way the program ends.  Where the
+// file system cannot make unnamed files, it is made in a folder of the step
+// and unlinked at once; the folder goes at the end of the step.  The module reads and writes many small records (a
 // coefficient is 24 bytes; a branch-and-bound node a few hundred bytes, read
 // back in no particular order), so each file keeps a small cache of pages in
 // memory, the least recently used going back to the operating system first:
@@ -160,20 +160,31 @@ const std::string& step_folder() {
     return s.folder;
 }
 
-TymUtil open_util() {
+// A file without a name where the file system has them (nothing to create,
+// unlink or clean up); otherwise a named file in the step's folder, unlinked
+// at once.
+int create_unnamed_file() {
+    const int fd = ::open(temp_base_folder().c_str(), O_TMPFILE | O_RDWR | O_CLOEXEC, 0600);
+    if (fd >= 0) return fd;
     const std::string& folder = step_folder();
     if (folder.empty()) {
         data_error("The folder for utility files cannot be created in " + temp_base_folder() + ": " +
                    std::strerror(errno) + ".");
-        return nullptr;
+        return -1;
     }
     std::string path = folder + "/util-XXXXXX";
-    const int fd = mkostemp(path.data(), O_CLOEXEC);
-    if (fd < 0) {
+    const int named = mkostemp(path.data(), O_CLOEXEC);
+    if (named < 0) {
         io_failure("created");
-        return nullptr;
+        return -1;
     }
     unlink(path.c_str());
+    return named;
+}
+
+TymUtil open_util() {
+    const int fd = create_unnamed_file();
+    if (fd < 0) return nullptr;
     auto* f = new TymUtil_;
     f->fd = fd;
     state().files.insert(f);

@@ -149,7 +149,7 @@ TEST_F(UtilFiles, StepEndRemovesFilesAndFolderOnEveryPath) {
     ASSERT_NE(a, nullptr);
     ASSERT_NE(b, nullptr);
     util_->write(a, "data", 4);
-    EXPECT_EQ(temp_folders(), 1);
+    EXPECT_LE(temp_folders(), 1);  // a folder only where files cannot be unnamed
     util_->close(a);  // b is left open, as when a step ends abruptly
     qmlp::host::data_step_end();
     EXPECT_EQ(qmlp::host::data::open_util_count(), 0);
