@@ -32,6 +32,8 @@ constexpr int32_t kSparseReachShare = 10;
 // Below this order the sweeps over all steps are cheap enough that finding
 // the reach first does not pay.
 constexpr int32_t kSparseSolveRows = 5000;
+// Rows the back substitution passes before it judges whether flags pay.
+constexpr int32_t kFlagTrialRows = 64;
 
 // A fresh stamp for the reach marks (all marks are cleared when the stamps
 // run out).
@@ -70,6 +72,48 @@ inline void BackSubstituteRow(InverseStore& s, int32_t p, double* x, int32_t* no
     }
 }
 
+// BackSubstituteRow without the flags: the inner product is formed for
+// every row, and nothing is flagged.  A row that BackSubstituteRow would
+// have left unflagged has only zero terms, which leave its value exactly as
+// it is, so the results agree bit for bit; a row flagged before the switch
+// has its flag cleared.
+inline void BackSubstituteRowUnflagged(InverseStore& s, int32_t p, double* x, int32_t* nonzeros, int32_t& listed) {
+    const InverseSlot* e = s.elements;
+    int32_t rs = s.rowStart[p];
+    if (IsFlagged(rs)) {
+        rs = FlipFlag(rs);
+        s.rowStart[p] = rs;
+    }
+    double d = s.spike[p];
+    const int32_t re = s.rowEnd[p];
+    for (int32_t q = rs + 1; q <= re; ++q) d -= e[q].value * x[e[q].column];
+    if (d == 0.0) return;
+    const int32_t c = e[rs].column;
+    x[c] = d / e[rs].value;
+    if (nonzeros != nullptr) nonzeros[listed++] = c;
+}
+
+// The back substitution over all steps.  Flags pay while few rows need an
+// inner product; once the sweep has passed kFlagTrialRows rows and more
+// than half of them needed one, the result is taken to be dense and the
+// rest of the sweep forms every row's inner product without flagging.
+int32_t BackSubstitute(InverseStore& s, double* x, int32_t* nonzeros) {
+    const int32_t m = s.m;
+    const int32_t* pivotRow = s.pivotRow;
+    int32_t listed = 0;
+    int32_t formed = 0;
+    int32_t k = m - 1;
+    for (; k >= 0; --k) {
+        const int32_t p = pivotRow[k];
+        if (IsFlagged(s.rowStart[p])) ++formed;
+        BackSubstituteRow(s, p, x, nonzeros, listed);
+        const int32_t passed = m - k;
+        if (passed >= kFlagTrialRows && 2 * formed > passed) break;
+    }
+    for (--k; k >= 0; --k) BackSubstituteRowUnflagged(s, pivotRow[k], x, nonzeros, listed);
+    return listed;
+}
+
 // FTRAN.  On entry x = a by row; on exit x = z with B z = a by basis
 // position, spike = L^-1 a by row.  Every row flag set is cleared again
 // because U is triangular in pivot order: a flagged row always comes later
@@ -90,9 +134,7 @@ int32_t Forward(InverseStore& s, double* x, int32_t* nonzeros) {
     std::memset(x, 0, static_cast<size_t>(m) * sizeof(double));
     s.spikeCount = -1;
 
-    int32_t listed = 0;
-    for (int32_t k = m - 1; k >= 0; --k) BackSubstituteRow(s, s.pivotRow[k], x, nonzeros, listed);
-    return listed;
+    return BackSubstitute(s, x, nonzeros);
 }
 
 // The depth-first search both reaches share.  A node's successors are the
@@ -199,15 +241,12 @@ int32_t ForwardSparse(InverseStore& s, double* x, const int32_t* rows, int32_t c
     }
     s.spikeCount = listed;
 
-    int32_t set = 0;
     // The spike's own nonzeros are part of the reach: when they alone pass
     // the limit the search is not even started.
     const int32_t limit = m / kSparseReachShare;
     const int32_t reached = listed > limit ? -1 : ReachOfSpike(s, list, listed, limit);
-    if (reached < 0) {
-        for (int32_t k = m - 1; k >= 0; --k) BackSubstituteRow(s, s.pivotRow[k], x, nonzeros, set);
-        return set;
-    }
+    if (reached < 0) return BackSubstitute(s, x, nonzeros);
+    int32_t set = 0;
     for (int32_t k = reached - 1; k >= 0; --k) BackSubstituteRow(s, s.reachOrder[k], x, nonzeros, set);
     return set;
 }
