@@ -32,6 +32,9 @@ constexpr int32_t kSparseReachShare = 10;
 // Below this order the sweeps over all steps are cheap enough that finding
 // the reach first does not pay.
 constexpr int32_t kSparseSolveRows = 5000;
+// The factorisation's etas are applied by runs in BTRAN when there are at
+// least this many of them per row.
+constexpr int64_t kEtaRunLength = 8;
 // Rows the back substitution passes before it judges whether flags pay.
 constexpr int32_t kFlagTrialRows = 64;
 
@@ -251,6 +254,43 @@ int32_t ForwardSparse(InverseStore& s, double* x, const int32_t* rows, int32_t c
     return set;
 }
 
+// The etas in reverse, transposed: eta (mu, p, t) adds mu * x[t] to x[p].
+// The newest etas, the updates' row operations, each add to another row and
+// are applied one by one.  The factorisation's own etas come in runs that
+// share p (one run per pivot); when they average kEtaRunLength or more, each
+// run sums x[p] in a register instead of through memory, where every add
+// would wait for the store of the one before.  The adds happen in the same
+// order, so the sums are the same bit for bit; a run also ends at an eta
+// that reads x[p] itself.
+void ApplyEtasTransposed(const InverseStore& s, double* x) {
+    const InverseSlot* e = s.elements;
+    const int32_t top = s.capacity - 1;
+    // Short runs cost more in mispredicted run ends than they save.
+    const int32_t factorEtas = std::max(0, std::min(s.factorEtas, s.etaCount));
+    const int32_t runs = factorEtas >= kEtaRunLength * static_cast<int64_t>(s.m) ? factorEtas : 0;
+    const int32_t firstRun = s.capacity - runs;
+    int32_t q = s.capacity - s.etaCount;
+    for (; q < firstRun; ++q) {
+        const double target = x[e[q].column];
+        if (target != 0.0) x[e[q].row] += e[q].value * target;
+    }
+    while (q <= top) {
+        const double target = x[e[q].column];
+        const int32_t p = e[q].row;
+        if (target == 0.0 || e[q].column == p) {
+            if (target != 0.0) x[p] += e[q].value * target;
+            ++q;
+            continue;
+        }
+        double sum = x[p] + e[q].value * target;
+        for (++q; q <= top && e[q].row == p && e[q].column != p; ++q) {
+            const double next = x[e[q].column];
+            if (next != 0.0) sum += e[q].value * next;
+        }
+        x[p] = sum;
+    }
+}
+
 // BTRAN.  On entry x = c by basis position; on exit x = y with B^T y = c by
 // row; the spike vector is used as the working copy of c.
 void Backward(InverseStore& s, double* x) {
@@ -272,11 +312,7 @@ void Backward(InverseStore& s, double* x) {
         for (int32_t q = rs + 1; q <= re; ++q) spike[e[q].column] -= xp * e[q].value;
     }
 
-    const int32_t top = s.capacity - 1;
-    for (int32_t q = s.capacity - s.etaCount; q <= top; ++q) {
-        const double target = x[e[q].column];
-        if (target != 0.0) x[e[q].row] += e[q].value * target;
-    }
+    ApplyEtasTransposed(s, x);
 }
 
 // The basis columns a BTRAN must visit when c is nonzero only at the
