@@ -103,6 +103,8 @@ void Reach(InverseStore& s, LeftWork& w, int32_t root) {
     int32_t* stackNext = w.stackNext;
     const int32_t* etaFirst = w.etaFirst;
     const int32_t* etaEnd = w.etaEnd;
+    int32_t* reach = w.reach;
+    int32_t reached = w.reachCount;
     int32_t depth = 0;
     flags[root] = kTouched;
     stackRow[0] = root;
@@ -121,9 +123,10 @@ void Reach(InverseStore& s, LeftWork& w, int32_t root) {
             stackNext[depth] = etaFirst[t];
             continue;
         }
-        w.reach[w.reachCount++] = r;
+        reach[reached++] = r;
         --depth;
     }
+    w.reachCount = reached;
 }
 
 // Step 4b-c: scatters column c and transforms it by the L columns.
@@ -144,19 +147,30 @@ void TransformColumn(InverseStore& s, LeftWork& w, int32_t c) {
         const int32_t r = e[q].row;
         if (w.rowFlags[r] == 0) Reach(s, w, r);
     }
+    // The L columns in reverse post-order.  The arrays and the list's count
+    // in locals: stores into the spike and the lists could otherwise be
+    // stores into the work record as far as the compiler knows.
+    const InverseSlot* top = e + (s.capacity - 1);  // the eta with ordinal o is top[-o]
+    int32_t* flags = w.rowFlags;
+    int32_t* rowList = w.rowList;
+    const int32_t* etaFirst = w.etaFirst;
+    const int32_t* etaEnd = w.etaEnd;
+    int32_t rowCount = w.rowCount;
     for (int32_t i = w.reachCount - 1; i >= 0; --i) {
         const int32_t r = w.reach[i];
         const double v = spike[r];
         if (v == 0.0) continue;
-        for (int32_t o = w.etaFirst[r]; o < w.etaEnd[r]; ++o) {
-            const InverseSlot& eta = e[EtaSlot(s, o)];
-            const int32_t t = eta.column;
-            spike[t] += v * eta.value;
-            if ((w.rowFlags[t] & kTouched) != 0) continue;
-            w.rowFlags[t] |= kTouched;
-            w.rowList[w.rowCount++] = t;
+        const InverseSlot* eta = top - etaFirst[r];
+        const InverseSlot* const stop = top - etaEnd[r];
+        for (; eta != stop; --eta) {
+            const int32_t t = eta->column;
+            spike[t] += v * eta->value;
+            if ((flags[t] & kTouched) != 0) continue;
+            flags[t] |= kTouched;
+            rowList[rowCount++] = t;
         }
     }
+    w.rowCount = rowCount;
 }
 
 // Step 4d: threshold partial pivoting among the unpivoted rows, preferring
