@@ -57,6 +57,7 @@ struct InverseStore {
     int32_t* pivotRow;                // [m] row pivoted at step k
     int32_t* pivotCol;                // [m] basis column pivoted at step k
     int32_t etaCount;                 // eta slots at the top of the array
+    int32_t factorEtas;               // of these, the oldest ones, written by the last factorisation (its L)
     double* spike;                    // [m] dense scratch; after FTRAN it holds L^-1 a (by row); zero between uses
     double pivotThreshold;            // relative pivot tolerance u, EPSILON < u < 1 (default 0.1)
     double dropTolerance;             // entries of magnitude <= this are dropped (> 0)

@@ -18,13 +18,18 @@ namespace {
 
 constexpr int32_t kNone = -1;
 
+// Row flags.  The search over the L columns follows only rows whose flags
+// are all clear (pivoted and not yet reached), which one test decides.
+constexpr int32_t kTouched = 1;
+constexpr int32_t kUnpivoted = 2;
+
 // Temporaries of one call, carved from one host block.
 struct LeftWork {
     int32_t* bucketHead;  // [m+1] first column with each input count
     int32_t* bucketNext;  // [m] next column with the same count
-    int32_t* rowMark;     // [m] 1 while a row is touched by the current step
-    int32_t* etaFirst;    // [m] by column: ordinal of its first L eta
-    int32_t* etaEnd;      // [m] by column: one past its last L eta ordinal
+    int32_t* rowFlags;    // [m] kTouched while the current step touches a row, kUnpivoted until pivoted
+    int32_t* etaFirst;    // [m] by pivot row: ordinal of its L column's first eta
+    int32_t* etaEnd;      // [m] by pivot row: one past its L column's last eta
     int32_t* reach;       // [m] pivoted rows reached, in post-order
     int32_t* stackRow;    // [m] depth-first search stack: row
     int32_t* stackNext;   // [m] depth-first search stack: next eta ordinal
@@ -46,8 +51,8 @@ void CarveLeftWork(LeftWork& w, int32_t* block, InverseStore& s) {
     const int32_t m = s.m;
     w.bucketHead = block;
     w.bucketNext = w.bucketHead + (m + 1);
-    w.rowMark = w.bucketNext + m;
-    w.etaFirst = w.rowMark + m;
+    w.rowFlags = w.bucketNext + m;
+    w.etaFirst = w.rowFlags + m;
     w.etaEnd = w.etaFirst + m;
     w.reach = w.etaEnd + m;
     w.stackRow = w.reach + m;
@@ -86,32 +91,42 @@ double PrepareInput(InverseStore& s) {
 }
 
 // Depth-first search over the L columns from pivoted row `root`, appending
-// the rows it finishes to the reach list (post-order).
+// the rows it finishes to the reach list (post-order).  The slot cursor of
+// the row on top of the stack is kept in a register while its etas are
+// scanned; most of them lead to rows already reached or not yet pivoted.
 void Reach(InverseStore& s, LeftWork& w, int32_t root) {
     const InverseSlot* e = s.elements;
+    // The eta with ordinal o sits in slot top - o.
+    const int32_t top = s.capacity - 1;
+    int32_t* flags = w.rowFlags;
+    int32_t* stackRow = w.stackRow;
+    int32_t* stackNext = w.stackNext;
+    const int32_t* etaFirst = w.etaFirst;
+    const int32_t* etaEnd = w.etaEnd;
+    int32_t* reach = w.reach;
+    int32_t reached = w.reachCount;
     int32_t depth = 0;
-    w.rowMark[root] = 1;
-    w.stackRow[0] = root;
-    w.stackNext[0] = w.etaFirst[s.pivotCol[w.rowStep[root]]];
+    flags[root] = kTouched;
+    stackRow[0] = root;
+    stackNext[0] = etaFirst[root];
     while (depth >= 0) {
-        const int32_t r = w.stackRow[depth];
-        const int32_t col = s.pivotCol[w.rowStep[r]];
-        bool descended = false;
-        while (w.stackNext[depth] < w.etaEnd[col]) {
-            const int32_t t = e[EtaSlot(s, w.stackNext[depth])].column;
-            w.stackNext[depth] += 1;
-            if (w.rowStep[t] == kNone || w.rowMark[t]) continue;
-            w.rowMark[t] = 1;
+        const int32_t r = stackRow[depth];
+        const int32_t end = etaEnd[r];
+        int32_t o = stackNext[depth];
+        while (o < end && flags[e[top - o].column] != 0) ++o;
+        if (o < end) {
+            const int32_t t = e[top - o].column;
+            stackNext[depth] = o + 1;
+            flags[t] = kTouched;
             ++depth;
-            w.stackRow[depth] = t;
-            w.stackNext[depth] = w.etaFirst[s.pivotCol[w.rowStep[t]]];
-            descended = true;
-            break;
+            stackRow[depth] = t;
+            stackNext[depth] = etaFirst[t];
+            continue;
         }
-        if (descended) continue;
-        w.reach[w.reachCount++] = r;
+        reach[reached++] = r;
         --depth;
     }
+    w.reachCount = reached;
 }
 
 // Step 4b-c: scatters column c and transforms it by the L columns.
@@ -123,29 +138,39 @@ void TransformColumn(InverseStore& s, LeftWork& w, int32_t c) {
     for (int32_t q = s.colStart[c]; q <= s.colEnd[c]; ++q) {
         const int32_t r = e[q].row;
         spike[r] += e[q].value;
-        if (w.rowStep[r] != kNone || w.rowMark[r]) continue;
-        w.rowMark[r] = 1;
+        if (w.rowFlags[r] != kUnpivoted) continue;  // pivoted, or listed already
+        w.rowFlags[r] = kUnpivoted | kTouched;
         w.rowList[w.rowCount++] = r;
         s.rowEnd[r] -= 1;
     }
     for (int32_t q = s.colStart[c]; q <= s.colEnd[c]; ++q) {
         const int32_t r = e[q].row;
-        if (w.rowStep[r] != kNone && !w.rowMark[r]) Reach(s, w, r);
+        if (w.rowFlags[r] == 0) Reach(s, w, r);
     }
+    // The L columns in reverse post-order.  The arrays and the list's count
+    // in locals: stores into the spike and the lists could otherwise be
+    // stores into the work record as far as the compiler knows.
+    const InverseSlot* top = e + (s.capacity - 1);  // the eta with ordinal o is top[-o]
+    int32_t* flags = w.rowFlags;
+    int32_t* rowList = w.rowList;
+    const int32_t* etaFirst = w.etaFirst;
+    const int32_t* etaEnd = w.etaEnd;
+    int32_t rowCount = w.rowCount;
     for (int32_t i = w.reachCount - 1; i >= 0; --i) {
         const int32_t r = w.reach[i];
         const double v = spike[r];
         if (v == 0.0) continue;
-        const int32_t col = s.pivotCol[w.rowStep[r]];
-        for (int32_t o = w.etaFirst[col]; o < w.etaEnd[col]; ++o) {
-            const InverseSlot& eta = e[EtaSlot(s, o)];
-            const int32_t t = eta.column;
-            spike[t] += v * eta.value;
-            if (w.rowMark[t]) continue;
-            w.rowMark[t] = 1;
-            w.rowList[w.rowCount++] = t;
+        const InverseSlot* eta = top - etaFirst[r];
+        const InverseSlot* const stop = top - etaEnd[r];
+        for (; eta != stop; --eta) {
+            const int32_t t = eta->column;
+            spike[t] += v * eta->value;
+            if ((flags[t] & kTouched) != 0) continue;
+            flags[t] |= kTouched;
+            rowList[rowCount++] = t;
         }
     }
+    w.rowCount = rowCount;
 }
 
 // Step 4d: threshold partial pivoting among the unpivoted rows, preferring
@@ -211,7 +236,7 @@ void StoreColumn(InverseStore& s, LeftWork& w, int32_t c, int32_t p) {
     }
     s.uCount += length;
 
-    w.etaFirst[c] = s.etaCount;
+    w.etaFirst[p] = s.etaCount;
     const double pivot = spike[p];
     for (int32_t i = 0; i < w.rowCount; ++i) {
         const int32_t t = w.rowList[i];
@@ -219,17 +244,17 @@ void StoreColumn(InverseStore& s, LeftWork& w, int32_t c, int32_t p) {
         s.etaCount += 1;
         e[s.capacity - s.etaCount] = InverseSlot{-spike[t] / pivot, p, t};
     }
-    w.etaEnd[c] = s.etaCount;
+    w.etaEnd[p] = s.etaCount;
 }
 
 void ClearStep(InverseStore& s, LeftWork& w) {
     for (int32_t i = 0; i < w.reachCount; ++i) {
         s.spike[w.reach[i]] = 0.0;
-        w.rowMark[w.reach[i]] = 0;
+        w.rowFlags[w.reach[i]] &= ~kTouched;
     }
     for (int32_t i = 0; i < w.rowCount; ++i) {
         s.spike[w.rowList[i]] = 0.0;
-        w.rowMark[w.rowList[i]] = 0;
+        w.rowFlags[w.rowList[i]] &= ~kTouched;
     }
 }
 
@@ -290,8 +315,8 @@ double Factorise(InverseStore& s, LeftWork& w) {
     // the factors, not to the capacity).
     s.colFree = s.nelem;
     std::memset(s.spike, 0, static_cast<size_t>(m) * sizeof(double));
-    std::memset(w.rowMark, 0, static_cast<size_t>(m) * sizeof(int32_t));
     for (int32_t i = 0; i < m; ++i) {
+        w.rowFlags[i] = kUnpivoted;
         w.rowStep[i] = kNone;
         w.colStep[i] = kNone;
     }
@@ -320,6 +345,7 @@ double Factorise(InverseStore& s, LeftWork& w) {
         }
         s.pivotRow[k] = p;
         w.rowStep[p] = k;
+        w.rowFlags[p] &= ~kUnpivoted;
         w.colStep[c] = k;
         if (g > modulus) modulus = g;
 

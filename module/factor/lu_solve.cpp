@@ -32,6 +32,11 @@ constexpr int32_t kSparseReachShare = 10;
 // Below this order the sweeps over all steps are cheap enough that finding
 // the reach first does not pay.
 constexpr int32_t kSparseSolveRows = 5000;
+// The factorisation's etas are applied by runs in BTRAN when there are at
+// least this many of them per row.
+constexpr int64_t kEtaRunLength = 8;
+// Rows the back substitution passes before it judges whether flags pay.
+constexpr int32_t kFlagTrialRows = 64;
 
 // A fresh stamp for the reach marks (all marks are cleared when the stamps
 // run out).
@@ -70,6 +75,48 @@ inline void BackSubstituteRow(InverseStore& s, int32_t p, double* x, int32_t* no
     }
 }
 
+// BackSubstituteRow without the flags: the inner product is formed for
+// every row, and nothing is flagged.  A row that BackSubstituteRow would
+// have left unflagged has only zero terms, which leave its value exactly as
+// it is, so the results agree bit for bit; a row flagged before the switch
+// has its flag cleared.
+inline void BackSubstituteRowUnflagged(InverseStore& s, int32_t p, double* x, int32_t* nonzeros, int32_t& listed) {
+    const InverseSlot* e = s.elements;
+    int32_t rs = s.rowStart[p];
+    if (IsFlagged(rs)) {
+        rs = FlipFlag(rs);
+        s.rowStart[p] = rs;
+    }
+    double d = s.spike[p];
+    const int32_t re = s.rowEnd[p];
+    for (int32_t q = rs + 1; q <= re; ++q) d -= e[q].value * x[e[q].column];
+    if (d == 0.0) return;
+    const int32_t c = e[rs].column;
+    x[c] = d / e[rs].value;
+    if (nonzeros != nullptr) nonzeros[listed++] = c;
+}
+
+// The back substitution over all steps.  Flags pay while few rows need an
+// inner product; once the sweep has passed kFlagTrialRows rows and more
+// than half of them needed one, the result is taken to be dense and the
+// rest of the sweep forms every row's inner product without flagging.
+int32_t BackSubstitute(InverseStore& s, double* x, int32_t* nonzeros) {
+    const int32_t m = s.m;
+    const int32_t* pivotRow = s.pivotRow;
+    int32_t listed = 0;
+    int32_t formed = 0;
+    int32_t k = m - 1;
+    for (; k >= 0; --k) {
+        const int32_t p = pivotRow[k];
+        if (IsFlagged(s.rowStart[p])) ++formed;
+        BackSubstituteRow(s, p, x, nonzeros, listed);
+        const int32_t passed = m - k;
+        if (passed >= kFlagTrialRows && 2 * formed > passed) break;
+    }
+    for (--k; k >= 0; --k) BackSubstituteRowUnflagged(s, pivotRow[k], x, nonzeros, listed);
+    return listed;
+}
+
 // FTRAN.  On entry x = a by row; on exit x = z with B z = a by basis
 // position, spike = L^-1 a by row.  Every row flag set is cleared again
 // because U is triangular in pivot order: a flagged row always comes later
@@ -90,9 +137,7 @@ int32_t Forward(InverseStore& s, double* x, int32_t* nonzeros) {
     std::memset(x, 0, static_cast<size_t>(m) * sizeof(double));
     s.spikeCount = -1;
 
-    int32_t listed = 0;
-    for (int32_t k = m - 1; k >= 0; --k) BackSubstituteRow(s, s.pivotRow[k], x, nonzeros, listed);
-    return listed;
+    return BackSubstitute(s, x, nonzeros);
 }
 
 // The depth-first search both reaches share.  A node's successors are the
@@ -199,17 +244,51 @@ int32_t ForwardSparse(InverseStore& s, double* x, const int32_t* rows, int32_t c
     }
     s.spikeCount = listed;
 
-    int32_t set = 0;
     // The spike's own nonzeros are part of the reach: when they alone pass
     // the limit the search is not even started.
     const int32_t limit = m / kSparseReachShare;
     const int32_t reached = listed > limit ? -1 : ReachOfSpike(s, list, listed, limit);
-    if (reached < 0) {
-        for (int32_t k = m - 1; k >= 0; --k) BackSubstituteRow(s, s.pivotRow[k], x, nonzeros, set);
-        return set;
-    }
+    if (reached < 0) return BackSubstitute(s, x, nonzeros);
+    int32_t set = 0;
     for (int32_t k = reached - 1; k >= 0; --k) BackSubstituteRow(s, s.reachOrder[k], x, nonzeros, set);
     return set;
+}
+
+// The etas in reverse, transposed: eta (mu, p, t) adds mu * x[t] to x[p].
+// The newest etas, the updates' row operations, each add to another row and
+// are applied one by one.  The factorisation's own etas come in runs that
+// share p (one run per pivot); when they average kEtaRunLength or more, each
+// run sums x[p] in a register instead of through memory, where every add
+// would wait for the store of the one before.  The adds happen in the same
+// order, so the sums are the same bit for bit; a run also ends at an eta
+// that reads x[p] itself.
+void ApplyEtasTransposed(const InverseStore& s, double* x) {
+    const InverseSlot* e = s.elements;
+    const int32_t top = s.capacity - 1;
+    // Short runs cost more in mispredicted run ends than they save.
+    const int32_t factorEtas = std::max(0, std::min(s.factorEtas, s.etaCount));
+    const int32_t runs = factorEtas >= kEtaRunLength * static_cast<int64_t>(s.m) ? factorEtas : 0;
+    const int32_t firstRun = s.capacity - runs;
+    int32_t q = s.capacity - s.etaCount;
+    for (; q < firstRun; ++q) {
+        const double target = x[e[q].column];
+        if (target != 0.0) x[e[q].row] += e[q].value * target;
+    }
+    while (q <= top) {
+        const double target = x[e[q].column];
+        const int32_t p = e[q].row;
+        if (target == 0.0 || e[q].column == p) {
+            if (target != 0.0) x[p] += e[q].value * target;
+            ++q;
+            continue;
+        }
+        double sum = x[p] + e[q].value * target;
+        for (++q; q <= top && e[q].row == p && e[q].column != p; ++q) {
+            const double next = x[e[q].column];
+            if (next != 0.0) sum += e[q].value * next;
+        }
+        x[p] = sum;
+    }
 }
 
 // BTRAN.  On entry x = c by basis position; on exit x = y with B^T y = c by
@@ -233,11 +312,7 @@ void Backward(InverseStore& s, double* x) {
         for (int32_t q = rs + 1; q <= re; ++q) spike[e[q].column] -= xp * e[q].value;
     }
 
-    const int32_t top = s.capacity - 1;
-    for (int32_t q = s.capacity - s.etaCount; q <= top; ++q) {
-        const double target = x[e[q].column];
-        if (target != 0.0) x[e[q].row] += e[q].value * target;
-    }
+    ApplyEtasTransposed(s, x);
 }
 
 // The basis columns a BTRAN must visit when c is nonzero only at the

@@ -192,6 +192,7 @@ void FreeSlotsAbove(InverseStore& s, int32_t from) {
 
 double RunFactorisation(InverseStore& s, int32_t perRow, int32_t extra, FactorBody body) {
     s.etaCount = 0;
+    s.factorEtas = 0;
     s.compressions = 0;
     s.uCount = 0;
     s.rowFree = 0;
@@ -204,6 +205,7 @@ double RunFactorisation(InverseStore& s, int32_t perRow, int32_t extra, FactorBo
     host_release(block);
     // Fresh factors leave the spike zero; sparse solves find each row's step.
     s.spikeCount = modulus > 0.0 ? 0 : -1;
+    s.factorEtas = modulus > 0.0 ? s.etaCount : 0;
     if (modulus > 0.0 && s.rowStep != nullptr)
         for (int32_t k = 0; k < s.m; ++k) s.rowStep[s.pivotRow[k]] = k;
     return modulus;

@@ -49,6 +49,35 @@ inline void SetMark(InverseStore& s, int32_t i, double mark) {
     s.spike[i] = mark;
 }
 
+// SetMark for a run of marks: the spike, its list and the list's count in
+// locals, so that the count is not reloaded after every store into the list
+// (which, as far as the compiler knows, could be the store's own count).
+// Done() puts the count back.
+class SpikeMarks {
+  public:
+    explicit SpikeMarks(InverseStore& s)
+        : s_(s),
+          spike_(s.spike),
+          list_(s.spikeList),
+          count_(s.spikeCount),
+          listing_(s.spikeCount >= 0 && s.spikeList != nullptr) {}
+    double operator[](int32_t i) const { return spike_[i]; }
+    void Set(int32_t i, double mark) {
+        if (listing_ && spike_[i] == 0.0) list_[count_++] = i;
+        spike_[i] = mark;
+    }
+    void Done() {
+        if (listing_) s_.spikeCount = count_;
+    }
+
+  private:
+    InverseStore& s_;
+    double* spike_;
+    int32_t* list_;
+    int32_t count_;
+    bool listing_;
+};
+
 // Appends the kept spike entry v of row r to column p (and to row r),
 // starting the column with its first entry.  Returns 0 or the negative
 // result of GrowStore.
@@ -146,19 +175,20 @@ int64_t InsertSpike(InverseStore& s, int32_t p, int32_t rp, int32_t& first, int3
 // is also kept (in order) in pivotCol[last-(back-front) .. last].
 void ShrinkBump(InverseStore& s, int32_t p, int32_t rp, int32_t first, int32_t last, int32_t& front, int32_t& back) {
     const InverseSlot* e = s.elements;
-    double* mark = s.spike;
+    SpikeMarks mark(s);
     int32_t* pivotRow = s.pivotRow;
     int32_t* pivotCol = s.pivotCol;
 
     // Forward pass: a row depends on p when its diagonal column has an
     // entry in a row that already depends on p.
-    SetMark(s, p, kMarkDepends);
+    mark.Set(p, kMarkDepends);
     int32_t dependents = 0;
     int32_t moved = 0;
     for (int32_t k = first; k <= last; ++k) {
         const int32_t r = pivotRow[k];
         if (mark[pivotCol[k]] == kMarkDepends) {
-            for (int32_t q = s.rowStart[r]; q <= s.rowEnd[r]; ++q) SetMark(s, e[q].column, kMarkDepends);
+            const int32_t re = s.rowEnd[r];
+            for (int32_t q = s.rowStart[r]; q <= re; ++q) mark.Set(e[q].column, kMarkDepends);
             pivotCol[first + dependents] = r;
             ++dependents;
         } else {
@@ -169,7 +199,7 @@ void ShrinkBump(InverseStore& s, int32_t p, int32_t rp, int32_t first, int32_t l
     front = first + moved;
     for (int32_t i = 1; i < dependents; ++i) pivotRow[front + i - 1] = pivotCol[first + i];
     pivotRow[last] = rp;
-    SetMark(s, rp, kMarkReaches);
+    mark.Set(rp, kMarkReaches);
 
     // Backward pass: a row is in the core when it has an entry in the
     // column of a core row below it (rp's column being p).
@@ -181,7 +211,8 @@ void ShrinkBump(InverseStore& s, int32_t p, int32_t rp, int32_t first, int32_t l
         if (mark[r] == kMarkReaches) {
             pivotCol[last - core] = r;
             ++core;
-            for (int32_t q = s.colStart[c]; q <= s.colEnd[c]; ++q) SetMark(s, e[q].row, kMarkReaches);
+            const int32_t ce = s.colEnd[c];
+            for (int32_t q = s.colStart[c]; q <= ce; ++q) mark.Set(e[q].row, kMarkReaches);
         } else {
             pivotRow[last - outside] = r;
             ++outside;
@@ -191,8 +222,9 @@ void ShrinkBump(InverseStore& s, int32_t p, int32_t rp, int32_t first, int32_t l
     for (int32_t i = 0; i < core; ++i) {
         const int32_t r = pivotCol[last - core + 1 + i];
         pivotRow[front + i] = r;
-        SetMark(s, r, kMarkCore);
+        mark.Set(r, kMarkCore);
     }
+    mark.Done();
 }
 
 enum class SingletonOutcome { Singular, Complete, NeedsElimination };
