@@ -8,6 +8,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <sstream>
 #include <string>
 
@@ -37,6 +38,26 @@ inline int shell(const std::string& command) {
 }
 
 inline fs::path qmlp_binary() { return fs::path(QMLP_BUILD_DIR) / "qmlp"; }
+
+// A folder of the shared benchmark instances (netlib, miplib3, ...).
+inline fs::path bench_dir(const std::string& folder) { return fs::path(QMLP_SHARED_DIR) / "bench" / folder; }
+
+// The known optima of a benchmark folder, from its optimal.tsv: instance
+// name, then the optimal objective ('#' starts a comment line).  Empty when
+// the folder is absent.
+inline std::map<std::string, double> known_optima(const std::string& folder) {
+    std::map<std::string, double> out;
+    std::ifstream in(bench_dir(folder) / "optimal.tsv");
+    std::string line;
+    while (std::getline(in, line)) {
+        if (line.empty() || line[0] == '#') continue;
+        std::istringstream fields(line);
+        std::string name;
+        double value = 0.0;
+        if (fields >> name >> value) out[name] = value;
+    }
+    return out;
+}
 
 class ScratchFolder : public ::testing::Test {
   protected:

@@ -18,21 +18,7 @@ namespace {
 
 constexpr double kRelativeTolerance = 1e-6;
 
-fs::path miplib_dir() { return fs::path(QMLP_SHARED_DIR) / "bench" / "miplib3"; }
-
-std::map<std::string, double> optima() {
-    std::map<std::string, double> out;
-    std::ifstream in(miplib_dir() / "optimal.tsv");
-    std::string line;
-    while (std::getline(in, line)) {
-        if (line.empty() || line[0] == '#') continue;
-        std::istringstream fields(line);
-        std::string name;
-        double value = 0.0;
-        if (fields >> name >> value) out[name] = value;
-    }
-    return out;
-}
+fs::path miplib_dir() { return bench_dir("miplib3"); }
 
 std::string field(const std::string& text, const std::string& key) {
     std::istringstream in(text);
@@ -49,14 +35,15 @@ void solve_to_optimum(const std::string& instance, int seconds, const std::strin
     ASSERT_NE(mkdtemp(pattern), nullptr);
     const fs::path dir = pattern;
     shell("cd " + quoted(dir.string()) + " && timeout " + std::to_string(seconds) + " " +
-          quoted(qmlp_binary().string()) + " solve " + quoted(mps.string()) + " printlevel=-2 " + options + " >/dev/null 2>log.txt");
+          quoted(qmlp_binary().string()) + " solve " + quoted(mps.string()) + " printlevel=-2 " + options +
+          " >/dev/null 2>log.txt");
     const std::string log = slurp(dir / "log.txt");
     const size_t at = log.rfind("_QMLP_: ");
     const std::string status = at == std::string::npos ? "" : log.substr(at + 8, log.find('\n', at) - at - 8);
     std::error_code ec;
     fs::remove_all(dir, ec);
     EXPECT_EQ(field(status, "STATUS"), "SUCCESSFUL") << instance << ": " << status;
-    const double known = optima().at(instance);
+    const double known = known_optima("miplib3").at(instance);
     const double best = std::strtod(field(status, "INT_BEST").c_str(), nullptr);
     EXPECT_LE(std::fabs(best - known), kRelativeTolerance * std::max(1.0, std::fabs(known)))
         << instance << ": " << status;

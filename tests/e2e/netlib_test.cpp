@@ -18,6 +18,8 @@
 
 #include <unistd.h>
 
+#include "e2e_support.h"
+
 namespace {
 
 namespace fs = std::filesystem;
@@ -46,25 +48,11 @@ const OptionSet kOptionSets[] = {
     {"noscale", "scale=none"},
 };
 
-fs::path BenchDir(const std::string& folder) { return fs::path(QMLP_SHARED_DIR) / "bench" / folder; }
-
-std::map<std::string, double> Optima(const std::string& folder) {
-    std::map<std::string, double> out;
-    std::ifstream in(BenchDir(folder) / "optimal.tsv");
-    std::string line;
-    while (std::getline(in, line)) {
-        if (line.empty() || line[0] == '#') continue;
-        std::istringstream fields(line);
-        std::string name;
-        double value = 0.0;
-        if (fields >> name >> value) out[name] = value;
-    }
-    return out;
-}
+fs::path BenchDir(const std::string& folder) { return e2e::bench_dir(folder); }
 
 std::vector<Case> Cases(const std::string& folder, bool every_option_set) {
     std::vector<Case> cases;
-    const auto optima = Optima(folder);
+    const auto optima = e2e::known_optima(folder);
     for (const auto& [name, value] : optima) {
         if (!fs::exists(BenchDir(folder) / (name + ".mps.gz"))) continue;
         for (const OptionSet& set : kOptionSets) {
@@ -124,7 +112,7 @@ class NetlibSolve : public ::testing::TestWithParam<Case> {
         SCOPED_TRACE(c.folder + "/" + c.instance + " with [" + c.options + "]");
         const fs::path mps = BenchDir(c.folder) / (c.instance + ".mps.gz");
         if (!fs::exists(mps)) GTEST_SKIP() << "instance not available";
-        const auto optima = Optima(c.folder);
+        const auto optima = e2e::known_optima(c.folder);
         const double optimum = optima.at(c.instance) - ObjectiveConstant(c.instance);
         const std::string member = MemberName(c.instance);
 

@@ -21,25 +21,11 @@ namespace fs = std::filesystem;
 
 constexpr double kRelativeTolerance = 1e-6;
 
-fs::path NetlibDir() { return fs::path(QMLP_SHARED_DIR) / "bench" / "netlib"; }
-
-std::map<std::string, double> Optima() {
-    std::map<std::string, double> out;
-    std::ifstream in(NetlibDir() / "optimal.tsv");
-    std::string line;
-    while (std::getline(in, line)) {
-        if (line.empty() || line[0] == '#') continue;
-        std::istringstream fields(line);
-        std::string name;
-        double value = 0.0;
-        if (fields >> name >> value) out[name] = value;
-    }
-    return out;
-}
+fs::path NetlibDir() { return e2e::bench_dir("netlib"); }
 
 std::vector<std::string> Instances() {
     std::vector<std::string> names;
-    for (const auto& [name, value] : Optima())
+    for (const auto& [name, value] : e2e::known_optima("netlib"))
         if (fs::exists(NetlibDir() / (name + ".mps.gz"))) names.push_back(name);
     return names;
 }
@@ -66,7 +52,7 @@ class PreprocessNetlib : public e2e::ScratchFolder, public ::testing::WithParamI
 
 TEST_P(PreprocessNetlib, KeepsTheKnownOptimum) {
     const std::string instance = GetParam();
-    const double optimum = Optima().at(instance) - ObjectiveConstant(instance);
+    const double optimum = e2e::known_optima("netlib").at(instance) - ObjectiveConstant(instance);
     const std::string member = "p_" + Identifier(instance);
     const std::string qmlp = e2e::quoted(e2e::qmlp_binary().string());
     const fs::path csv = dir_ / (member + ".csv");

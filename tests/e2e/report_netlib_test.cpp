@@ -19,18 +19,12 @@ namespace fs = e2e::fs;
 
 constexpr double kSlackness = 1e-6;
 
-fs::path netlib_dir() { return fs::path(QMLP_SHARED_DIR) / "bench" / "netlib"; }
+fs::path netlib_dir() { return e2e::bench_dir("netlib"); }
 
 double known_optimum(const std::string& instance) {
-    std::ifstream in(netlib_dir() / "optimal.tsv");
-    std::string line;
-    while (std::getline(in, line)) {
-        std::istringstream fields(line);
-        std::string name;
-        double value = 0.0;
-        if (fields >> name >> value && name == instance) return value;
-    }
-    return std::nan("");
+    const auto optima = e2e::known_optima("netlib");
+    const auto it = optima.find(instance);
+    return it != optima.end() ? it->second : std::nan("");
 }
 
 // A data set as the host writes it: a header of names (character variables
