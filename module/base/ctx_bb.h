@@ -139,9 +139,10 @@ struct PenaltyRows {
     int32_t* start;    // m + 1: where each row's entries begin
     int32_t* columns;  // the column of each entry, ascending within a row
     double* values;
-    double* alpha;     // n: the tableau row, nonzero only at `touched`
-    int32_t* touched;  // the columns the row reaches
-    uint8_t* mark;     // n: 1 for a column in `touched`
+    double* alpha;      // n: the tableau row, nonzero only at `touched`
+    int32_t* touched;   // the columns the row reaches
+    uint8_t* mark;      // n: 1 for a column in `touched`
+    int32_t* position;  // n: a basic column's place in the basis, as last recorded
     int32_t touched_count;
     int16_t built;
 };

@@ -25,10 +25,16 @@ namespace {
 constexpr double kPseudocostWeightOfNew = 0.05;
 constexpr double kPseudocostWeightOfOld = 0.95;
 
+// Where column j sits in the basis (-1: nonbasic).  prepare_penalties
+// records every basic column's place once per node; an entry it did not
+// write is found out by the header and the header is searched instead.
 int32_t basis_position(const LpContext* ctx, int32_t j) {
     const int32_t m = ctx->model.rows;
+    const int32_t* header = ctx->form.header;
+    const int32_t known = ctx->bb.penalty_rows.position[j];
+    if (known >= 0 && known < m && header[known] == j) return known;
     for (int32_t i = 0; i < m; ++i)
-        if (ctx->form.header[i] == j) return i;
+        if (header[i] == j) return i;
     return -1;
 }
 
@@ -67,7 +73,11 @@ bool movable_both_ways(const LpContext* ctx, int32_t k) {
 
 int prepare_penalties(LpContext* ctx) {
     const int rc = build_penalty_rows(ctx);
-    return rc != 0 ? rc : NodeReducedCosts(ctx, ctx->bb.reduced);
+    if (rc != 0) return rc;
+    const int32_t* header = ctx->form.header;
+    int32_t* position = ctx->bb.penalty_rows.position;
+    for (int32_t i = 0; i < ctx->model.rows; ++i) position[header[i]] = i;
+    return NodeReducedCosts(ctx, ctx->bb.reduced);
 }
 
 int compute_penalties(LpContext* ctx, int32_t j, Penalties* out) {

@@ -16,7 +16,11 @@ int build_penalty_rows(LpContext* ctx) {
     pr.alpha = ctx_alloc_array<double>(ctx, n);
     pr.touched = ctx_alloc_array<int32_t>(ctx, n);
     pr.mark = ctx_alloc_array<uint8_t>(ctx, n);
-    if (pr.start == nullptr || pr.alpha == nullptr || pr.touched == nullptr || pr.mark == nullptr) return kRunMemory;
+    pr.position = ctx_alloc_array<int32_t>(ctx, n);
+    if (pr.start == nullptr || pr.alpha == nullptr || pr.touched == nullptr || pr.mark == nullptr ||
+        pr.position == nullptr)
+        return kRunMemory;
+    for (int32_t k = 0; k < n; ++k) pr.position[k] = -1;
     // Two passes over the columns: count each row's entries, then place
     // them; columns are visited in ascending order, so each row lists its
     // columns in ascending order.
