@@ -260,8 +260,7 @@ int32_t ForwardSparse(InverseStore& s, double* x, const int32_t* rows, int32_t c
 // share p (one run per pivot); when they average kEtaRunLength or more, each
 // run sums x[p] in a register instead of through memory, where every add
 // would wait for the store of the one before.  The adds happen in the same
-// order, so the sums are the same bit for bit; a run also ends at an eta
-// that reads x[p] itself.
+// order, so the sums are the same bit for bit.
 void ApplyEtasTransposed(const InverseStore& s, double* x) {
     const InverseSlot* e = s.elements;
     const int32_t top = s.capacity - 1;
@@ -274,19 +273,18 @@ void ApplyEtasTransposed(const InverseStore& s, double* x) {
         const double target = x[e[q].column];
         if (target != 0.0) x[e[q].row] += e[q].value * target;
     }
+    // A factorisation's eta never has t = p (its target is another row), so
+    // no eta of a run reads x[p] itself: a run is summed from the x[p] it
+    // starts with, whatever its first etas' x[t] are, and ends only where
+    // p changes.
     while (q <= top) {
-        const double target = x[e[q].column];
         const int32_t p = e[q].row;
-        if (target == 0.0 || e[q].column == p) {
-            if (target != 0.0) x[p] += e[q].value * target;
-            ++q;
-            continue;
-        }
-        double sum = x[p] + e[q].value * target;
-        for (++q; q <= top && e[q].row == p && e[q].column != p; ++q) {
+        double sum = x[p];
+        do {
             const double next = x[e[q].column];
             if (next != 0.0) sum += e[q].value * next;
-        }
+            ++q;
+        } while (q <= top && e[q].row == p);
         x[p] = sum;
     }
 }
