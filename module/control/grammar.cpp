@@ -22,14 +22,14 @@ enum ChoiceList : uint16_t {
     kChoiceNode = 0,  // CANSELECT, BACKTRACK
     kChoiceNodeCount = 6,
     kChoiceVar = 6,  // VARSELECT
-    kChoiceVarCount = 6,
-    kChoiceScale = 12,  // SCALE
+    kChoiceVarCount = 7,
+    kChoiceScale = 13,  // SCALE
     kChoiceScaleCount = 5,
-    kChoiceScaleType = 17,  // SCALETYPE
+    kChoiceScaleType = 18,  // SCALETYPE
     kChoiceScaleTypeCount = 2,
-    kChoicePrice = 19,  // PRICETYPE
+    kChoicePrice = 20,  // PRICETYPE
     kChoicePriceCount = 4,
-    kChoiceTotal = 23
+    kChoiceTotal = 24
 };
 
 constexpr TymChoiceDef kChoices[] = {
@@ -46,6 +46,7 @@ constexpr TymChoiceDef kChoices[] = {
     {kw("PRIOR"), kVarPrior},
     {kw("PSEUDOC"), kVarPseudoc},
     {kw("PRICE"), kVarPrice},
+    {kw("MAXPEN"), kVarMaxPenalty},
 
     {kw("NONE"), kScaleNone},
     {kw("COLUMN"), kScaleColumns},

@@ -17,7 +17,7 @@
 
 namespace tymlp {
 
-inline constexpr std::array<std::string_view, 212> kKeywords = {
+inline constexpr std::array<std::string_view, 213> kKeywords = {
     "NAMEX",
     "QS",
     "INT",
@@ -117,6 +117,7 @@ inline constexpr std::array<std::string_view, 212> kKeywords = {
     "MAXIT1",
     "MAXIT2",
     "MAXIT3",
+    "MAXPEN",
     "NOAUTO",
     "NOBINFST",
     "NOBLANDSRULE$",

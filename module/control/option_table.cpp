@@ -69,7 +69,7 @@ const OptionSpec kTable[] = {
      kNodeLifo, kRuleNone, kNoGate, nullptr},
     {"BACKTRACK", kSlotBacktrack, I16, F(backtrack), 0, 1, CLOSED, 6, CLOSED, "0<backtrack<7", DefaultKind::Value,
      kNodeObj, kRuleNone, kNoGate, nullptr},
-    {"VARSELECT", kSlotVarselect, I16, F(varselect), 0, 1, CLOSED, 6, CLOSED, "0<varselect<7", DefaultKind::Value,
+    {"VARSELECT", kSlotVarselect, I16, F(varselect), 0, 1, CLOSED, 7, CLOSED, "0<varselect<8", DefaultKind::Value,
      kVarFar, kRuleNone, kNoGate, nullptr},
     {"IMAXIT", kSlotImaxit, I32, F(imaxit), 0, 1, CLOSED, kInt32Below, CLOSED, "0<imaxit", DefaultKind::Value, 100,
      kRuleNone, kNoGate, nullptr},

@@ -11,6 +11,13 @@
 // from there.  The up penalty is the same for a rise of 1 - f.  The
 // combined penalty is that of a Gomory cut from the same row: a lower
 // bound on the loss of both children at once.
+//
+// MAXPEN ranks by the larger of the up and down penalties instead.  On a
+// degenerate relaxation the combined penalty is 0 for most candidates and
+// ranks nothing; the larger penalty still tells a variable whose one child
+// is expensive (or infeasible: an infinite penalty) from one whose children
+// both cost nothing.  Branching there closes the bound on the expensive side
+// while the search dives (LIFOTYPE 0) into the cheap one.
 #include "integer/branching.h"
 
 #include <cmath>
@@ -44,7 +51,8 @@ double start_score(const LpContext* ctx, int16_t rule) {
     const double inf = ctx->options.infinity;
     switch (rule) {
         case kVarClose: return 1.0;
-        case kVarPenalty: return -inf;
+        case kVarPenalty:
+        case kVarMaxPenalty: return -inf;
         case kVarPrior: return inf;
         case kVarPrice: return -inf;
         default: return 0.0;  // FAR, PSEUDOC
@@ -54,11 +62,16 @@ double start_score(const LpContext* ctx, int16_t rule) {
 bool replaces(int16_t rule, double score, double best) {
     switch (rule) {
         case kVarClose: return score <= best;
-        case kVarPenalty: return score > best;
+        case kVarPenalty:
+        case kVarMaxPenalty: return score > best;
         case kVarPrior: return score <= best;
         default: return score >= best;  // FAR, PSEUDOC, PRICE
     }
 }
+
+double larger_penalty(const Penalties& p) { return std::fmax(p.down, p.up); }
+
+bool uses_penalties(int16_t rule) { return rule == kVarPenalty || rule == kVarMaxPenalty; }
 
 // A nonbasic column with no bound on either side (or held by the phases):
 // not tied to one direction.
@@ -141,13 +154,13 @@ void start_choice(const LpContext* ctx, VariableChoice* choice) {
     *choice = VariableChoice{};
     const double start = start_score(ctx, ctx->options.varselect);
     choice->best_score[0] = choice->best_score[1] = start;
-    choice->penalties_known = ctx->options.varselect == kVarPenalty;
+    choice->penalties_known = uses_penalties(ctx->options.varselect);
 }
 
 int offer_variable(LpContext* ctx, VariableChoice* choice, IntegerVariable* v, double down, double up) {
     const LpOptions& o = ctx->options;
     const int16_t rule = o.varselect;
-    if (rule == kVarPenalty && choice->offered >= o.penaltydepth) {
+    if (uses_penalties(rule) && choice->offered >= o.penaltydepth) {
         choice->stop = true;
         return 0;
     }
@@ -157,10 +170,11 @@ int offer_variable(LpContext* ctx, VariableChoice* choice, IntegerVariable* v, d
     switch (rule) {
         case kVarClose:
         case kVarFar: score = std::fmin(down, up); break;
-        case kVarPenalty: {
+        case kVarPenalty:
+        case kVarMaxPenalty: {
             const int rc = compute_penalties(ctx, v->column, &penalties);
             if (rc != 0) return rc;
-            score = penalties.combined;
+            score = rule == kVarPenalty ? penalties.combined : larger_penalty(penalties);
             break;
         }
         case kVarPrior: score = v->priority; break;

@@ -228,8 +228,8 @@ std::vector<std::string> rule_options() {
     for (int c = 1; c <= 6; ++c)
         for (int b = 1; b <= 6; ++b)
             sets.push_back("canselect=" + std::to_string(c) + " backtrack=" + std::to_string(b));
-    for (int v = 1; v <= 6; ++v) sets.push_back("varselect=" + std::to_string(v));
-    for (int v = 1; v <= 6; ++v) sets.push_back("varselect=" + std::to_string(v) + " binfst");
+    for (int v = 1; v <= 7; ++v) sets.push_back("varselect=" + std::to_string(v));
+    for (int v = 1; v <= 7; ++v) sets.push_back("varselect=" + std::to_string(v) + " binfst");
     for (int l = 0; l <= 3; ++l) sets.push_back("lifotype=" + std::to_string(l));
     for (const char* extra :
          {"auto", "control=0", "control=0.2", "control=0.4", "control=0.7", "control=1",
@@ -237,7 +237,8 @@ std::vector<std::string> rule_options() {
           "penaltydepth=1 varselect=penalty", "deltait=1", "pwobjective=0", "pwobjective=1",
           "clength=1 csize=1 cpercent=0.9 canselect=project backtrack=error",
           "canselect=pseudoc varselect=pseudoc backtrack=project",
-          "preprocess varselect=penalty canselect=obj cpercent=0.001"})
+          "preprocess varselect=penalty canselect=obj cpercent=0.001",
+          "preprocess varselect=maxpen canselect=obj control=0.6 cpercent=0.001"})
         sets.push_back(extra);
     return sets;
 }
