@@ -21,7 +21,7 @@ enum NodeRule : int16_t {
     kNodeError = 6
 };
 enum VarRule : int16_t { kVarClose = 1, kVarFar = 2, kVarPenalty = 3, kVarPrior = 4, kVarPseudoc = 5, kVarPrice = 6,
-                         kVarMaxPenalty = 7 };
+                         kVarPenaltySum = 7 };
 enum ScaleMode : int16_t { kScaleNone = 0, kScaleColumns = 1, kScaleRows = 2, kScaleBoth = 3 };
 enum ScaleType : int16_t { kScaleEquilibrium = 0, kScaleGeometric = 1 };
 // PRICETYPE: 0 full pricing (COMPLETE; NONE, as in "no candidate queue"),
@@ -56,7 +56,7 @@ struct LpOptions {
     double invtol;           // largest acceptable factor growth, (0, DBL_MAX)
     int16_t canselect;       // node selection: 1 LIFO 2 FIFO 3 OBJ 4 PROJECT 5 PSEUDOC 6 ERROR
     int16_t backtrack;       // backtracking rule, same numbers as canselect
-    int16_t varselect;       // branching variable: 1 CLOSE 2 FAR 3 PENALTY 4 PRIOR 5 PSEUDOC 6 PRICE 7 MAXPEN
+    int16_t varselect;       // branching variable: 1 CLOSE 2 FAR 3 PENALTY 4 PRIOR 5 PSEUDOC 6 PRICE 7 PENSUM
     int32_t imaxit;          // integer iteration limit, 1..2^31-2
     int16_t printlevel;      // -2..1: how much of the summaries is printed
     double iobjective;       // initial cutoff (objective units); missing = not given

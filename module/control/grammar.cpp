@@ -46,7 +46,7 @@ constexpr TymChoiceDef kChoices[] = {
     {kw("PRIOR"), kVarPrior},
     {kw("PSEUDOC"), kVarPseudoc},
     {kw("PRICE"), kVarPrice},
-    {kw("MAXPEN"), kVarMaxPenalty},
+    {kw("PENSUM"), kVarPenaltySum},
 
     {kw("NONE"), kScaleNone},
     {kw("COLUMN"), kScaleColumns},

@@ -12,12 +12,13 @@
 // combined penalty is that of a Gomory cut from the same row: a lower
 // bound on the loss of both children at once.
 //
-// MAXPEN ranks by the larger of the up and down penalties instead.  On a
-// degenerate relaxation the combined penalty is 0 for most candidates and
-// ranks nothing; the larger penalty still tells a variable whose one child
-// is expensive (or infeasible: an infinite penalty) from one whose children
-// both cost nothing.  Branching there closes the bound on the expensive side
-// while the search dives (LIFOTYPE 0) into the cheap one.
+// PENSUM adds the larger of the up and down penalties to the combined one.
+// On a degenerate relaxation the combined penalty is 0 for most candidates
+// and ranks nothing; the larger penalty still tells a variable whose one
+// child is expensive from one whose children both cost nothing, and
+// branching on the former raises the bound of the search.  Where the
+// combined penalty is positive it keeps its say: ranking by the larger
+// penalty alone lets the bound stall on problems whose cuts are informative.
 #include "integer/branching.h"
 
 #include <cmath>
@@ -52,7 +53,7 @@ double start_score(const LpContext* ctx, int16_t rule) {
     switch (rule) {
         case kVarClose: return 1.0;
         case kVarPenalty:
-        case kVarMaxPenalty: return -inf;
+        case kVarPenaltySum: return -inf;
         case kVarPrior: return inf;
         case kVarPrice: return -inf;
         default: return 0.0;  // FAR, PSEUDOC
@@ -63,15 +64,17 @@ bool replaces(int16_t rule, double score, double best) {
     switch (rule) {
         case kVarClose: return score <= best;
         case kVarPenalty:
-        case kVarMaxPenalty: return score > best;
+        case kVarPenaltySum: return score > best;
         case kVarPrior: return score <= best;
         default: return score >= best;  // FAR, PSEUDOC, PRICE
     }
 }
 
-double larger_penalty(const Penalties& p) { return std::fmax(p.down, p.up); }
+// PENSUM's score.  An infinite penalty (a child that cannot exist) ranks
+// first, as it does under PENALTY.
+double penalty_sum(const Penalties& p) { return p.combined + std::fmax(p.down, p.up); }
 
-bool uses_penalties(int16_t rule) { return rule == kVarPenalty || rule == kVarMaxPenalty; }
+bool uses_penalties(int16_t rule) { return rule == kVarPenalty || rule == kVarPenaltySum; }
 
 // A nonbasic column with no bound on either side (or held by the phases):
 // not tied to one direction.
@@ -171,10 +174,10 @@ int offer_variable(LpContext* ctx, VariableChoice* choice, IntegerVariable* v, d
         case kVarClose:
         case kVarFar: score = std::fmin(down, up); break;
         case kVarPenalty:
-        case kVarMaxPenalty: {
+        case kVarPenaltySum: {
             const int rc = compute_penalties(ctx, v->column, &penalties);
             if (rc != 0) return rc;
-            score = rule == kVarPenalty ? penalties.combined : larger_penalty(penalties);
+            score = rule == kVarPenalty ? penalties.combined : penalty_sum(penalties);
             break;
         }
         case kVarPrior: score = v->priority; break;

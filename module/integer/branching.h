@@ -33,16 +33,16 @@ int compute_penalties(LpContext* ctx, int32_t j, Penalties* out);
 struct VariableChoice {
     IntegerVariable* best[2];  // [0] other candidates, [1] binary ones (BINFST)
     double best_score[2];
-    Penalties penalties[2];  // the best candidates' penalties (VARSELECT=PENALTY or MAXPEN)
+    Penalties penalties[2];  // the best candidates' penalties (VARSELECT=PENALTY or PENSUM)
     int32_t offered;         // fractional variables offered so far
     bool stop;               // PENALTYDEPTH reached: the scan ends
-    bool penalties_known;    // the rule computes penalties (PENALTY, MAXPEN)
+    bool penalties_known;    // the rule computes penalties (PENALTY, PENSUM)
 };
 
 void start_choice(const LpContext* ctx, VariableChoice* choice);
 
 // Offers the fractional variable v (down = x - floor(x), up = ceil(x) - x).
-// Under PENALTY and MAXPEN it computes v's penalties, and once PENALTYDEPTH variables
+// Under PENALTY and PENSUM it computes v's penalties, and once PENALTYDEPTH variables
 // have been offered it sets `stop` instead of offering more.  Returns 0, 9
 // or 25.
 int offer_variable(LpContext* ctx, VariableChoice* choice, IntegerVariable* v, double down, double up);

@@ -238,7 +238,7 @@ std::vector<std::string> rule_options() {
           "clength=1 csize=1 cpercent=0.9 canselect=project backtrack=error",
           "canselect=pseudoc varselect=pseudoc backtrack=project",
           "preprocess varselect=penalty canselect=obj cpercent=0.001",
-          "preprocess varselect=maxpen canselect=obj control=0.6 cpercent=0.001"})
+          "preprocess varselect=pensum canselect=obj cpercent=0.001"})
         sets.push_back(extra);
     return sets;
 }

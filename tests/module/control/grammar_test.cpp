@@ -230,7 +230,7 @@ TEST(Grammar, ChoiceKeywordsCarryTheirNumbers) {
         EXPECT_EQ(choice_value("BACKTRACK", nodes[i]), i + 1);
         EXPECT_EQ(choice_value("VARSELECT", vars[i]), i + 1);
     }
-    EXPECT_EQ(choice_value("VARSELECT", "MAXPEN"), 7);
+    EXPECT_EQ(choice_value("VARSELECT", "PENSUM"), 7);
     EXPECT_EQ(choice_value("SCALE", "NONE"), 0);
     EXPECT_EQ(choice_value("SCALE", "COLUMN"), 1);
     EXPECT_EQ(choice_value("SCALE", "ROW"), 2);
