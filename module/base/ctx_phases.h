@@ -94,6 +94,10 @@ struct RatioState {
     int32_t* work_nonzero;
     int32_t work_nonzero_count;
     int16_t work_listed;
+    // The work vector is zero outside the list, so the next entering column
+    // clears only the listed positions instead of all m.  Every other writer
+    // of the work vector sets this to 0.
+    int16_t work_zero_elsewhere;
     int32_t candidate_capacity;
     DualBreakpoint* free_list;  // recycled breakpoint records (host memory, zero-filled)
     int16_t unbounded;          // phase 1 confirmed an unbounded direction

@@ -58,11 +58,16 @@ int transform_entering(LpContext* ctx, int32_t q, double* price) {
     int32_t count = 0;
     const int rc = FetchColumn(ctx, q, &values, &rows, &count);
     if (rc != 0) return rc;
-    std::memset(f.work, 0, static_cast<size_t>(m) * sizeof(double));
+    RatioState& rs = ctx->phases.ratio;
+    if (rs.work_zero_elsewhere != 0) {
+        for (int32_t k = 0; k < rs.work_nonzero_count; ++k) f.work[rs.work_nonzero[k]] = 0.0;
+    } else {
+        std::memset(f.work, 0, static_cast<size_t>(m) * sizeof(double));
+    }
     for (int32_t k = 0; k < count; ++k) f.work[rows[k]] += values[k];
     *price = (f.status[q] & kStatHeld) != 0 ? raw_price(ctx, q, values, rows, count) : 0.0;
-    RatioState& rs = ctx->phases.ratio;
     rs.work_nonzero_count = ctx->entries.factor->ftran_sparse(ctx->inverse, f.work, rows, count, rs.work_nonzero);
+    rs.work_zero_elsewhere = 1;
     return 0;
 }
 
@@ -269,6 +274,7 @@ int ReserveRatioArrays(LpContext* ctx) {
     rs.breakpoint_ratio = static_cast<double*>(ctx_alloc(ctx, count * sizeof(double), TYM_ALLOC_LONG));
     rs.work_nonzero = static_cast<int32_t*>(ctx_alloc(ctx, count * sizeof(int32_t), TYM_ALLOC_LONG));
     rs.work_listed = 0;
+    rs.work_zero_elsewhere = 0;
     if (rs.candidate_position == nullptr || rs.candidate_ratio == nullptr || rs.breakpoint_position == nullptr ||
         rs.breakpoint_ratio == nullptr || rs.work_nonzero == nullptr) {
         rs.candidate_capacity = 0;
