@@ -49,18 +49,27 @@ inline int32_t NextStamp(InverseStore& s) {
 }
 
 // One row of the back substitution with row-wise U: row p's value less the
-// inner product of its off-diagonal entries with the values found so far,
-// formed only when the row is flagged (a column it has an entry in got a
-// value); a nonzero result gives the value of p's diagonal column and flags
-// the rows of that column's pattern.
+// inner product of its off-diagonal entries with the values found so far; a
+// nonzero result gives the value of p's diagonal column.
+//
+// kFlagged forms the inner product only when the row is flagged (a column
+// it has an entry in got a value), and a value found flags the rows of its
+// column's pattern.  Without it the inner product is formed for every row
+// and nothing is flagged: a row the flagged form would have left unflagged
+// has only zero terms, which leave its value exactly as it is, so the two
+// agree bit for bit; a row flagged earlier has its flag cleared.
+template <bool kFlagged>
 inline void BackSubstituteRow(InverseStore& s, int32_t p, double* x, int32_t* nonzeros, int32_t& listed) {
     const InverseSlot* e = s.elements;
     int32_t* rowStart = s.rowStart;
     double d = s.spike[p];
     int32_t rs = rowStart[p];
-    if (IsFlagged(rs)) {
+    const bool flagged = IsFlagged(rs);
+    if (flagged) {
         rs = FlipFlag(rs);
         rowStart[p] = rs;
+    }
+    if (!kFlagged || flagged) {
         const int32_t re = s.rowEnd[p];
         for (int32_t q = rs + 1; q <= re; ++q) d -= e[q].value * x[e[q].column];
     }
@@ -68,32 +77,13 @@ inline void BackSubstituteRow(InverseStore& s, int32_t p, double* x, int32_t* no
     const int32_t c = e[rs].column;
     x[c] = d / e[rs].value;
     if (nonzeros != nullptr) nonzeros[listed++] = c;
-    const int32_t ce = s.colEnd[c];
-    for (int32_t q = s.colStart[c] + 1; q <= ce; ++q) {
-        int32_t& start = rowStart[e[q].row];
-        start = FlagOnce(start);
+    if constexpr (kFlagged) {
+        const int32_t ce = s.colEnd[c];
+        for (int32_t q = s.colStart[c] + 1; q <= ce; ++q) {
+            int32_t& start = rowStart[e[q].row];
+            start = FlagOnce(start);
+        }
     }
-}
-
-// BackSubstituteRow without the flags: the inner product is formed for
-// every row, and nothing is flagged.  A row that BackSubstituteRow would
-// have left unflagged has only zero terms, which leave its value exactly as
-// it is, so the results agree bit for bit; a row flagged before the switch
-// has its flag cleared.
-inline void BackSubstituteRowUnflagged(InverseStore& s, int32_t p, double* x, int32_t* nonzeros, int32_t& listed) {
-    const InverseSlot* e = s.elements;
-    int32_t rs = s.rowStart[p];
-    if (IsFlagged(rs)) {
-        rs = FlipFlag(rs);
-        s.rowStart[p] = rs;
-    }
-    double d = s.spike[p];
-    const int32_t re = s.rowEnd[p];
-    for (int32_t q = rs + 1; q <= re; ++q) d -= e[q].value * x[e[q].column];
-    if (d == 0.0) return;
-    const int32_t c = e[rs].column;
-    x[c] = d / e[rs].value;
-    if (nonzeros != nullptr) nonzeros[listed++] = c;
 }
 
 // The back substitution over all steps.  Flags pay while few rows need an
@@ -109,11 +99,11 @@ int32_t BackSubstitute(InverseStore& s, double* x, int32_t* nonzeros) {
     for (; k >= 0; --k) {
         const int32_t p = pivotRow[k];
         if (IsFlagged(s.rowStart[p])) ++formed;
-        BackSubstituteRow(s, p, x, nonzeros, listed);
+        BackSubstituteRow<true>(s, p, x, nonzeros, listed);
         const int32_t passed = m - k;
         if (passed >= kFlagTrialRows && 2 * formed > passed) break;
     }
-    for (--k; k >= 0; --k) BackSubstituteRowUnflagged(s, pivotRow[k], x, nonzeros, listed);
+    for (--k; k >= 0; --k) BackSubstituteRow<false>(s, pivotRow[k], x, nonzeros, listed);
     return listed;
 }
 
@@ -250,7 +240,7 @@ int32_t ForwardSparse(InverseStore& s, double* x, const int32_t* rows, int32_t c
     const int32_t reached = listed > limit ? -1 : ReachOfSpike(s, list, listed, limit);
     if (reached < 0) return BackSubstitute(s, x, nonzeros);
     int32_t set = 0;
-    for (int32_t k = reached - 1; k >= 0; --k) BackSubstituteRow(s, s.reachOrder[k], x, nonzeros, set);
+    for (int32_t k = reached - 1; k >= 0; --k) BackSubstituteRow<true>(s, s.reachOrder[k], x, nonzeros, set);
     return set;
 }
 

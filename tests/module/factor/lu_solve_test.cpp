@@ -21,6 +21,15 @@ class SolveTest : public ::testing::TestWithParam<int> {
     void SetUp() override { minihost::install(); }
 };
 
+// The exchange position the rounds below use: the largest |z_p|, so that
+// later rounds run on updated factors with a sound pivot.
+int LargestPosition(const std::vector<double>& z) {
+    int p = 0;
+    for (int i = 1; i < static_cast<int>(z.size()); ++i)
+        if (std::fabs(z[i]) > std::fabs(z[p])) p = i;
+    return p;
+}
+
 // After FTRAN, U z must reproduce the spike: spike = L^-1 a, z = U^-1 spike.
 void ExpectSpikeIsUz(const StoreHarness& h, const std::vector<double>& z) {
     const auto& s = h.store;
@@ -43,10 +52,7 @@ TEST_P(SolveTest, FtranLeavesTheTransformedColumnInTheSpike) {
         for (auto [r, v] : col) a[r] = v;
         const auto z = h.Ftran(a);
         ExpectSpikeIsUz(h, z);
-        // Exchange at the largest |z_p| so that later rounds run on updated factors.
-        int p = 0;
-        for (int i = 1; i < b.m; ++i)
-            if (std::fabs(z[i]) > std::fabs(z[p])) p = i;
+        const int p = LargestPosition(z);
         b.cols[p] = col;
         ASSERT_GE(tymlp::UpdateFactor(h.store, p), 1.0);
     }
@@ -102,9 +108,7 @@ TEST_P(SolveTest, ListedFtranNamesEveryNonzeroOnceAndSolvesAlike) {
             EXPECT_LE(seen[p], 1) << "position " << p << " listed twice";
             if (x[p] != 0.0) EXPECT_EQ(seen[p], 1) << "nonzero at " << p << " not listed, round " << k;
         }
-        int p = 0;
-        for (int i = 1; i < b.m; ++i)
-            if (std::fabs(z[i]) > std::fabs(z[p])) p = i;
+        const int p = LargestPosition(z);
         b.cols[p] = col;
         ASSERT_GE(tymlp::UpdateFactor(h.store, p), 1.0);
     }
@@ -137,9 +141,7 @@ TEST_P(SolveTest, FtranSumsEveryRowInListOrderWhetherSparseOrDense) {
             if (d != 0.0) expect[s.elements[s.rowStart[p]].column] = d / s.elements[s.rowStart[p]].value;
         }
         ASSERT_EQ(z, expect);
-        int p = 0;
-        for (int i = 1; i < b.m; ++i)
-            if (std::fabs(z[i]) > std::fabs(z[p])) p = i;
+        const int p = LargestPosition(z);
         b.cols[p] = col;
         ASSERT_GE(tymlp::UpdateFactor(h.store, p), 1.0);
     }
@@ -170,9 +172,7 @@ TEST_P(SolveTest, BtranByEtaRunsMatchesTheEtasOneByOne) {
         std::vector<double> a(static_cast<size_t>(b.m), 0.0);
         for (auto [r, v] : col) a[r] = v;
         const auto z = h.Ftran(a);
-        int p = 0;
-        for (int i = 1; i < b.m; ++i)
-            if (std::fabs(z[i]) > std::fabs(z[p])) p = i;
+        const int p = LargestPosition(z);
         b.cols[p] = col;
         ASSERT_GE(tymlp::UpdateFactor(h.store, p), 1.0);
     }
