@@ -10,6 +10,7 @@
 # netlib, netlib-large and netlib-hard under ../shared/bench.  The reference solvers come
 # from Debian packages (glpk-utils, coinor-clp) and are installed when
 # missing.  Objectives agree when their relative difference is below 1e-6.
+# QMLP_OPTIONS adds options to qmlp's LP statement (default none).
 set -u
 
 ROOT="$(cd "$(dirname "$0")/.." && pwd)"
@@ -20,6 +21,7 @@ FOLDERS=("$@")
 SHARED="${QMLP_SHARED_DIR:-$ROOT/../shared}"
 QMLP="$BUILD/qmlp"
 LIMIT="${BENCH_TIMEOUT:-600}"
+OPTIONS="${QMLP_OPTIONS:-}"
 
 install_if_missing() {
     local tool="$1" package="$2"
@@ -49,7 +51,7 @@ run_qmlp() {
     mkdir -p "$dir"
     local member="p_${name//[^A-Za-z0-9]/_}"
     "$QMLP" import-mps "$2" -o "$dir/$member.csv" >/dev/null 2>&1 || { echo "- -"; return; }
-    printf 'LP data=%s sparsedata maxit=100000000 time=100000;\nRUN;\n' "$member" > "$dir/run.qmlp"
+    printf 'LP data=%s sparsedata maxit=100000000 time=100000 %s;\nRUN;\n' "$member" "$OPTIONS" > "$dir/run.qmlp"
     local t0 t1
     t0=$(now)
     timeout "$LIMIT" "$QMLP" --lib "$dir" --symbols "$dir/sym.txt" "$dir/run.qmlp" >/dev/null 2>&1

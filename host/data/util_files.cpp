@@ -7,7 +7,9 @@
 // coefficient is 24 bytes; a branch-and-bound node a few hundred bytes, read
 // back in no particular order), so each file keeps a small cache of pages in
 // memory, the least recently used going back to the operating system first:
-// a scattered read moves one page, not a large window.
+// a scattered read moves one page, not a large window.  The file itself is
+// made only when a page first has to go back: a small problem's scratch
+// data never leaves memory, and its run makes no file at all.
 #include <errno.h>
 #include <fcntl.h>
 #include <stdlib.h>
@@ -38,7 +40,7 @@ struct TymUtil_ {
         bool dirty = false;
         std::unique_ptr<char[]> bytes = std::make_unique<char[]>(kPageBytes);
     };
-    int fd = -1;
+    int fd = -1;  // made when the first page goes back
     int64_t position = 0;
     int64_t size = 0;  // logical size: the file plus what dirty pages add
     std::vector<Page> pages;
@@ -106,13 +108,22 @@ int io_failure(const char* what) {
     return kIoFailure;
 }
 
+int create_unnamed_file();
+
 // Writes a dirty page back: the bytes of it that lie inside the file.
 int flush_page(TymUtil f, Page& page) {
     if (!page.dirty) return kOk;
     const int64_t start = page.number * kPageBytes;
     const int64_t length = std::min(kPageBytes, f->size - start);
-    if (length > 0 && !full_pwrite(f->fd, page.bytes.get(), static_cast<size_t>(length), start))
-        return io_failure("written");
+    if (length <= 0) {
+        page.dirty = false;
+        return kOk;
+    }
+    if (f->fd < 0) {
+        f->fd = create_unnamed_file();
+        if (f->fd < 0) return kIoFailure;
+    }
+    if (!full_pwrite(f->fd, page.bytes.get(), static_cast<size_t>(length), start)) return io_failure("written");
     page.dirty = false;
     return kOk;
 }
@@ -138,7 +149,9 @@ int fetch_page(TymUtil f, int64_t number, bool fresh, Page** out) {
     Page& page = f->pages[slot];
     page.number = -1;
     const int64_t start = number * kPageBytes;
-    if (fresh || start >= f->size) {
+    // Without a file every page ever written is still here: the others are
+    // gaps, which read as zero.
+    if (fresh || start >= f->size || f->fd < 0) {
         std::memset(page.bytes.get(), 0, kPageBytes);
     } else if (!full_pread(f->fd, page.bytes.get(), static_cast<size_t>(kPageBytes), start)) {
         return io_failure("read");
@@ -183,10 +196,7 @@ int create_unnamed_file() {
 }
 
 TymUtil open_util() {
-    const int fd = create_unnamed_file();
-    if (fd < 0) return nullptr;
     auto* f = new TymUtil_;
-    f->fd = fd;
     state().files.insert(f);
     return f;
 }

@@ -5,6 +5,7 @@
 // that fit in plain notation keep every digit that matters, and values that
 // would lose their leading significant digit in plain notation switch to
 // exponent form.  Missing values print as their letter codes.
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <cstdio>
@@ -52,7 +53,14 @@ int significant_digits(const std::string& s) {
 // the integer part does not fit.
 std::string best_fixed(double v, int width) {
     char buf[512];
-    for (int decimals = width; decimals >= 0; --decimals) {
+    // With d decimals the rendering is at least the integer part, a point
+    // and d digits long, and the integer part is at least the rounded
+    // rendering's length less one (a carry adds at most one digit): no d
+    // above width less that length can fit, so the search starts there.
+    const int whole = std::snprintf(buf, sizeof buf, "%.0f", v);
+    if (whole < 0 || whole >= static_cast<int>(sizeof buf)) return {};
+    const int first = std::max(0, std::min(width, width - whole));
+    for (int decimals = first; decimals >= 0; --decimals) {
         const int n = std::snprintf(buf, sizeof buf, "%.*f", decimals, v);
         if (n < 0 || n >= static_cast<int>(sizeof buf)) return {};
         if (n <= width) {

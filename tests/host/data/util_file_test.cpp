@@ -1,5 +1,7 @@
 // Utility files: byte positioning, exact reads, clean-up at the end of a step.
+#include <fcntl.h>
 #include <signal.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 
 #include <random>
@@ -141,6 +143,51 @@ TEST_F(UtilFiles, ScatteredAccessOverALargeFileMatchesAPlainCopy) {
     ASSERT_EQ(util_->read(f, whole.data(), static_cast<int64_t>(whole.size())), 0);
     EXPECT_TRUE(whole == shadow);
     EXPECT_EQ(util_->close(f), 0);
+}
+
+int open_descriptors() {
+    int n = 0;
+    for (const auto& e : fs::directory_iterator("/proc/self/fd")) {
+        (void)e;
+        ++n;
+    }
+    return n;
+}
+
+// A file is made only when its pages no longer fit in memory; where none
+// can be made, the write that needs one fails and says so, and what fitted
+// reads back.
+TEST_F(UtilFiles, FileMadeOnlyWhenPagesGoBack) {
+    const int before = open_descriptors();
+    TymUtil f = util_->open();
+    ASSERT_NE(f, nullptr);
+    std::vector<char> block(64 * 1024, 'a');
+    ASSERT_EQ(util_->write(f, block.data(), static_cast<int64_t>(block.size())), 0);
+    EXPECT_EQ(open_descriptors(), before);
+    for (int i = 0; i < 40; ++i) ASSERT_EQ(util_->write(f, block.data(), static_cast<int64_t>(block.size())), 0);
+    EXPECT_EQ(open_descriptors(), before + 1);
+    util_->close(f);
+
+    // No descriptor left for the file.
+    rlimit saved{};
+    ASSERT_EQ(getrlimit(RLIMIT_NOFILE, &saved), 0);
+    TymUtil g = util_->open();
+    ASSERT_NE(g, nullptr);
+    ASSERT_EQ(util_->write(g, "kept", 4), 0);
+    rlimit tight = saved;
+    int lowest_free = 0;  // a new descriptor takes the lowest free number
+    while (fcntl(lowest_free, F_GETFD) != -1) ++lowest_free;
+    tight.rlim_cur = static_cast<rlim_t>(lowest_free);
+    ASSERT_EQ(setrlimit(RLIMIT_NOFILE, &tight), 0);
+    int rc = 0;
+    for (int i = 0; i < 40 && rc == 0; ++i) rc = util_->write(g, block.data(), static_cast<int64_t>(block.size()));
+    setrlimit(RLIMIT_NOFILE, &saved);
+    EXPECT_LT(rc, 0);
+    char back[4];
+    ASSERT_EQ(util_->position(g, 0), 0);
+    ASSERT_EQ(util_->read(g, back, 4), 0);
+    EXPECT_EQ(std::string(back, 4), "kept");
+    util_->close(g);
 }
 
 TEST_F(UtilFiles, StepEndRemovesFilesAndFolderOnEveryPath) {

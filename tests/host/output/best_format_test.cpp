@@ -2,6 +2,9 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
 #include <limits>
 
 #include "host_api.h"
@@ -24,6 +27,23 @@ TEST(BestFormat, KeepsAsManyDigitsAsTheFieldAllows) {
     EXPECT_EQ(best_format(1234567.123456789), "1234567.1235");
     // Rounding that carries into a new digit.
     EXPECT_EQ(best_format(9.99999999999999, 12), "          10");
+}
+
+// Carries at every field width: 9.96 takes one decimal fewer than 9.94
+// would, and a value just under a power of ten gains a digit.
+TEST(BestFormat, CarriesIntoANewDigitAtEveryWidth) {
+    for (int width = 4; width <= 20; ++width) {
+        for (const double v : {9.96, 99.996, 0.99999999999, -9.9999999, 999999.96}) {
+            char buf[64];
+            std::string best;
+            for (int d = width; d >= 0 && best.empty(); --d)
+                if (std::snprintf(buf, sizeof buf, "%.*f", d, v) <= width) best = buf;
+            if (best.empty()) continue;
+            const std::string got = best_format(v, width);
+            const double back = std::strtod(got.c_str(), nullptr);
+            EXPECT_EQ(back, std::strtod(best.c_str(), nullptr)) << v << " in " << width << ": " << got;
+        }
+    }
 }
 
 TEST(BestFormat, SwitchesToExponentFormWhenPlainNotationLosesTheValue) {
