@@ -53,7 +53,7 @@ bool is_valid_utf8(const std::string& text, size_t* bad) {
     return true;
 }
 
-CsvScanner::CsvScanner(int fd) : fd_(fd), buffer_(kBufferBytes) { skip_bom(); }
+CsvScanner::CsvScanner(int fd) : fd_(fd), buffer_(new char[kBufferBytes]) { skip_bom(); }
 
 void CsvScanner::skip_bom() {
     unsigned char head[sizeof kBom];
@@ -85,7 +85,7 @@ int CsvScanner::peek() {
     pos_ = len_ = 0;
     ssize_t got;
     do {
-        got = pread(fd_, buffer_.data(), buffer_.size(), buffer_offset_);
+        got = pread(fd_, buffer_.get(), kBufferBytes, buffer_offset_);
     } while (got < 0 && errno == EINTR);
     if (got < 0) {
         io_failed_ = true;
@@ -108,8 +108,8 @@ int CsvScanner::read_unquoted(std::string& field) {
         if (static_cast<int64_t>(field.size()) >= kMaxFieldBytes)
             return fail(kBadData, line_, "a value longer than 1 MiB (the line is too long)");
         // Copy the run of ordinary bytes in one go.
-        const char* begin = buffer_.data() + pos_;
-        const char* end = buffer_.data() + len_;
+        const char* begin = buffer_.get() + pos_;
+        const char* end = buffer_.get() + len_;
         const char* stop =
             std::find_if(begin, end, [](char ch) { return ch == ',' || ch == '\n' || ch == '\r' || ch == '\0'; });
         const size_t room = static_cast<size_t>(kMaxFieldBytes) - field.size();

@@ -11,6 +11,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -49,7 +50,7 @@ class CsvScanner {
     void skip_bom();
 
     int fd_;
-    std::vector<char> buffer_;
+    std::unique_ptr<char[]> buffer_;  // kBufferBytes, filled only as far as read
     size_t pos_ = 0;
     size_t len_ = 0;
     int64_t buffer_offset_ = 0;  // file offset of buffer_[0]

@@ -8,7 +8,6 @@
 #include <algorithm>
 #include <charconv>
 #include <cmath>
-#include <cstdio>
 #include <cstdlib>
 #include <string>
 
@@ -49,6 +48,15 @@ int significant_digits(const std::string& s) {
     return count;
 }
 
+// v with `decimals` decimals, correctly rounded as by printf's %.*f (the
+// library's own conversion, which needs no multiple-precision arithmetic);
+// the length, or -1 when it does not fit in `size`.
+int fixed_text(char* buf, size_t size, double v, int decimals) {
+    const auto res = std::to_chars(buf, buf + size, v, std::chars_format::fixed, decimals);
+    if (res.ec != std::errc()) return -1;
+    return static_cast<int>(res.ptr - buf);
+}
+
 // Plain rendering with the most decimals that fit in width; empty when even
 // the integer part does not fit.
 std::string best_fixed(double v, int width) {
@@ -57,12 +65,12 @@ std::string best_fixed(double v, int width) {
     // and d digits long, and the integer part is at least the rounded
     // rendering's length less one (a carry adds at most one digit): no d
     // above width less that length can fit, so the search starts there.
-    const int whole = std::snprintf(buf, sizeof buf, "%.0f", v);
-    if (whole < 0 || whole >= static_cast<int>(sizeof buf)) return {};
+    const int whole = fixed_text(buf, sizeof buf, v, 0);
+    if (whole < 0) return {};
     const int first = std::max(0, std::min(width, width - whole));
     for (int decimals = first; decimals >= 0; --decimals) {
-        const int n = std::snprintf(buf, sizeof buf, "%.*f", decimals, v);
-        if (n < 0 || n >= static_cast<int>(sizeof buf)) return {};
+        const int n = fixed_text(buf, sizeof buf, v, decimals);
+        if (n < 0) return {};
         if (n <= width) {
             std::string s(buf, static_cast<size_t>(n));
             strip_fraction_zeros(s);
@@ -77,9 +85,10 @@ std::string best_fixed(double v, int width) {
 std::string best_exponent(double v, int width) {
     char buf[64];
     for (int digits = kMaxSignificantDigits - 1; digits >= 0; --digits) {
-        std::snprintf(buf, sizeof buf, "%.*E", digits, v);
-        std::string s(buf);
-        const auto e = s.find('E');
+        const auto res = std::to_chars(buf, buf + sizeof buf, v, std::chars_format::scientific, digits);
+        if (res.ec != std::errc()) return {};
+        std::string s(buf, res.ptr);
+        const auto e = s.find('e');
         std::string mantissa = s.substr(0, e);
         strip_fraction_zeros(mantissa);
         const int exponent = std::atoi(s.c_str() + e + 1);

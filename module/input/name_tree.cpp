@@ -15,6 +15,7 @@ struct NameChunk {
 
 namespace {
 
+constexpr int64_t kFirstChunkBytes = 2 * 1024;
 constexpr int64_t kChunkBytes = 64 * 1024;
 constexpr int64_t kNodeAlign = 8;
 
@@ -67,7 +68,11 @@ NameNode* rebalance(NameNode* n) {
 NameNode* new_node(LpContext* ctx, NameTree* tree, const char* name) {
     const int64_t bytes = node_bytes(tree->width);
     if (tree->chunks == nullptr || tree->chunk_free < bytes) {
-        const int64_t size = bytes > kChunkBytes ? bytes : kChunkBytes;
+        // Chunks double from a small first one: a small problem's names
+        // take a page or two, not a large block filled with zeros.
+        const int64_t grown = tree->chunks == nullptr ? kFirstChunkBytes : 2 * tree->chunks->size;
+        const int64_t wanted = grown < kChunkBytes ? grown : kChunkBytes;
+        const int64_t size = bytes > wanted ? bytes : wanted;
         auto* chunk =
             static_cast<NameChunk*>(ctx_alloc(ctx, sizeof(NameChunk) + static_cast<size_t>(size), TYM_ALLOC_LONG));
         if (chunk == nullptr) return nullptr;
