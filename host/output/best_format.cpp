@@ -98,6 +98,20 @@ std::string best_exponent(double v, int width) {
     return {};
 }
 
+// The most significant digits an exponent rendering of v can show in width:
+// the sign, the "E" and the exponent take their room, the mantissa is one
+// digit, or a digit, a point and the rest.  The exponent is taken at its
+// shortest over the neighbours of the computed one, which covers both the
+// logarithm's rounding and a carry of the mantissa, so the bound is never
+// too small.
+int exponent_digit_bound(double v, int width) {
+    const int e = static_cast<int>(std::floor(std::log10(std::fabs(v))));
+    size_t exponent_chars = std::to_string(e).size();
+    for (const int k : {e - 1, e + 1}) exponent_chars = std::min(exponent_chars, std::to_string(k).size());
+    const int room = width - (v < 0 ? 1 : 0) - 1 - static_cast<int>(exponent_chars);
+    return room <= 0 ? 0 : std::max(1, room - 1);
+}
+
 // Exponent form with the shortest mantissa that reads back exactly.
 std::string exact_exponent(double v) {
     char buf[64];
@@ -147,8 +161,10 @@ std::string best_format(double value, int width) {
     // Otherwise compare what each notation keeps of the value; plain
     // notation wins ties because it is easier to read.
     const std::string fixed = best_fixed(value, width);
-    const std::string expo = best_exponent(value, width);
     const int fixed_digits = fixed.empty() ? 0 : significant_digits(fixed);
+    if (!fixed.empty() && fixed_digits > 0 && fixed_digits >= exponent_digit_bound(value, width))
+        return right_align(fixed, width);
+    const std::string expo = best_exponent(value, width);
     std::string mantissa = expo.substr(0, expo.find('E'));
     const int expo_digits = expo.empty() ? 0 : significant_digits(mantissa);
     if (!fixed.empty() && fixed_digits > 0 && fixed_digits >= expo_digits) return right_align(fixed, width);
