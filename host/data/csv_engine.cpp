@@ -129,7 +129,10 @@ class CsvWriter final : public OutputWriter {
         for (size_t v = 0; v < vars.size(); ++v) {
             if (v > 0) pending_ += ',';
             pending_ += vars[v].name;
-            if (vars[v].type == TYM_VAR_CHAR) pending_ += "$" + std::to_string(vars[v].length);
+            if (vars[v].type == TYM_VAR_CHAR) {
+                pending_ += '$';
+                pending_ += std::to_string(vars[v].length);
+            }
         }
         pending_ += '\n';
         return kOk;

@@ -29,7 +29,14 @@ CacheKey key_of(const struct stat& st) {
             static_cast<int64_t>(st.st_mtim.tv_nsec)};
 }
 
-std::string quoted(std::string_view text) { return "\"" + std::string(text) + "\""; }
+std::string quoted(std::string_view text) {
+    std::string out;
+    out.reserve(text.size() + 2);
+    out += '"';
+    out += text;
+    out += '"';
+    return out;
+}
 
 // What the values of one variable have shown so far.
 struct Evidence {
