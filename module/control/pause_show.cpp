@@ -36,7 +36,8 @@ void show_options(LpContext* ctx) {
         if ((entry.rules & kRulePair) != 0) {
             char second[48];
             format_value(ctx->options, entry, entry.field2, second, sizeof second);
-            std::snprintf(value + std::strlen(value), 48, " %s", second);
+            const size_t used = std::strlen(value);
+            std::snprintf(value + used, sizeof value - used, " %s", second);
         }
         const TymArg args[] = {arg_text(entry.name), arg_text(value)};
         host_message(kMsgOptionValue, 2, args);

@@ -99,7 +99,7 @@ void message_count(int number, int64_t count) {
 void note_in_phase(const SolveOutcome& o, bool current_is_incumbent, bool has_current_node) {
     switch (o.code) {
         case kRunUnbounded: host_message(kMsgUnbounded); break;
-        case kRunUnstable: host_message(o.unverified ? kMsgUnverified : kMsgUnstable); break;
+        case kRunUnstable: host_message(o.unverified ? int{kMsgUnverified} : int{kMsgUnstable}); break;
         case kRunFathomed: host_message(kMsgFathomed); break;
         case kRunInfeasible: host_message(kMsgInfeasible); break;
         case kRunMaxIter: message_phase_twice(kMsgIterationLimit, o.phase); break;

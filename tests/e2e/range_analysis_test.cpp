@@ -357,7 +357,9 @@ TEST_F(GlpkRanges, PriceRangesOfTheSameBasisAgree) {
         for (const auto& t : doc["tables"])
             if (t["name"] == "SolutionSummary")
                 for (const auto& r : t["rows"])
-                    if (r[0] == "Phase 1 Iterations" || r[0] == "Phase 2 Iterations") EXPECT_EQ(r[1], 0) << name;
+                    if (r[0] == "Phase 1 Iterations" || r[0] == "Phase 2 Iterations") {
+                        EXPECT_EQ(r[1], 0) << name;
+                    }
         compare(name, doc, theirs, [](int, const CostRange&) { return true; });
     }
     EXPECT_EQ(agreeing_, compared_);

@@ -125,7 +125,9 @@ TEST_P(NetlibReports, DataSetsAgreeWithTheSummaryAndSatisfyComplementarySlacknes
     ASSERT_FALSE(std::isnan(objective));
     EXPECT_NEAR(objective, summary, 1e-9 * (1.0 + std::fabs(summary)));
     const double optimum = known_optimum(instance);
-    if (!std::isnan(optimum)) EXPECT_NEAR(objective, optimum, 1e-6 * (1.0 + std::fabs(optimum)));
+    if (!std::isnan(optimum)) {
+        EXPECT_NEAR(objective, optimum, 1e-6 * (1.0 + std::fabs(optimum)));
+    }
 
     // Rows: the dual is 0 unless the activity lies at an end of its interval.
     double worst_row = 0.0;
@@ -148,8 +150,12 @@ TEST_P(NetlibReports, DataSetsAgreeWithTheSummaryAndSatisfyComplementarySlacknes
         const double to_upper = std::fabs(v - p.number(r, "_UBOUND_"));
         worst_column = std::max(worst_column, std::fabs(rc) * std::min(to_lower, to_upper));
         if (p.text(r, "_TYPE_") == "OBJECT" || p.text(r, "_STATUS_") == "_BASIC_") continue;
-        if (to_lower < 1e-9 && to_upper > 1e-9) EXPECT_GE(rc, -1e-7) << p.text(r, "_VAR_");
-        if (to_upper < 1e-9 && to_lower > 1e-9) EXPECT_LE(rc, 1e-7) << p.text(r, "_VAR_");
+        if (to_lower < 1e-9 && to_upper > 1e-9) {
+            EXPECT_GE(rc, -1e-7) << p.text(r, "_VAR_");
+        }
+        if (to_upper < 1e-9 && to_lower > 1e-9) {
+            EXPECT_LE(rc, 1e-7) << p.text(r, "_VAR_");
+        }
     }
     EXPECT_LE(worst_column, kSlackness);
 }

@@ -106,7 +106,9 @@ TEST_P(SolveTest, ListedFtranNamesEveryNonzeroOnceAndSolvesAlike) {
         }
         for (int p = 0; p < b.m; ++p) {
             EXPECT_LE(seen[p], 1) << "position " << p << " listed twice";
-            if (x[p] != 0.0) EXPECT_EQ(seen[p], 1) << "nonzero at " << p << " not listed, round " << k;
+            if (x[p] != 0.0) {
+                EXPECT_EQ(seen[p], 1) << "nonzero at " << p << " not listed, round " << k;
+            }
         }
         const int p = LargestPosition(z);
         b.cols[p] = col;
@@ -238,7 +240,9 @@ TEST_P(SolveTest, SparseSolvesMatchTheFullSweepsBitForBit) {
             for (int32_t i = 0; i < n_rows; ++i) seen[listed_sparse[i]] += 1;
             for (int i = 0; i < b.m; ++i) {
                 ASSERT_LE(seen[i], 1) << "row " << i << " listed twice";
-                if (y[i] != 0.0) ASSERT_EQ(seen[i], 1) << "nonzero at row " << i << " not listed";
+                if (y[i] != 0.0) {
+                    ASSERT_EQ(seen[i], 1) << "nonzero at row " << i << " not listed";
+                }
             }
         }
     }

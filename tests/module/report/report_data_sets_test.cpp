@@ -256,8 +256,12 @@ TEST_F(DataSets, DualsAndValuesSatisfyComplementarySlackness) {
     // A logical column's reduced cost is its row's dual with the column's sign.
     for (size_t r = 0; r < p.rows.size(); ++r) {
         const std::string type = txt(p, r, "_TYPE_");
-        if (type == "SLACK") EXPECT_NEAR(num(p, r, "_R_COST_"), -dual[txt(p, r, "_VAR_")], kTol);
-        if (type == "SURPLUS") EXPECT_NEAR(num(p, r, "_R_COST_"), dual[txt(p, r, "_VAR_")], kTol);
+        if (type == "SLACK") {
+            EXPECT_NEAR(num(p, r, "_R_COST_"), -dual[txt(p, r, "_VAR_")], kTol);
+        }
+        if (type == "SURPLUS") {
+            EXPECT_NEAR(num(p, r, "_R_COST_"), dual[txt(p, r, "_VAR_")], kTol);
+        }
     }
     // The optimum of the blending example.
     const auto s = tables().named("SolutionSummary");
@@ -310,8 +314,12 @@ TEST_F(DataSets, PrimaloutTypesBoundsAndTheArtificialsItLeavesOut) {
             EXPECT_TRUE(st == "_BASIC_" || st == "_DEGEN_") << st;
         }
         // _DEGEN_ is exactly zero, _BASIC_ is not.
-        if (txt(p, r, "_STATUS_") == "_DEGEN_") EXPECT_EQ(num(p, r, "_VALUE_"), 0.0);
-        if (txt(p, r, "_STATUS_") == "_BASIC_") EXPECT_NE(num(p, r, "_VALUE_"), 0.0);
+        if (txt(p, r, "_STATUS_") == "_DEGEN_") {
+            EXPECT_EQ(num(p, r, "_VALUE_"), 0.0);
+        }
+        if (txt(p, r, "_STATUS_") == "_BASIC_") {
+            EXPECT_NE(num(p, r, "_VALUE_"), 0.0);
+        }
     }
     const double inf = 1.7976931348623157e308;
     EXPECT_EQ(txt(p, at["a"], "_TYPE_"), "UPPERBD");
