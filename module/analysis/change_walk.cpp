@@ -164,9 +164,7 @@ int rhs_step(LpContext* ctx, ChangeWalk& walk, int32_t k, double* rho) {
     int32_t count = 0;
     rc = FetchColumn(ctx, q, &values, &rows, &count);
     if (rc != 0) return rc;
-    const int32_t m = ctx->model.rows;
-    ctx->phases.ratio.work_zero_elsewhere = 0;
-    std::memset(f.work, 0, static_cast<size_t>(m) * sizeof(double));
+    ClearWorkVector(ctx);
     for (int32_t e = 0; e < count; ++e) f.work[rows[e]] += values[e];
     ctx->entries.factor->ftran(ctx->inverse, f.work);  // leaves the spike for the update
     sv.entering = q;

@@ -69,6 +69,7 @@ int read_pending(LpContext* ctx, PendingColumn* pending, int32_t count) {
     std::sort(pending, pending + count, [directory](const PendingColumn& a, const PendingColumn& b) {
         return directory[a.column].position < directory[b.column].position;
     });
+    if (count > 0) ForgetWorkNonzeros(ctx);  // the values pass through the work vector
     for (int32_t i = 0; i < count; ++i) {
         const ColumnDirItem& item = directory[pending[i].column];
         const int32_t c = item.count;
@@ -76,7 +77,6 @@ int read_pending(LpContext* ctx, PendingColumn* pending, int32_t count) {
         const int64_t row_bytes = matrix_block_bytes(c) - value_bytes;
         int rc = pm.matrix_store != nullptr && item.position >= 0 ? 0 : -1;
         if (rc == 0) rc = host_util_position(pm.matrix_store, item.position);
-        ctx->phases.ratio.work_zero_elsewhere = 0;
         if (rc == 0) rc = host_util_read(pm.matrix_store, f.work, value_bytes);
         if (rc == 0) rc = host_util_read(pm.matrix_store, f.scratch, row_bytes);
         if (rc != 0) {

@@ -66,14 +66,12 @@ int TailChecks(LpContext* ctx) {
 
 int TransformColumn(LpContext* ctx, int32_t j) {
     ComputationalForm& f = ctx->form;
-    const int32_t m = ctx->model.rows;
     const double* values = nullptr;
     const int32_t* rows = nullptr;
     int32_t count = 0;
     const int rc = FetchColumn(ctx, j, &values, &rows, &count);
     if (rc != 0) return rc;
-    ctx->phases.ratio.work_zero_elsewhere = 0;
-    std::memset(f.work, 0, static_cast<size_t>(m) * sizeof(double));
+    ClearWorkVector(ctx);
     for (int32_t k = 0; k < count; ++k) f.work[rows[k]] += values[k];
     ctx->entries.factor->ftran(ctx->inverse, f.work);
     return 0;

@@ -26,7 +26,7 @@ int subtract_column(LpContext* ctx, int32_t j, double xj, double* work) {
 void solve_basic(LpContext* ctx) {
     ComputationalForm& f = ctx->form;
     const int32_t m = ctx->model.rows;
-    ctx->phases.ratio.work_zero_elsewhere = 0;
+    ForgetWorkNonzeros(ctx);
     ctx->entries.factor->ftran(ctx->inverse, f.work);
     for (int32_t i = 0; i < m; ++i) f.value[f.header[i]] = f.work[i];
 }
@@ -34,7 +34,7 @@ void solve_basic(LpContext* ctx) {
 void load_rhs(LpContext* ctx) {
     ComputationalForm& f = ctx->form;
     const int32_t m = ctx->model.rows;
-    ctx->phases.ratio.work_zero_elsewhere = 0;
+    ForgetWorkNonzeros(ctx);
     if (f.rhs != nullptr)
         std::memcpy(f.work, f.rhs, static_cast<size_t>(m) * sizeof(double));
     else

@@ -181,8 +181,7 @@ int DualRatio(LpContext* ctx, bool allow_flips) {
     if (p.stored_active != 0 && p.copy_built != 0) {
         SparsePivotRow(ctx, r);
     } else {
-        ctx->phases.ratio.work_zero_elsewhere = 0;
-        std::memset(f.work, 0, static_cast<size_t>(m) * sizeof(double));
+        ClearWorkVector(ctx);
         f.work[r] = 1.0;
         ctx->entries.factor->btran(ctx->inverse, f.work);
         const int rc = dense_pivot_row(ctx, f.work);

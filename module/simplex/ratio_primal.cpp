@@ -274,7 +274,7 @@ int ReserveRatioArrays(LpContext* ctx) {
     rs.breakpoint_ratio = static_cast<double*>(ctx_alloc(ctx, count * sizeof(double), TYM_ALLOC_LONG));
     rs.work_nonzero = static_cast<int32_t*>(ctx_alloc(ctx, count * sizeof(int32_t), TYM_ALLOC_LONG));
     rs.work_listed = 0;
-    rs.work_zero_elsewhere = 0;
+    ForgetWorkNonzeros(ctx);
     if (rs.candidate_position == nullptr || rs.candidate_ratio == nullptr || rs.breakpoint_position == nullptr ||
         rs.breakpoint_ratio == nullptr || rs.work_nonzero == nullptr) {
         rs.candidate_capacity = 0;

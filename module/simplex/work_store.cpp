@@ -44,7 +44,7 @@ int allocate_arrays(LpContext* ctx) {
             ctx_alloc(ctx, static_cast<size_t>(std::max<int64_t>(m, 1)) * kDualBytesPerRow, TYM_ALLOC_LONG_ZERO));
         if (f.duals == nullptr) return kRunMemory;
     }
-    ctx->phases.ratio.work_zero_elsewhere = 0;
+    ForgetWorkNonzeros(ctx);
     if ((f.work = alloc_array(ctx, f.work, m)) == nullptr) return kRunMemory;
     if ((f.scratch = alloc_array(ctx, f.scratch, m)) == nullptr) return kRunMemory;
     int32_t** index_arrays[] = {&s.rowStart, &s.rowEnd,    &s.colStart,  &s.colEnd,     &s.pivotRow,  &s.pivotCol,

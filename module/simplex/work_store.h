@@ -8,6 +8,7 @@
 #pragma once
 
 #include <cstdint>
+#include <cstring>
 
 #include "base/lp_context.h"
 
@@ -25,6 +26,17 @@ namespace tymlp {
 // is cache space.  Returns 0, or 9 when an allocation fails or the block is
 // smaller than 16*m + reserve.
 int SetUpWorkStore(LpContext* ctx);
+
+// The work vector is being written other than by the entering column's
+// FTRAN: the list that FTRAN left no longer tells where it is nonzero, so
+// the next entering column clears all of it.
+inline void ForgetWorkNonzeros(LpContext* ctx) { ctx->phases.ratio.work_zero_elsewhere = 0; }
+
+// Zeroes the whole work vector for a writer that fills it from scratch.
+inline void ClearWorkVector(LpContext* ctx) {
+    ForgetWorkNonzeros(ctx);
+    std::memset(ctx->form.work, 0, static_cast<size_t>(ctx->model.rows) * sizeof(double));
+}
 
 // FetchColumn: the values, row numbers and count of column j, from its cached
 // copy, or read from the matrix store into the cache (top of the block) or,
