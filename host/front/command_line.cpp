@@ -80,10 +80,13 @@ int parse_command_line(int argc, char** argv, CommandLine& out, std::ostream& ou
     CLI::App app{"qmlp runs programs of LP steps: linear and mixed-integer programs read from CSV data sets."};
     app.footer(
         "Other forms:\n"
-        "  qmlp [options] solve FILE.mps[.gz] [OPTION=VALUE | KEYWORD ...]\n"
-        "      import an MPS file and solve it with the LP statement's options, e.g. primalout=x.csv\n"
+        "  qmlp [options] solve FILE.mps[.gz]|FILE.lp[.gz] [OPTION=VALUE | KEYWORD ...]\n"
+        "      import an MPS or LP file and solve it with the LP statement's options, e.g. primalout=x.csv\n"
         "  qmlp import-mps FILE.mps[.gz] [-o OUT.csv]\n"
-        "      convert an MPS file to a sparse data set\n\n"
+        "  qmlp import-lp FILE.lp[.gz] [-o OUT.csv]\n"
+        "      convert an MPS or LP file to a sparse data set\n"
+        "  qmlp export DATA.csv -o OUT.mps|OUT.lp [--sparse | --dense]\n"
+        "      write a data set of either layout as an MPS or LP file\n\n"
         "Exit status: 0 success, 2 statement or program error, 3 bad data, 4 out of memory,\n"
         "5 input/output failure, 6 module not loadable, 64 bad command line, 130 interrupted.");
     host::HostConfig& c = out.config;

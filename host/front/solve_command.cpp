@@ -13,6 +13,7 @@
 #include "front/exit_status.h"
 #include "front/lexer.h"
 #include "host_api.h"
+#include "lp/lp_reader.h"
 #include "mps/mps_convert.h"
 
 namespace qmlp::front {
@@ -93,7 +94,7 @@ bool solve_option_acceptable(const std::string& option, std::string* why) {
         return false;
     }
     if (option_name(option) == "DATA") {
-        *why = "DATA= is the imported MPS file; leave it out.";
+        *why = "DATA= is the imported problem file; leave it out.";
         return false;
     }
     return true;
@@ -159,6 +160,10 @@ int ImportedProblem::import(const std::string& mps_file) {
     // The data set is named after the MPS file, so that the log names it.
     host::mps::ImportOptions options;
     options.input = mps_file;
+    if (host::mps::is_lp_path(mps_file)) {
+        options.read = host::lp::read_lp;
+        options.format_name = "LP";
+    }
     options.output =
         folder_ + "/" + std::filesystem::path(host::mps::default_output_path(mps_file)).filename().string();
     file_slot_ = host::data::temp_register(options.output, host::data::TempKind::File);

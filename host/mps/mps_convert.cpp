@@ -100,8 +100,18 @@ bool write_atomically(const std::string& target, const Model& model, const Write
 std::string default_output_path(const std::string& input) {
     std::string stem = input;
     if (ends_with_nocase(stem, ".gz")) stem.resize(stem.size() - 3);
-    if (ends_with_nocase(stem, ".mps")) stem.resize(stem.size() - 4);
+    if (ends_with_nocase(stem, ".mps")) {
+        stem.resize(stem.size() - 4);
+    } else if (ends_with_nocase(stem, ".lp")) {
+        stem.resize(stem.size() - 3);
+    }
     return stem + ".csv";
+}
+
+bool is_lp_path(const std::string& path) {
+    std::string stem = path;
+    if (ends_with_nocase(stem, ".gz")) stem.resize(stem.size() - 3);
+    return ends_with_nocase(stem, ".lp");
 }
 
 int run_import(const ImportOptions& options, std::FILE* out, std::FILE* err) {
@@ -113,7 +123,7 @@ int run_import(const ImportOptions& options, std::FILE* out, std::FILE* err) {
     }
     Model model;
     ReadReport read_report;
-    const bool read_ok = read_mps(source, model, read_report);
+    const bool read_ok = options.read(source, model, read_report);
     for (const Diagnostic& w : read_report.warnings) report(err, "WARNING", input, w);
     if (!read_ok) {
         report(err, "ERROR", input, read_report.error);
@@ -142,7 +152,7 @@ int run_import(const ImportOptions& options, std::FILE* out, std::FILE* err) {
     }
     const Counts counts = count_model(model, options.drop_free_rows);
     std::FILE* summary = (options.summary_to_out && !to_stdout) ? out : err;
-    print_summary(summary, input, to_stdout ? std::string("standard output") : target, model, counts, plan);
+    print_summary(summary, options.format_name, input, to_stdout ? std::string("standard output") : target, model, counts, plan);
     return kExitOk;
 }
 

@@ -6,6 +6,8 @@
 #include <cstdio>
 #include <string>
 
+#include "mps/mps_reader.h"
+
 namespace qmlp::host::mps {
 
 struct ImportOptions {
@@ -13,13 +15,20 @@ struct ImportOptions {
     std::string output;           // empty: default_output_path(input); "-": standard output
     bool summary_to_out = false;  // the summary goes to `out` instead of `err`
     bool drop_free_rows = false;  // leave N rows other than the objective out
+    // The reader of the input's format; the LP-format importer passes its own.
+    bool (*read)(LineSource& source, Model& model, ReadReport& report) = read_mps;
+    const char* format_name = "MPS";  // for the summary's first line
 };
 
-// FILE.mps, FILE.mps.gz, FILE.gz (any case of the suffixes) -> FILE.csv in
-// the same folder; any other name gets ".csv" appended.
+// FILE.mps, FILE.mps.gz, FILE.lp, FILE.lp.gz, FILE.gz (any case of the
+// suffixes) -> FILE.csv in the same folder; any other name gets ".csv"
+// appended.
 std::string default_output_path(const std::string& input);
 
-// Returns the exit status: 0 when the data set was written, 2 when the MPS
+// True for FILE.lp and FILE.lp.gz (any case).
+bool is_lp_path(const std::string& path);
+
+// Returns the exit status: 0 when the data set was written, 2 when the input
 // file is bad or a file operation failed ("ERROR: <file>:<line>: <what>" on
 // `err`; no output file is left behind).  Warnings go to `err`; the data set
 // goes to `out` when the output is "-".

@@ -70,6 +70,7 @@ Counts count_model(const Model& model, bool drop_free_rows) {
         }
     }
     counts.rhs_sets = static_cast<int32_t>(model.rhs_sets.size());
+    counts.sos_sets = static_cast<int32_t>(model.sos_sets.size());
     for (const RhsSet& set : model.rhs_sets) {
         for (const Entry& e : set.entries) {
             if (e.index == model.objective && e.value != 0.0) counts.objective_constant = true;

@@ -54,6 +54,15 @@ struct RhsSet {
     std::vector<Entry> entries;
 };
 
+// A special ordered set: at most one member (SOSLE) or exactly one member
+// (SOSEQ) may be nonzero.  Members are kept in the order that ranks them,
+// which is the order the data set lists them in.
+struct SosSet {
+    std::string name;
+    bool exactly_one = false;
+    std::vector<int32_t> members;  // column indexes
+};
+
 struct Model {
     std::string problem_name;    // text of the NAME line
     bool maximize = false;       // OBJSENSE MAX
@@ -67,6 +76,8 @@ struct Model {
     std::string range_set_name;
     std::string bound_set_name;
     bool has_bound_set = false;
+
+    std::vector<SosSet> sos_sets;
 
     std::unordered_map<std::string, int32_t> row_index;
     std::unordered_map<std::string, int32_t> column_index;
@@ -112,6 +123,7 @@ struct Counts {
     int64_t objective_nonzeros = 0;
     int32_t rhs_sets = 0;
     bool objective_constant = false;  // some RHS set gives the objective row a value
+    int32_t sos_sets = 0;
 };
 
 // A zero range on an L or G row leaves only rhs in the row's interval; the

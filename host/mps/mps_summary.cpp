@@ -11,9 +11,9 @@ int by(const Counts& c, ColumnClass cls) { return c.by_class[static_cast<int>(cl
 
 }  // namespace
 
-void print_summary(std::FILE* out, const std::string& source, const std::string& target, const Model& model,
+void print_summary(std::FILE* out, const char* format, const std::string& source, const std::string& target, const Model& model,
                    const Counts& c, const WritePlan& plan) {
-    std::fprintf(out, "MPS import: %s -> %s\n", source.c_str(), target.c_str());
+    std::fprintf(out, "%s import: %s -> %s\n", format, source.c_str(), target.c_str());
     if (!model.problem_name.empty()) std::fprintf(out, "Problem: %s\n", model.problem_name.c_str());
     std::fprintf(out, "Objective: %s (%s)\n", model.rows[model.objective].name.c_str(),
                  model.maximize ? "maximise" : "minimise");
@@ -41,6 +41,7 @@ void print_summary(std::FILE* out, const std::string& source, const std::string&
         std::fprintf(out, "  RHS set: %s\n", plan.rhs_names[s].c_str());
     }
     std::fprintf(out, "Objective constant: %s\n", c.objective_constant ? "yes" : "no");
+    if (c.sos_sets > 0) line(out, "Special ordered sets", c.sos_sets);
     for (const std::string& note : plan.notes) std::fprintf(out, "Note: %s\n", note.c_str());
 }
 

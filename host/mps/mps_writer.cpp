@@ -19,6 +19,8 @@ constexpr const char* kMissing = ".";  // numeric missing value
 constexpr double kDefaultPriority = 1.0;
 // Value of an UNRSTRCT attribute (only its presence matters).
 constexpr double kFlagValue = 1.0;
+// The value that makes a column a member of the set its row names.
+constexpr double kSosMember = 1.0;
 
 bool row_written(const Model& model, const WriteOptions& options, int32_t index) {
     return !(options.drop_free_rows && index != model.objective && written_kind(model.rows[index]) == RowKind::Free);
@@ -143,6 +145,17 @@ WritePlan plan_names(const Model& model, const WriteOptions& options) {
     plan.integer_row = attribute_name("_INT_");
     plan.binary_row = attribute_name("_BIN_");
 
+    // A set's members are named by the set in _ROW1_, so set names keep
+    // apart from the rows and the attribute rows.
+    for (const SosSet& set : model.sos_sets) {
+        std::string name = unique_name(set.name, [&](const std::string& n) {
+            return is_row(n) || attribute_rows.count(n) > 0;
+        });
+        if (name != set.name) plan.notes.push_back("special ordered set " + set.name + " written as " + name);
+        attribute_rows.insert(name);
+        plan.sos_names.push_back(name);
+    }
+
     // Set names share the _COL_ variable with the columns; keep them apart
     // from every column name and from each other.
     std::unordered_set<std::string> set_names;
@@ -225,6 +238,13 @@ bool write_sparse(const Model& model, const WriteOptions& options, const WritePl
     w.flush();
 
     for (const Column& c : model.columns) write_column_attributes(w, plan, c);
+    for (std::size_t s = 0; s < model.sos_sets.size(); ++s) {
+        const SosSet& set = model.sos_sets[s];
+        for (int32_t member : set.members) {
+            w.attribute(set.exactly_one ? "SOSEQ" : "SOSLE", model.columns[member].name, plan.sos_names[s],
+                        kSosMember);
+        }
+    }
     out.flush();
     return static_cast<bool>(out);
 }

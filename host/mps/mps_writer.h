@@ -10,7 +10,9 @@
 //   - RHS observations (_COL_ = the set name), two rows per observation;
 //   - RANGE observations (_COL_ = the range set name);
 //   - column attributes: BINARY, INTEGER, FIXED, UNRSTRCT, LOWERBD, UPPERBD,
-//     each under its own attribute row name (_ROW1_) that no real row uses.
+//     each under its own attribute row name (_ROW1_) that no real row uses;
+//   - special ordered sets: SOSLE or SOSEQ, one observation per member, the
+//     set's name in _ROW1_ and 1 in _COEF1_.
 // Reading these back gives every row the interval the MPS file meant: see
 // range_value() for how a RANGES value is expressed.
 #pragma once
@@ -33,6 +35,7 @@ struct WritePlan {
     std::vector<std::string> rhs_names;  // per RHS set
     std::string range_name;
     std::string upper_row, lower_row, fixed_row, free_row, integer_row, binary_row;
+    std::vector<std::string> sos_names;  // per special ordered set
     int column_name_length = 8;      // _COL_ length
     int row_name_length = 8;         // _ROW1_, _ROW2_ length
     std::vector<std::string> notes;  // renamings worth telling the user
