@@ -22,6 +22,7 @@
 #include "front/system_vector.h"
 #include "front/terminal.h"
 #include "host_api.h"
+#include "export/export_command.h"
 #include "lp/lp_import.h"
 #include "mps/mps_import.h"
 
@@ -112,6 +113,7 @@ int run_configured(const CommandLine& cl) {
 int run_command(int argc, char** argv) {
     if (argc > 1 && std::strcmp(argv[1], "import-mps") == 0) return mps_import_command(argc - 1, argv + 1);
     if (argc > 1 && std::strcmp(argv[1], "import-lp") == 0) return lp_import_command(argc - 1, argv + 1);
+    if (argc > 1 && std::strcmp(argv[1], "export") == 0) return export_command(argc - 1, argv + 1);
 
     CommandLine cl;
     if (int rc = parse_command_line(argc, argv, cl, std::cout, std::cerr); rc >= 0) return rc;
