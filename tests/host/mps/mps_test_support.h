@@ -112,6 +112,7 @@ struct Layout {
     std::map<std::string, LayoutColumn> columns;
     std::map<std::string, std::string> attribute_rows;  // name -> type
     std::vector<std::string> rhs_names, range_names;
+    std::map<std::string, std::vector<std::string>> sos_sets;  // members in order
     long long coefficient_observations = 0;
     std::string error;  // first inconsistency found while reading back
 };
@@ -216,6 +217,12 @@ inline Layout read_layout(const std::string& csv) {
                     c.binary = true;
                     c.lower = 0.0;
                     c.upper = 1.0;
+                } else if (type == "SOSLE" || type == "SOSEQ") {
+                    if (value != 1.0) {
+                        L.error = "set member with a value other than 1: " + col;
+                        return L;
+                    }
+                    L.sos_sets[row].push_back(col);
                 } else {
                     L.error = "unexpected type " + type;
                     return L;
