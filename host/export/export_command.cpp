@@ -168,7 +168,13 @@ int export_command(int argc, char** argv) {
                      result.error.empty() ? "the text could not be built" : result.error.c_str());
         return kExitError;
     }
-    for (const std::string& note : result.notes) std::fprintf(stderr, "NOTE: %s\n", note.c_str());
+    // Renamings are told, the first few by name: a large model may rename
+    // thousands of rows the same way.
+    constexpr std::size_t kNotesShown = 10;
+    for (std::size_t k = 0; k < result.notes.size() && k < kNotesShown; ++k)
+        std::fprintf(stderr, "NOTE: %s\n", result.notes[k].c_str());
+    if (result.notes.size() > kNotesShown)
+        std::fprintf(stderr, "NOTE: ... and %zu more names written in a legal form\n", result.notes.size() - kNotesShown);
     const std::string data = text.str();
     if (output == "-") {
         if (std::fwrite(data.data(), 1, data.size(), stdout) != data.size() || std::fflush(stdout) != 0) {
