@@ -94,7 +94,7 @@ bool solve_option_acceptable(const std::string& option, std::string* why) {
         return false;
     }
     if (option_name(option) == "DATA") {
-        *why = "DATA= is the imported problem file; leave it out.";
+        *why = "DATA= is the imported MPS or LP file; leave it out.";
         return false;
     }
     return true;

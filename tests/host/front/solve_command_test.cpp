@@ -37,7 +37,7 @@ TEST(SolveCommandLine, UsageErrors) {
 
     const Parsed data = parse({"solve", "x.mps", "data=other"});
     EXPECT_EQ(data.rc, kExitUsage);
-    EXPECT_TRUE(has(data.err, "DATA= is the imported MPS file")) << data.err;
+    EXPECT_TRUE(has(data.err, "DATA= is the imported MPS or LP file")) << data.err;
 
     const Parsed semicolon = parse({"solve", "x.mps", "maxit=5; %put hello"});
     EXPECT_EQ(semicolon.rc, kExitUsage);
