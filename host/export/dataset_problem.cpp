@@ -51,37 +51,83 @@ struct Keyword {
 
 // The dense layout matches a type value that begins with a keyword, in this
 // order ("UPPERBD" is an upper-bound row, "INTEGER" an integer row).
-const Keyword kDenseKeywords[] = {
-    {"LE", Kind::LessEqual},      {"<=", Kind::LessEqual},     {"EQ", Kind::Equal},
-    {"=", Kind::Equal},           {"GE", Kind::GreaterEqual},  {">=", Kind::GreaterEqual},
-    {"UPPER", Kind::Upper},       {"UPBD", Kind::Upper},       {"LOWER", Kind::Lower},
-    {"LOWBD", Kind::Lower},       {"BASIC", Kind::Basic},      {"BASE", Kind::Basic},
-    {"MAX", Kind::Maximize},      {"SUP", Kind::Maximize},     {"MIN", Kind::Minimize},
-    {"INF", Kind::Minimize},      {"UNRS", Kind::Unrestricted}, {"PRICESEN", Kind::PriceChange},
-    {"COSTESEN", Kind::PriceChange}, {"CSEN", Kind::PriceChange}, {"SEN", Kind::PriceChange},
-    {"FR", Kind::Free},           {"INT", Kind::Integer},      {"BINARY", Kind::Binary},
-    {"CHARGE", Kind::Charge},     {"FIXED", Kind::Fixed},      {"SOSLE", Kind::SosAtMostOne},
-    {"SOSEQ", Kind::SosExactlyOne}};
+const Keyword kDenseKeywords[] = {{"LE", Kind::LessEqual},
+                                  {"<=", Kind::LessEqual},
+                                  {"EQ", Kind::Equal},
+                                  {"=", Kind::Equal},
+                                  {"GE", Kind::GreaterEqual},
+                                  {">=", Kind::GreaterEqual},
+                                  {"UPPER", Kind::Upper},
+                                  {"UPBD", Kind::Upper},
+                                  {"LOWER", Kind::Lower},
+                                  {"LOWBD", Kind::Lower},
+                                  {"BASIC", Kind::Basic},
+                                  {"BASE", Kind::Basic},
+                                  {"MAX", Kind::Maximize},
+                                  {"SUP", Kind::Maximize},
+                                  {"MIN", Kind::Minimize},
+                                  {"INF", Kind::Minimize},
+                                  {"UNRS", Kind::Unrestricted},
+                                  {"PRICESEN", Kind::PriceChange},
+                                  {"COSTESEN", Kind::PriceChange},
+                                  {"CSEN", Kind::PriceChange},
+                                  {"SEN", Kind::PriceChange},
+                                  {"FR", Kind::Free},
+                                  {"INT", Kind::Integer},
+                                  {"BINARY", Kind::Binary},
+                                  {"CHARGE", Kind::Charge},
+                                  {"FIXED", Kind::Fixed},
+                                  {"SOSLE", Kind::SosAtMostOne},
+                                  {"SOSEQ", Kind::SosExactlyOne}};
 
 // The sparse layout matches the whole word, except "*" and the two set
 // types, which match by their first characters.
-const Keyword kSparseKeywords[] = {
-    {"", Kind::Coefficient},       {".", Kind::Coefficient},      {"LE", Kind::LessEqual},
-    {"<=", Kind::LessEqual},       {"EQ", Kind::Equal},           {"=", Kind::Equal},
-    {"GE", Kind::GreaterEqual},    {">=", Kind::GreaterEqual},    {"UPPERBDD", Kind::Upper},
-    {"UPPERBD", Kind::Upper},      {"UPPERB", Kind::Upper},       {"UPPER", Kind::Upper},
-    {"UPBDD", Kind::Upper},        {"UPBD", Kind::Upper},         {"LOWERBDD", Kind::Lower},
-    {"LOWERBD", Kind::Lower},      {"LOWERB", Kind::Lower},       {"LOWER", Kind::Lower},
-    {"LOWBDD", Kind::Lower},       {"LOWBD", Kind::Lower},        {"BASIC", Kind::Basic},
-    {"BASE", Kind::Basic},         {"MAX", Kind::Maximize},       {"MAXIMUM", Kind::Maximize},
-    {"SUP", Kind::Maximize},       {"MIN", Kind::Minimize},       {"MINIMUM", Kind::Minimize},
-    {"INF", Kind::Minimize},       {"UNRSTRCT", Kind::Unrestricted}, {"UNRS", Kind::Unrestricted},
-    {"UNRST", Kind::Unrestricted}, {"PRICESEN", Kind::PriceChange}, {"COSTESEN", Kind::PriceChange},
-    {"CSEN", Kind::PriceChange},   {"SENCOST", Kind::PriceChange}, {"SEN", Kind::PriceChange},
-    {"FREE", Kind::Free},          {"FR", Kind::Free},            {"INTEGER", Kind::Integer},
-    {"INT", Kind::Integer},        {"BINARY", Kind::Binary},      {"CHARGE", Kind::Charge},
-    {"FIXED", Kind::Fixed},        {"RHSSEN", Kind::RhsChange},   {"RHS", Kind::Rhs},
-    {"RANGE", Kind::Range}};
+const Keyword kSparseKeywords[] = {{"", Kind::Coefficient},
+                                   {".", Kind::Coefficient},
+                                   {"LE", Kind::LessEqual},
+                                   {"<=", Kind::LessEqual},
+                                   {"EQ", Kind::Equal},
+                                   {"=", Kind::Equal},
+                                   {"GE", Kind::GreaterEqual},
+                                   {">=", Kind::GreaterEqual},
+                                   {"UPPERBDD", Kind::Upper},
+                                   {"UPPERBD", Kind::Upper},
+                                   {"UPPERB", Kind::Upper},
+                                   {"UPPER", Kind::Upper},
+                                   {"UPBDD", Kind::Upper},
+                                   {"UPBD", Kind::Upper},
+                                   {"LOWERBDD", Kind::Lower},
+                                   {"LOWERBD", Kind::Lower},
+                                   {"LOWERB", Kind::Lower},
+                                   {"LOWER", Kind::Lower},
+                                   {"LOWBDD", Kind::Lower},
+                                   {"LOWBD", Kind::Lower},
+                                   {"BASIC", Kind::Basic},
+                                   {"BASE", Kind::Basic},
+                                   {"MAX", Kind::Maximize},
+                                   {"MAXIMUM", Kind::Maximize},
+                                   {"SUP", Kind::Maximize},
+                                   {"MIN", Kind::Minimize},
+                                   {"MINIMUM", Kind::Minimize},
+                                   {"INF", Kind::Minimize},
+                                   {"UNRSTRCT", Kind::Unrestricted},
+                                   {"UNRS", Kind::Unrestricted},
+                                   {"UNRST", Kind::Unrestricted},
+                                   {"PRICESEN", Kind::PriceChange},
+                                   {"COSTESEN", Kind::PriceChange},
+                                   {"CSEN", Kind::PriceChange},
+                                   {"SENCOST", Kind::PriceChange},
+                                   {"SEN", Kind::PriceChange},
+                                   {"FREE", Kind::Free},
+                                   {"FR", Kind::Free},
+                                   {"INTEGER", Kind::Integer},
+                                   {"INT", Kind::Integer},
+                                   {"BINARY", Kind::Binary},
+                                   {"CHARGE", Kind::Charge},
+                                   {"FIXED", Kind::Fixed},
+                                   {"RHSSEN", Kind::RhsChange},
+                                   {"RHS", Kind::Rhs},
+                                   {"RANGE", Kind::Range}};
 
 // The type value as the readers see it: upper case, leading blanks gone,
 // at most 8 characters, trailing blanks gone.
@@ -259,7 +305,8 @@ class Builder {
     bool sos_member(const std::string& set_name, bool exactly_one, int32_t column_index, double value,
                     int64_t observation) {
         if (value != 1.0) {
-            return fail("observation " + std::to_string(observation) + ": a special ordered set member needs the value 1");
+            return fail("observation " + std::to_string(observation) +
+                        ": a special ordered set member needs the value 1");
         }
         std::size_t s = 0;
         while (s < m_.sos_sets.size() && m_.sos_sets[s].name != set_name) ++s;
@@ -315,9 +362,7 @@ int find_var(const std::vector<data::VarSpec>& vars, const char* name) {
     return -1;
 }
 
-bool starts_with(const std::string& name, const char* prefix) {
-    return mps::upper(name).rfind(prefix, 0) == 0;
-}
+bool starts_with(const std::string& name, const char* prefix) { return mps::upper(name).rfind(prefix, 0) == 0; }
 
 bool read_dense(data::InputReader& in, Model& model, DatasetReport& report) {
     const auto& vars = in.vars();
@@ -346,8 +391,7 @@ bool read_dense(data::InputReader& in, Model& model, DatasetReport& report) {
         if (status > 0) break;
         const std::string word = type_word(in.text(type));
         const Kind kind = dense_kind(word);
-        const std::string name =
-            id >= 0 ? trimmed(in.text(id)) : "_OBS" + std::to_string(observation) + "_";
+        const std::string name = id >= 0 ? trimmed(in.text(id)) : "_OBS" + std::to_string(observation) + "_";
         double value = 0.0;
         switch (kind) {
             case Kind::Unknown:
@@ -369,8 +413,8 @@ bool read_dense(data::InputReader& in, Model& model, DatasetReport& report) {
                 if (!b.type_row(r, kind, observation)) return false;
                 for (std::size_t k = 0; k < columns.size(); ++k) {
                     if (numeric(in.number(column_vars[k]), &value)) {
-                        if (std::isinf(value)) return b.fail("observation " + std::to_string(observation) +
-                                                             ": infinite coefficient");
+                        if (std::isinf(value))
+                            return b.fail("observation " + std::to_string(observation) + ": infinite coefficient");
                         b.coefficient(r, columns[k], value);
                     }
                 }
@@ -420,12 +464,14 @@ bool read_sparse(data::InputReader& in, Model& model, DatasetReport& report) {
     for (std::size_t v = 0; v < vars.size(); ++v) {
         const std::string& n = vars[v].name;
         if (starts_with(n, "_COL") && vars[v].type == TYM_VAR_CHAR && col < 0) col = static_cast<int>(v);
-        if (starts_with(n, "_ROW") && n.size() <= 6 && vars[v].type == TYM_VAR_CHAR) row_vars.push_back(static_cast<int>(v));
+        if (starts_with(n, "_ROW") && n.size() <= 6 && vars[v].type == TYM_VAR_CHAR)
+            row_vars.push_back(static_cast<int>(v));
         if (starts_with(n, "_COEF") && vars[v].type == TYM_VAR_NUMERIC) coef_vars.push_back(static_cast<int>(v));
     }
     if (row_vars.empty()) {
         for (std::size_t v = 0; v < vars.size(); ++v)
-            if (starts_with(vars[v].name, "_ID") && vars[v].type == TYM_VAR_CHAR) row_vars.push_back(static_cast<int>(v));
+            if (starts_with(vars[v].name, "_ID") && vars[v].type == TYM_VAR_CHAR)
+                row_vars.push_back(static_cast<int>(v));
     }
     if (col < 0) return b.fail("the data set has no character variable _COL_");
     if (row_vars.empty() || row_vars.size() != coef_vars.size()) {
@@ -502,8 +548,8 @@ bool read_sparse(data::InputReader& in, Model& model, DatasetReport& report) {
             }
             if (j < 0) continue;
             auto attribute = attribute_names.find(row);
-            const Kind acting = attribute != attribute_names.end() && model.find_row(row) < 0 ? attribute->second
-                                                                                             : Kind::Coefficient;
+            const Kind acting =
+                attribute != attribute_names.end() && model.find_row(row) < 0 ? attribute->second : Kind::Coefficient;
             if (acting == Kind::Coefficient) {
                 if (!present) continue;
                 if (std::isinf(value)) {

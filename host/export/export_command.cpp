@@ -174,7 +174,8 @@ int export_command(int argc, char** argv) {
     for (std::size_t k = 0; k < result.notes.size() && k < kNotesShown; ++k)
         std::fprintf(stderr, "NOTE: %s\n", result.notes[k].c_str());
     if (result.notes.size() > kNotesShown)
-        std::fprintf(stderr, "NOTE: ... and %zu more names written in a legal form\n", result.notes.size() - kNotesShown);
+        std::fprintf(stderr, "NOTE: ... and %zu more names written in a legal form\n",
+                     result.notes.size() - kNotesShown);
     const std::string data = text.str();
     if (output == "-") {
         if (std::fwrite(data.data(), 1, data.size(), stdout) != data.size() || std::fflush(stdout) != 0) {

@@ -9,6 +9,7 @@
 #include <memory>
 #include <sstream>
 
+#include "export/export_command.h"
 #include "front/attention.h"
 #include "front/command_line.h"
 #include "front/exit_status.h"
@@ -22,7 +23,6 @@
 #include "front/system_vector.h"
 #include "front/terminal.h"
 #include "host_api.h"
-#include "export/export_command.h"
 #include "lp/lp_import.h"
 #include "mps/mps_import.h"
 

@@ -75,9 +75,7 @@ class Reader {
     bool run();
 
   private:
-    const Token& peek(std::size_t ahead = 0) const {
-        return tokens_[std::min(position_ + ahead, tokens_.size() - 1)];
-    }
+    const Token& peek(std::size_t ahead = 0) const { return tokens_[std::min(position_ + ahead, tokens_.size() - 1)]; }
     const Token& take() {
         const Token& t = peek();
         if (position_ + 1 < tokens_.size()) ++position_;
@@ -244,8 +242,7 @@ bool Reader::expression(Linear& out, const char* where) {
             coefficient = term.value;
             take();
             const Token& after = peek();
-            const bool name_follows = after.kind == TokenKind::Name && !is_infinity_word(after) &&
-                                      !at_section_or_end();
+            const bool name_follows = after.kind == TokenKind::Name && !is_infinity_word(after) && !at_section_or_end();
             if (!name_follows) {
                 out.constant += sign * coefficient;
                 continue;
@@ -305,8 +302,8 @@ bool Reader::objective(bool maximize) {
     Linear linear;
     if (!expression(linear, "the objective")) return false;
     if (!at_section_or_end()) {
-        return fail(peek(), "expected a section (Subject To, Bounds, ..., End) after the objective, found " +
-                                describe(peek()));
+        return fail(peek(),
+                    "expected a section (Subject To, Bounds, ..., End) after the objective, found " + describe(peek()));
     }
     model_.objective = 0;
     // The objective is c.x - b: a constant k of the objective is b = -k.
@@ -334,8 +331,8 @@ bool Reader::constraints() {
         if (!line_ends("the right-hand side of a constraint")) return false;
         if (linear.terms.empty() && left_relation == TokenKind::End) {
             // Fine, but worth a word: a row of constants only.
-            warn(start.line, "constraint " + (name.empty() ? std::string("without a name") : mps::quoted(name)) +
-                                 " has no column");
+            warn(start.line,
+                 "constraint " + (name.empty() ? std::string("without a name") : mps::quoted(name)) + " has no column");
         }
 
         double low = -kInfinity, high = kInfinity;

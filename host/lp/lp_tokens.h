@@ -16,24 +16,24 @@
 namespace qmlp::host::lp {
 
 enum class TokenKind : uint8_t {
-    Name,         // a row, column or set name, or a keyword
-    Number,       // an unsigned decimal number
-    Plus,         // +
-    Minus,        // -
-    Colon,        // :
-    DoubleColon,  // ::
-    LessEqual,    // <=, =<, <
-    GreaterEqual, // >=, =>, >
-    Equal,        // =
-    Other,        // any other character (quadratic brackets, '*', '^', ...)
-    End           // end of the text
+    Name,          // a row, column or set name, or a keyword
+    Number,        // an unsigned decimal number
+    Plus,          // +
+    Minus,         // -
+    Colon,         // :
+    DoubleColon,   // ::
+    LessEqual,     // <=, =<, <
+    GreaterEqual,  // >=, =>, >
+    Equal,         // =
+    Other,         // any other character (quadratic brackets, '*', '^', ...)
+    End            // end of the text
 };
 
 struct Token {
     TokenKind kind = TokenKind::End;
-    std::string text;       // as written
-    double value = 0.0;     // Number only
-    int64_t line = 0;       // 1-based
+    std::string text;         // as written
+    double value = 0.0;       // Number only
+    int64_t line = 0;         // 1-based
     bool opens_line = false;  // first token of its line
 };
 

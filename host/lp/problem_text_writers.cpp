@@ -25,11 +25,11 @@ constexpr int kTermsPerLine = 6;
 
 // Words the LP reader takes for keywords at the start of a line or in a
 // bound; a name equal to one of them is renamed.
-const char* const kLpKeywords[] = {"minimize", "minimise", "minimum", "min",  "maximize", "maximise", "maximum",
-                                   "max",      "st",       "s.t.",    "st.",  "subject",  "such",     "bounds",
-                                   "bound",    "general",  "generals", "gen", "integer",  "integers", "binary",
-                                   "binaries", "bin",      "semi-continuous", "semis", "semi", "sos", "end",
-                                   "free",     "inf",      "infinity"};
+const char* const kLpKeywords[] = {
+    "minimize", "minimise", "minimum", "min",      "maximize", "maximise", "maximum", "max",
+    "st",       "s.t.",     "st.",     "subject",  "such",     "bounds",   "bound",   "general",
+    "generals", "gen",      "integer", "integers", "binary",   "binaries", "bin",     "semi-continuous",
+    "semis",    "semi",     "sos",     "end",      "free",     "inf",      "infinity"};
 
 std::string lower(const std::string& text) {
     std::string out = text;
@@ -144,8 +144,10 @@ class ExpressionWriter {
     void term(double value, const std::string& name) {
         if (count_ > 0 && count_ % kTermsPerLine == 0) out_ << "\n  ";
         const bool negative = std::signbit(value) && value != 0.0;
-        if (count_ > 0 || negative) out_ << (negative ? " - " : " + ");
-        else out_ << ' ';
+        if (count_ > 0 || negative)
+            out_ << (negative ? " - " : " + ");
+        else
+            out_ << ' ';
         const double magnitude = std::fabs(value);
         if (magnitude != 1.0) out_ << number(magnitude) << ' ';
         out_ << name;
@@ -305,8 +307,9 @@ bool write_lp_text(const Model& m, std::ostream& out, TextWriteResult& result) {
 
 bool write_mps_text(const Model& m, std::ostream& out, TextWriteResult& result) {
     if (!m.sos_sets.empty()) {
-        result.error = "the problem has special ordered sets, which the MPS importer does not read (write an LP file "
-                       "instead)";
+        result.error =
+            "the problem has special ordered sets, which the MPS importer does not read (write an LP file "
+            "instead)";
         return false;
     }
     const NameTable rows(row_names(m), legal_in_mps, mps_form, "row", result.notes);

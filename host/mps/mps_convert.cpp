@@ -152,7 +152,8 @@ int run_import(const ImportOptions& options, std::FILE* out, std::FILE* err) {
     }
     const Counts counts = count_model(model, options.drop_free_rows);
     std::FILE* summary = (options.summary_to_out && !to_stdout) ? out : err;
-    print_summary(summary, options.format_name, input, to_stdout ? std::string("standard output") : target, model, counts, plan);
+    print_summary(summary, options.format_name, input, to_stdout ? std::string("standard output") : target, model,
+                  counts, plan);
     return kExitOk;
 }
 

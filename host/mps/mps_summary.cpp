@@ -11,8 +11,8 @@ int by(const Counts& c, ColumnClass cls) { return c.by_class[static_cast<int>(cl
 
 }  // namespace
 
-void print_summary(std::FILE* out, const char* format, const std::string& source, const std::string& target, const Model& model,
-                   const Counts& c, const WritePlan& plan) {
+void print_summary(std::FILE* out, const char* format, const std::string& source, const std::string& target,
+                   const Model& model, const Counts& c, const WritePlan& plan) {
     std::fprintf(out, "%s import: %s -> %s\n", format, source.c_str(), target.c_str());
     if (!model.problem_name.empty()) std::fprintf(out, "Problem: %s\n", model.problem_name.c_str());
     std::fprintf(out, "Objective: %s (%s)\n", model.rows[model.objective].name.c_str(),

@@ -148,9 +148,8 @@ WritePlan plan_names(const Model& model, const WriteOptions& options) {
     // A set's members are named by the set in _ROW1_, so set names keep
     // apart from the rows and the attribute rows.
     for (const SosSet& set : model.sos_sets) {
-        std::string name = unique_name(set.name, [&](const std::string& n) {
-            return is_row(n) || attribute_rows.count(n) > 0;
-        });
+        std::string name =
+            unique_name(set.name, [&](const std::string& n) { return is_row(n) || attribute_rows.count(n) > 0; });
         if (name != set.name) plan.notes.push_back("special ordered set " + set.name + " written as " + name);
         attribute_rows.insert(name);
         plan.sos_names.push_back(name);
@@ -241,8 +240,7 @@ bool write_sparse(const Model& model, const WriteOptions& options, const WritePl
     for (std::size_t s = 0; s < model.sos_sets.size(); ++s) {
         const SosSet& set = model.sos_sets[s];
         for (int32_t member : set.members) {
-            w.attribute(set.exactly_one ? "SOSEQ" : "SOSLE", model.columns[member].name, plan.sos_names[s],
-                        kSosMember);
+            w.attribute(set.exactly_one ? "SOSEQ" : "SOSLE", model.columns[member].name, plan.sos_names[s], kSosMember);
         }
     }
     out.flush();

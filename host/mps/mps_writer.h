@@ -36,9 +36,9 @@ struct WritePlan {
     std::string range_name;
     std::string upper_row, lower_row, fixed_row, free_row, integer_row, binary_row;
     std::vector<std::string> sos_names;  // per special ordered set
-    int column_name_length = 8;      // _COL_ length
-    int row_name_length = 8;         // _ROW1_, _ROW2_ length
-    std::vector<std::string> notes;  // renamings worth telling the user
+    int column_name_length = 8;          // _COL_ length
+    int row_name_length = 8;             // _ROW1_, _ROW2_ length
+    std::vector<std::string> notes;      // renamings worth telling the user
 };
 
 WritePlan plan_names(const Model& model, const WriteOptions& options);

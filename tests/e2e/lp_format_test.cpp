@@ -110,7 +110,8 @@ TEST_F(LpExport, ExamplesOfBothLayoutsSolveAlike) {
     const std::string q = quoted(qmlp_binary().string());
     for (const char* example : {"productmix", "blending", "knapsack", "facility", "contracts", "sensitivity"}) {
         for (const char* suffix : {"", "_sparse"}) {
-            const fs::path data = fs::path(QMLP_SOURCE_DIR) / "examples" / example / (example + std::string(suffix) + ".csv");
+            const fs::path data =
+                fs::path(QMLP_SOURCE_DIR) / "examples" / example / (example + std::string(suffix) + ".csv");
             const bool sparse = std::string(suffix) == "_sparse";
             const fs::path lp = dir_ / (std::string(example) + suffix + ".lp");
             ASSERT_EQ(shell(q + " export " + quoted(data.string()) + " -o " + quoted(lp.string()) + " 2>/dev/null"), 0)
@@ -123,7 +124,9 @@ TEST_F(LpExport, ExamplesOfBothLayoutsSolveAlike) {
             EXPECT_EQ(field(direct, "STATUS"), field(via_lp, "STATUS")) << data;
             EXPECT_NEAR(std::strtod(field(direct, "OBJECTIVE").c_str(), nullptr),
                         std::strtod(field(via_lp, "OBJECTIVE").c_str(), nullptr), 1e-9)
-                << data << "\n" << direct << "\n" << via_lp;
+                << data << "\n"
+                << direct << "\n"
+                << via_lp;
         }
     }
 }
@@ -132,15 +135,15 @@ TEST_F(LpExport, WhatAFileCannotHoldIsRefusedWithNoFileLeft) {
     const std::string q = quoted(qmlp_binary().string());
     // Two right-hand sides fit an MPS file, not an LP file.
     const fs::path twoobj = fs::path(QMLP_SOURCE_DIR) / "examples/twoobj/twoobj.csv";
-    EXPECT_EQ(shell(q + " export " + quoted(twoobj.string()) + " -o " + quoted((dir_ / "t.lp").string()) +
-                    " 2>" + quoted((dir_ / "err.txt").string())),
+    EXPECT_EQ(shell(q + " export " + quoted(twoobj.string()) + " -o " + quoted((dir_ / "t.lp").string()) + " 2>" +
+                    quoted((dir_ / "err.txt").string())),
               2);
     EXPECT_TRUE(contains(slurp(dir_ / "err.txt"), "ERROR:")) << slurp(dir_ / "err.txt");
     EXPECT_FALSE(fs::exists(dir_ / "t.lp"));
     // An unknown output format is a bad command line.
-    EXPECT_EQ(shell(q + " export " + quoted(twoobj.string()) + " -o " + quoted((dir_ / "t.txt").string()) +
-                    " 2>/dev/null"),
-              64);
+    EXPECT_EQ(
+        shell(q + " export " + quoted(twoobj.string()) + " -o " + quoted((dir_ / "t.txt").string()) + " 2>/dev/null"),
+        64);
 }
 
 TEST_F(LpExport, SolveReportsTheReadersFaultWithFileAndLine) {

@@ -23,10 +23,10 @@ const char* const kSeeds[] = {
 };
 
 // Pieces that steer mutations towards the reader's decisions.
-const char* const kTokens[] = {" ",   "\n",  "\\",   ":",     "::",   "<=",     ">=",     "=",    "<",
-                               ">",   "+",   "-",    "inf",   "free", "1e30",   "1e999",  "2x",   "S1::",
-                               "S2",  "End", "st",   "Bounds", "Bin", "General", "SOS",   "[",    "^",
-                               ".5",  "e",   "1e",   "\x80",  "\t",  "\r\n",   "semi",   "max",  "R1:"};
+const char* const kTokens[] = {
+    " ",   "\n",   "\\",   ":",     "::", "<=",   ">=",   "=",   "<",    ">",      "+",   "-",
+    "inf", "free", "1e30", "1e999", "2x", "S1::", "S2",   "End", "st",   "Bounds", "Bin", "General",
+    "SOS", "[",    "^",    ".5",    "e",  "1e",   "\x80", "\t",  "\r\n", "semi",   "max", "R1:"};
 
 std::string mutate(std::string text, std::mt19937& rng) {
     auto pick = [&](std::size_t n) { return n == 0 ? 0 : std::uniform_int_distribution<std::size_t>(0, n - 1)(rng); };

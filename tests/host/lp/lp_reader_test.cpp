@@ -15,12 +15,12 @@ TEST(LpReader, EverySectionArrivesAsTheProblemMeant) {
         " profit: 3 x + 2y - z + 4   \\ a constant of the objective\n"
         "Subject To\n"
         " c1: x + y\n"
-        "     + z <= 10\n"          // an expression over two lines
-        " c2: -2 <= x - y <= 5\n"   // a range
-        " c3: x + 3 >= 1\n"         // a constant moves to the right
-        " 7 >= y + z >= 1\n"        // a range written downwards, unnamed
-        " c5: x + x + y = 4\n"      // a column named twice adds up
-        " c6: y - z >= -inf\n"      // a free row
+        "     + z <= 10\n"         // an expression over two lines
+        " c2: -2 <= x - y <= 5\n"  // a range
+        " c3: x + 3 >= 1\n"        // a constant moves to the right
+        " 7 >= y + z >= 1\n"       // a range written downwards, unnamed
+        " c5: x + x + y = 4\n"     // a column named twice adds up
+        " c6: y - z >= -inf\n"     // a free row
         "Bounds\n"
         " x <= 8\n"
         " -1 <= y <= 6\n"
@@ -94,8 +94,8 @@ TEST(LpReader, KeywordSpellingsAreOneFormat) {
 
 TEST(LpReader, NumbersNamesAndUnnamedRows) {
     // "2x" is 2 times x; "3 e1" is 3 times the column e1, "3e1" is 30.
-    const Layout L = lp_layout(
-        "min\n 2x + 3 e1 + 3e1 y\nst\n R1: x >= 1\n x + e1 >= 2\n R2_x: y <= 3\n y >= -1e30\nend\n");
+    const Layout L =
+        lp_layout("min\n 2x + 3 e1 + 3e1 y\nst\n R1: x >= 1\n x + e1 >= 2\n R2_x: y <= 3\n y >= -1e30\nend\n");
     EXPECT_EQ(L.columns.at("x").coefficients.at("obj"), 2);
     EXPECT_EQ(L.columns.at("e1").coefficients.at("obj"), 3);
     EXPECT_EQ(L.columns.at("y").coefficients.at("obj"), 30);
@@ -140,8 +140,9 @@ TEST(LpReader, FaultsNameTheLineAndWhatWasExpected) {
         {"min\n x\nst\n c: x >= 1\nst\n d: x <= 2\nend\n", 5, "appears twice"},
         {"min\n x\nmax\n y\nend\n", 3, "second objective"},
         {"min\n x\nst\n c: x >= 1e999\nend\n", 4, "outside the range"},
-        {"min\n x + " "aaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaa\nend\n", 2,
-         "longer than"},
+        {"min\n x + "
+         "aaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaa\nend\n",
+         2, "longer than"},
     };
     for (const Case& c : kCases) {
         ParsedLp p = parse_lp(c.text);

@@ -106,9 +106,8 @@ TEST(ProblemTextWriters, MpsTextReadsBackAsTheSameProblem) {
     // The negative upper bound keeps its explicit lower bound of 0.
     for (const auto& warning : back.report.warnings)
         EXPECT_EQ(warning.text.find("minus infinity"), std::string::npos) << warning.text;
-    expect_same_problem(read_layout(mps::testing::write_text(model)),
-                        read_layout(mps::testing::write_text(back.model)), text.str(),
-                        [](const std::string& name) { return name; });
+    expect_same_problem(read_layout(mps::testing::write_text(model)), read_layout(mps::testing::write_text(back.model)),
+                        text.str(), [](const std::string& name) { return name; });
 }
 
 TEST(ProblemTextWriters, WhatAFormatCannotSayIsRefused) {
