@@ -11,6 +11,7 @@
 #include "front/front_services.h"
 #include "front/grammar_view.h"
 #include "front/host_statements.h"
+#include "front/lexer.h"
 #include "front/macro_store.h"
 #include "front/statement_parser.h"
 #include "front/step_context.h"
@@ -73,6 +74,12 @@ ParsedStatement& parse_into(TymParser p, const Statement& s) {
         for (const std::string& n : rec.var_names) rec.var_name_ptrs.push_back(n.c_str());
     }
     return rec;
+}
+
+// A statement that parses but has no meaning in a pause.
+void refuse_in_pause(ParsedStatement& rec, const std::string& why) {
+    rec.record.error = kRecordSyntaxError;
+    log_error("The statement \"" + message_text(rec.text) + "\" is refused in a pause: " + why + ".");
 }
 
 // The varlist callback of a record without error.
@@ -150,6 +157,15 @@ int read_statement(TymParser p, TymParseRecord** out) {
             }
         }
         ParsedStatement& rec = parse_into(p, s);
+        // What a pause cannot do is said, not passed over: a new step
+        // would need the paused one ended, and variable lists are read
+        // before the solve.
+        if (!rec.record.error && rec.is_procedure())
+            refuse_in_pause(rec, "a new step cannot start while this one is paused; end it with RUN or QUIT, "
+                                 "then start the next");
+        if (!rec.record.error && rec.is_varlist())
+            refuse_in_pause(rec, "variable lists are read before the solve and cannot change it");
+        if (rec.record.error && step) step->refused_statement = true;
         deliver_varlist(p, rec);
         *out = &rec.record;
         return 0;

@@ -21,6 +21,7 @@ struct StepContext {
     size_t cursor = 0;                   // next statement to parse
     bool end_signalled = false;          // the end callback has been called
     bool interactive = false;            // --interactive: pauses always prompt
+    bool refused_statement = false;      // a pause refused a statement: the step ends non-zero
     TerminalReader* terminal = nullptr;  // nullptr: no terminal input
     // DATA= of the procedure statement, for variable-list expansion, and
     // its variables once read.

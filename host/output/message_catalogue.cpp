@@ -308,6 +308,12 @@ constexpr MessageEntry kMessages[] = {
     {337, N, "", "PRINT BEST: no integer solution has been found yet."},
     {338, N, "d", "The integer solution in PRIMALIN is the first incumbent (objective %1)."},
     {339, W, "s", "The integer solution in PRIMALIN is not used as the incumbent: %1."},
+
+    // ---- pauses: what a statement does there
+    {360, N, "",
+     "A pause looks without changing the run: each parametric walk ends with the basis it started from "
+     "(NOPARARESTORE applies to the analyses at the end of the solve)."},
+    {361, E, "", "PRINT: there is not enough memory to keep the run as it is while printing; nothing is printed."},
 };
 
 }  // namespace

@@ -8,6 +8,7 @@
 #include "output/output_connection.h"
 #include "output/table_output.h"
 #include "simplex/pricing_vector.h"
+#include "simplex/primal_values.h"
 #include "simplex/solution_results.h"
 #include "simplex/work_store.h"
 
@@ -79,6 +80,19 @@ bool basis_optimal(LpContext* ctx, int* rc) {
 }
 
 }  // namespace
+
+bool settle_kept_basis(LpContext* ctx, int* rc) {
+    *rc = RecomputePrimal(ctx);
+    if (*rc != 0) return false;
+    PricingVector(ctx);
+    SolverState& sv = ctx->solver;
+    const bool feasible = basis_feasible(ctx);
+    const bool optimal = basis_optimal(ctx, rc);
+    if (*rc != 0) return false;
+    sv.primal_feasible = feasible ? 1 : 0;
+    sv.optimal = optimal ? 1 : 0;
+    return feasible && optimal;
+}
 
 bool analysis_may_run(LpContext* ctx, bool requested, int integer_message) {
     if (!requested || ctx->options.printlevel < kPrintAnalyses) return false;

@@ -53,6 +53,12 @@ enum AnalysisText : int {
 // final basis, so that every analysis starts from the same y.
 bool analysis_may_run(LpContext* ctx, bool requested, int integer_message);
 
+// After a walk that kept its last basis (NOPARARESTORE): the values and
+// prices of that basis for the problem as it stands, and the solver's
+// feasibility and optimality flags made to describe it.  Returns true when
+// it is still feasible and optimal; *rc receives 9 or 25 on a failure.
+bool settle_kept_basis(LpContext* ctx, int* rc);
+
 // The host's special missing values: ".I" (+infinity), ".M" (-infinity)
 // and "." (no value).
 double missing_plus_infinity();

@@ -4,6 +4,7 @@
 #include "analysis/sensitivity.h"
 
 #include <cmath>
+#include <cstdio>
 #include <cstring>
 
 #include "analysis/change_walk.h"
@@ -57,9 +58,14 @@ int read_vector(LpContext* ctx, ChangeWalk& walk, ColumnListEntry* entry) {
     return 0;
 }
 
+// Each pass of a vector has a group of its own, labelled with the vector's
+// name and the pass counter, so that the breakpoints of a walk can be told
+// apart.
 void open_vector_group(LpContext* ctx, ChangeWalk& walk) {
     ++walk.pass;
-    const TymArg arg = arg_text(walk.name, walk.name_length);
+    char text[kMaxNameLength + 32];
+    std::snprintf(text, sizeof text, "%.*s, pass %d", walk.name_length, walk.name, static_cast<int>(walk.pass));
+    const TymArg arg = arg_text(text);
     const Label label = catalogue_label(walk.price ? kPriceVector : kRhsVector, &arg);
     walk.group = table_open_group(ctx, "Vector", label.text);
 }
@@ -168,6 +174,13 @@ int analyse_vectors(LpContext* ctx, bool price) {
         walk.basis = report_basis(ctx);
         rc = read_vector(ctx, walk, e);
         if (rc == 0) rc = walk_vector(ctx, walk, buf.saved_status.get());
+        // A kept basis is optimal for the prices or right-hand sides of its
+        // last breakpoint; the next vector starts from it only while it is
+        // optimal for the problem as it stands.
+        if (rc == 0 && target != 0.0 && ctx->options.pararestore == 0 && !settle_kept_basis(ctx, &rc)) {
+            if (rc == 0 && e->next != nullptr) host_message(kMsgNotOptimal);
+            break;
+        }
     }
     close_output_group(ctx, &group);
     return rc;

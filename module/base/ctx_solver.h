@@ -35,6 +35,9 @@ struct SolverState {
     int32_t pivot_request;   // PIVOT request word
     int32_t ipivot_count;    // IPIVOT countdown
     int32_t ipivot_request;  // IPIVOT request word
+    int16_t in_pause;        // 1 while a pause reads statements
+    int32_t pause_status;    // the status a pause shows: its reason, or what a statement there made the run status
+    int16_t bad_statements;  // statements of a pause that were refused (the step then ends non-zero)
 
     // Time.
     int64_t elapsed_ms;     // milliseconds spent in the phases

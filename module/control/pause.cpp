@@ -123,6 +123,8 @@ int Pause(LpContext* ctx, int reason) {
                            : nullptr;
     int status = entry_status;
     bool quit_save = false;
+    sv.in_pause = 1;
+    sv.pause_status = reason;
     if (parser != nullptr) {
         TymParser outer = ctx->handles.parser;
         ctx->handles.parser = parser;
@@ -132,16 +134,24 @@ int Pause(LpContext* ctx, int reason) {
                 sv.statement_done = 1;
                 break;
             }
-            if (rec->error != 0) continue;                            // the host has reported it
+            if (rec->error != 0) continue;  // the host has reported it
+            const int before = status;
             if (rec->statement == kStmtReset) status = entry_status;  // a good RESET mends a bad one
             if (rec->statement == kStmtQuit) quit_save = tym_flag(rec, kBitQuitSave) != 0;
             const int leave = statement_action(ctx, rec, &status);
-            sv.run_status = status;  // SHOW STATUS sees what a RESET left
+            sv.run_status = status;
+            // _QMLP_ and SHOW STATUS follow what a statement made of the run
+            // status (a bad RESET, and the good one that mends it).
+            if (status != before) {
+                sv.pause_status = status != entry_status ? status : reason;
+                set_status_macro(ctx, sv.pause_status);
+            }
             if (leave == 0) break;
         }
         host_parser_close(parser);
         ctx->handles.parser = outer;
     }
+    sv.in_pause = 0;
     sv.run_status = status;
 
     if (sv.interactive == 0) {

@@ -9,6 +9,7 @@
 #include "base/context_memory.h"
 #include "base/host_link.h"
 #include "control/option_slots.h"
+#include "control/look_snapshot.h"
 #include "control/pause.h"
 #include "input/model_records.h"
 #include "integer/branch_bound.h"
@@ -26,6 +27,8 @@ constexpr int kMsgNothingToPrint = 333;
 constexpr int kMsgUnknownName = 334;
 constexpr int kMsgNotPrintable = 335;
 constexpr int kMsgNoBest = 337;
+constexpr int kMsgPauseRestores = 360;
+constexpr int kMsgNoLookMemory = 361;
 constexpr int32_t kFullRestore = -99999;  // every node is then read from its record in full
 
 bool has_solution(const LpContext* ctx) { return ctx->form.value != nullptr && ctx->form.header != nullptr; }
@@ -37,11 +40,16 @@ bool all_digits(const char* s) {
     return true;
 }
 
-// Names compare over the stored length, the stored name blank padded.
-bool same_name(const char* stored, int length, const char* wanted) {
+// Names compare over the stored length, the stored name blank padded;
+// with `any_case` letters match regardless of case.
+bool same_name(const char* stored, int length, const char* wanted, bool any_case) {
     const size_t n = std::strlen(wanted);
     if (n > static_cast<size_t>(length)) return false;
-    if (std::strncmp(stored, wanted, n) != 0) return false;
+    for (size_t k = 0; k < n; ++k) {
+        const auto a = static_cast<unsigned char>(stored[k]);
+        const auto b = static_cast<unsigned char>(wanted[k]);
+        if (a != b && (!any_case || std::tolower(a) != std::tolower(b))) return false;
+    }
     for (int k = static_cast<int>(n); k < length; ++k)
         if (stored[k] != ' ' && stored[k] != '\0') return false;
     return true;
@@ -49,7 +57,9 @@ bool same_name(const char* stored, int length, const char* wanted) {
 
 // The index of the column (0-based) or row (1 .. m-1) named or numbered by
 // `item`, or -1.  Column numbers count from 1; row numbers are those of the
-// constraint summary.
+// constraint summary.  A name matches as written first and otherwise
+// regardless of case, as the names of the variable lists do (data set
+// variables are one name whatever their case).
 int32_t find_index(LpContext* ctx, bool rows, const char* item) {
     const int32_t first = rows ? 1 : 0;
     const int32_t end = rows ? ctx->model.rows : ctx->model.columns;
@@ -59,19 +69,21 @@ int32_t find_index(LpContext* ctx, bool rows, const char* item) {
         return index >= first && index < end ? index : -1;
     }
     char name[kMaxNameLength + 1];
+    const int length = rows ? ctx->model.row_name_length : ctx->model.column_name_length;
+    int32_t any_case = -1;
     for (int32_t k = first; k < end; ++k) {
         std::memset(name, 0, sizeof name);
         if (rows) {
             RowRecord rec;
             if (read_row(ctx, k, &rec, name) != 0) return -1;
-            if (same_name(name, ctx->model.row_name_length, item)) return k;
         } else {
             ColumnRecord rec;
             if (read_column(ctx, k, &rec, name) != 0) return -1;
-            if (same_name(name, ctx->model.column_name_length, item)) return k;
         }
+        if (same_name(name, length, item, false)) return k;
+        if (any_case < 0 && same_name(name, length, item, true)) any_case = k;
     }
-    return -1;
+    return any_case;
 }
 
 // The indexes a list names, in its order (a-b ranges in index order).
@@ -147,25 +159,21 @@ void print_matrix_of(LpContext* ctx, const TymParseRecord* rec) {
     ctx_free(ctx, column_list);
 }
 
-// BEST: the best integer solution found so far, while the search waits
-// aside; without one, a NOTE.
+// BEST: the best integer solution found so far, put in place from its node
+// record; the look's snapshot puts the search's own state back afterwards.
+// Without one, a NOTE.
 void print_best(LpContext* ctx) {
     BbState& bb = ctx->bb;
     if (bb.incumbent == nullptr) {
         host_message(kMsgNoBest);
         return;
     }
-    int rc = 0;
-    ActiveNode* aside = save_state_aside(ctx, &rc);
-    if (rc != 0) return;
-    const int32_t iteration = bb.iteration;
     bb.iteration = kFullRestore;
+    bb.parent_basis_in_memory = 0;
     if (restore_node(ctx, bb.incumbent) == 0) {
         print_solution_summary(ctx);
         print_variable_summary(ctx, nullptr, 0, kSelectAll);
     }
-    bb.iteration = iteration;
-    restore_state_aside(ctx, aside);
 }
 
 // The analyses of the optimal solution, as the LP options would ask for
@@ -181,10 +189,16 @@ void print_analyses(LpContext* ctx, const TymParseRecord* rec) {
     o.rangerhs = rangerhs;
     o.rangeprice = rangeprice;
     if (tym_flag(rec, kBitPrintSensitivity)) {
+        // The walks of a pause keep nothing: the run goes on from the basis
+        // it stood on, whatever NOPARARESTORE asks of the final analyses.
+        const bool walks = o.rhsphi != 0.0 || o.pricephi != 0.0;
+        if (walks && o.pararestore == 0) host_message(kMsgPauseRestores);
         print_rhs_sensitivity(ctx);
         print_price_sensitivity(ctx);
     }
 }
+
+void print_views(LpContext* ctx, const TymParseRecord* rec);
 
 }  // namespace
 
@@ -193,6 +207,21 @@ void print_requested(LpContext* ctx, const TymParseRecord* rec) {
         host_message(kMsgNothingToPrint);
         return;
     }
+    // Looking leaves the run exactly as it was: the search that goes on
+    // takes the same pivots as one that never looked.
+    bool short_of_memory = false;
+    LookSnapshot* snapshot = take_look_snapshot(ctx, &short_of_memory);
+    if (short_of_memory) {
+        host_message(kMsgNoLookMemory);
+        return;
+    }
+    print_views(ctx, rec);
+    if (restore_look_snapshot(ctx, snapshot) != 0) ctx->solver.run_status = kRunSingular;
+}
+
+namespace {
+
+void print_views(LpContext* ctx, const TymParseRecord* rec) {
     // Between the iterations of a phase the prices may be a pivot behind
     // (reduced costs are updated in place); recomputing them is exact there.
     if (ctx->form.duals != nullptr) PricingVector(ctx);
@@ -231,5 +260,7 @@ void print_requested(LpContext* ctx, const TymParseRecord* rec) {
     if (columns) print_list(ctx, false, rec->lists[kListPrintColumns]);
     if (rows) print_list(ctx, true, rec->lists[kListPrintRows]);
 }
+
+}  // namespace
 
 }  // namespace tymlp

@@ -16,8 +16,10 @@ constexpr int kMsgRunStands = 332;
 
 void format_value(const LpOptions& options, const OptionSpec& entry, size_t field, char* buf, size_t size) {
     const double v = option_get(options, entry, field);
+    // A value never given shows as such, not as a missing value that would
+    // run into the sentence's full stop.
     if (host_missing_kind(v) != 0)
-        std::snprintf(buf, size, ".");
+        std::snprintf(buf, size, "(not set)");
     else if (entry.type == OptionType::Double)
         std::snprintf(buf, size, "%.10g", v);
     else
@@ -45,8 +47,11 @@ void show_options(LpContext* ctx) {
 }
 
 void show_status(LpContext* ctx) {
+    // In a pause the standing is what _QMLP_ was set to there: the pause's
+    // reason, or the status a statement of the pause left.
+    const SolverState& sv = ctx->solver;
     char text[kStatusTextBytes];
-    build_status_text(ctx, ctx->solver.run_status, text, sizeof text);
+    build_status_text(ctx, sv.in_pause != 0 ? sv.pause_status : sv.run_status, text, sizeof text);
     const TymArg arg = arg_text(text);
     host_message(kMsgRunStands, 1, &arg);
 }

@@ -97,7 +97,10 @@ int statement_callback(void* cookie, TymParseRecord* rec) {
             s.ipivot_request = 1;
             break;
         case kStmtQuit:
-            if (s.run_status != 0) end_inside_parser(ctx, kEndQuit);
+            // QUIT after a failed statement ends the step as RUN would: the
+            // failure is not turned into a clean end.
+            if (s.run_status == kRunMemory) end_inside_parser(ctx, kEndMemory);
+            if (s.run_status != 0) end_inside_parser(ctx, kEndSyntax);
             break;
         case kStmtRun:
             if (s.run_status != 0) end_inside_parser(ctx, kEndSyntax);

@@ -6,6 +6,7 @@
 #include "base/context_memory.h"
 #include "base/host_link.h"
 #include "input/model_records.h"
+#include "input/reader_common.h"
 #include "output/output_connection.h"
 #include "output/reported_values.h"
 #include "output/table_output.h"
@@ -74,7 +75,12 @@ int row_labels(LpContext* ctx, const int32_t* rows, int32_t selected, int width,
         char name[kMaxNameLength + 1];
         const int rc = read_row(ctx, rows[r], &rec, name);
         if (rc != 0) return rc;
-        pad_name(out + r * width, width, name, row_name_width(ctx));
+        // The phase-1 objective's name may be longer than the user's row
+        // names, which set the stored width.
+        if (rows[r] == 0)
+            pad_name(out + r * width, width, kPhase1Name, -1);
+        else
+            pad_name(out + r * width, width, name, row_name_width(ctx));
     }
     pad_name(out + selected * width, width, "UPPERBD", 7);
     pad_name(out + (selected + 1) * width, width, "LOWERBD", 7);
@@ -212,10 +218,16 @@ void picture_cell(double a, double fuzz, double infinity, char out[2]) {
 int print_matrix(LpContext* ctx, const int32_t* rows, int32_t row_count, const int32_t* columns, int32_t column_count,
                  int mode) {
     if (ctx->options.printlevel < 1 || ctx->form.header == nullptr) return 0;
+    // Lists that name nothing known print nothing (each unknown name was
+    // reported where the list was read).
+    if ((rows != nullptr && row_count <= 0) || (columns != nullptr && column_count <= 0)) return 0;
     const int32_t m = ctx->model.rows;
-    const int32_t selected = rows != nullptr ? row_count : m - 1;
+    // Without a list every row is shown, row 0 (the phase-1 objective) too.
+    const int32_t selected = rows != nullptr ? row_count : m;
     const int32_t ncols = columns != nullptr ? column_count : ctx->model.structural_count;
-    const int rwidth = row_name_width(ctx) > 7 ? row_name_width(ctx) : 7;
+    int rwidth = row_name_width(ctx) > 7 ? row_name_width(ctx) : 7;
+    const int phase1_width = static_cast<int>(std::strlen(kPhase1Name));
+    if (rows == nullptr && rwidth < phase1_width) rwidth = phase1_width;
     const int cwidth = column_name_width(ctx);
     MatrixValues mv{nullptr, selected + kBoundRows, ncols};
 
@@ -231,7 +243,7 @@ int print_matrix(LpContext* ctx, const int32_t* rows, int32_t row_count, const i
         rlabels == nullptr || clabels == nullptr || text == nullptr) {
         host_message(kMsgNoMemory);
     } else {
-        for (int32_t r = 0; r < selected; ++r) row_list[r] = rows != nullptr ? rows[r] : r + 1;
+        for (int32_t r = 0; r < selected; ++r) row_list[r] = rows != nullptr ? rows[r] : r;
         for (int32_t c = 0; c < ncols; ++c) column_list[c] = columns != nullptr ? columns[c] : c;
         rc = fill_values(ctx, mv, row_list, column_list, mode, dense);
         if (rc == 0) rc = row_labels(ctx, row_list, selected, rwidth, rlabels);

@@ -25,8 +25,9 @@ enum MatrixMode : int {
 };
 
 // Matrix or MatrixPicture (with MatrixPictureLegend): the listed rows (1 ..
-// m-1) or all rows, then UPPERBD and LOWERBD, by the listed columns (0-based)
-// or all structural ones.  Printed at PRINTLEVEL 1 and above.  Without
+// m-1) or all m rows (row 0 is the phase-1 objective), then UPPERBD and
+// LOWERBD, by the listed columns (0-based) or all structural ones; a list
+// given with no entry prints nothing.  Printed at PRINTLEVEL 1 and above.  Without
 // memory: message 201.  Returns 0, or 9 or 25 when a column cannot be read.
 int print_matrix(LpContext* ctx, const int32_t* rows, int32_t row_count, const int32_t* columns, int32_t column_count,
                  int mode);

@@ -28,8 +28,31 @@ TEST_F(PrintedViews, TheTableauAndTheMatrixOfASmallProblem) {
     EXPECT_TRUE(contains(l, "obj       1   A\nc1        1   1\nc2        1   A")) << l;
     EXPECT_TRUE(contains(l, "UPPERBD   .   .")) << l;
     EXPECT_TRUE(contains(l, "Legend of the Matrix Picture")) << l;
+    // Without ROW(...) every row is shown, the phase-1 objective first,
+    // under its whole name.
+    EXPECT_TRUE(contains(l, "PHASE_1_OBJECTIVE   0   0\nobj                 1   A")) << l;
     // A feasible run has no infeasibility report.
     EXPECT_FALSE(contains(l, "Infeasible")) << l;
+}
+
+// A picture or a matrix of names that are all unknown prints nothing but
+// the warnings, as a summary of unknown columns does; a list with one known
+// name prints that part.
+TEST_F(PrintedViews, ListsOfOnlyUnknownNamesPrintNoMatrix) {
+    write("q.csv", "_ID_,_TYPE_,x,y,_RHS_\nobj,MAX,1,2,.\nc1,LE,1,1,4\nc2,LE,1,3,6\n");
+    const RunResult r = run(
+        "LP data=q endpause;\nRUN;\nPRINT PICTURE COLUMN(nosuch);\nPRINT MATRIX ROW(nothere);\n"
+        "PRINT COLUMN(nosuch);\nRUN;\n");
+    EXPECT_EQ(r.exit_status, 0) << r.log;
+    EXPECT_TRUE(contains(r.log, "no column or row is named or numbered nosuch")) << r.log;
+    EXPECT_TRUE(contains(r.log, "no column or row is named or numbered nothere")) << r.log;
+    EXPECT_FALSE(contains(r.listing, "Matrix Picture")) << r.listing;
+    EXPECT_FALSE(contains(r.listing, "Legend")) << r.listing;
+    EXPECT_FALSE(contains(r.listing, "Coefficient Matrix")) << r.listing;
+
+    const RunResult part = run("LP data=q endpause;\nRUN;\nPRINT PICTURE COLUMN(nosuch Y) ROW(c2);\nRUN;\n");
+    EXPECT_TRUE(contains(part.listing, "c2        A")) << part.listing;
+    EXPECT_FALSE(contains(part.listing, "PHASE_1")) << part.listing;
 }
 
 TEST_F(PrintedViews, AnInfeasibleEndingSaysWhereTheRowsBreak) {
