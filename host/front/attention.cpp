@@ -17,6 +17,8 @@ std::atomic<int> g_breaks_in_step{0};
 std::atomic<bool> g_break_pending{false};  // reported by the next poll
 std::atomic<bool> g_terminal_requested{false};
 std::atomic<bool> g_abort{false};
+std::atomic<bool> g_abort_second{false};  // the end was asked by a second break in a step
+std::atomic<bool> g_at_prompt{false};     // a prompt is reading a line: a break clears it
 
 void on_sigint(int) {
     attention_raise_break();
@@ -55,6 +57,9 @@ void attention_install_signal_handler() {
 }
 
 void attention_raise_break() {
+    // At a prompt the break only ends the read of the line being typed;
+    // the run is waiting for the user already.
+    if (g_at_prompt.load()) return;
     if (!g_in_step.load()) {
         g_abort.store(true);
         return;
@@ -65,9 +70,21 @@ void attention_raise_break() {
         g_terminal_requested.store(true);
         if (TymAttentionHandler h = g_handler.load()) h(g_cookie.load());
     } else {
+        g_abort_second.store(true);
         g_abort.store(true);
     }
 }
+
+void attention_pause_reached() {
+    // The pause serves the break that asked for it: a later break is a
+    // first one again.
+    g_breaks_in_step.store(0);
+    g_break_pending.store(false);
+}
+
+void attention_prompt_begin() { g_at_prompt.store(true); }
+void attention_prompt_end() { g_at_prompt.store(false); }
+bool attention_abort_by_second_break() { return g_abort_second.load(); }
 
 void attention_step_begin() {
     attention_remove();
@@ -96,6 +113,8 @@ void attention_reset() {
     attention_step_end();
     g_breaks_in_step.store(0);
     g_abort.store(false);
+    g_abort_second.store(false);
+    g_at_prompt.store(false);
 }
 
 const TymAttentionVector* attention_vector() { return &kAttentionVector; }

@@ -10,6 +10,7 @@
 #include "front/attention.h"
 #include "front/front_services.h"
 #include "front/grammar_view.h"
+#include "front/help_text.h"
 #include "front/host_statements.h"
 #include "front/lexer.h"
 #include "front/macro_store.h"
@@ -101,6 +102,7 @@ TymParser parser_open(const TymGrammar* grammar, const TymParserControl* control
         if (control) p->control = *control;
         p->cookie = cookie;
         p->interactive = interactive != 0;
+        if (p->interactive) attention_pause_reached();
         p->debug = debug_flags;
         open_parsers().push_back(std::move(p));
         return open_parsers().back().get();
@@ -156,13 +158,18 @@ int read_statement(TymParser p, TymParseRecord** out) {
                 continue;
             }
         }
+        if (p->interactive && statement_keyword(s) == "HELP") {
+            print_pause_help();
+            continue;
+        }
         ParsedStatement& rec = parse_into(p, s);
         // What a pause cannot do is said, not passed over: a new step
         // would need the paused one ended, and variable lists are read
         // before the solve.
         if (!rec.record.error && rec.is_procedure())
-            refuse_in_pause(rec, "a new step cannot start while this one is paused; end it with RUN or QUIT, "
-                                 "then start the next");
+            refuse_in_pause(rec,
+                            "a new step cannot start while this one is paused; end it with RUN or QUIT, "
+                            "then start the next");
         if (!rec.record.error && rec.is_varlist())
             refuse_in_pause(rec, "variable lists are read before the solve and cannot change it");
         if (rec.record.error && step) step->refused_statement = true;

@@ -6,6 +6,7 @@
 #include "front/attention.h"
 #include "front/exit_status.h"
 #include "front/front_services.h"
+#include "front/help_text.h"
 #include "front/host_statements.h"
 #include "front/lexer.h"
 #include "front/statement_splitter.h"
@@ -39,6 +40,10 @@ void interactive_tail(const ProgramSettings& settings, const StepSettings& step_
         check_interrupt();
         const std::string kw = statement_keyword(s);
         if (kw == "QUIT") return;
+        if (kw == "HELP") {
+            print_top_level_help();
+            continue;
+        }
         if (const HostStatementKind kind = host_statement_kind(s); kind != HostStatementKind::None) {
             if (!execute_host_statement(s, kind)) status.program_error();
             continue;
@@ -115,7 +120,8 @@ int run_program(std::string_view text, const ProgramSettings& settings) {
         if (settings.interactive && settings.terminal != nullptr)
             interactive_tail(settings, step_settings, entry, step_number, status);
     } catch (const ProgramInterrupted&) {
-        log_error("The program was ended by a second interrupt.");
+        log_error(attention_abort_by_second_break() ? "The program was ended by a second interrupt."
+                                                    : "The program was ended by an interrupt.");
         services().flush();
         return kExitInterrupted;
     }

@@ -4,6 +4,7 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <cctype>
 #include <cerrno>
 #include <cstring>
 
@@ -68,6 +69,13 @@ class FdLineSource : public LineSource {
     std::string buffer_;
 };
 
+bool is_bare_command(const std::string& line) {
+    std::string word;
+    for (char c : line)
+        if (c != ' ' && c != '\t' && c != '\r') word += static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    return word == "HELP" || word == "QUIT";
+}
+
 }  // namespace
 
 std::unique_ptr<LineSource> make_fd_line_source(int fd) { return std::make_unique<FdLineSource>(fd, false); }
@@ -83,14 +91,22 @@ std::unique_ptr<LineSource> make_terminal_source(bool program_from_stdin) {
 }
 
 bool TerminalReader::read_statement(Statement& out) {
+    // After the end of the input (Ctrl-D at a terminal) nothing more is
+    // asked for, unless a break asks for a pause at the terminal.
+    if (ended_ && !attention_terminal_requested()) return false;
     for (;;) {
         if (splitter_.next(out)) return true;
         check_interrupt();
         services().flush();
         std::string line;
         bool interrupted = false;
-        if (!source_ || !source_->read_line(splitter_.partial() ? kContinuationPrompt : kPrompt, line, &interrupted)) {
+        if (!source_) return false;
+        attention_prompt_begin();
+        const bool got = source_->read_line(splitter_.partial() ? kContinuationPrompt : kPrompt, line, &interrupted);
+        attention_prompt_end();
+        if (!got) {
             splitter_.discard_partial();
+            ended_ = true;
             return false;
         }
         check_interrupt();
@@ -98,6 +114,8 @@ bool TerminalReader::read_statement(Statement& out) {
             splitter_.discard_partial();
             continue;
         }
+        // A bare HELP or QUIT is complete without its ";".
+        if (!splitter_.partial() && is_bare_command(line)) line += ';';
         line += '\n';
         splitter_.feed(line);
         for (const SplitProblem& p : splitter_.take_problems()) log_warning(p.text);

@@ -39,11 +39,14 @@ constexpr const char* kContinuationPrompt = "  > ";
 class TerminalReader {
   public:
     explicit TerminalReader(std::unique_ptr<LineSource> source) : source_(std::move(source)) {}
-    // The next complete statement; false at end of input.
+    // The next complete statement; false at end of input.  Once the input
+    // has ended, later reads return false at once unless a break asked for
+    // the terminal again.
     bool read_statement(Statement& out);
 
   private:
     std::unique_ptr<LineSource> source_;
+    bool ended_ = false;
     StatementSplitter splitter_;
 };
 

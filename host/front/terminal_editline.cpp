@@ -30,7 +30,10 @@ class EditLineSource : public LineSource {
         errno = 0;
         char* text = readline(prompt);
         if (text == nullptr) {
-            if (errno != EINTR) return false;
+            if (errno != EINTR) {
+                std::fputc('\n', stderr);  // the end of input ends the prompt's line
+                return false;
+            }
             *interrupted = true;
             std::fputc('\n', stderr);
             return true;

@@ -94,4 +94,19 @@ class ScratchFolder : public ::testing::Test {
 
 inline bool contains(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
 
+// The log with its long lines joined again (a continuation line starts with
+// six blanks).
+inline std::string unwrapped(const std::string& log) {
+    std::string out;
+    for (size_t k = 0; k < log.size(); ++k) {
+        if (log[k] == '\n' && log.compare(k + 1, 6, "      ") == 0) {
+            out += ' ';
+            k += 6;
+            continue;
+        }
+        out += log[k];
+    }
+    return out;
+}
+
 }  // namespace e2e

@@ -17,6 +17,20 @@ class Pauses : public e2e::ScratchFolder {
         ScratchFolder::SetUp();
         write("p.csv", "_ID_,_TYPE_,x,y,_RHS_\nobj,MAX,1,2,.\nc1,LE,1,1,4\nc2,LE,1,3,6\n");
     }
+
+    // The program with --interactive, `typed` piped in as the terminal.
+    RunResult run_typed(const std::string& program, const std::string& typed) {
+        write("program.qmlp", program);
+        write("typed.txt", typed);
+        RunResult r;
+        r.exit_status =
+            e2e::shell("cd " + e2e::quoted(dir_.string()) + " && " + e2e::quoted(e2e::qmlp_binary().string()) +
+                       " --interactive --log log.txt --listing listing.txt program.qmlp <typed.txt "
+                       ">/dev/null 2>&1");
+        r.log = e2e::slurp(dir_ / "log.txt");
+        r.listing = e2e::slurp(dir_ / "listing.txt");
+        return r;
+    }
 };
 
 TEST_F(Pauses, ReadpauseReadsTheRestOfTheProgramAndABadResetDoesNotEndIt) {
@@ -28,6 +42,7 @@ TEST_F(Pauses, ReadpauseReadsTheRestOfTheProgramAndABadResetDoesNotEndIt) {
     // The pause went on after the error: IPIVOT and SHOW were still read.
     EXPECT_TRUE(contains(r.log, "IPIVOT applies only to problems with integer columns")) << r.log;
     EXPECT_TRUE(contains(r.log, "  MAXIT1=100.")) << r.log;  // the bad RESET changed nothing
+    EXPECT_TRUE(contains(r.log, "  IOBJECTIVE=(not set).")) << r.log;
     EXPECT_TRUE(contains(r.log, "STATUS=SUCCESSFUL PHASE=2 OBJECTIVE=5")) << r.log;
 
     // Nothing left to read: every pause returns at once.
@@ -77,8 +92,10 @@ TEST_F(Pauses, PauseCountAndFeasiblePauseStopWhereTheySay) {
     ASSERT_NE(count, std::string::npos) << r.log;
     ASSERT_NE(feasible, std::string::npos) << r.log;
     EXPECT_LT(count, feasible);
-    // After one phase-1 iteration, and at the feasible point before phase 2.
-    EXPECT_TRUE(contains(r.log, "STATUS=SUCCESSFUL PHASE=1 OBJECTIVE=1 P_FEAS=NO")) << r.log;
+    // After one phase-1 iteration, and at the feasible point before phase 2;
+    // each pause shows its own reason, as _QMLP_ does there.
+    EXPECT_TRUE(contains(r.log, "STATUS=PAUSE PHASE=1 OBJECTIVE=1 P_FEAS=NO")) << r.log;
+    EXPECT_TRUE(contains(r.log, "STATUS=FEASIBLEPAUSE PHASE=2")) << r.log;
     EXPECT_TRUE(contains(r.log, "PHASE=2 OBJECTIVE=4 P_FEAS=YES")) << r.log;
 }
 
@@ -124,6 +141,89 @@ TEST_F(Pauses, IntegerPausesStopTheSearchAndItGoesOnUnchanged) {
     EXPECT_TRUE(contains(e2e::slurp(dir_ / "nodes.csv"), ",INTBEST,25,"));
     const RunResult resumed = run("LP data=k activein=nodes;\nRUN;\n%PUT &_QMLP_;\n");
     EXPECT_EQ(last_status(resumed.log).substr(0, 40), last_status(whole.log).substr(0, 40)) << resumed.log;
+}
+
+// SHOW STATUS at a pause says what _QMLP_ says there: the pause's reason,
+// then what a bad RESET made of the run, then the reason again once a good
+// RESET mended it.
+TEST_F(Pauses, ShowStatusAgreesWithTheStatusVariableAtEveryPause) {
+    const RunResult r = run_typed("LP data=p readpause;\n",
+                                  "SHOW STATUS;\n%PUT V1 &_QMLP_;\nRESET maxit=-1;\nSHOW STATUS;\n%PUT V2 &_QMLP_;\n"
+                                  "RESET maxit=50;\nSHOW STATUS;\n%PUT V3 &_QMLP_;\nPIVOT;\nSHOW STATUS;\n"
+                                  "%PUT V4 &_QMLP_;\nRUN;\nQUIT;\n");
+    const auto shown = [&](size_t k) {
+        size_t at = 0;
+        for (size_t i = 0; i <= k; ++i) at = r.log.find("Where the run stands: ", at) + 1;
+        return r.log.substr(at + 21, 14);
+    };
+    const auto put = [&](const std::string& tag) {
+        const size_t at = r.log.find(tag + " ");
+        return at == std::string::npos ? std::string() : r.log.substr(at + tag.size() + 1, 14);
+    };
+    EXPECT_EQ(shown(0), "STATUS=PAUSE P") << r.log;
+    EXPECT_EQ(put("V1"), shown(0)) << r.log;
+    EXPECT_EQ(shown(1), "STATUS=SEMANTI") << r.log;
+    EXPECT_EQ(put("V2"), shown(1)) << r.log;
+    EXPECT_EQ(shown(2), "STATUS=PAUSE P") << r.log;
+    EXPECT_EQ(put("V3"), shown(2)) << r.log;
+    EXPECT_EQ(shown(3), "STATUS=PIVOT P") << r.log;
+    EXPECT_EQ(put("V4"), shown(3)) << r.log;
+}
+
+// Every statement read at a pause is done or refused with a word: a new
+// step, a variable list and a statement that does not parse are errors
+// there (the pause goes on), HELP lists the statements, and the step then
+// ends with the status of a statement error.
+TEST_F(Pauses, StatementsAPauseCannotDoAreRefusedAndTheStepEndsNonZero) {
+    const RunResult r = run_typed("LP data=p readpause;\n",
+                                  "LP data=p;\nVAR x;\nNONSENSE here;\nhelp\nPRINT COLUMN(X);\nRUN;\nQUIT;\n");
+    EXPECT_EQ(r.exit_status, 2) << r.log;
+    EXPECT_TRUE(contains(r.log, "ERROR: The statement \"LP data=p\" is refused in a pause: a new step cannot start"))
+        << r.log;
+    EXPECT_TRUE(contains(r.log, "ERROR: The statement \"VAR x\" is refused in a pause")) << r.log;
+    EXPECT_TRUE(contains(r.log, "NONSENSE")) << r.log;
+    EXPECT_TRUE(contains(r.log, "NOTE: The run is paused.")) << r.log;
+    EXPECT_TRUE(contains(r.log, "PIVOT;")) << r.log;
+    // The pause went on: the column listed in another case was printed and
+    // the run finished.
+    EXPECT_TRUE(contains(r.listing, "Variable Summary")) << r.listing;
+    EXPECT_TRUE(contains(r.listing, "Solution Summary")) << r.listing;
+
+    // The same statements with none refused: status 0.
+    const RunResult clean = run_typed("LP data=p readpause;\n", "HELP;\nRUN;\nQUIT;\n");
+    EXPECT_EQ(clean.exit_status, 0) << clean.log;
+
+    // In a program the pauses read, a bad statement counts the same way.
+    const RunResult batch = run("LP data=p readpause;\nRUN;\nSHOW STATUS extra;\nRUN;\n");
+    EXPECT_EQ(batch.exit_status, 2) << batch.log;
+    EXPECT_TRUE(contains(batch.listing, "Solution Summary")) << batch.listing;
+}
+
+// QUIT after an LP statement that failed ends the step as a failure.
+TEST_F(Pauses, QuitAfterAFailedLpStatementExitsNonZero) {
+    const RunResult r = run("LP data=p maxit=-1;\nQUIT;\n");
+    EXPECT_EQ(r.exit_status, 2) << r.log;
+    EXPECT_TRUE(contains(r.log, "0<maxit")) << r.log;
+    const RunResult ok = run("LP data=p;\nQUIT;\n");
+    EXPECT_EQ(ok.exit_status, 0) << ok.log;
+}
+
+// A PIVOT whose one pivot finishes the solve leaves no pause to read the
+// statements after it: they are named in a WARNING, not dropped silently.
+// A closing QUIT, which asks for what happened anyway, is not.
+TEST_F(Pauses, StatementsNoPauseReadAreNamed) {
+    write("one.csv", "_ID_,_TYPE_,x,_RHS_\nobj,MAX,1,.\nc1,LE,1,4\n");
+    const RunResult r = run("LP data=one;\nPIVOT;\nRUN;\nSHOW STATUS;\nRUN;\nQUIT;\n%PUT &_QMLP_;\n");
+    EXPECT_EQ(r.exit_status, 0) << r.log;
+    EXPECT_TRUE(contains(e2e::unwrapped(r.log),
+                         "WARNING: Line 4: the LP step ended without another pause, so these statements were "
+                         "not used: SHOW STATUS; RUN;"))
+        << r.log;
+    EXPECT_FALSE(contains(r.log, "RUN; QUIT;")) << r.log;
+    EXPECT_TRUE(contains(r.log, "STATUS=SUCCESSFUL")) << r.log;
+
+    const RunResult all_read = run("LP data=p readpause;\nRUN;\nSHOW STATUS;\nRUN;\nQUIT;\n");
+    EXPECT_FALSE(contains(all_read.log, "were not used")) << all_read.log;
 }
 
 }  // namespace

@@ -131,4 +131,76 @@ TEST_F(TerminalSession, TheProductMixStepsByPivotsAndQuitEndsTheProgram) {
     EXPECT_EQ(exit_status(), "0") << screen();
 }
 
+// Ctrl-C at a prompt clears the line being typed and is no break: the
+// pause goes on, the run after RUN is not stopped at once, and at the
+// prompt after the program it does not end qmlp.  HELP and QUIT need no
+// ";".
+TEST_F(TerminalSession, CtrlCAtAPromptClearsTheLineAndIsNoBreak) {
+    ASSERT_NO_FATAL_FAILURE(start("LP data=p readpause;\nRUN;\n%PUT after &_QMLP_;\n"));
+    ASSERT_TRUE(wait_for("LP>")) << screen();
+    e2e::shell(tmux() + " send-keys -l 'SHOW OPT'");
+    key("C-c");
+    type("SHOW STATUS;");
+    ASSERT_TRUE(wait_for("Where the run stands: STATUS=PAUSE")) << screen();
+    EXPECT_FALSE(contains(screen(), "The options in force")) << screen();
+    type("help");
+    ASSERT_TRUE(wait_for("NOTE: The run is paused.")) << screen();
+    type("RUN;");
+    // No break was stored: the run goes to its end without pausing again.
+    ASSERT_TRUE(wait_for("after STATUS=SUCCESSFUL")) << screen();
+    EXPECT_FALSE(contains(screen(), "The user asked for a break")) << screen();
+    e2e::shell(tmux() + " send-keys -l '%PUT never'");
+    key("C-c");
+    type("%PUT still here;");
+    ASSERT_TRUE(wait_for("still here", 2)) << screen();
+    EXPECT_FALSE(contains(screen(), "interrupt")) << screen();
+    type("quit");
+    EXPECT_EQ(exit_status(), "0") << screen();
+}
+
+// Ctrl-D at a pause ends the input: the later pauses of the run go on at
+// once instead of prompting again.
+TEST_F(TerminalSession, CtrlDAtAPauseLetsLaterPausesGoOnAtOnce) {
+    ASSERT_NO_FATAL_FAILURE(
+        start("LP data=p readpause endpause;\nRUN;\nLP data=p readpause;\nRUN;\n%PUT after &_QMLP_;\n"));
+    ASSERT_TRUE(wait_for("LP>")) << screen();
+    key("C-d");
+    ASSERT_TRUE(wait_for("after STATUS=SUCCESSFUL")) << screen();
+    EXPECT_EQ(exit_status(), "0") << screen();
+    const std::string s = screen();
+    size_t prompts = 0;
+    for (size_t at = s.find("LP>"); at != std::string::npos; at = s.find("LP>", at + 1)) ++prompts;
+    EXPECT_EQ(prompts, 1u) << s;
+}
+
+// Breaks during a long search: each one is handled by a pause, so a second
+// break after RUN pauses again instead of ending qmlp; QUIT SAVE then
+// writes the point reached.
+TEST_F(TerminalSession, ABreakHandledByAPauseIsSpent) {
+    // An equality knapsack with no solution: the search runs until stopped.
+    std::string data = "_ID_,_TYPE_";
+    for (int j = 1; j <= 40; ++j) data += ",x" + std::to_string(j);
+    data += ",_RHS_\nobj,MAX";
+    for (int j = 1; j <= 40; ++j) data += ",1";
+    data += ",.\nsplit,EQ";
+    for (int j = 1; j <= 40; ++j) data += "," + std::to_string(2 * (1000 + (j * 7919) % 997));
+    data += ",20001\nbin,BINARY";
+    for (int j = 1; j <= 40; ++j) data += ",1";
+    write("hard.csv", data + ",.\n");
+    ASSERT_NO_FATAL_FAILURE(start("LP data=hard imaxit=2000000000 maxit3=2000000000 primalout=po;\nRUN;\n"));
+    std::this_thread::sleep_for(std::chrono::milliseconds(500));
+    key("C-c");
+    ASSERT_TRUE(wait_for("The user asked for a break; pausing.")) << screen();
+    type("RUN;");
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    key("C-c");
+    ASSERT_TRUE(wait_for("The user asked for a break; pausing.", 2)) << screen();
+    EXPECT_FALSE(contains(screen(), "interrupt")) << screen();
+    type("QUIT SAVE;");
+    ASSERT_TRUE(wait_for("LP>", 3)) << screen();
+    type("QUIT;");
+    EXPECT_EQ(exit_status(), "0") << screen();
+    EXPECT_TRUE(fs::exists(dir_ / "po.csv"));
+}
+
 }  // namespace

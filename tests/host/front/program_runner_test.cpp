@@ -267,6 +267,56 @@ TEST_F(ProgramTest, BreakBetweenStepsEndsTheProgram) {
     attention_raise_break();  // not in a step
     EXPECT_EQ(run("%put never;"), kExitInterrupted);
     EXPECT_TRUE(raw_lines().empty());
+    // One break: the message does not speak of a second.
+    EXPECT_EQ(count_lines_starting("ERROR: The program was ended by an interrupt."), 1);
+}
+
+// A pause spends the break that led to it: breaks with a pause between them
+// are each handled, and only two with none between end the program.  A break
+// while a prompt reads a line is no break of the run at all.
+TEST_F(ProgramTest, APauseSpendsTheBreakAndAPromptBreakIsNoBreak) {
+    g_handler_calls = 0;
+    int polls[4] = {-1, -1, -1, -1};
+    fake.during = [&] {
+        const TymAttentionVector* a = attention_vector();
+        a->install(count_break, &fake);
+        attention_raise_break();
+        polls[0] = a->poll();
+        // The pause this break asked for opens its parser and reads.
+        TymParser pause = parser_vector()->open(fake.grammar.grammar(), nullptr, &fake, 1, 0);
+        attention_prompt_begin();
+        attention_raise_break();  // Ctrl-C clearing a line at LP>
+        attention_prompt_end();
+        polls[1] = a->poll();
+        parser_vector()->close(pause);
+        attention_raise_break();  // after RUN: a first break again
+        polls[2] = a->poll();
+        polls[3] = a->poll();
+    };
+    EXPECT_EQ(run("LP data=a; RUN; %put after;"), kExitOk);
+    EXPECT_EQ(g_handler_calls, 2);
+    EXPECT_EQ(polls[0], 1);
+    EXPECT_EQ(polls[1], 0);
+    EXPECT_EQ(polls[2], 1);
+    EXPECT_EQ(polls[3], 0);
+    EXPECT_EQ(raw_lines(), (std::vector<std::string>{"after"}));
+
+    // Two breaks with no pause between them still end the program.
+    fake.during = [] {
+        attention_raise_break();
+        attention_raise_break();
+        attention_vector()->poll();
+    };
+    EXPECT_EQ(run("LP data=a; RUN;"), kExitInterrupted);
+}
+
+TEST_F(ProgramTest, ABreakAtTheTopLevelPromptOnlyClearsTheLine) {
+    attention_prompt_begin();
+    attention_raise_break();
+    attention_prompt_end();
+    EXPECT_FALSE(attention_abort_requested());
+    EXPECT_EQ(run("%put still here;"), kExitOk);
+    EXPECT_EQ(raw_lines(), (std::vector<std::string>{"still here"}));
 }
 
 }  // namespace

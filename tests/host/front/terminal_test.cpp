@@ -40,6 +40,23 @@ TEST_F(TerminalTest, ScriptedBreakDropsThePartialStatement) {
     EXPECT_FALSE(reader.read_statement(s));
 }
 
+// HELP and QUIT typed without ";" are complete statements; other words
+// still wait for their ";".  After the end of the input nothing more is
+// read (later pauses go on at once).
+TEST_F(TerminalTest, BareHelpAndQuitNeedNoSemicolonAndTheEndOfInputStays) {
+    auto src = std::make_unique<fronttest::ScriptedLines>(
+        std::vector<std::optional<std::string>>{" help ", "Quit", "show", "status;"});
+    auto* lines = src.get();
+    TerminalReader reader(std::move(src));
+    std::vector<std::string> got;
+    Statement s;
+    while (reader.read_statement(s)) got.push_back(s.text);
+    EXPECT_EQ(got, (std::vector<std::string>{"help", "Quit", "show status"}));
+    const size_t prompts = lines->prompts.size();
+    EXPECT_FALSE(reader.read_statement(s));
+    EXPECT_EQ(lines->prompts.size(), prompts);  // no prompt after the end
+}
+
 TEST_F(TerminalTest, NoSourceMeansNoInput) {
     TerminalReader reader(nullptr);
     Statement s;
