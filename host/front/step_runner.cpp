@@ -7,9 +7,9 @@
 #include "front/attention.h"
 #include "front/exit_status.h"
 #include "front/front_services.h"
+#include "front/host_object.h"
 #include "front/host_statements.h"
 #include "front/lexer.h"
-#include "front/host_object.h"
 #include "front/parser_vector.h"
 #include "front/step_context.h"
 #include "front/step_vector.h"
@@ -51,8 +51,8 @@ void report_unread(const StepContext& ctx) {
         list += message_text(ctx.statements[k].text) + ";";
     }
     const Statement& first = ctx.statements[ctx.cursor];
-    log_warning(line_prefix(first) + "the LP step ended without another pause, so these statements were not used: " +
-                list);
+    log_warning(line_prefix(first) +
+                "the LP step ended without another pause, so these statements were not used: " + list);
 }
 
 // The end code of a step, with what its pauses refused: a statement error

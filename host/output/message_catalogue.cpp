@@ -314,6 +314,7 @@ constexpr MessageEntry kMessages[] = {
      "A pause looks without changing the run: each parametric walk ends with the basis it started from "
      "(NOPARARESTORE applies to the analyses at the end of the solve)."},
     {361, E, "", "PRINT: there is not enough memory to keep the run as it is while printing; nothing is printed."},
+    {362, W, "s", "%1 looks at a run in a pause; before RUN there is none, so it does nothing here."},
 };
 
 }  // namespace

@@ -141,7 +141,7 @@ int analyse_vectors(LpContext* ctx, bool price) {
     const int32_t m = ctx->model.rows;
     const double target = price ? ctx->options.pricephi : ctx->options.rhsphi;
     TymObject group = table_open_group(ctx, price ? "PriceSensitivityGroup" : "RhsSensitivityGroup",
-                                        catalogue_label(price ? kPriceGroup : kRhsGroup).text);
+                                       catalogue_label(price ? kPriceGroup : kRhsGroup).text);
     Buffers buf(static_cast<size_t>(n), static_cast<size_t>(m), target != 0.0);
     if (!buf.ok()) {
         host_message(kMsgNoAnalysisMemory);

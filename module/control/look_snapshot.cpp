@@ -88,12 +88,12 @@ void keep_factors(LpContext* ctx, LookSnapshot* s) {
     s->block_copy = static_cast<char*>(copy_of(ctx, w.base, static_cast<size_t>(w.block_bytes), &s->short_of_memory));
     s->directory = pm.directory;
     s->directory_size = pm.directory_size;
-    s->directory_copy = static_cast<ColumnDirItem*>(
-        copy_of(ctx, pm.directory, static_cast<size_t>(pm.directory_size) * sizeof(ColumnDirItem), &s->short_of_memory));
+    s->directory_copy = static_cast<ColumnDirItem*>(copy_of(
+        ctx, pm.directory, static_cast<size_t>(pm.directory_size) * sizeof(ColumnDirItem), &s->short_of_memory));
     s->pivot_history_count = pm.pivot_history_count;
     const size_t m_ints = static_cast<size_t>(inv.m) * sizeof(int32_t);
-    int32_t* index_arrays[] = {inv.rowStart, inv.rowEnd, inv.colStart, inv.colEnd, inv.pivotRow, inv.pivotCol,
-                               inv.rowStep};
+    int32_t* index_arrays[] = {inv.rowStart, inv.rowEnd,   inv.colStart, inv.colEnd,
+                               inv.pivotRow, inv.pivotCol, inv.rowStep};
     for (int32_t* a : index_arrays) keep(ctx, s, a, m_ints);
 }
 

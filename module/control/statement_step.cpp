@@ -15,6 +15,8 @@
 namespace tymlp {
 namespace {
 
+constexpr int kMsgActsInPausesOnly = 362;
+
 // Names a list starts with; it doubles when full.
 constexpr int32_t kFirstListCapacity = 8;
 constexpr int32_t kMaxVarNameLength = kVarNameBytes - 1;
@@ -105,7 +107,14 @@ int statement_callback(void* cookie, TymParseRecord* rec) {
         case kStmtRun:
             if (s.run_status != 0) end_inside_parser(ctx, kEndSyntax);
             break;
-        default: break;  // SHOW and PRINT act inside pauses only
+        case kStmtShow:
+        case kStmtPrint: {
+            // They look at a run that has started: before RUN there is none.
+            const TymArg arg = arg_text(rec->statement == kStmtShow ? "SHOW" : "PRINT");
+            host_message(kMsgActsInPausesOnly, 1, &arg);
+            break;
+        }
+        default: break;
     }
     return 0;
 }

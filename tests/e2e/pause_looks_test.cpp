@@ -15,11 +15,22 @@ using e2e::contains;
 using e2e::RunResult;
 
 // Every look a pause offers.
-const std::vector<std::string> kLooks = {
-    "SHOW;",          "SHOW OPTIONS;",        "SHOW STATUS;",     "PRINT;",           "PRINT SOLUTION;",
-    "PRINT COLUMN(1 x2-x3) ROW(1 2);",        "PRINT INTEGER;",   "PRINT NONZEROS;",  "PRINT ZEROS;",
-    "PRINT TABLEAU;", "PRINT MATRIX;",        "PRINT PICTURE;",   "PRINT RANGEPRICE;", "PRINT RANGERHS;",
-    "PRINT SENSITIVITY;", "PRINT BEST;"};
+const std::vector<std::string> kLooks = {"SHOW;",
+                                         "SHOW OPTIONS;",
+                                         "SHOW STATUS;",
+                                         "PRINT;",
+                                         "PRINT SOLUTION;",
+                                         "PRINT COLUMN(1 x2-x3) ROW(1 2);",
+                                         "PRINT INTEGER;",
+                                         "PRINT NONZEROS;",
+                                         "PRINT ZEROS;",
+                                         "PRINT TABLEAU;",
+                                         "PRINT MATRIX;",
+                                         "PRINT PICTURE;",
+                                         "PRINT RANGEPRICE;",
+                                         "PRINT RANGERHS;",
+                                         "PRINT SENSITIVITY;",
+                                         "PRINT BEST;"};
 
 // A dense LP of `rows` rows and `columns` columns with awkward numbers,
 // a price change row and a right-hand-side change column; with `integer`

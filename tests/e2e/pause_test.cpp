@@ -224,6 +224,12 @@ TEST_F(Pauses, StatementsNoPauseReadAreNamed) {
 
     const RunResult all_read = run("LP data=p readpause;\nRUN;\nSHOW STATUS;\nRUN;\nQUIT;\n");
     EXPECT_FALSE(contains(all_read.log, "were not used")) << all_read.log;
+
+    // Before RUN there is no run to look at: SHOW and PRINT say so.
+    const RunResult early = run("LP data=p;\nPRINT;\nSHOW STATUS;\nRUN;\n");
+    EXPECT_EQ(early.exit_status, 0) << early.log;
+    EXPECT_TRUE(contains(early.log, "WARNING: PRINT looks at a run in a pause; before RUN there is none")) << early.log;
+    EXPECT_TRUE(contains(early.log, "WARNING: SHOW looks at a run in a pause")) << early.log;
 }
 
 }  // namespace

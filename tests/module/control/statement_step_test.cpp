@@ -58,13 +58,22 @@ TEST_F(Callbacks, QuitAndRunGoOnWhileTheRunIsSound) {
 }
 
 TEST_F(Callbacks, QuitAndRunAfterAFailureEndTheStepAtOnce) {
-    const std::pair<int, int> cases[] = {{kStmtQuit, kEndQuit}, {kStmtRun, kEndSyntax}};
+    // QUIT after a failure ends the step as the failure it is, as RUN does
+    // (never as a clean QUIT); lack of memory keeps its own end code.
+    struct Case {
+        int statement;
+        int run_status;
+        int code;
+    };
+    const Case cases[] = {{kStmtQuit, kRunSemantic, kEndSyntax},
+                          {kStmtRun, kRunSemantic, kEndSyntax},
+                          {kStmtQuit, kRunMemory, kEndMemory}};
     spine_test::destroy_context(std::exchange(ctx_, nullptr));
-    for (auto [statement, code] : cases) {
+    for (auto [statement, run_status, code] : cases) {
         host_ = &minihost::install();
         ASSERT_EQ(create_context(&ctx_), 0);
         LpContext* ctx = std::exchange(ctx_, nullptr);
-        ctx->solver.run_status = kRunSemantic;
+        ctx->solver.run_status = run_status;
         Record r(statement);
         try {
             statement_callback(ctx, r.get());
