@@ -11,6 +11,7 @@
 
 namespace {
 
+namespace fs = std::filesystem;
 using e2e::contains;
 using e2e::RunResult;
 
@@ -171,6 +172,28 @@ TEST_F(PauseLooks, AKeptBasisIsNotAnalysedWhenItIsNoLongerOptimal) {
     EXPECT_FALSE(contains(r.listing, "more_wood")) << r.listing;
     EXPECT_TRUE(contains(r.log, "The solution is not optimal; the sensitivity and range analyses are not done."))
         << r.log;
+}
+
+// A search of some length (p0201 of the shared MIPLIB instances, stopped at
+// 900 integer iterations): the best solution, the tableau and the ranges
+// looked at in its pauses leave the rest of the search as it was.
+TEST_F(PauseLooks, TheSearchOfASharedInstanceGoesOnAsIfNobodyLooked) {
+    const fs::path mps = e2e::bench_dir("miplib3") / "p0201.mps.gz";
+    if (!fs::exists(mps)) GTEST_SKIP() << "no shared instance " << mps;
+    ASSERT_EQ(e2e::shell(e2e::quoted(e2e::qmlp_binary().string()) + " import-mps " + e2e::quoted(mps.string()) +
+                         " -o " + e2e::quoted((dir_ / "p0201.csv").string()) + " >/dev/null 2>&1"),
+              0);
+    const auto program = [](const std::string& look) {
+        std::string text =
+            "LP data=p0201 sparsedata noprint maxit1=100000 maxit2=100000 maxit3=10000000 imaxit=900 ipause=300;\n"
+            "RUN;\n";
+        for (int k = 0; k < 3; ++k) text += look + "RUN;\n";
+        return text + "%PUT &_QMLP_;\n";
+    };
+    const RunResult plain = run(program(""));
+    const RunResult looked = run(program("PRINT BEST;\nPRINT TABLEAU;\nPRINT RANGEPRICE RANGERHS;\n"));
+    EXPECT_TRUE(contains(plain.log, "INT_ITER=900")) << plain.log;
+    EXPECT_EQ(last_status(looked.log), last_status(plain.log));
 }
 
 }  // namespace
