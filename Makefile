@@ -7,8 +7,9 @@ BUILD      ?= build
 ASAN_BUILD ?= build-asan
 JOBS       ?= $(shell nproc)
 EXAMPLE    ?= examples/productmix/productmix.qmlp
+PYTHON     ?= /usr/bin/python3
 
-.PHONY: all deps build run test test-asan bench clean
+.PHONY: all deps build run test test-asan bench python clean
 
 all: build
 
@@ -40,6 +41,13 @@ bench:
 	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=Release -DQMLP_BENCH=ON
 	cmake --build $(BUILD) -j $(JOBS)
 	bench/run_netlib.sh
+
+# The Python package, installed for $(PYTHON) from the build made here (see
+# README, "Python"); PIP_FLAGS says where to (default: the user's site).
+PIP_FLAGS  ?= --user --break-system-packages
+python: deps
+	$(MAKE) --no-print-directory build
+	QMLP_BUILD_DIR=$(abspath $(BUILD)) $(PYTHON) -m pip install --no-build-isolation $(PIP_FLAGS) .
 
 clean:
 	rm -rf $(BUILD) $(ASAN_BUILD)

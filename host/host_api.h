@@ -99,6 +99,15 @@ double missing_value(char which);
 // with an all-ones exponent counts as missing ('.' unless it carries one of
 // the patterns above).
 int missing_letter(double value);
+// Output data sets committed by steps, in order, recorded only while
+// data_record_commits(true) is in force (the command never asks, so its
+// record never grows).  data_take_commits hands them over and forgets them.
+void data_record_commits(bool on);
+std::vector<TymDataRef> data_take_commits();
+// Ends the data part's program as the command's exit does: closes what is
+// still open and removes the WORK library, for a caller that runs several
+// programs in one process (the next one starts with an empty WORK).
+void data_program_end();
 // LIBNAME name 'folder'; false (after an error in the log) when the folder
 // does not exist or the name is not a valid library name.
 bool libname_assign(std::string_view libref, std::string_view folder);

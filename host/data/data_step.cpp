@@ -41,6 +41,8 @@ void data_configure(const HostConfig& config) {
     }
 }
 
+void data_program_end() { data::at_program_exit(); }
+
 void data_step_begin() { data::memory_step_begin(); }
 
 void data_step_end() {

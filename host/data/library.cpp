@@ -176,7 +176,18 @@ void library_shutdown() {
     l.work_folder.clear();
 }
 
-void set_last_dataset(const TymDataRef& ref) { libs().last = ref; }
+namespace {
+bool g_record_commits = false;
+std::vector<TymDataRef>& commits() {
+    static std::vector<TymDataRef> list;
+    return list;
+}
+}  // namespace
+
+void set_last_dataset(const TymDataRef& ref) {
+    libs().last = ref;
+    if (g_record_commits) commits().push_back(ref);
+}
 
 void note_work_file(const std::string& path) {
     Libraries& l = libs();
@@ -186,6 +197,17 @@ void note_work_file(const std::string& path) {
 bool in_work_library(const std::string& folder) { return !libs().work_folder.empty() && folder == libs().work_folder; }
 
 }  // namespace data
+
+void data_record_commits(bool on) {
+    data::g_record_commits = on;
+    if (!on) data::commits().clear();
+}
+
+std::vector<TymDataRef> data_take_commits() {
+    std::vector<TymDataRef> taken;
+    taken.swap(data::commits());
+    return taken;
+}
 
 bool libname_assign(std::string_view libref, std::string_view folder) {
     using namespace data;

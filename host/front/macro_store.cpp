@@ -21,6 +21,7 @@ bool valid_macro_name(std::string_view name) {
 bool MacroStore::set(std::string_view name, std::string_view value) {
     if (!valid_macro_name(name) || value.size() > kMacroValueMax) return false;
     vars_[to_upper(name)] = std::string(value);
+    ++set_count_;
     return true;
 }
 

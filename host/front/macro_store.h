@@ -5,6 +5,7 @@
 // scope; values live until the program ends.
 #pragma once
 
+#include <cstdint>
 #include <map>
 #include <string>
 #include <string_view>
@@ -29,9 +30,13 @@ class MacroStore {
     // Every variable in name order.
     const std::map<std::string, std::string>& all() const { return vars_; }
     void clear() { vars_.clear(); }
+    // How many values were set so far: a caller that notes it before a
+    // step tells whether the step set anything, even the value it had.
+    uint64_t set_count() const { return set_count_; }
 
   private:
     std::map<std::string, std::string> vars_;
+    uint64_t set_count_ = 0;
 };
 
 // The program's store (the one the macro vector serves).

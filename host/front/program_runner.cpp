@@ -17,6 +17,14 @@ namespace {
 
 bool starts_step(const Statement& s) { return statement_keyword(s) == "LP"; }
 
+int run_observed_step(int number, std::vector<Statement> step, ProcedureEntry entry, const StepSettings& step_settings,
+                      const ProgramSettings& settings) {
+    if (settings.step_starting) settings.step_starting(number);
+    const int end_code = run_step(number, std::move(step), entry, step_settings);
+    if (settings.step_finished) settings.step_finished(number, end_code);
+    return end_code;
+}
+
 // One past the last statement of the step that starts at `first`.
 size_t step_end(const std::vector<Statement>& stmts, size_t first) {
     size_t i = first + 1;
@@ -65,7 +73,7 @@ void interactive_tail(const ProgramSettings& settings, const StepSettings& step_
             status.program_error();
             return;
         }
-        status.step_ended(run_step(++step_number, std::move(step), entry, step_settings));
+        status.step_ended(run_observed_step(++step_number, std::move(step), entry, step_settings, settings));
     }
 }
 
@@ -103,7 +111,7 @@ int run_program(std::string_view text, const ProgramSettings& settings) {
                 const size_t end = step_end(stmts, i);
                 std::vector<Statement> step(stmts.begin() + static_cast<long>(i),
                                             stmts.begin() + static_cast<long>(end));
-                status.step_ended(run_step(++step_number, std::move(step), entry, step_settings));
+                status.step_ended(run_observed_step(++step_number, std::move(step), entry, step_settings, settings));
                 i = end;
                 continue;
             }

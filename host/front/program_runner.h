@@ -21,6 +21,10 @@ struct ProgramSettings {
     // Loads the module; called once, before anything runs, when the program
     // has at least one step.  Returns nullptr after logging why it failed.
     std::function<ProcedureEntry()> load_procedure;
+    // Called around every step (both may be empty): a caller that runs the
+    // program in its own process collects each step's results here.
+    std::function<void(int step_number)> step_starting;
+    std::function<void(int step_number, int end_code)> step_finished;
 };
 
 // Runs the program text; returns the exit status (exit_status.h).  Macro

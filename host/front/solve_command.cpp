@@ -109,7 +109,7 @@ std::string solve_option_text(const std::string& option) {
     return name + "=" + double_quoted(value);
 }
 
-std::string solve_program(const std::string& data_path, const std::vector<std::string>& options) {
+std::string solve_program(const std::string& data_path, const std::vector<std::string>& options, bool sparse) {
     bool given_maxit = false, given_maxit1 = false, given_maxit2 = false, given_maxit3 = false;
     bool given_imaxit = false, given_time = false;
     for (const std::string& option : options) {
@@ -121,7 +121,7 @@ std::string solve_program(const std::string& data_path, const std::vector<std::s
         given_imaxit |= name == "IMAXIT";
         given_time |= name == "TIME";
     }
-    std::string statement = "LP data=" + double_quoted(data_path) + " sparsedata";
+    std::string statement = "LP data=" + double_quoted(data_path) + (sparse ? " sparsedata" : "");
     // MAXIT sets all four limits, so a MAXIT of the command line must not
     // meet a higher limit of ours for one of them.
     if (!given_maxit) {

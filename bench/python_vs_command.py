@@ -1,0 +1,76 @@
+#!/usr/bin/python3
+"""Times solving through the Python package against `qmlp solve`, in the
+same run, on the shared netlib-large set (or the MPS files given).
+
+    bench/python_vs_command.py [--build BUILD] [--repeat N] [FILE.mps.gz ...]
+
+For every instance, alternately: the whole `qmlp solve FILE` process (wall
+time; the listing goes to /dev/null), and the call qmlp.solve(FILE) in this
+interpreter (wall time of the call, which also writes and reads back
+PRIMALOUT and DUALOUT and turns every table into a DataFrame).  Prints the
+median of each, their ratio and the objectives, then the geometric mean of
+the ratios; and, once, what starting an interpreter and importing the
+package costs, which a script pays once however many problems it solves.
+The package is taken from BUILD/python (default build/python).
+"""
+
+import argparse
+import glob
+import math
+import os
+import statistics
+import subprocess
+import sys
+import time
+
+ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
+
+
+def main():
+    parser = argparse.ArgumentParser(description=__doc__, formatter_class=argparse.RawDescriptionHelpFormatter)
+    parser.add_argument("--build", default=os.path.join(ROOT, "build"))
+    parser.add_argument("--repeat", type=int, default=3)
+    parser.add_argument("files", nargs="*")
+    args = parser.parse_args()
+    shared = os.environ.get("QMLP_SHARED_DIR", os.path.join(ROOT, "..", "shared"))
+    files = args.files or sorted(glob.glob(os.path.join(shared, "bench", "netlib-large", "*.mps.gz")))
+    if not files:
+        sys.exit("no instances: give MPS files or set QMLP_SHARED_DIR")
+    package = os.path.join(args.build, "python")
+    sys.path.insert(0, package)
+    import qmlp
+
+    command = os.path.join(args.build, "qmlp")
+    print(f"{'instance':<12} {'command s':>10} {'python s':>10} {'ratio':>7}  objective (command / python)")
+    ratios = []
+    for path in files:
+        name = os.path.basename(path).split(".")[0]
+        command_times, python_times = [], []
+        command_objective = python_objective = None
+        for _ in range(args.repeat):
+            start = time.perf_counter()
+            done = subprocess.run([command, "solve", path], stdout=subprocess.DEVNULL, stderr=subprocess.PIPE, text=True)
+            command_times.append(time.perf_counter() - start)
+            for line in done.stderr.splitlines():
+                if line.startswith("_QMLP_: "):
+                    fields = dict(w.split("=", 1) for w in line[8:].split() if "=" in w)
+                    command_objective = fields.get("OBJECTIVE")
+            start = time.perf_counter()
+            result = qmlp.solve(path)
+            python_times.append(time.perf_counter() - start)
+            python_objective = result.objective
+        command_time = statistics.median(command_times)
+        python_time = statistics.median(python_times)
+        ratio = python_time / command_time
+        ratios.append(ratio)
+        print(f"{name:<12} {command_time:>10.3f} {python_time:>10.3f} {ratio:>7.3f}  {command_objective} / {python_objective!r}")
+    geometric = math.exp(sum(math.log(r) for r in ratios) / len(ratios))
+    print(f"geometric mean of python/command: {geometric:.3f}")
+
+    start = time.perf_counter()
+    subprocess.run([sys.executable, "-c", "import qmlp"], env=dict(os.environ, PYTHONPATH=package), check=True)
+    print(f"starting {sys.executable} and importing qmlp (once per script): {time.perf_counter() - start:.3f} s")
+
+
+if __name__ == "__main__":
+    main()
