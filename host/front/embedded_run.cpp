@@ -179,7 +179,7 @@ int run_locked(const EmbeddedRequest& request, EmbeddedRun& run, const PrivateFo
     ImportedProblem imported;
     switch (request.source) {
         case EmbeddedSource::Program: text = request.program; break;
-        case EmbeddedSource::SolveMps:
+        case EmbeddedSource::SolveFile:
             if (int rc = imported.import(request.problem_path); rc != 0) return rc;
             text = solve_program(imported.data_path(), request.options);
             break;

@@ -16,6 +16,8 @@ import os
 import tempfile
 import warnings
 
+import pandas as pd
+
 from . import _frames, _options, _result
 from ._frames import DataError, Table
 from ._options import OptionError
@@ -64,7 +66,6 @@ def _call(stacklevel, **request):
     return results, raw
 
 
-_MPS_SUFFIXES = (".mps", ".mps.gz", ".fmps", ".fmps.gz", ".qps", ".qps.gz")
 _LP_SUFFIXES = (".lp", ".lp.gz")
 
 
@@ -97,16 +98,14 @@ def solve(problem, sparse=False, **options):
     """
     path = _problem_path(problem)
     with tempfile.TemporaryDirectory(prefix="qmlp-py-") as folder:
-        texts = _solve_options(options)
+        texts = _solve_options(options, folder)
         if path is not None:
             lower = path.lower()
-            if lower.endswith(_LP_SUFFIXES):
-                raise QmlpError(
-                    [f"{path}: LP-format files cannot be solved yet; convert the problem to MPS."], 2
-                )
+            if lower.endswith(_LP_SUFFIXES) and not _extension().reads_lp_files:
+                raise QmlpError([f"{path}: this build of qmlp does not read LP-format files; use MPS."], 2)
             if not os.path.exists(path):
                 raise FileNotFoundError(path)
-            request = dict(source="mps", problem_path=path, options=texts)
+            request = dict(source="file", problem_path=path, options=texts)
         else:
             data_path = os.path.join(folder, "problem.csv")
             _frames.write_data_set(problem, data_path)
@@ -118,14 +117,20 @@ def solve(problem, sparse=False, **options):
     return results[0]
 
 
-def _solve_options(options):
+def _solve_options(options, folder):
     """The options as statement text, with PRIMALOUT and DUALOUT (and the
     outputs asked for with True) sent to the WORK library, which a solve
-    keeps in its own temporary folder."""
+    keeps in its own temporary folder; a DataFrame given for PRIMALIN or
+    ACTIVEIN goes there too."""
     texts = []
     given = set()
     for name, value in options.items():
         upper = name.upper()
+        if upper in _options.INPUT_OPTIONS and isinstance(value, pd.DataFrame):
+            member = "input_" + upper.lower()
+            _frames.write_data_set(value, os.path.join(folder, member + ".csv"))
+            texts.append(f"{upper}=work.{member}")
+            continue
         if upper == "DATA":
             raise OptionError("DATA= is the problem itself; pass it as the first argument")
         if upper == "SPARSEDATA":

@@ -122,7 +122,9 @@ class Result:
         self.fields = parse_status(self.status_variable or "")
         self.status = self.fields.get("STATUS")
         objective = self.fields.get("OBJECTIVE")
-        self.objective = float(objective) if isinstance(objective, (int, float)) else None
+        # "OBJECTIVE=." (no current objective) is None, like no status at all.
+        has_value = isinstance(objective, (int, float)) and not math.isnan(objective)
+        self.objective = float(objective) if has_value else None
         self.log = log
         self.messages = parse_log(log)
         self.listing = listing

@@ -74,6 +74,16 @@ class TestPrograms:
         assert any("NOTHERE" in m.upper() for m in error.messages)
         assert len(error.results) == 2 and error.results[0].status == "SUCCESSFUL"
 
+    def test_a_statement_error_leaves_no_status_of_its_own(self):
+        program = "LP data=work.mix;\nRUN;\nLP data=work.mix epsilon=-1;\nRUN;\n"
+        with pytest.raises(qmlp.QmlpError) as failure:
+            qmlp.run(program, libraries={"work": {"mix": MIX}})
+        first, second = failure.value.results
+        assert first.status == "SUCCESSFUL"
+        # the first step's _QMLP_ is not taken for the second's
+        assert second.status_variable is None or not second.status_variable.startswith("STATUS=SUCCESSFUL")
+        assert second.objective is None and second.exit_status == 2
+
     def test_statement_outside_a_step_is_an_error(self):
         with pytest.raises(qmlp.QmlpError) as failure:
             qmlp.run("FOO bar;\n")
@@ -108,3 +118,18 @@ class TestLog:
         fields = qmlp._result.parse_status("STATUS=SUCCESSFUL PHASE=2 OBJECTIVE=-1.5e3 INT_BEST=. X=YES")
         assert fields["STATUS"] == "SUCCESSFUL" and fields["PHASE"] == 2 and fields["OBJECTIVE"] == -1500.0
         assert np.isnan(fields["INT_BEST"]) and fields["X"] == "YES"
+
+
+def test_example_script_runs(examples):
+    import subprocess
+    import sys
+
+    done = subprocess.run(
+        [sys.executable, os.path.join(examples, "python", "productmix.py")],
+        capture_output=True,
+        text=True,
+        timeout=120,
+    )
+    assert done.returncode == 0, done.stderr
+    assert "status SUCCESSFUL, profit 3771.43" in done.stdout
+    assert "profit 3771.43 -> 3900.00" in done.stdout

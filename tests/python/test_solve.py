@@ -120,6 +120,14 @@ class TestDataFrames:
         assert list(written["_VAR_$8"]) == list(result.primal["_VAR_"])
 
 
+class TestWarmStart:
+    def test_primal_of_a_result_starts_the_next_solve(self):
+        first = qmlp.solve(product_mix())
+        again = qmlp.solve(product_mix(), primalin=first.primal)
+        assert again.objective == pytest.approx(first.objective, rel=1e-12)
+        assert again.fields["PHASE1_ITER"] + again.fields["PHASE2_ITER"] == 0
+
+
 class TestOptions:
     def test_iteration_limit_stops_the_solve(self):
         result = qmlp.solve(product_mix(), maxit=1)
@@ -169,9 +177,12 @@ class TestFilesAndFaults:
         with pytest.raises(FileNotFoundError):
             qmlp.solve(str(tmp_path / "none.mps"))
         lp = tmp_path / "p.lp"
-        lp.write_text("max: x;\n")
-        with pytest.raises(qmlp.QmlpError):
-            qmlp.solve(str(lp))
+        lp.write_text("Maximize\n obj: 3 x + 2 y\nSubject To\n c1: x + y <= 4\n c2: x + 3 y <= 6\nBounds\n x <= 3\nEnd\n")
+        if qmlp._extension().reads_lp_files:
+            assert qmlp.solve(str(lp)).objective == pytest.approx(11)
+        else:
+            with pytest.raises(qmlp.QmlpError):
+                qmlp.solve(str(lp))
 
     def test_warnings_go_to_python_warnings(self):
         frame = product_mix()
