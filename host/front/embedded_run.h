@@ -47,7 +47,7 @@ struct EmbeddedStep {
 
 enum class EmbeddedSource {
     Program,    // `program` is the text of a program
-    SolveFile,  // `problem_path` is a problem file (MPS), solved as `qmlp solve` does
+    SolveFile,  // `problem_path` is an MPS or LP file, solved as `qmlp solve` does
     SolveData,  // `problem_path` is a data set file, solved the same way
 };
 

@@ -1,7 +1,7 @@
 """qmlp: linear and mixed-integer programming on pandas DataFrames.
 
 ``solve(problem, **options)`` solves one problem (a DataFrame in the dense
-or sparse layout, or an MPS file); ``run(program_text, libraries=...)`` runs
+or sparse layout, or an MPS or LP file); ``run(program_text, libraries=...)`` runs
 a whole program.  Both run the qmlp procedure module in this process, with
 the same host as the qmlp command, and return ``Result`` objects.
 
@@ -66,7 +66,6 @@ def _call(stacklevel, **request):
     return results, raw
 
 
-_LP_SUFFIXES = (".lp", ".lp.gz")
 
 
 def _problem_path(problem):
@@ -82,8 +81,8 @@ def solve(problem, sparse=False, **options):
 
     ``problem`` is a pandas DataFrame in the dense layout (one row of the
     problem per row of the frame), or in the sparse layout with
-    ``sparse=True``, or the path of an MPS file (plain or gzipped).  The
-    options are those of the LP statement: ``maxit=100``,
+    ``sparse=True``, or the path of an MPS or LP-format file (plain or
+    gzipped).  The options are those of the LP statement: ``maxit=100``,
     ``rangeprice=True`` (the keyword), ``devex=False`` (its NO form),
     ``varselect="pensum"``, ``auto=(2, 5)``.  As with ``qmlp solve``, the
     iteration and time limits are as high as they go unless given.
@@ -100,9 +99,6 @@ def solve(problem, sparse=False, **options):
     with tempfile.TemporaryDirectory(prefix="qmlp-py-") as folder:
         texts = _solve_options(options, folder)
         if path is not None:
-            lower = path.lower()
-            if lower.endswith(_LP_SUFFIXES) and not _extension().reads_lp_files:
-                raise QmlpError([f"{path}: this build of qmlp does not read LP-format files; use MPS."], 2)
             if not os.path.exists(path):
                 raise FileNotFoundError(path)
             request = dict(source="file", problem_path=path, options=texts)

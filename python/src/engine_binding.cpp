@@ -138,12 +138,6 @@ py::dict run(const std::string& source, const std::string& program, const std::s
 
 PYBIND11_MODULE(_engine, m) {
     m.doc() = "The qmlp host and procedure module, run in this process.";
-    // Whether `qmlp solve` of this host reads LP-format files (FILE.lp[.gz]).
-#if __has_include("lp/lp_reader.h")
-    m.attr("reads_lp_files") = true;
-#else
-    m.attr("reads_lp_files") = false;
-#endif
     m.def("run", &run, py::kw_only(), py::arg("source"), py::arg("program") = "", py::arg("problem_path") = "",
           py::arg("sparse") = true, py::arg("options") = std::vector<std::string>{}, py::arg("program_dir") = ".",
           py::arg("default_lib") = "", py::arg("libnames") = std::map<std::string, std::string>{},

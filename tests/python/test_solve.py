@@ -178,11 +178,11 @@ class TestFilesAndFaults:
             qmlp.solve(str(tmp_path / "none.mps"))
         lp = tmp_path / "p.lp"
         lp.write_text("Maximize\n obj: 3 x + 2 y\nSubject To\n c1: x + y <= 4\n c2: x + 3 y <= 6\nBounds\n x <= 3\nEnd\n")
-        if qmlp._extension().reads_lp_files:
-            assert qmlp.solve(str(lp)).objective == pytest.approx(11)
-        else:
-            with pytest.raises(qmlp.QmlpError):
-                qmlp.solve(str(lp))
+        assert qmlp.solve(str(lp)).objective == pytest.approx(11)
+        lp.write_text("Maximize\n obj: 3 x +\nSubject To\nEnd\n")
+        with pytest.raises(qmlp.QmlpError) as failure:
+            qmlp.solve(str(lp))
+        assert any("p.lp:" in m for m in failure.value.messages)
 
     def test_warnings_go_to_python_warnings(self):
         frame = product_mix()
