@@ -18,6 +18,7 @@ import argparse
 import glob
 import math
 import os
+import resource
 import statistics
 import subprocess
 import sys
@@ -25,6 +26,15 @@ import time
 import warnings
 
 ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
+
+
+def children_cpu():
+    usage = resource.getrusage(resource.RUSAGE_CHILDREN)
+    return usage.ru_utime + usage.ru_stime
+
+
+def geometric_mean(values):
+    return math.exp(sum(math.log(v) for v in values) / len(values))
 
 
 def main():
@@ -45,31 +55,40 @@ def main():
     warnings.simplefilter("ignore", qmlp.QmlpWarning)
 
     command = os.path.join(args.build, "qmlp")
-    print(f"{'instance':<12} {'command s':>10} {'python s':>10} {'ratio':>7}  objective (command / python)")
-    ratios = []
+    print(f"{'instance':<10} {'command s':>10} {'python s':>10} {'ratio':>6} {'cmd cpu s':>10} {'py cpu s':>10} {'ratio':>6}"
+          "  objective (command / python)")
+    wall_ratios, cpu_ratios = [], []
     for path in files:
         name = os.path.basename(path).split(".")[0]
-        command_times, python_times = [], []
+        times = {"command": [], "python": [], "command cpu": [], "python cpu": []}
         command_objective = python_objective = None
         for _ in range(args.repeat):
+            cpu = children_cpu()
             start = time.perf_counter()
             done = subprocess.run([command, "solve", path], stdout=subprocess.DEVNULL, stderr=subprocess.PIPE, text=True)
-            command_times.append(time.perf_counter() - start)
+            times["command"].append(time.perf_counter() - start)
+            times["command cpu"].append(children_cpu() - cpu)
             for line in done.stderr.splitlines():
                 if line.startswith("_QMLP_: "):
                     fields = dict(w.split("=", 1) for w in line[8:].split() if "=" in w)
                     command_objective = fields.get("OBJECTIVE")
+            cpu = time.process_time()
             start = time.perf_counter()
             result = qmlp.solve(path)
-            python_times.append(time.perf_counter() - start)
+            times["python"].append(time.perf_counter() - start)
+            times["python cpu"].append(time.process_time() - cpu)
             python_objective = result.objective
-        command_time = statistics.median(command_times)
-        python_time = statistics.median(python_times)
-        ratio = python_time / command_time
-        ratios.append(ratio)
-        print(f"{name:<12} {command_time:>10.3f} {python_time:>10.3f} {ratio:>7.3f}  {command_objective} / {python_objective!r}")
-    geometric = math.exp(sum(math.log(r) for r in ratios) / len(ratios))
-    print(f"geometric mean of python/command: {geometric:.3f}")
+        median = {key: statistics.median(values) for key, values in times.items()}
+        wall = median["python"] / median["command"]
+        cpu = median["python cpu"] / median["command cpu"]
+        wall_ratios.append(wall)
+        cpu_ratios.append(cpu)
+        print(
+            f"{name:<10} {median['command']:>10.3f} {median['python']:>10.3f} {wall:>6.3f}"
+            f" {median['command cpu']:>10.3f} {median['python cpu']:>10.3f} {cpu:>6.3f}"
+            f"  {command_objective} / {python_objective!r}"
+        )
+    print(f"geometric mean of python/command: wall {geometric_mean(wall_ratios):.3f}, cpu {geometric_mean(cpu_ratios):.3f}")
 
     start = time.perf_counter()
     subprocess.run([sys.executable, "-c", "import qmlp"], env=dict(os.environ, PYTHONPATH=package), check=True)

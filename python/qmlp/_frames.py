@@ -125,15 +125,22 @@ class Table:
         return f"<Table {where} step {self.step}: {self.frame.shape[0]} rows>"
 
 
+_CODE_FLOATS = {code: _values.code_to_float(code) for code in _values.MISSING_CODES}
+
+
 def _table_frame(table):
     columns = table["columns"]
     names = [c["name"] for c in columns]
-    types = [c["type"] for c in columns]
-    rows = [[_values.cell_to_python(v, t) for v, t in zip(row, types)] for row in table["rows"]]
-    frame = pd.DataFrame(rows, columns=names)
-    for name, kind in zip(names, types):
-        if kind == "double":
-            frame[name] = pd.to_numeric(frame[name], errors="coerce").astype(float)
+    frame = pd.DataFrame(table["rows"], columns=names)
+    for k, column in enumerate(columns):
+        series = frame.iloc[:, k]
+        if column["type"] == "double":
+            # Missing values arrive as their codes; numbers as numbers.
+            if series.dtype == object:
+                series = series.replace(_CODE_FLOATS)
+            frame.isetitem(k, pd.to_numeric(series, errors="coerce").astype(float))
+        elif column["type"] == "mixed" and series.dtype == object:
+            frame.isetitem(k, series.map(lambda v: _CODE_FLOATS.get(v, v) if isinstance(v, str) else v))
     frame.attrs["label"] = table.get("label", "")
     return frame
 

@@ -128,8 +128,8 @@ class Result:
         self.log = log
         self.messages = parse_log(log)
         self.listing = listing
-        self.table_list = [t for t in tables if t.step == self.step]
-        self.tables = _frames.tables_by_name(self.table_list)
+        self._document = tables
+        self._tables = None
         self.datasets = {}
         self.primal = self.dual = self.tableau = self.active = None
         for data_set in step["outputs"]:
@@ -140,6 +140,17 @@ class Result:
             kind = output_kind(frame)
             if kind is not None and getattr(self, kind) is None:
                 setattr(self, kind, frame)
+
+    @property
+    def table_list(self):
+        """Every table the step printed, in order, as Table records."""
+        return [t for t in self._document.tables() if t.step == self.step]
+
+    @property
+    def tables(self):
+        if self._tables is None:
+            self._tables = _frames.tables_by_name(self.table_list)
+        return self._tables
 
     @property
     def errors(self):
@@ -153,12 +164,28 @@ class Result:
         return f"<qmlp.Result step {self.step}: {self.status_variable or 'no status'}>"
 
 
+class _TableDocument:
+    """The run's printed tables, turned into DataFrames when first asked for:
+    a large problem prints tables of thousands of rows that most callers
+    never look at."""
+
+    def __init__(self, text):
+        self._text = text
+        self._tables = None
+
+    def tables(self):
+        if self._tables is None:
+            self._tables = _frames.read_tables(self._text.decode("utf-8", errors="replace"))
+            self._text = None
+        return self._tables
+
+
 def results_of(raw):
     """The step results of a run of the extension, and the whole log."""
     log_bytes = raw["log"]
     log = log_bytes.decode("utf-8", errors="replace")
     listing = raw["listing"].decode("utf-8", errors="replace")
-    tables = _frames.read_tables(raw["tables_json"].decode("utf-8", errors="replace"))
+    tables = _TableDocument(raw["tables_json"])
     results = []
     for step in raw["steps"]:
         part = log_bytes[step["log_begin"] : step["log_end"]].decode("utf-8", errors="replace")
