@@ -254,6 +254,21 @@ constexpr MessageEntry kMessages[] = {
     {280, N, "i", "Preprocessing pass %1."},
     {281, N, "", "Preprocessing was interrupted by the user; the changes so far are kept."},
     {282, N, "", "Preprocessing is complete."},
+    {283, W, "sd",
+     "The infeasible ending does not hold in extended precision: no certificate of infeasibility was found (the "
+     "best one fails at column %1 by %2 relative to its terms). The problem is not reported as infeasible."},
+    {284, W, "ssd",
+     "The unbounded ending does not hold in extended precision: its ray fails at %1 %2 by %3 relative to its "
+     "terms. The problem is not reported as unbounded."},
+    {285, N, "",
+     "The infeasible ending of phase 1 has no certificate yet: a column it passed over as too flat would still "
+     "reduce the infeasibility; phase 1 goes on with a smaller tolerance."},
+    {286, N, "",
+     "The unbounded ending does not hold in extended precision: a column with a finite bound moves along its ray "
+     "at a rate below REPSILON; phase 2 goes on and may pivot on it."},
+    {287, N, "d",
+     "The optimal ending does not hold in extended precision: a basic column lies outside its bounds by %1; the "
+     "dual phase goes on with a feasibility tolerance below that."},
     // ---- checked endings
     {290, N, "d",
      "The optimal ending was checked on fresh factors and does not hold: a column still has a price of %1; "

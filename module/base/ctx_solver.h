@@ -61,9 +61,11 @@ struct SolverState {
     double delta;              // working feasibility tolerance of the ratio tests
     int32_t infeasible_count;  // infeasible basic columns found by the phase-1 pricing vector
 
-    int16_t bb_ran;        // 1 when branch and bound ran in this combination
-    int16_t unverified;    // the solution failed the check of its ending (run status UNSTABLE)
-    double saved_epsilon;  // EPSILON while a continuation prices with a smaller one (0: none)
+    int16_t bb_ran;         // 1 when branch and bound ran in this combination
+    int16_t unverified;     // the solution failed the check of its ending (run status UNSTABLE)
+    double saved_epsilon;   // EPSILON while a continuation prices with a smaller one (0: none)
+    double saved_bepsilon;  // BEPSILON while a continuation works to a tighter feasibility tolerance (0: none)
+    double saved_repsilon;  // REPSILON while a continuation takes smaller pivots (0: none)
 };
 
 }  // namespace tymlp

@@ -145,6 +145,20 @@ void restore_epsilon(LpContext* ctx) {
     sv.saved_epsilon = 0.0;
 }
 
+// BEPSILON and REPSILON back at the user's values after a continuation of
+// phase 1, phase 2 and the dual phase that worked with smaller ones.
+void restore_tolerances(LpContext* ctx) {
+    SolverState& sv = ctx->solver;
+    if (sv.saved_bepsilon != 0.0) {
+        ctx->options.bepsilon = sv.saved_bepsilon;
+        sv.saved_bepsilon = 0.0;
+    }
+    if (sv.saved_repsilon != 0.0) {
+        ctx->options.repsilon = sv.saved_repsilon;
+        sv.saved_repsilon = 0.0;
+    }
+}
+
 void dual_step(LpContext* ctx) {
     SolverState& sv = ctx->solver;
     if (sv.optimal == 0 || sv.primal_feasible != 0 || sv.run_status != kRunOk) return;
@@ -211,6 +225,8 @@ int solve_combination(LpContext* ctx) {
     sv.optimal = 0;
     sv.unverified = 0;
     sv.saved_epsilon = 0.0;
+    sv.saved_bepsilon = 0.0;
+    sv.saved_repsilon = 0.0;
     ctx->phases.ratio.unbounded = 0;
 
     // 2. The objective of this combination.
@@ -251,7 +267,10 @@ int solve_combination(LpContext* ctx) {
         restore_epsilon(ctx);
         if (sv.phase == kPhase2) evaluate(ctx, false);
         dual_step(ctx);
-        const EndingCheck check = check_optimal_ending(ctx, round);
+        restore_tolerances(ctx);
+        EndingCheck check = check_optimal_ending(ctx, round);
+        if (check == EndingCheck::kConfirmed) check = check_infeasible_ending(ctx, round);
+        if (check == EndingCheck::kConfirmed) check = check_unbounded_ending(ctx, round);
         if (check == EndingCheck::kConfirmed) break;
         if (check == EndingCheck::kFeasibilityLost) {
             phase1_step(ctx, true);
@@ -264,6 +283,7 @@ int solve_combination(LpContext* ctx) {
 
     // 15, 16.  17. GOALPROGRAM.
     infeasible_step(ctx);
+    if (sv.bb_ran == 0) check_certified_ending(ctx);
     if (sv.bb_ran != 0)
         integer_goal_program_step(ctx);
     else
@@ -274,6 +294,7 @@ int solve_combination(LpContext* ctx) {
         const int rc = RecomputePrimal(ctx);
         if (rc == kRunMemory) end_run(ctx, kEndMemory);
         if (rc != 0) end_run(ctx, kEndIo);
+        check_final_values(ctx);
     }
 
     // 19. ENDPAUSE.  20. Status macro variable.

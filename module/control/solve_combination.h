@@ -44,6 +44,7 @@ enum class EndingCheck : int {
     kConfirmed,        // nothing to do (the ending holds, or it claims no optimum)
     kAttractive,       // a column is still attractive: phase 2 goes on
     kFeasibilityLost,  // a basic value is outside its bounds: phase 1 again
+    kDualContinue,     // dual feasible, a refined basic value outside its bounds: the dual phase goes on
 };
 
 // The check of an ending that claims an optimum (run status 0, feasible and
@@ -56,6 +57,30 @@ enum class EndingCheck : int {
 // then fails, or fails in the user's units, is not called optimal: message
 // 294 or 293 and run status 12.  Ends the run for lack of memory.
 EndingCheck check_optimal_ending(LpContext* ctx, int32_t round);
+
+// The final values of a combination that ends SUCCESSFUL, measured once
+// more as the user will be given them (an integer solution with its integer
+// columns rounded): one that fails is reported (message 293) and ends with
+// run status 12 and the contradicted flag cleared.
+void check_final_values(LpContext* ctx);
+
+// An INFEASIBLE ending is kept only with a Farkas certificate, an UNBOUNDED
+// one only with a ray, each holding in extended precision; otherwise the
+// run status becomes 12 and a WARNING (283, 284) names what fails.
+void check_certified_ending(LpContext* ctx);
+
+// Phase 1 or the dual phase ended infeasible: kConfirmed when its Farkas
+// certificate holds (or cannot be helped); kFeasibilityLost, with the
+// ending undone and EPSILON lowered for one more run of phase 1 (note 285),
+// when a nonbasic column that the phase passed over as too flat spoils it.
+// Ends the run for lack of memory.
+EndingCheck check_infeasible_ending(LpContext* ctx, int32_t round);
+
+// Phase 2 ended unbounded: kConfirmed when its ray holds (or cannot be
+// helped); kAttractive, with the ending undone and REPSILON lowered for one
+// more run of phase 2 (note 286), when a column with a finite bound moves
+// along the ray at a rate below the pivot tolerance and so would stop it.
+EndingCheck check_unbounded_ending(LpContext* ctx, int32_t round);
 
 // Step 14: branch and bound when the problem has integer columns or special
 // ordered sets and its relaxation is optimal (run status 0): the search,

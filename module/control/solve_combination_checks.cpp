@@ -15,7 +15,9 @@
 #include "control/solve_combination.h"
 #include "input/model_records.h"
 #include "input/reader_common.h"
+#include "simplex/certificates.h"
 #include "simplex/primal_values.h"
+#include "simplex/refine_basis.h"
 #include "simplex/solution_check.h"
 
 namespace tymlp {
@@ -23,28 +25,48 @@ namespace {
 
 constexpr int kMsgStillAttractive = 290;
 constexpr int kMsgOutsideBounds = 291;
-constexpr int kMsgNotVerified = 293;
 constexpr int kMsgChecksExhausted = 294;
 constexpr int kMsgLongEdge = 299;
+constexpr int kMsgRefinedOutside = 287;
 // An edge whose objective change is below this share of the objective is
 // left alone.
 constexpr double kEdgeGainShare = 1e-12;
+// A solution whose worst violation comes within this share of the
+// tolerance is refined before it is judged.
+constexpr double kMarginalShare = 1e-3;
+// The tightest feasibility tolerance a continuation works to, and the
+// share of the violation it takes.
+constexpr double kTightestTolerance = 1e-15;
+constexpr double kToleranceShare = 0.25;
 
-void report_violation(LpContext* ctx, const SolutionViolation& worst) {
-    char name[kMaxNameLength + 1] = {};
-    int length = 0;
-    const char* what = "column";
-    if (worst.kind == ViolationKind::kRowResidual) {
-        RowRecord rec{};
-        what = "row";
-        if (read_row(ctx, worst.index, &rec, name) == 0) length = trimmed_length(name, ctx->model.row_name_length);
-    } else {
-        ColumnRecord rec{};
-        if (read_column(ctx, worst.index, &rec, name) == 0)
-            length = trimmed_length(name, ctx->model.column_name_length);
+// A refined solution that still fails its check goes on from its basis:
+// on to the dual phase with a feasibility tolerance below the basic
+// columns' violation when the point fails, back to phase 2 pricing below
+// the offending price when a dual sign fails.  kConfirmed when there is
+// nothing left to go on with.
+EndingCheck continue_from_refined(LpContext* ctx, const SolutionViolation& worst) {
+    SolverState& sv = ctx->solver;
+    if (worst.kind == ViolationKind::kDualSign) {
+        if (!(worst.amount > 0.0)) return EndingCheck::kConfirmed;
+        if (sv.saved_epsilon == 0.0) sv.saved_epsilon = ctx->options.epsilon;
+        ctx->options.epsilon = std::min(ctx->options.epsilon, worst.amount / 2.0);
+        const TymArg arg = arg_double(worst.amount);
+        host_message(kMsgStillAttractive, 1, &arg);
+        sv.optimal = 0;
+        return EndingCheck::kAttractive;
     }
-    const TymArg args[] = {arg_text(what), arg_text(name, length), arg_double(worst.relative)};
-    host_message(kMsgNotVerified, 3, args);
+    const double outside = LargestBasicOutside(ctx);
+    if (!(outside > kTightestTolerance)) return EndingCheck::kConfirmed;
+    if (sv.saved_bepsilon == 0.0) sv.saved_bepsilon = ctx->options.bepsilon;
+    ctx->options.bepsilon = std::max(kTightestTolerance, std::min(ctx->options.bepsilon, kToleranceShare * outside));
+    sv.delta = ctx->options.bepsilon;
+    const TymArg arg = arg_double(outside);
+    // The prices held, so the basis is dual feasible: the dual phase takes
+    // the refined values as they are (a primal phase would solve for them
+    // again in double precision, where the violation may not show).
+    host_message(kMsgRefinedOutside, 1, &arg);
+    sv.primal_feasible = 0;
+    return EndingCheck::kDualContinue;
 }
 
 }  // namespace
@@ -104,11 +126,21 @@ EndingCheck check_optimal_ending(LpContext* ctx, int32_t round) {
         return EndingCheck::kAttractive;
     }
     SolutionViolation worst;
-    const int rc = VerifySolution(ctx, &worst);
+    int rc = VerifySolution(ctx, &worst);
+    if (rc == kRunOk && worst.relative > kVerifyTolerance * kMarginalShare) {
+        // Near or past the tolerance: the values and duals of this basis
+        // beyond double precision decide, not their rounding errors.
+        rc = RefineSolution(ctx, true);
+        if (rc == kRunOk) rc = VerifySolution(ctx, &worst);
+    }
     if (rc == kRunMemory) end_run(ctx, kEndMemory);
     if (rc != kRunOk) end_run(ctx, kEndIo);
     if (worst.relative > kVerifyTolerance) {
-        report_violation(ctx, worst);
+        if (round < kMaxEndingChecks) {
+            const EndingCheck next = continue_from_refined(ctx, worst);
+            if (next != EndingCheck::kConfirmed) return next;
+        }
+        ReportViolation(ctx, worst);
         if (worst.kind == ViolationKind::kDualSign)
             sv.optimal = 0;
         else
@@ -117,6 +149,123 @@ EndingCheck check_optimal_ending(LpContext* ctx, int32_t round) {
         sv.unverified = 1;
     }
     return EndingCheck::kConfirmed;
+}
+
+}  // namespace tymlp
+
+namespace tymlp {
+
+void check_final_values(LpContext* ctx) {
+    SolverState& sv = ctx->solver;
+    if (sv.run_status != kRunOk || sv.primal_feasible == 0 || sv.optimal == 0) return;
+    const bool integer = sv.bb_ran != 0;
+    if (integer && ctx->bb.feasible_count == 0) return;
+    SolutionViolation worst;
+    const int rc = integer ? VerifyIntegerSolution(ctx, &worst) : VerifySolution(ctx, &worst);
+    if (rc == kRunMemory) end_run(ctx, kEndMemory);
+    if (rc != kRunOk) end_run(ctx, kEndIo);
+    if (worst.relative <= kVerifyTolerance) return;
+    ReportViolation(ctx, worst);
+    if (worst.kind == ViolationKind::kDualSign)
+        sv.optimal = 0;
+    else
+        sv.primal_feasible = 0;
+    sv.run_status = kRunUnstable;
+    sv.unverified = 1;
+}
+
+}  // namespace tymlp
+
+namespace tymlp {
+namespace {
+
+constexpr int kMsgInfeasibleNotCertified = 283;
+constexpr int kMsgUnboundedNotCertified = 284;
+constexpr int kMsgInfeasibleNotCertifiedYet = 285;
+constexpr int kMsgRayBlocked = 286;
+
+void column_name(LpContext* ctx, int32_t j, char* name, int* length) {
+    ColumnRecord rec{};
+    *length = 0;
+    if (j >= 0 && read_column(ctx, j, &rec, name) == 0) *length = trimmed_length(name, ctx->model.column_name_length);
+}
+
+void row_name(LpContext* ctx, int32_t i, char* name, int* length) {
+    RowRecord rec{};
+    *length = 0;
+    if (i >= 0 && read_row(ctx, i, &rec, name) == 0) *length = trimmed_length(name, ctx->model.row_name_length);
+}
+
+}  // namespace
+
+EndingCheck check_infeasible_ending(LpContext* ctx, int32_t round) {
+    SolverState& sv = ctx->solver;
+    // Phase 1 without a feasible point, or the dual phase without an
+    // entering column.
+    const bool phase1_ending = sv.run_status == kRunOk && sv.primal_feasible == 0 && sv.optimal == 0;
+    const bool dual_ending = sv.run_status == kRunInfeasible && sv.bb_ran == 0;
+    if (!(phase1_ending || dual_ending) || round >= kMaxEndingChecks) return EndingCheck::kConfirmed;
+    CertificateCheck check;
+    const int rc = CheckInfeasibleCertificate(ctx, &check);
+    if (rc == kRunMemory) end_run(ctx, kEndMemory);
+    if (rc != kRunOk && rc != kRunSingular) end_run(ctx, kEndIo);
+    if (rc != kRunOk || check.holds || !(check.price > 0.0)) return EndingCheck::kConfirmed;
+    // A column phase 1 found too flat to take would still reduce the
+    // infeasibility: phase 1 goes on, pricing below that column's price.
+    if (sv.saved_epsilon == 0.0) sv.saved_epsilon = ctx->options.epsilon;
+    ctx->options.epsilon = std::min(ctx->options.epsilon, check.price / 4.0);
+    host_message(kMsgInfeasibleNotCertifiedYet);
+    sv.run_status = kRunOk;
+    sv.primal_feasible = 0;
+    sv.optimal = 0;
+    return EndingCheck::kFeasibilityLost;
+}
+
+EndingCheck check_unbounded_ending(LpContext* ctx, int32_t round) {
+    SolverState& sv = ctx->solver;
+    if (sv.run_status != kRunUnbounded || round >= kMaxEndingChecks) return EndingCheck::kConfirmed;
+    CertificateCheck check;
+    const int rc = CheckUnboundedRay(ctx, sv.entering, ctx->phases.ratio.direction, &check);
+    if (rc == kRunMemory) end_run(ctx, kEndMemory);
+    if (rc != kRunOk) end_run(ctx, kEndIo);
+    if (check.holds || check.row || !(check.pivot > 0.0)) return EndingCheck::kConfirmed;
+    // Exact arithmetic would stop the step at that column, however far
+    // away: phase 2 goes on and may pivot on it.
+    if (sv.saved_repsilon == 0.0) sv.saved_repsilon = ctx->options.repsilon;
+    ctx->options.repsilon = std::min(ctx->options.repsilon, check.pivot / 2.0);
+    host_message(kMsgRayBlocked);
+    sv.run_status = kRunOk;
+    sv.optimal = 0;
+    sv.primal_feasible = 1;
+    return EndingCheck::kAttractive;
+}
+
+void check_certified_ending(LpContext* ctx) {
+    SolverState& sv = ctx->solver;
+    if (sv.run_status != kRunInfeasible && sv.run_status != kRunUnbounded) return;
+    CertificateCheck check;
+    const bool infeasible = sv.run_status == kRunInfeasible;
+    const int rc = infeasible ? CheckInfeasibleCertificate(ctx, &check)
+                              : CheckUnboundedRay(ctx, sv.entering, ctx->phases.ratio.direction, &check);
+    if (rc == kRunMemory) end_run(ctx, kEndMemory);
+    if (rc != kRunOk && rc != kRunSingular) end_run(ctx, kEndIo);
+    if (rc == kRunOk && check.holds) return;
+    char name[kMaxNameLength + 1] = {};
+    int length = 0;
+    if (check.row)
+        row_name(ctx, check.index, name, &length);
+    else
+        column_name(ctx, check.index, name, &length);
+    if (infeasible) {
+        const TymArg args[] = {arg_text(name, length), arg_double(check.shortfall)};
+        host_message(kMsgInfeasibleNotCertified, 2, args);
+    } else {
+        const TymArg args[] = {arg_text(check.row ? "row" : "column"), arg_text(name, length),
+                               arg_double(check.shortfall)};
+        host_message(kMsgUnboundedNotCertified, 3, args);
+    }
+    sv.run_status = kRunUnstable;
+    sv.unverified = 1;
 }
 
 }  // namespace tymlp

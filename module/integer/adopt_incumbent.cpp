@@ -5,6 +5,7 @@
 #include <cmath>
 
 #include "integer/bb_internal.h"
+#include "integer/incumbent_check.h"
 #include "integer/node_records.h"
 #include "integer/node_store.h"
 #include "simplex/phases.h"
@@ -32,6 +33,10 @@ int adopt_integer_solution(LpContext* ctx, const double* values, ActiveNode* nod
     ctx->solver.run_status = kRunOk;
     switch (code) {
         case kStopFinished:
+            if (!incumbent_holds(ctx)) {
+                release_node(ctx, node);
+                return 0;
+            }
             if (bound_from_solution) node->bound = current_z(ctx);
             if (node->bound > bb.cutoff) bb.cutoff = node->bound;
             if ((rc = save_node(ctx, node)) != 0) return rc;

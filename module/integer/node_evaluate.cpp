@@ -8,11 +8,11 @@
 #include "input/sos_sets.h"
 #include "integer/bb_internal.h"
 #include "integer/branching.h"
+#include "integer/incumbent_check.h"
 #include "integer/node_records.h"
 #include "integer/node_select.h"
 #include "integer/node_store.h"
 #include "integer/reduced_cost_fixing.h"
-#include "simplex/solution_check.h"
 
 namespace tymlp {
 namespace {
@@ -21,7 +21,6 @@ constexpr int kEvaluateBranched = 0;
 constexpr int kEvaluateInfeasible = 6;
 constexpr int kEvaluateIncumbent = 15;
 constexpr int kEvaluateFathomed = 17;
-constexpr int kMsgIncumbentNotVerified = 293;
 
 // What a branch changes: an integer variable's bound, or a set's members.
 struct Branch {
@@ -242,18 +241,6 @@ int accept_incumbent(LpContext* ctx, double z) {
     return kEvaluateIncumbent;
 }
 
-// The integer solution is kept only when it holds in the problem's own
-// units; one that does not is reported and treated as fathomed.
-bool incumbent_verified(LpContext* ctx) {
-    SolutionViolation worst;
-    if (VerifyPrimalSolution(ctx, &worst) != kRunOk) return false;
-    if (worst.relative <= kVerifyTolerance) return true;
-    const TymArg args[] = {arg_text(worst.kind == ViolationKind::kRowResidual ? "row" : "column"), arg_text("", 0),
-                           arg_double(worst.relative)};
-    host_message(kMsgIncumbentNotVerified, 3, args);
-    return false;
-}
-
 }  // namespace
 
 void set_condition(LpContext* ctx, const char* text) {
@@ -298,7 +285,7 @@ int evaluate_node(LpContext* ctx) {
     }
 
     if (bb.infeasibility_sum <= ctx->options.epsilon) {
-        if (!incumbent_verified(ctx)) {
+        if (!incumbent_holds(ctx)) {
             release_node(ctx, bb.current);
             bb.current = nullptr;
             return kEvaluateFathomed;

@@ -6,6 +6,9 @@
 #include <limits>
 
 #include "base/context_memory.h"
+#include "base/host_link.h"
+#include "input/model_records.h"
+#include "input/reader_common.h"
 #include "output/reported_values.h"
 #include "simplex/phase_internal.h"
 #include "simplex/pricing.h"
@@ -13,6 +16,8 @@
 
 namespace tymlp {
 namespace {
+
+constexpr int kMsgNotVerified = 293;
 
 // The smallest value that counts as a value of its own when a row's size is
 // measured (see the floor below).
@@ -22,11 +27,12 @@ constexpr double kSmallestValue = 1e-4;
 // rounding noise.
 constexpr double kPriceNoiseShare = 1e-11;
 
-void note(SolutionViolation* worst, ViolationKind kind, int32_t index, double relative) {
+void note(SolutionViolation* worst, ViolationKind kind, int32_t index, double relative, double amount = 0.0) {
     if (!(relative > worst->relative)) return;
     worst->kind = kind;
     worst->index = index;
     worst->relative = relative;
+    worst->amount = amount;
 }
 
 // The row a logical column belongs to (its single entry), or -1.
@@ -38,36 +44,84 @@ int32_t logical_row(const LpContext* ctx, int32_t j, const int32_t* rows, int32_
 
 namespace {
 
-int verify(LpContext* ctx, SolutionViolation* worst, bool with_duals) {
+enum class PointKind { kOptimal, kPrimal, kInteger };
+
+// How far a column lies outside its bounds (0 inside); for bounds that
+// cross, every value is outside one of them.
+double outside_bounds(double x, double lower, double upper, double inf) {
+    double outside = 0.0;
+    if (std::fabs(lower) < inf && x < lower) outside = lower - x;
+    if (std::fabs(upper) < inf && x > upper) outside = std::max(outside, x - upper);
+    return outside;
+}
+
+// The value the user is given for column j: within its bounds, and for an
+// integer column of an integer solution the nearest integer (in the user's
+// units), so that the rows are measured at exactly that point.
+double projected_value(const LpContext* ctx, int32_t j, PointKind kind) {
+    const ComputationalForm& f = ctx->form;
+    const double inf = ctx->options.infinity;
+    double x = f.value[j];
+    if ((f.status[j] & kStatHeld) != 0) return x;
+    if (kind == PointKind::kInteger && (f.status[j] & kStatInteger) != 0) {
+        const double s = column_scale(ctx, j);
+        x = std::nearbyint(x / s) * s;
+    }
+    if (std::fabs(f.upper[j]) < inf && x > f.upper[j]) x = f.upper[j];
+    if (std::fabs(f.lower[j]) < inf && x < f.lower[j]) x = f.lower[j];
+    return x;
+}
+
+struct VerifyArrays {
+    double* point = nullptr;
+    double* activity = nullptr;
+    double* size = nullptr;
+    double* largest_entry = nullptr;
+    void release(LpContext* ctx) {
+        ctx_free_array(ctx, point);
+        ctx_free_array(ctx, activity);
+        ctx_free_array(ctx, size);
+        ctx_free_array(ctx, largest_entry);
+    }
+};
+
+int verify(LpContext* ctx, SolutionViolation* worst, PointKind kind) {
     *worst = SolutionViolation{};
     const ComputationalForm& f = ctx->form;
     const ProblemModel& pm = ctx->model;
     const int32_t m = pm.rows;
     const int32_t n = pm.columns;
     if (f.value == nullptr || f.rhs == nullptr || m <= 0) return kRunOk;
-    double* activity = ctx_alloc_array<double>(ctx, m);
-    double* size = ctx_alloc_array<double>(ctx, m);
-    double* largest_entry = ctx_alloc_array<double>(ctx, m);
-    if (activity == nullptr || size == nullptr || largest_entry == nullptr) {
-        ctx_free_array(ctx, activity);
-        ctx_free_array(ctx, size);
-        ctx_free_array(ctx, largest_entry);
+    VerifyArrays a;
+    a.point = ctx_alloc_array<double>(ctx, n);
+    a.activity = ctx_alloc_array<double>(ctx, m);
+    a.size = ctx_alloc_array<double>(ctx, m);
+    a.largest_entry = ctx_alloc_array<double>(ctx, m);
+    if (a.point == nullptr || a.activity == nullptr || a.size == nullptr || a.largest_entry == nullptr) {
+        a.release(ctx);
         return kRunMemory;
     }
-    // Row activities and sizes in scaled units: a row's residual and its
-    // size share the row's factor, so their ratio is that of the user's.
+    const double inf = ctx->options.infinity;
+    const double ieps = ctx->options.iepsilon;
+    // Row activities and sizes in scaled units at the projected point: a
+    // row's residual and its size share the row's factor, so their ratio is
+    // that of the user's.  A column a little outside its bounds is moved
+    // onto them first: with large entries, a bound violation too small to
+    // notice in the column's own units can carry a row far off its
+    // right-hand side, and the user is given the point on the bound.
     int rc = kRunOk;
     for (int32_t j = 0; j < n && rc == kRunOk; ++j) {
-        const double x = f.value[j];
+        const double x = projected_value(ctx, j, kind);
+        a.point[j] = x;
         const double* values = nullptr;
         const int32_t* rows = nullptr;
         int32_t count = 0;
         rc = FetchColumn(ctx, j, &values, &rows, &count);
         if (rc != kRunOk) break;
         for (int32_t k = 0; k < count; ++k) {
-            activity[rows[k]] += values[k] * x;
-            size[rows[k]] += std::fabs(values[k] * x);
-            largest_entry[rows[k]] = std::max(largest_entry[rows[k]], std::fabs(values[k]));
+            a.activity[rows[k]] += values[k] * x;
+            a.size[rows[k]] += std::fabs(values[k] * x);
+            a.largest_entry[rows[k]] = std::max(a.largest_entry[rows[k]], std::fabs(values[k]));
         }
     }
     // A row whose own terms are all near zero is measured against a floor:
@@ -76,13 +130,13 @@ int verify(LpContext* ctx, SolutionViolation* worst, bool with_duals) {
     // whole, and a value of that order is noise, not a violation.
     const int32_t phase1_row = pm.phase1_objective != nullptr ? pm.phase1_objective->row : -1;
     for (int32_t i = 0; i < m && rc == kRunOk; ++i) {
-        const double noise = kSmallestValue * largest_entry[i];
-        size[i] = std::max({size[i] + std::fabs(f.rhs[i]), noise, std::numeric_limits<double>::min()});
+        const double noise = kSmallestValue * a.largest_entry[i];
+        a.size[i] = std::max({a.size[i] + std::fabs(f.rhs[i]), noise, std::numeric_limits<double>::min()});
         if (i == phase1_row) continue;
-        note(worst, ViolationKind::kRowResidual, i, std::fabs(activity[i] - f.rhs[i]) / size[i]);
+        const double residual = std::fabs(a.activity[i] - f.rhs[i]);
+        note(worst, ViolationKind::kRowResidual, i, residual / a.size[i], residual);
     }
 
-    const double inf = ctx->options.infinity;
     const ObjectiveRecord* objective = pm.current_objective;
     const int16_t phase = ctx->solver.phase;
     ctx->solver.phase = kPhase2;  // prices of the real objective
@@ -96,42 +150,75 @@ int verify(LpContext* ctx, SolutionViolation* worst, bool with_duals) {
         const double x = f.value[j];
         const double lower = f.lower[j], upper = f.upper[j];
         const bool basic = (f.status[j] & kStatBasic) != 0;
-        double outside = 0.0;  // nonbasic columns sit on their bounds
-        if (basic && std::fabs(lower) < inf && x < lower) outside = lower - x;
-        if (basic && std::fabs(upper) < inf && x > upper) outside = x - upper;
+        const double s = column_scale(ctx, j);
+        if (kind == PointKind::kInteger && (f.status[j] & kStatInteger) != 0) {
+            const double user = x / s;
+            note(worst, ViolationKind::kIntegrality, j, std::fabs(user - std::nearbyint(user)) > ieps ? 1.0 : 0.0);
+        }
+        // Every column, basic or not: a nonbasic column sits on a bound, but
+        // bounds that cross leave it outside the other one.
+        double outside = outside_bounds(x, lower, upper, inf);
+        const double scaled_outside = outside;
         if (outside > 0.0) {
             const int32_t row = logical_row(ctx, j, rows, count);
             double reference = 0.0;
             if (row >= 0) {
-                reference = size[row];
+                reference = a.size[row];
             } else {
                 // Structural: in the user's units, against max(1, |bound|).
-                const double s = column_scale(ctx, j);
                 outside /= s;
                 reference = std::max(1.0, std::fabs((x < lower ? lower : upper) / s));
             }
-            note(worst, ViolationKind::kColumnBound, j, outside / reference);
+            note(worst, ViolationKind::kColumnBound, j, outside / reference, scaled_outside);
         }
-        if (basic || f.duals == nullptr || !with_duals) continue;
+        if (basic || f.duals == nullptr || kind != PointKind::kOptimal) continue;
         double price = 0.0;
         rc = ColumnPrice(ctx, j, objective, false, &price);
         if (rc != kRunOk || !(price > 0.0)) continue;
         double terms = objective != nullptr && j == objective->column ? 1.0 : 0.0;
         for (int32_t k = 0; k < count; ++k) terms += std::fabs(f.duals[rows[k]] * values[k]);
-        note(worst, ViolationKind::kDualSign, j, price / std::max(1.0, terms));
+        note(worst, ViolationKind::kDualSign, j, price / std::max(1.0, terms), price);
     }
     ctx->solver.phase = phase;
-    ctx_free_array(ctx, activity);
-    ctx_free_array(ctx, size);
-    ctx_free_array(ctx, largest_entry);
+    a.release(ctx);
     return rc;
 }
 
 }  // namespace
 
-int VerifySolution(LpContext* ctx, SolutionViolation* worst) { return verify(ctx, worst, true); }
+int VerifySolution(LpContext* ctx, SolutionViolation* worst) { return verify(ctx, worst, PointKind::kOptimal); }
 
-int VerifyPrimalSolution(LpContext* ctx, SolutionViolation* worst) { return verify(ctx, worst, false); }
+int VerifyPrimalSolution(LpContext* ctx, SolutionViolation* worst) { return verify(ctx, worst, PointKind::kPrimal); }
+
+int VerifyIntegerSolution(LpContext* ctx, SolutionViolation* worst) { return verify(ctx, worst, PointKind::kInteger); }
+
+double LargestBasicOutside(const LpContext* ctx) {
+    const ComputationalForm& f = ctx->form;
+    double largest = 0.0;
+    for (int32_t i = 0; i < ctx->model.rows; ++i) {
+        const int32_t j = f.header[i];
+        if ((f.status[j] & kStatHeld) != 0) continue;
+        largest = std::max(largest, outside_bounds(f.value[j], f.lower[j], f.upper[j], ctx->options.infinity));
+    }
+    return largest;
+}
+
+void ReportViolation(LpContext* ctx, const SolutionViolation& worst) {
+    char name[kMaxNameLength + 1] = {};
+    int length = 0;
+    const char* what = "column";
+    if (worst.kind == ViolationKind::kRowResidual) {
+        RowRecord rec{};
+        what = "row";
+        if (read_row(ctx, worst.index, &rec, name) == 0) length = trimmed_length(name, ctx->model.row_name_length);
+    } else if (worst.index >= 0) {
+        ColumnRecord rec{};
+        if (read_column(ctx, worst.index, &rec, name) == 0)
+            length = trimmed_length(name, ctx->model.column_name_length);
+    }
+    const TymArg args[] = {arg_text(what), arg_text(name, length), arg_double(worst.relative)};
+    host_message(kMsgNotVerified, 3, args);
+}
 
 namespace {
 

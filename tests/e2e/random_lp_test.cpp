@@ -7,11 +7,15 @@
 // bound type) to find one.
 //
 // RandomLp runs seeds 1 to 200 in blocks of 20 (part of `make test`);
-// RandomLpMany (label slow) runs seeds 201 to 4000.
-// QMLP_RANDOM_LP_SEEDS=first:count runs any others.
+// RandomLpMany (label slow) runs seeds 201 to 4000.  RandomLpIndependent
+// and RandomLpIndependentMany do the same for the second family, whose
+// entries have no structure at all (randlp::generate_independent).
+// QMLP_RANDOM_LP_SEEDS=first:count runs any others (of the second family
+// with QMLP_RANDOM_LP_FAMILY=independent).
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
@@ -104,15 +108,24 @@ QmlpRun run_qmlp(const fs::path& dir, const randlp::Problem& p) {
     return r;
 }
 
+enum class Family { kStructured, kIndependent };
+
+randlp::Problem generate(Family family, uint64_t seed) {
+    return family == Family::kIndependent ? randlp::generate_independent(seed) : randlp::generate(seed);
+}
+
 // Solves one seed and returns "" when qmlp agrees with the oracle and the
 // checker, else a description of the disagreement.
-std::string check_seed(uint64_t seed) {
+// *claimed_nothing tells that qmlp ended with none of the three claims
+// (optimal, infeasible, unbounded).
+std::string check_seed(uint64_t seed, Family family = Family::kStructured, bool* claimed_nothing = nullptr) {
     char pattern[] = "/tmp/qmlp-rlp-XXXXXX";
     if (mkdtemp(pattern) == nullptr) return "no scratch folder";
     const fs::path dir = pattern;
-    const randlp::Problem p = randlp::generate(seed);
+    const randlp::Problem p = generate(family, seed);
     const Oracle oracle = exact_oracle(dir, p);
     const QmlpRun run = run_qmlp(dir, p);
+    if (claimed_nothing != nullptr) *claimed_nothing = run.ending == Ending::Other;
     std::ostringstream why;
     if (oracle.ending == Ending::Other) {
         why << "oracle gave no answer (" << oracle.status_text << ")";
@@ -134,30 +147,46 @@ std::string check_seed(uint64_t seed) {
     return why.str();
 }
 
-// Seeds beyond what floating point reaches: the exact optimum lies at 1e15
-// to 1e17 (1264, 3383, 3519: qmlp, like other floating-point solvers, sees
-// an unbounded ray), or the feasible region is reached only through prices
-// near 1e-10 (2021: phase 1 ends infeasible).  They are held apart, and
-// RandomLpKnownLimits checks that none of them is ever called optimal.
-constexpr uint64_t kBeyondFloatingPoint[] = {1264, 2021, 3383, 3519};
+// A seed beyond what floating point reaches: the feasible region is reached
+// only through prices near 1e-10 (2021; the exact solve finds it unbounded).
+// It is held apart, and RandomLpKnownLimits checks that it is never called
+// optimal.  (1264, 3383 and 3519, whose exact optima lie at 1e15 to 1e17,
+// were held apart too until the endings were decided in extended
+// precision; they are among the regressions now.)
+constexpr uint64_t kBeyondFloatingPoint[] = {2021};
 
-bool beyond_floating_point(uint64_t seed) {
+bool beyond_floating_point(uint64_t seed, Family family) {
+    if (family != Family::kStructured) return false;
     for (uint64_t s : kBeyondFloatingPoint)
         if (s == seed) return true;
     return false;
 }
 
-void check_block(uint64_t first, int count) {
+// The second family reaches, now and then, a basis whose ending cannot be
+// proved either way in the precision at hand (a singular refactorisation,
+// a certificate that does not hold); such a seed ends with a status that
+// claims nothing.  It is counted, and only a share of them is tolerated.
+// A claim the exact solve refutes is never tolerated.
+constexpr double kMostUndecidedShare = 0.02;
+
+void check_block(uint64_t first, int count, Family family = Family::kStructured) {
     if (!have_glpsol()) GTEST_SKIP() << "glpsol (Debian's glpk-utils) is not installed";
-    std::ostringstream wrong;
-    int disagreements = 0;
+    std::ostringstream wrong, undecided_seeds;
+    int disagreements = 0, undecided = 0;
     for (int k = 0; k < count; ++k) {
         const uint64_t seed = first + static_cast<uint64_t>(k);
-        if (beyond_floating_point(seed)) continue;
-        const std::string why = check_seed(seed);
-        if (!why.empty()) ++disagreements, wrong << "seed " << seed << ": " << why << '\n';
+        if (beyond_floating_point(seed, family)) continue;
+        bool claimed_nothing = false;
+        const std::string why = check_seed(seed, family, &claimed_nothing);
+        if (why.empty()) continue;
+        if (family == Family::kIndependent && claimed_nothing)
+            ++undecided, undecided_seeds << "seed " << seed << ": " << why << '\n';
+        else
+            ++disagreements, wrong << "seed " << seed << ": " << why << '\n';
     }
     EXPECT_EQ(disagreements, 0) << wrong.str();
+    EXPECT_LE(undecided, static_cast<int>(kMostUndecidedShare * count) + 1) << undecided_seeds.str();
+    if (undecided > 0) std::printf("%d seeds ended claiming nothing:\n%s", undecided, undecided_seeds.str().c_str());
 }
 
 class RandomLp : public ::testing::TestWithParam<int> {};
@@ -172,14 +201,41 @@ TEST_P(RandomLpMany, EveryEndingAgreesWithAnExactSolve) {
 }
 INSTANTIATE_TEST_SUITE_P(Seeds, RandomLpMany, ::testing::Range(10, 200));
 
+class RandomLpIndependent : public ::testing::TestWithParam<int> {};
+TEST_P(RandomLpIndependent, EveryEndingAgreesWithAnExactSolve) {
+    check_block(static_cast<uint64_t>(GetParam()) * kSeedsPerBlock + 1, kSeedsPerBlock, Family::kIndependent);
+}
+INSTANTIATE_TEST_SUITE_P(Seeds, RandomLpIndependent, ::testing::Range(0, 10));
+
+class RandomLpIndependentMany : public ::testing::TestWithParam<int> {};
+TEST_P(RandomLpIndependentMany, EveryEndingAgreesWithAnExactSolve) {
+    check_block(static_cast<uint64_t>(GetParam()) * kSeedsPerBlock + 1, kSeedsPerBlock, Family::kIndependent);
+}
+INSTANTIATE_TEST_SUITE_P(Seeds, RandomLpIndependentMany, ::testing::Range(10, 200));
+
 // Seeds that once ended wrong with the default options: an unbounded claim
 // for a bounded problem whose step was blocked by a pivot below REPSILON
 // (160, 164), a slightly infeasible point called optimal (193), ranged
 // problems solved unscaled that ended infeasible or with another optimum
-// (35, 101, 523, 607, 999).
+// (35, 101, 523, 607, 999), optima at 1e15 to 1e17 once seen as unbounded
+// rays (1264, 3383, 3519).
 TEST(RandomLpRegressions, SeedsThatOnceEndedWrong) {
     if (!have_glpsol()) GTEST_SKIP() << "glpsol (Debian's glpk-utils) is not installed";
-    for (uint64_t seed : {35, 101, 160, 164, 193, 523, 607, 999}) EXPECT_EQ(check_seed(seed), "") << "seed " << seed;
+    for (uint64_t seed : {35, 101, 160, 164, 193, 523, 607, 999, 1264, 3383, 3519})
+        EXPECT_EQ(check_seed(seed), "") << "seed " << seed;
+}
+
+// Seeds of the second family that once ended wrong: a wrong objective
+// reported as success (1426), an infeasible claim for a problem with an
+// optimum (654), infeasible endings without a certificate until phase 1
+// went on past a flat column (280, 535, 694, 827).
+TEST(RandomLpRegressions, IndependentSeedsThatOnceEndedWrong) {
+    if (!have_glpsol()) GTEST_SKIP() << "glpsol (Debian's glpk-utils) is not installed";
+    for (uint64_t seed : {280, 535, 654, 694, 827})
+        EXPECT_EQ(check_seed(seed, Family::kIndependent), "") << "seed " << seed;
+    bool claimed_nothing = false;
+    const std::string why = check_seed(1426, Family::kIndependent, &claimed_nothing);
+    EXPECT_TRUE(why.empty() || claimed_nothing) << why;
 }
 
 // The seeds held apart above: whatever qmlp says of them, it never reports
@@ -202,7 +258,9 @@ TEST(RandomLpSeeds, ChosenSeeds) {
     if (chosen == nullptr) GTEST_SKIP() << "set QMLP_RANDOM_LP_SEEDS=first:count";
     unsigned long long first = 1, count = 1;
     if (std::sscanf(chosen, "%llu:%llu", &first, &count) < 1) FAIL() << "QMLP_RANDOM_LP_SEEDS=first:count";
-    check_block(first, static_cast<int>(count));
+    const char* family = std::getenv("QMLP_RANDOM_LP_FAMILY");
+    check_block(first, static_cast<int>(count),
+                family != nullptr && std::string(family) == "independent" ? Family::kIndependent : Family::kStructured);
 }
 
 }  // namespace

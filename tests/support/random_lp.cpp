@@ -138,6 +138,43 @@ Problem generate(uint64_t seed) {
     return p;
 }
 
+Problem generate_independent(uint64_t seed) {
+    // A stream of its own: seed k of this family is not seed k of the other.
+    Draw d(seed ^ 0x5DEECE66Dull);
+    Problem p;
+    p.seed = seed;
+    const int m = d.integer(4, 9);
+    const int n = d.integer(4, 9);
+    auto magnitude = [&] {
+        char text[32];
+        std::snprintf(text, sizeof text, "%.6g", std::pow(10.0, d.between(-4.0, 6.0)));
+        return std::strtod(text, nullptr);
+    };
+    p.c.resize(n);
+    for (double& c : p.c) c = magnitude();
+    p.lower.assign(n, 0.0);
+    p.upper.assign(n, kInf);
+    for (int i = 0; i < m; ++i) {
+        Row row;
+        row.a.assign(n, 0.0);
+        bool any = false;
+        for (double& a : row.a)
+            if (d.chance(0.7)) a = magnitude(), any = true;
+        if (!any) row.a[d.integer(0, n - 1)] = magnitude();
+        const double kind = d.unit();
+        row.kind = kind < 0.7 ? RowKind::Ge : kind < 0.85 ? RowKind::Eq : RowKind::Le;
+        row.rhs = magnitude();
+        row.range = 0.0;
+        p.rows.push_back(row);
+    }
+    for (int j = 0; j < n; ++j) {
+        bool used = false;
+        for (const Row& row : p.rows) used = used || row.a[j] != 0.0;
+        if (!used) p.rows[d.integer(0, m - 1)].a[j] = magnitude();
+    }
+    return p;
+}
+
 std::string exact(double v) {
     char text[40];
     std::snprintf(text, sizeof text, "%.17g", v);

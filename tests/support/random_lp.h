@@ -43,6 +43,14 @@ struct Problem {
 
 Problem generate(uint64_t seed);
 
+// The second family: no structure at all.  Every entry, cost and
+// right-hand side is drawn on its own from magnitudes 1e-4 to 1e6 (six
+// significant digits), a row holds each column with probability 0.7, rows
+// are mostly GE with some EQ and LE, columns are nonnegative, and the
+// objective is minimised.  Such problems are often infeasible or reach
+// their optimum only through a basis that is nearly singular.
+Problem generate_independent(uint64_t seed);
+
 // The problem as a dense-layout data set (CSV with _ID_, _TYPE_, the
 // columns x1.., _RHS_ and _RANGE_).
 std::string dense_csv(const Problem& p);

@@ -1,7 +1,8 @@
 // solution_check.h -- an independent check of a solution that qmlp wrote:
 // reads PRIMALOUT and DUALOUT as plain CSV and verifies them against the
 // problem as generated (not as qmlp read it), in the user's units:
-//   - every column within its bounds and every row within its interval;
+//   - every column within its bounds, and every row within its interval at
+//     the point with each column moved onto its bounds;
 //   - the reduced costs d = c - A'y recomputed from the duals, and their
 //     signs: zero for a column strictly between its bounds, of the sense's
 //     sign at the bound the column sits on;
