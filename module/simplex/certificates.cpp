@@ -78,9 +78,9 @@ int test_farkas(LpContext* ctx, const double* y, CertificateCheck* check) {
     }
     Wide low = 0.0L, high = 0.0L;
     bool low_infinite = false, high_infinite = false;
-    int32_t low_spoiler = -1, high_spoiler = -1;
+    int32_t low_spoiler = -1;
     double low_price = 0.0;
-    Wide low_spoil = 0.0L, high_spoil = 0.0L;
+    Wide low_spoil = 0.0L;
     for (int32_t j = 0; j < n; ++j) {
         const double* values = nullptr;
         const int32_t* rows = nullptr;
@@ -106,7 +106,6 @@ int test_farkas(LpContext* ctx, const double* y, CertificateCheck* check) {
             scale += std::fabs(t);
         } else {
             high_infinite = true;
-            if (relative > high_spoil) high_spoil = relative, high_spoiler = j;
         }
         if (high_at_upper ? has_lower : has_upper) {
             const Wide t = d * (high_at_upper ? f.lower[j] : f.upper[j]);
