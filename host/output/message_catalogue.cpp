@@ -330,6 +330,17 @@ constexpr MessageEntry kMessages[] = {
      "(NOPARARESTORE applies to the analyses at the end of the solve)."},
     {361, E, "", "PRINT: there is not enough memory to keep the run as it is while printing; nothing is printed."},
     {362, W, "s", "%1 looks at a run in a pause; before RUN there is none, so it does nothing here."},
+    // ---- integer bounds, ACTIVEIN and PRIMALIN checked against the problem
+    {390, W, "s",
+     "The integer column %1 has no whole number between its bounds: the problem has "
+     "no integer solution."},
+    {391, N, "i", "The fractional bounds of %1 integer columns were rounded to the whole numbers inside them."},
+    {392, E, "s", "The ACTIVEIN data set cannot be used: %1."},
+    {393, W, "",
+     "The ACTIVEIN data set does not say how many nodes it holds (an older layout): its "
+     "nodes are not used, and the search starts again from the root with its integer "
+     "solution."},
+    {394, E, "s", "The PRIMALIN data set cannot be used: %1."},
 };
 
 }  // namespace

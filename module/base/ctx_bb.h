@@ -173,6 +173,7 @@ struct BbState {
     int16_t evaluated;               // the current node's LP was evaluated (read by the driver)
     int16_t last_evaluation;         // result of the last evaluation (0, 6, 15, 17)
     int16_t parent_basis_in_memory;  // basis and bounds in memory are the node branched last (fast restore)
+    int16_t node_in_lp;              // the current node's LP is being solved: the node is in no list
     int32_t deltait_counter;
     char condition[10];          // condition text of the current iteration, blank filled
     int32_t ipause_count;        // integer iterations since the last pause
@@ -181,6 +182,7 @@ struct BbState {
     double* primalin_values;     // a feasible integer solution PRIMALIN gave (user units, list order), or none
     int16_t primalin_solution;   // primalin_values holds one for this combination
     double objective_scale;      // scale factor of the objective's column (1 when unscaled)
+    uint64_t problem_digest;     // the sense, integer columns' bounds and prices (integer/active_check.h)
 
     // The node file (model.node_file) and its records.
     int32_t value_width;                         // 1, 2, 4 or 8 bytes per bound; 0 until the first save chooses it

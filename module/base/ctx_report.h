@@ -51,6 +51,8 @@ struct ActiveRecord {
     double projection;
     double estimate;
     double* values;  // one per integer variable, in the order of the integer-variable list
+    double nodes;    // INTBEST: the node pairs that follow; a pair: its place among them
+    double check;    // the section's check value so far (integer/active_check.h)
 };
 
 struct DataSetBuffers {

@@ -67,6 +67,15 @@ void check_activein(LpContext* ctx) {
 
 }  // namespace
 
+int end_code_of_run_status(int run_status) {
+    switch (run_status) {
+        case kRunBadData: return kEndBadData;
+        case kRunMemory: return kEndMemory;
+        case kRunIo: return kEndIo;
+        default: return kEndNormal;
+    }
+}
+
 void handle_reader_result(LpContext* ctx, int result) {
     switch (result) {
         case kRunOk: ctx->solver.run_status = kRunOk; return;
@@ -117,7 +126,7 @@ void run_after_statement(LpContext* ctx) {
     if (require(ctx, steps.scale)(ctx) != 0) end_run(ctx, kEndMemory);
     if (require(ctx, steps.open_pivot_history)(ctx) != 0) end_run(ctx, kEndIo);
     run_combinations(ctx, require(ctx, steps.solve_combination));
-    end_run(ctx, kEndNormal);
+    end_run(ctx, end_code_of_run_status(ctx->solver.run_status));
 }
 
 void run_procedure() {

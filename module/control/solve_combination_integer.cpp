@@ -3,17 +3,22 @@
 // the root basis handed on to the next combination.
 #include <climits>
 
+#include "base/context_memory.h"
 #include "base/host_link.h"
+#include "input/model_records.h"
+#include "input/reader_common.h"
 #include "control/end_run.h"
 #include "control/solve_combination.h"
 #include "integer/activein.h"
 #include "integer/adopt_incumbent.h"
 #include "integer/bb_internal.h"
 #include "integer/branch_bound.h"
+#include "integer/integer_bounds.h"
 #include "integer/node_store.h"
 #include "integer/reduced_cost_fixing.h"
 #include "output/reported_values.h"
 #include "simplex/phases.h"
+#include "simplex/primal_values.h"
 #include "stream/node_coder.h"
 
 namespace tymlp {
@@ -23,6 +28,8 @@ constexpr int kMsgGoalWithoutInteger = 228;
 constexpr int kMsgNodeRecords = 336;
 constexpr int kMsgPrimalinIncumbent = 338;
 constexpr int kMsgPrimalinNotIncumbent = 339;
+constexpr int kMsgNoWholeNumber = 390;
+constexpr int kMsgBoundsRounded = 391;
 
 void end_on_failure(LpContext* ctx, int rc) {
     if (rc == kRunMemory) end_run(ctx, kEndMemory);
@@ -67,11 +74,71 @@ int take_primalin_incumbent(LpContext* ctx) {
     return rc != 0 ? rc : restored;
 }
 
+// The relaxation solved again after bounds moved: by the dual phase, since
+// moving bounds leaves the continuous optimum's prices feasible.  No cutoff
+// may stop it: it is no node of a search.
+int resolve_with_dual_phase(LpContext* ctx) {
+    const int rc = RecomputePrimal(ctx);
+    if (rc != 0) return rc;
+    ctx->bb.cutoff = -ctx->options.infinity;
+    EnterPhase(ctx, kPhase3, false);
+    int code = RunPhase(ctx, DualPhase);
+    if (code == kStopNestedFailed) code = ctx->solver.run_status;
+    ctx->solver.run_status = kRunOk;
+    return code;
+}
+
+int round_and_resolve(LpContext* ctx, double* saved) {
+    const RoundedBounds rounded = round_integer_bounds(ctx, saved);
+    if (rounded.changed > 0) {
+        const TymArg arg = arg_int(rounded.changed);
+        host_message(kMsgBoundsRounded, 1, &arg);
+    }
+    if (rounded.crossed_column >= 0) {
+        ColumnRecord rec{};
+        char name[kMaxNameLength + 1] = {};
+        const int length = read_column(ctx, rounded.crossed_column, &rec, name) == 0
+                               ? trimmed_length(name, ctx->model.column_name_length)
+                               : 0;
+        const TymArg arg = arg_text(name, length);
+        host_message(kMsgNoWholeNumber, 1, &arg);
+        return kRunIntInfeasible;
+    }
+    if (rounded.changed == 0) return 0;
+    const int code = resolve_with_dual_phase(ctx);
+    if (code != kStopDualUnbounded) return code;
+    // No point of the relaxation is left within the whole bounds.  The
+    // reports show the relaxation as the data gave it: the bounds go back
+    // and the dual phase, whose prices stayed feasible, finds it again.
+    restore_integer_bounds(ctx, saved);
+    const int again = resolve_with_dual_phase(ctx);
+    return again == kStopFinished ? kRunIntInfeasible : again;
+}
+
+// The integer columns' bounds made whole before the search, and the
+// relaxation solved again when that moved one.  Returns 0 to search,
+// kRunIntInfeasible when no integer point can exist, or the code of a dual
+// phase that stopped otherwise.
+int make_integer_bounds_whole(LpContext* ctx) {
+    const int32_t integers = ctx->model.integer_count;
+    double* saved = ctx_alloc_array<double>(ctx, 2 * (integers > 0 ? integers : 1));
+    if (saved == nullptr) return kRunMemory;
+    const int code = round_and_resolve(ctx, saved);
+    ctx_free_array(ctx, saved);
+    return code;
+}
+
 }  // namespace
 
 void integer_phase_step(LpContext* ctx) {
     SolverState& sv = ctx->solver;
     if (sv.run_status != kRunOk || !integer_problem(ctx) || sv.primal_feasible == 0 || sv.optimal == 0) return;
+    const int whole = make_integer_bounds_whole(ctx);
+    if (whole == kRunMemory) end_run(ctx, kEndMemory);
+    if (whole != 0 && whole != kRunIntInfeasible) {
+        sv.run_status = whole;
+        return;
+    }
     end_on_failure(ctx, prepare_fixing(ctx));
     EnterPhase(ctx, kPhase3, false);
     sv.bb_ran = 1;
@@ -81,6 +148,14 @@ void integer_phase_step(LpContext* ctx) {
     if (initialised != 0) end_run(ctx, kEndMemory);
     const int64_t saved_before = ctx->bb.records_saved;
     const int64_t bytes_before = ctx->bb.record_bytes;
+    // A problem with no integer point ends here, INT_INFEASIBLE: no
+    // incumbent and no active node.
+    if (whole == kRunIntInfeasible) {
+        sv.run_status = kRunOk;
+        ctx->bb.iteration = 0;
+        release_fixing(ctx);
+        return;
+    }
     // A search an earlier run stopped goes on from its ACTIVEOUT.
     sv.run_status = take_primalin_incumbent(ctx);
     if (sv.run_status == kRunOk) sv.run_status = read_activein(ctx);

@@ -1,6 +1,8 @@
 // primalin.cpp -- reading a starting basis back from a PRIMALIN data set.
 #include "input/primalin.h"
 
+#include <cmath>
+#include <cstdio>
 #include <cstring>
 
 #include "base/host_link.h"
@@ -185,15 +187,34 @@ void mark_upper(Marking& mk, const PrimalinFields& fields, int32_t j) {
 // An integer problem's PRIMALIN holds the bounds of the node its solution
 // came from (the branching narrowed them): the solution is measured with
 // them.  The caller puts the problem's own bounds back afterwards.
-void take_integer_bounds(Marking& mk, const PrimalinFields& fields, int32_t j) {
+// They narrow the problem's bounds and may never widen them: a solution
+// measured with wider bounds could lie outside the problem.
+int take_integer_bounds(Marking& mk, const PrimalinFields& fields, int32_t j) {
     LpContext* ctx = mk.ctx;
     ComputationalForm& f = ctx->form;
-    if (ctx->model.integer_count == 0 && ctx->model.sos_count == 0) return;
-    if (j == mk.phase1_column || (f.status[j] & (kStatArtificial | kStatHeld)) != 0) return;
+    if (ctx->model.integer_count == 0 && ctx->model.sos_count == 0) return kRunOk;
+    if (j == mk.phase1_column || (f.status[j] & (kStatArtificial | kStatHeld)) != 0) return kRunOk;
     const double scale = f.column_scale != nullptr ? f.column_scale[j] : 1.0;
-    if (fields.has_lbound && !is_missing(fields.lbound)) f.lower[j] = fields.lbound * scale;
-    if (fields.has_ubound && !is_missing(fields.ubound))
-        f.upper[j] = fields.ubound >= ctx->options.infinity ? fields.ubound : fields.ubound * scale;
+    const double inf = ctx->options.infinity;
+    double lower = f.lower[j];
+    double upper = f.upper[j];
+    if (fields.has_lbound && !is_missing(fields.lbound) && fields.lbound > -inf) lower = fields.lbound * scale;
+    if (fields.has_ubound && !is_missing(fields.ubound) && fields.ubound < inf) upper = fields.ubound * scale;
+    const double eps = ctx->options.epsilon;
+    const bool inside = lower >= f.lower[j] - eps * (1.0 + std::fabs(f.lower[j])) &&
+                        upper <= f.upper[j] + eps * (1.0 + std::fabs(f.upper[j])) && lower <= upper;
+    if (!inside) {
+        char text[kMaxNameLength + 96];
+        const char* name = mk.names + static_cast<size_t>(j) * mk.width;
+        const int length = std::snprintf(text, sizeof text, "the bounds of %.*s lie outside the problem's bounds",
+                                         trimmed_length(name, mk.width), name);
+        const TymArg arg = arg_text(text, length < static_cast<int>(sizeof text) ? length : -1);
+        host_message(kMsgPrimalinBadData, 1, &arg);
+        return kRunBadData;
+    }
+    f.lower[j] = lower;
+    f.upper[j] = upper;
+    return kRunOk;
 }
 
 // One observation of the current combination.
@@ -213,8 +234,9 @@ int mark_observation(Marking& mk, const PrimalinFields& fields) {
     const int status_length = fields.length[kStatusWord];
     if (word_is(status, status_length, "_BASIC_") || word_is(status, status_length, "_DEGEN_")) {
         if ((f.status[j] & kStatBasic) != 0) {
+            // A basis names each column once: the data set is not one.
             report_column(kMsgPrimalinBasicTwice, mk.names + static_cast<size_t>(j) * mk.width, mk.width);
-            return kRunOk;
+            return kRunBadData;
         }
         f.status[j] = static_cast<uint8_t>((f.status[j] | kStatBasic) & ~kStatAtUpper);
         ++mk.basic_count;
@@ -229,8 +251,7 @@ int mark_observation(Marking& mk, const PrimalinFields& fields) {
     } else {
         f.status[j] = static_cast<uint8_t>(f.status[j] & ~kStatAtUpper);
     }
-    take_integer_bounds(mk, fields, j);
-    return kRunOk;
+    return take_integer_bounds(mk, fields, j);
 }
 
 bool of_this_combination(LpContext* ctx, const PrimalinFields& fields) {

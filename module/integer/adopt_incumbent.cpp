@@ -4,6 +4,7 @@
 
 #include <cmath>
 
+#include "input/sos_sets.h"
 #include "integer/bb_internal.h"
 #include "integer/incumbent_check.h"
 #include "integer/node_records.h"
@@ -12,13 +13,44 @@
 #include "simplex/primal_values.h"
 
 namespace tymlp {
+namespace {
+
+// Whether the solution keeps every special ordered set: at most one member
+// away from its reference value, and in an equality set exactly one.  Only
+// the integer columns were fixed, so the LP may have spread a set.
+bool sets_kept(const LpContext* ctx) {
+    const ComputationalForm& f = ctx->form;
+    const double ieps = ctx->options.iepsilon;
+    for (const SosSet* s = ctx->model.sos_sets; s != nullptr; s = s->next) {
+        int32_t away = 0;
+        for (int32_t k = 0; k < s->count; ++k)
+            if (std::fabs(f.value[s->members[k]] - s->reference[k]) > ieps) ++away;
+        if (away > 1 || (away == 0 && s->equality != 0)) return false;
+    }
+    return true;
+}
+
+}  // namespace
 
 int adopt_integer_solution(LpContext* ctx, const double* values, ActiveNode* node, bool bound_from_solution,
                            Adoption* adoption) {
     BbState& bb = ctx->bb;
     ComputationalForm& f = ctx->form;
     *adoption = Adoption::kFailed;
+    // The values must lie within the bounds in force (the root's): fixing
+    // a column outside them would solve another problem.
+    const double eps = ctx->options.epsilon;
     int k = 0;
+    for (const IntegerVariable* v = bb.variables; v != nullptr; v = v->next, ++k) {
+        const int32_t j = v->column;
+        const double x = std::nearbyint(values[k]) * f.column_scale[j];
+        if (!std::isfinite(x) || x < f.lower[j] - eps * (1.0 + std::fabs(f.lower[j])) ||
+            x > f.upper[j] + eps * (1.0 + std::fabs(f.upper[j]))) {
+            release_node(ctx, node);
+            return 0;
+        }
+    }
+    k = 0;
     for (const IntegerVariable* v = bb.variables; v != nullptr; v = v->next, ++k) {
         const int32_t j = v->column;
         f.lower[j] = f.upper[j] = std::nearbyint(values[k]) * f.column_scale[j];
@@ -33,13 +65,19 @@ int adopt_integer_solution(LpContext* ctx, const double* values, ActiveNode* nod
     ctx->solver.run_status = kRunOk;
     switch (code) {
         case kStopFinished:
-            if (!incumbent_holds(ctx)) {
+            if (!sets_kept(ctx) || !incumbent_holds(ctx)) {
                 release_node(ctx, node);
                 return 0;
             }
             if (bound_from_solution) node->bound = current_z(ctx);
+            if (bb.incumbent != nullptr && bb.incumbent->bound >= node->bound) {
+                release_node(ctx, node);
+                *adoption = Adoption::kCutOff;
+                return 0;
+            }
             if (node->bound > bb.cutoff) bb.cutoff = node->bound;
             if ((rc = save_node(ctx, node)) != 0) return rc;
+            if (bb.incumbent != nullptr) release_node(ctx, bb.incumbent);
             bb.incumbent = node;
             *adoption = Adoption::kAdopted;
             return 0;

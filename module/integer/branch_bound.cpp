@@ -7,6 +7,7 @@
 
 #include "base/context_memory.h"
 #include "input/sos_sets.h"
+#include "integer/active_check.h"
 #include "integer/bb_internal.h"
 #include "integer/node_records.h"
 #include "integer/node_select.h"
@@ -57,13 +58,23 @@ int price_integer_variables(LpContext* ctx) {
     if (integral_objective && f.rhs != nullptr && !integral(row_rhs(ctx, b.objective_row), eps))
         integral_objective = false;
     bb.integral_objective = integral_objective ? 1 : 0;
+    // The digest that ties an ACTIVEOUT section to this problem.
+    ActiveCheck digest;
+    const ObjectiveRecord* obj = ctx->model.current_objective;
+    digest.add_bits(obj != nullptr ? obj->sense : 1.0);
+    digest.add_integer(ctx->model.integer_count);
     for (IntegerVariable* v = bb.variables; v != nullptr; v = v->next) {
         double c = 0.0;
         const int rc = b.valid ? column_price(ctx, b, v->column, &c) : 0;
         if (rc != 0) return rc;
         v->price = std::ceil(c);
         v->up_pseudocost = v->down_pseudocost = std::fabs(c) * bb.objective_scale;
+        const double s = f.column_scale[v->column];
+        digest.add_whole(f.lower[v->column] / s, ctx->options.infinity);
+        digest.add_whole(f.upper[v->column] / s, ctx->options.infinity);
+        digest.add_bits(c);
     }
+    bb.problem_digest = digest.digest();
     return 0;
 }
 
@@ -193,6 +204,7 @@ int apply_selection_options(LpContext* ctx) {
     int32_t count = 0;
     for (ActiveNode* n = bb.oldest; n != nullptr; n = n->creation[1]) nodes[count++] = n;
     for (int32_t k = 0; k < count; ++k) remove_node(ctx, nodes[k]);
+    forget_list_samples(ctx);
     choose_selection(ctx);
     int rc = 0;
     for (int32_t k = 0; k < count && rc == 0; ++k) rc = add_node(ctx, nodes[k]);

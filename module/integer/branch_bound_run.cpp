@@ -153,6 +153,21 @@ int return_set_aside(LpContext* ctx) {
     return 0;
 }
 
+// The current node back into the active store, unsolved.  Its record still
+// holds its bounds and its parent's basis; what is in memory now is a
+// partial dual phase, which no child of the last branching may start from.
+int requeue_current(LpContext* ctx) {
+    BbState& bb = ctx->bb;
+    ActiveNode* node = bb.current;
+    bb.current = nullptr;
+    bb.parent_basis_in_memory = 0;
+    bb.branch_column = -1;
+    count_iteration(ctx, -1);
+    if (node == nullptr) return 0;
+    node->state = kNodeAllocated;
+    return add_node(ctx, node);
+}
+
 // Step 2: a node, restored and current (*found).  Returns 0, or the code
 // to end the search with (*undo tells whether the iteration count goes
 // back); 0 without a node found ends the search too.
@@ -205,7 +220,9 @@ int solve_node(LpContext* ctx) {
     set_condition(ctx, "");
     beyond_time(ctx);  // the phase's clock starts where this one stops
     EnterPhase(ctx, kPhase3, false);
+    bb.node_in_lp = 1;
     int code = RunPhase(ctx, DualPhase);
+    bb.node_in_lp = 0;
     if (code == kStopNestedFailed) code = sv.run_status;  // the nested phase 2 stored its own code
     sv.run_status = kRunOk;
     EnterPhase(ctx, kPhase3, false);
@@ -238,7 +255,19 @@ int solve_node(LpContext* ctx) {
             bb.current = nullptr;
             return 0;
         case kStopUnbounded: return kBbNodeLpUnbounded;
-        default: return code;  // time, iterations, memory, file, or an ending the search cannot act on
+        case kStopTime:
+        case kStopIterations:
+        case kStopPause:
+        case kStopPivots:
+        case kStopInterrupted: {
+            // The node's LP was stopped before it said anything about the
+            // node: it is still to be searched, so it goes back among the
+            // active nodes (ACTIVE and ACTIVEOUT count it) and the
+            // iteration that took it is not counted as done.
+            const int back = requeue_current(ctx);
+            return back != 0 ? back : code;
+        }
+        default: return code;  // memory, file, or an ending the search cannot act on
     }
 }
 

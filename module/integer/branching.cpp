@@ -100,9 +100,16 @@ int compute_penalties(LpContext* ctx, int32_t j, Penalties* out) {
     const ComputationalForm& f = ctx->form;
     const LpOptions& o = ctx->options;
     const double inf = o.infinity;
-    *out = Penalties{inf, inf, inf};
     const int32_t r = basis_position(ctx, j);
-    if (r < 0) return 0;  // a nonbasic column at a fractional bound: nothing to look ahead with
+    if (r < 0) {
+        // A nonbasic column at a fractional bound: there is no row to look
+        // ahead with, so nothing is known of either child's loss.  0 is the
+        // sound bound; an infinite one would drop a child that may hold the
+        // optimum.
+        *out = Penalties{0.0, 0.0, 0.0};
+        return 0;
+    }
+    *out = Penalties{inf, inf, inf};
     double* rho = ctx->bb.rho;
     BasisInverseRow(ctx, r, rho, false);
     // Only the columns the row reaches can move x_j: the others have alpha 0.

@@ -25,7 +25,9 @@ int prepare_penalties(LpContext* ctx);
 // The penalties of the basic integer column j: one BTRAN for its row of the
 // basis inverse, then one pass over the nonbasic columns whose bounds
 // differ.  A direction no nonbasic column can serve has the penalty
-// INFINITY (that child is infeasible).  Returns 0, 9 or 25.
+// INFINITY (that child is infeasible).  A nonbasic j (at a fractional
+// bound) has no row to look ahead with: its penalties are 0.  Returns 0, 9
+// or 25.
 int compute_penalties(LpContext* ctx, int32_t j, Penalties* out);
 
 // The VARSELECT rule's running choice over the fractional variables of one

@@ -318,6 +318,10 @@ double node_key(const ActiveNode* node, NodeListKind kind) { return key(node, ki
 
 ActiveNode* list_neighbour(const ActiveNode* node, NodeListKind kind, int side) { return (node->*kLinks[kind])[side]; }
 
+void forget_list_samples(LpContext* ctx) {
+    for (NodeList& list : ctx->bb.lists) list.index.count = 0;
+}
+
 void reset_node_store(LpContext* ctx) {
     BbState& bb = ctx->bb;
     for (NodeList& list : bb.lists) {

@@ -49,6 +49,12 @@ double node_key(const ActiveNode* node, NodeListKind kind);
 // The neighbour of a node in an ordered list: side 0 lower key, 1 higher.
 ActiveNode* list_neighbour(const ActiveNode* node, NodeListKind kind, int side);
 
+// Drops every sample of every sampled index.  Needed when nodes leave the
+// store and come back (a change of selection rule): a sample of a node that
+// left still looks valid, and an insertion that walked from it would walk
+// outside the list.
+void forget_list_samples(LpContext* ctx);
+
 // Empties every list and index and puts every node ever allocated on the
 // free list (their records in the node file are reused by later nodes).
 void reset_node_store(LpContext* ctx);

@@ -7,7 +7,8 @@
 //
 // RandomMip runs seeds 1 to 400 (part of `make test`); RandomMipMany
 // (label slow) runs seeds 401 to 6000; QMLP_RANDOM_MIP_SEEDS=first:count
-// runs any others.  RandomMipSets checks special ordered sets against
+// runs any others.  RandomMipFractional gives integer columns fractional
+// bounds (seeds 1 to 150, and 401 to 2500 under the slow label).  RandomMipSets checks special ordered sets against
 // enumeration, and RandomMipRules solves a few problems under every node
 // and variable selection rule.
 #include <gtest/gtest.h>
@@ -174,6 +175,24 @@ std::string check_seed(uint64_t seed) {
     return finish(dir, compare(dir, p, oracle, run));
 }
 
+// Integer columns with fractional bounds: the oracle sees the bounds
+// rounded inward (where every integer solution lies), qmlp the bounds as
+// given.
+std::string check_fractional_seed(uint64_t seed) {
+    const fs::path dir = scratch();
+    if (dir.empty()) return "no scratch folder";
+    const randmip::Problem p = randmip::generate_fractional(seed);
+    bool crossed = false;
+    const randmip::Problem whole = randmip::whole_bounds(p, &crossed);
+    Answer oracle;
+    if (crossed)
+        oracle.ending = Ending::Infeasible;
+    else
+        oracle = whole.enumerable() ? randmip::enumerate(whole) : glpsol_mip(dir, whole);
+    const QmlpRun run = run_qmlp(dir, p, seed % 2 == 1);
+    return finish(dir, compare(dir, p, oracle, run));
+}
+
 std::string check_set_seed(uint64_t seed) {
     const fs::path dir = scratch();
     if (dir.empty()) return "no scratch folder";
@@ -205,6 +224,17 @@ TEST_P(RandomMipMany, EveryEndingAgreesWithTheOracle) {
     check_block(static_cast<uint64_t>(GetParam()) * kSeedsPerBlock + 1, kSeedsPerBlock, check_seed);
 }
 INSTANTIATE_TEST_SUITE_P(Seeds, RandomMipMany, ::testing::Range(16, 240));
+
+class RandomMipFractional : public ::testing::TestWithParam<int> {};
+TEST_P(RandomMipFractional, FractionalIntegerBoundsAgreeWithTheOracle) {
+    check_block(static_cast<uint64_t>(GetParam()) * kSeedsPerBlock + 1, kSeedsPerBlock, check_fractional_seed);
+}
+INSTANTIATE_TEST_SUITE_P(Seeds, RandomMipFractional, ::testing::Range(0, 6));
+
+TEST_P(RandomMipMany, FractionalIntegerBoundsAgreeWithTheOracle) {
+    if (GetParam() >= 100) GTEST_SKIP() << "fractional bounds run seeds 401 to 2500 only";
+    check_block(static_cast<uint64_t>(GetParam()) * kSeedsPerBlock + 1, kSeedsPerBlock, check_fractional_seed);
+}
 
 class RandomMipSets : public ::testing::TestWithParam<int> {};
 TEST_P(RandomMipSets, SpecialOrderedSetsAgreeWithEnumeration) {

@@ -220,6 +220,44 @@ Problem generate_with_sets(uint64_t seed) {
     return p;
 }
 
+Problem generate_fractional(uint64_t seed) {
+    Problem p = generate(seed + 5000011);
+    p.seed = seed;
+    Draw d(seed + 900001);
+    for (int j = 0; j < p.columns(); ++j) {
+        if (p.kind[j] != ColumnKind::Integer) continue;
+        const double shape = d.unit();
+        const double out_low = d.integer(1, 9) / 10.0;
+        const double out_high = d.integer(1, 9) / 10.0;
+        if (shape < 0.3) {
+            p.lower[j] -= out_low;  // the same whole numbers, a wider interval
+        } else if (shape < 0.55) {
+            if (std::isfinite(p.upper[j])) p.upper[j] += out_high;
+        } else if (shape < 0.75) {
+            p.lower[j] -= out_low;
+            if (std::isfinite(p.upper[j])) p.upper[j] += out_high;
+        } else if (shape < 0.85) {
+            p.lower[j] += out_low;  // one whole number fewer
+        } else if (shape < 0.9 && std::isfinite(p.upper[j])) {
+            p.lower[j] = std::floor(p.lower[j]) + out_low / 2.0;  // no whole number inside
+            p.upper[j] = std::floor(p.lower[j]) + 0.5 + out_high / 2.0;
+        }
+    }
+    return p;
+}
+
+Problem whole_bounds(const Problem& p, bool* crossed) {
+    Problem w = p;
+    *crossed = false;
+    for (int j = 0; j < w.columns(); ++j) {
+        if (w.kind[j] == ColumnKind::Continuous) continue;
+        if (std::isfinite(w.lower[j])) w.lower[j] = std::ceil(w.lower[j] - 1e-9);
+        if (std::isfinite(w.upper[j])) w.upper[j] = std::floor(w.upper[j] + 1e-9);
+        if (w.lower[j] > w.upper[j]) *crossed = true;
+    }
+    return w;
+}
+
 std::string dense_csv(const Problem& p) {
     const int n = p.columns();
     std::ostringstream out;
@@ -368,11 +406,14 @@ std::string free_mps(const Problem& p) {
     return out.str();
 }
 
-Answer enumerate(const Problem& p) {
+Answer enumerate(const Problem& given) {
+    bool crossed = false;
+    const Problem p = whole_bounds(given, &crossed);
     const int n = p.columns();
     std::vector<double> x(p.lower);
     Answer best;
     best.ending = Ending::Infeasible;
+    if (crossed) return best;
     double sign = p.maximise ? 1.0 : -1.0;
     for (;;) {
         bool feasible = sets_hold(p, x);

@@ -52,6 +52,14 @@ struct Problem {
 Problem generate(uint64_t seed);
 // A pure-integer problem with one or two special ordered sets.
 Problem generate_with_sets(uint64_t seed);
+// A problem of generate's kind whose integer columns often have fractional
+// bounds (moved out, moved in, now and then with no whole number left
+// between them).
+Problem generate_fractional(uint64_t seed);
+// The same problem with every integer column's bounds rounded inward to
+// whole numbers, as every integer solution must lie; *crossed tells
+// whether a column is left without a whole number between its bounds.
+Problem whole_bounds(const Problem& p, bool* crossed);
 
 // The problem in the dense layout (rows, then UPPERBD, LOWERBD, UNRSTRCT,
 // INTEGER, BINARY and SOSLE/SOSEQ rows) and in the sparse layout.
@@ -68,7 +76,8 @@ struct Answer {
     double objective = 0.0;
 };
 
-// Every integer point of an enumerable problem (the sets' rule applied).
+// Every integer point of an enumerable problem (the sets' rule applied),
+// within each integer column's bounds rounded inward.
 Answer enumerate(const Problem& p);
 
 // Checks PRIMALOUT against the problem as generated: every column inside its
