@@ -341,6 +341,7 @@ constexpr MessageEntry kMessages[] = {
      "nodes are not used, and the search starts again from the root with its integer "
      "solution."},
     {394, E, "s", "The PRIMALIN data set cannot be used: %1."},
+    {395, W, "s", "The integer solution in ACTIVEIN is not used as the incumbent: %1."},
 };
 
 }  // namespace

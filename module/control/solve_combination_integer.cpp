@@ -66,8 +66,10 @@ int take_primalin_incumbent(LpContext* ctx) {
         const TymArg args[] = {arg_double(bb.incumbent->bound * sense / scale)};
         host_message(kMsgPrimalinIncumbent, 1, args);
     } else if (rc == 0) {
-        const TymArg args[] = {arg_text(adoption == Adoption::kCutOff ? "it does not beat the cutoff"
-                                                                      : "its linear program could not be solved")};
+        const char* why = adoption == Adoption::kCutOff    ? "it does not beat the cutoff"
+                          : adoption == Adoption::kNotKept ? "its solution does not keep the special ordered sets or does not hold"
+                                                           : "its linear program could not be solved";
+        const TymArg args[] = {arg_text(why)};
         host_message(kMsgPrimalinNotIncumbent, 1, args);
     }
     const int restored = restore_root_node(ctx);

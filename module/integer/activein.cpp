@@ -40,6 +40,7 @@ constexpr int kMsgReplacesIncumbent = 194;
 constexpr int kMsgLpFailed = 196;
 constexpr int kMsgBadActiveIn = 392;
 constexpr int kMsgNoNodeCount = 393;
+constexpr int kMsgNotIncumbent = 395;
 constexpr int kReadObservation = 0;
 constexpr int64_t kMostIntegerIterations = 2147483646;
 constexpr int kDetailRoom = 200;
@@ -80,6 +81,7 @@ struct ActiveIn {
     Section section;
     bool any_node;       // a node pair of this combination was read
     bool any_intbest;    // an INTBEST observation of this combination was read
+    bool from_root;      // the nodes alone do not cover what is left: the root is searched again
     std::vector<int32_t> stamps;
     int64_t observation;  // observations read, for the messages
 };
@@ -246,6 +248,15 @@ int take_incumbent(LpContext* ctx, ActiveIn& in) {
     if (restored != 0) return restored;
     switch (adoption) {
         case Adoption::kFailed: host_message(kMsgLpFailed); return kRunBadData;
+        case Adoption::kNotKept: {
+            // The earlier search pruned nodes by this solution's value: without
+            // it those nodes are missing, so the search covers the whole
+            // problem again.
+            const TymArg arg = arg_text("its solution does not keep the special ordered sets or does not hold");
+            host_message(kMsgNotIncumbent, 1, &arg);
+            in.from_root = true;
+            return 0;
+        }
         case Adoption::kCutOff:
             if (had_incumbent) host_message(kMsgNotBetter);
             return 0;
@@ -375,10 +386,8 @@ int read_upper(LpContext* ctx, ActiveIn& in, double* upper) {
     }
     ++s.pairs;
     s.check.add_integer(stamp);
-    for (int k = 0; k < in.count; ++k) {
-        s.check.add_whole(in.waiting_lower[k], ctx->options.infinity);
-        s.check.add_whole(upper[k], ctx->options.infinity);
-    }
+    for (int k = 0; k < in.count; ++k) s.check.add_whole(in.waiting_lower[k], ctx->options.infinity);
+    for (int k = 0; k < in.count; ++k) s.check.add_whole(upper[k], ctx->options.infinity);
     if ((rc = compare_check(in)) != 0) return rc;
     in.stamps.push_back(static_cast<int32_t>(stamp));
     in.any_node = true;
@@ -451,7 +460,7 @@ int read_data_set(LpContext* ctx, ActiveIn& in) {
         host_message(kMsgNoNodeCount);
         return add_root_copy(ctx, in);
     }
-    if (in.count == 0 && in.any_node) return add_root_copy(ctx, in);
+    if (in.from_root || (in.count == 0 && in.any_node)) return add_root_copy(ctx, in);
     return 0;
 }
 

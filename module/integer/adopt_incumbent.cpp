@@ -67,6 +67,7 @@ int adopt_integer_solution(LpContext* ctx, const double* values, ActiveNode* nod
         case kStopFinished:
             if (!sets_kept(ctx) || !incumbent_holds(ctx)) {
                 release_node(ctx, node);
+                *adoption = Adoption::kNotKept;
                 return 0;
             }
             if (bound_from_solution) node->bound = current_z(ctx);

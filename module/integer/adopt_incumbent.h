@@ -6,7 +6,10 @@
 
 namespace tymlp {
 
-enum class Adoption { kAdopted, kCutOff, kFailed };
+// kNotKept: the LP was solved, but its solution spreads a special ordered
+// set (only the integer columns were fixed) or does not hold in the
+// problem's own units.
+enum class Adoption { kAdopted, kCutOff, kFailed, kNotKept };
 
 // Fixes every integer variable at the integer nearest its entry of `values`
 // (the user's units, one per variable of the integer-variable list), solves

@@ -76,8 +76,9 @@ std::string line_of(const std::vector<std::string>& cells) {
 
 int column_named(const std::string& header, const std::string& name) {
     const std::vector<std::string> cells = cells_of(header);
+    // A character variable's header cell carries its length: "_STATUS_$8".
     for (size_t k = 0; k < cells.size(); ++k)
-        if (cells[k] == name) return static_cast<int>(k);
+        if (cells[k].substr(0, cells[k].find('$')) == name) return static_cast<int>(k);
     return -1;
 }
 
