@@ -125,7 +125,7 @@ constexpr MessageEntry kMessages[] = {
     {180, N, "sd",
      "Parametric programming of the price vector %1 stops at phi = %2: the problem "
      "is unbounded beyond it."},
-    {181, W, "s", "PRIMALIN marks the column %1 basic more than once."},
+    {181, E, "s", "PRIMALIN marks the column %1 basic more than once."},
     {182, W, "s",
      "PRIMALIN puts the column %1 at its upper bound, but the column has no finite "
      "upper bound."},
