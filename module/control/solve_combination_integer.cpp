@@ -5,10 +5,10 @@
 
 #include "base/context_memory.h"
 #include "base/host_link.h"
-#include "input/model_records.h"
-#include "input/reader_common.h"
 #include "control/end_run.h"
 #include "control/solve_combination.h"
+#include "input/model_records.h"
+#include "input/reader_common.h"
 #include "integer/activein.h"
 #include "integer/adopt_incumbent.h"
 #include "integer/bb_internal.h"
@@ -66,9 +66,10 @@ int take_primalin_incumbent(LpContext* ctx) {
         const TymArg args[] = {arg_double(bb.incumbent->bound * sense / scale)};
         host_message(kMsgPrimalinIncumbent, 1, args);
     } else if (rc == 0) {
-        const char* why = adoption == Adoption::kCutOff    ? "it does not beat the cutoff"
-                          : adoption == Adoption::kNotKept ? "its solution does not keep the special ordered sets or does not hold"
-                                                           : "its linear program could not be solved";
+        const char* why = adoption == Adoption::kCutOff ? "it does not beat the cutoff"
+                          : adoption == Adoption::kNotKept
+                              ? "its solution does not keep the special ordered sets or does not hold"
+                              : "its linear program could not be solved";
         const TymArg args[] = {arg_text(why)};
         host_message(kMsgPrimalinNotIncumbent, 1, args);
     }

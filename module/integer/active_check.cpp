@@ -19,9 +19,7 @@ constexpr double kLargestRounded = 4e18;
 
 }  // namespace
 
-bool is_infinite_bound(double value, double infinity) {
-    return !(std::fabs(value) < kInfiniteShare * infinity);
-}
+bool is_infinite_bound(double value, double infinity) { return !(std::fabs(value) < kInfiniteShare * infinity); }
 
 void ActiveCheck::add_integer(int64_t value) {
     auto bits = static_cast<uint64_t>(value);

@@ -17,8 +17,7 @@ const char* const kFramedNames[] = {"_OBJ_ID_", "_RHS_ID_", "_STATUS_", "_PROB_"
 
 bool same_ignoring_case(const char* a, const char* b) {
     for (; *a != '\0' && *b != '\0'; ++a, ++b)
-        if (std::tolower(static_cast<unsigned char>(*a)) != std::tolower(static_cast<unsigned char>(*b)))
-            return false;
+        if (std::tolower(static_cast<unsigned char>(*a)) != std::tolower(static_cast<unsigned char>(*b))) return false;
     return *a == *b;
 }
 

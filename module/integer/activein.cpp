@@ -55,8 +55,8 @@ enum class Word { kIntBest, kLowerBound, kUpperBound, kUnknown };
 // One section: an INTBEST observation and the node pairs after it.
 struct Section {
     bool open = false;
-    int64_t declared = 0;      // _NODES_ of the INTBEST observation
-    int64_t pairs = 0;         // pairs read so far
+    int64_t declared = 0;  // _NODES_ of the INTBEST observation
+    int64_t pairs = 0;     // pairs read so far
     ActiveCheck check;
 };
 
@@ -79,9 +79,9 @@ struct ActiveIn {
     double waiting_place;
     double* waiting_lower;
     Section section;
-    bool any_node;       // a node pair of this combination was read
-    bool any_intbest;    // an INTBEST observation of this combination was read
-    bool from_root;      // the nodes alone do not cover what is left: the root is searched again
+    bool any_node;     // a node pair of this combination was read
+    bool any_intbest;  // an INTBEST observation of this combination was read
+    bool from_root;    // the nodes alone do not cover what is left: the root is searched again
     std::vector<int32_t> stamps;
     int64_t observation;  // observations read, for the messages
 };
@@ -102,8 +102,8 @@ bool is_missing(double v) { return host_missing_kind(v) != 0 || std::isnan(v); }
 // Reports what makes the data set unusable; the result is bad data.
 int refuse(const ActiveIn& in, const char* what) {
     char text[3 * kDetailRoom];
-    const int length = std::snprintf(text, sizeof text, "observation %lld: %s",
-                                     static_cast<long long>(in.observation), what);
+    const int length =
+        std::snprintf(text, sizeof text, "observation %lld: %s", static_cast<long long>(in.observation), what);
     const TymArg arg = arg_text(text, length < static_cast<int>(sizeof text) ? length : -1);
     host_message(kMsgBadActiveIn, 1, &arg);
     return kRunBadData;
@@ -137,8 +137,8 @@ int bind(LpContext* ctx, ActiveIn& in) {
     in.root_upper = ctx_alloc_array<double>(ctx, n, TYM_ALLOC_STEP_ZERO);
     in.waiting_lower = ctx_alloc_array<double>(ctx, n, TYM_ALLOC_STEP_ZERO);
     in.names = ctx_alloc_array<ActiveName>(ctx, n, TYM_ALLOC_STEP_ZERO);
-    if (in.values == nullptr || in.root_lower == nullptr || in.root_upper == nullptr ||
-        in.waiting_lower == nullptr || in.names == nullptr)
+    if (in.values == nullptr || in.root_lower == nullptr || in.root_upper == nullptr || in.waiting_lower == nullptr ||
+        in.names == nullptr)
         return kRunMemory;
     const ActiveName* names = in.names;
     int rc = active_variable_names(ctx, in.names);

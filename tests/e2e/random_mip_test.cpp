@@ -264,8 +264,8 @@ std::vector<std::string> rule_options() {
     for (const char* extra :
          {"auto", "control=0", "control=0.2", "control=0.4", "control=0.7", "control=1",
           "auto control=0.5 canselect=fifo", "auto=(1,2)", "postprocess", "postprocess varselect=penalty",
-          "penaltydepth=1 varselect=penalty", "penaltydepth=2 varselect=pensum", "deltait=1", "pwobjective=0", "pwobjective=1",
-          "clength=1 csize=1 cpercent=0.9 canselect=project backtrack=error",
+          "penaltydepth=1 varselect=penalty", "penaltydepth=2 varselect=pensum", "deltait=1", "pwobjective=0",
+          "pwobjective=1", "clength=1 csize=1 cpercent=0.9 canselect=project backtrack=error",
           "canselect=pseudoc varselect=pseudoc backtrack=project",
           "preprocess varselect=penalty canselect=obj cpercent=0.001",
           "preprocess varselect=pensum canselect=obj cpercent=0.001"})

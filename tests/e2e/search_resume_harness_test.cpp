@@ -173,7 +173,8 @@ std::string round_trip(uint64_t seed) {
             why << stop << ": " << stopped.result(0) << " against " << whole;
         return finish(dir, why.str());
     }
-    const Program going_on = run_in(dir, step(layout(seed) + " activein=ao", 0) + step(layout(seed) + " primalin=po", 1));
+    const Program going_on =
+        run_in(dir, step(layout(seed) + " activein=ao", 0) + step(layout(seed) + " primalin=po", 1));
     if (going_on.exit_status != 0) why << stop << ": exit status " << going_on.exit_status << "; ";
     if (!same_optimum(going_on.result(0), whole))
         why << stop << ", ACTIVEIN: " << going_on.result(0) << " against " << whole << "; ";
@@ -219,7 +220,8 @@ std::string edit_base_problem() {
 // each of a few values, and every line deleted, doubled, swapped with the
 // next and cut after.
 std::vector<std::string> edits_of(const std::string& text) {
-    static const char* const kValues[] = {".", ".I", "", "1e300", "-1", "130", "0.5", "-200", "3", "INTBEST", "UPPERBD"};
+    static const char* const kValues[] = {".",   ".I",   "",  "1e300",   "-1",     "130",
+                                          "0.5", "-200", "3", "INTBEST", "UPPERBD"};
     const std::vector<std::string> lines = lines_of(text);
     std::vector<std::string> out;
     for (size_t k = 1; k < lines.size(); ++k) {
@@ -280,8 +282,8 @@ std::string judge_edits(const fs::path& dir, const std::vector<std::string>& edi
             }
             ++tally->used;
             if (!same_optimum(result, whole))
-                why << option << " edit " << chosen[k] << ": " << (result.empty() ? "no result" : result)
-                    << " against " << whole << "\n";
+                why << option << " edit " << chosen[k] << ": " << (result.empty() ? "no result" : result) << " against "
+                    << whole << "\n";
         }
         if (refused_any && (run.exit_status != 3 || !contains(run.log, "ERROR:")))
             why << option << " edits " << chosen[first] << " to " << chosen[last - 1]
@@ -298,7 +300,8 @@ std::string check_edits(const std::string& problem, const std::string& stop, siz
     std::ofstream(dir / "p.csv") << problem;
     const std::string whole = run_in(dir, step("", 0)).result(0);
     run_in(dir, step(stop + " activeout=ao primalout=po", 0));
-    if (!fs::exists(dir / "ao.csv") || !fs::exists(dir / "po.csv")) return finish(dir, "the stopped search wrote nothing");
+    if (!fs::exists(dir / "ao.csv") || !fs::exists(dir / "po.csv"))
+        return finish(dir, "the stopped search wrote nothing");
     Tally active;
     Tally primal;
     std::string why = judge_edits(dir, edits_of(slurp(dir / "ao.csv")), "activein", whole, offset, stride, &active);
@@ -397,8 +400,8 @@ TEST_P(SearchResumeMany, StoppedSearchesGoOnToTheSameOptimum) {
 }
 TEST_P(SearchResumeMany, EditedDataSetsAreRefusedOrSound) {
     if (GetParam() >= 4) GTEST_SKIP() << "the edits run in four parts";
-    const std::string why =
-        check_edits(edit_base_problem(), "imaxit=" + std::to_string(36 + 3 * GetParam()), static_cast<size_t>(GetParam()), 4);
+    const std::string why = check_edits(edit_base_problem(), "imaxit=" + std::to_string(36 + 3 * GetParam()),
+                                        static_cast<size_t>(GetParam()), 4);
     EXPECT_TRUE(why.empty()) << why;
 }
 INSTANTIATE_TEST_SUITE_P(Seeds, SearchResumeMany, ::testing::Range(0, 20));

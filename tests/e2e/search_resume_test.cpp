@@ -114,15 +114,17 @@ TEST_F(SearchResume, FractionalIntegerBoundsAreRoundedInward) {
     EXPECT_TRUE(contains(last_.log, "The fractional bounds of 1 integer columns were rounded")) << last_.log;
 
     // A lower bound too, in a minimisation: x in [-1.5, 2.5] gives -1.
-    write("g.csv", "_ID_,_TYPE_,x,y,_RHS_\nobj,MIN,1,1,.\nc1,GE,0,1,1\nlo,LOWERBD,-1.5,.,.\nup,UPPERBD,2.5,.,.\n"
-                   "int,INTEGER,1,.,.\n");
+    write("g.csv",
+          "_ID_,_TYPE_,x,y,_RHS_\nobj,MIN,1,1,.\nc1,GE,0,1,1\nlo,LOWERBD,-1.5,.,.\nup,UPPERBD,2.5,.,.\n"
+          "int,INTEGER,1,.,.\n");
     s = status_after("LP data=g;\nRUN;\n");
     EXPECT_EQ(field(s, "STATUS"), "SUCCESSFUL") << s;
     EXPECT_EQ(number(s, "OBJECTIVE"), 0.0) << s;
 
     // No whole number between 2.3 and 2.7: no integer solution, said so.
-    write("h.csv", "_ID_,_TYPE_,x,y,_RHS_\nobj,MAX,1,1,.\nc1,LE,0,1,1\nlo,LOWERBD,2.3,.,.\nup,UPPERBD,2.7,.,.\n"
-                   "int,INTEGER,1,.,.\n");
+    write("h.csv",
+          "_ID_,_TYPE_,x,y,_RHS_\nobj,MAX,1,1,.\nc1,LE,0,1,1\nlo,LOWERBD,2.3,.,.\nup,UPPERBD,2.7,.,.\n"
+          "int,INTEGER,1,.,.\n");
     s = status_after("LP data=h;\nRUN;\n");
     EXPECT_EQ(field(s, "STATUS"), "INT_INFEASIBLE") << s;
     EXPECT_TRUE(contains(last_.log, "The integer column x has no whole number between its bounds")) << last_.log;
@@ -130,8 +132,9 @@ TEST_F(SearchResume, FractionalIntegerBoundsAreRoundedInward) {
 
     // Whole bounds that leave the relaxation without a point: x in [0.5,
     // 1.6] rounds to [1, 1], and a row asks x >= 1.5.
-    write("i.csv", "_ID_,_TYPE_,x,y,_RHS_\nobj,MAX,1,1,.\nc1,LE,0,1,1\nc2,GE,1,0,1.5\nlo,LOWERBD,0.5,.,.\n"
-                   "up,UPPERBD,1.6,.,.\nint,INTEGER,1,.,.\n");
+    write("i.csv",
+          "_ID_,_TYPE_,x,y,_RHS_\nobj,MAX,1,1,.\nc1,LE,0,1,1\nc2,GE,1,0,1.5\nlo,LOWERBD,0.5,.,.\n"
+          "up,UPPERBD,1.6,.,.\nint,INTEGER,1,.,.\n");
     s = status_after("LP data=i primalout=ip;\nRUN;\n");
     EXPECT_EQ(field(s, "STATUS"), "INT_INFEASIBLE") << s << last_.log;
     EXPECT_EQ(last_.exit_status, 0) << last_.log;
@@ -263,16 +266,18 @@ TEST_F(SearchResume, AnOlderActiveoutRestartsFromTheRoot) {
 // program and through `qmlp solve`.
 TEST_F(SearchResume, BadDataInsideTheRunExitsWithStatusThree) {
     write("k.csv", knapsack20());
-    write("other.csv", "_OBJ_ID_,_RHS_ID_,_STATUS_,_PROB_,_OBJECT_,_SINFEA_,_PROJEC_,_PSEUDO_,y1\n"
-                       "value,_RHS_,INTBEST,3,.,.,.,.,0\n");
+    write("other.csv",
+          "_OBJ_ID_,_RHS_ID_,_STATUS_,_PROB_,_OBJECT_,_SINFEA_,_PROJEC_,_PSEUDO_,y1\n"
+          "value,_RHS_,INTBEST,3,.,.,.,.,0\n");
     const std::string s = status_after("LP data=k activein=other;\nRUN;\n");
     EXPECT_EQ(field(s, "STATUS"), "BADDATA_ERROR") << s;
     EXPECT_EQ(last_.exit_status, 3) << last_.log;
 
     // The same through `qmlp solve`: an ACTIVEIN of another problem.
-    write("k.mps", "NAME k\nROWS\n N value\n L weight\nCOLUMNS\n M1 'MARKER' 'INTORG'\n x1 value -3\n x1 weight 2\n"
-                   " x2 value -2\n x2 weight 1\n M2 'MARKER' 'INTEND'\nRHS\n RHS weight 2\nBOUNDS\n UP BND x1 1\n"
-                   " UP BND x2 1\nENDATA\n");
+    write("k.mps",
+          "NAME k\nROWS\n N value\n L weight\nCOLUMNS\n M1 'MARKER' 'INTORG'\n x1 value -3\n x1 weight 2\n"
+          " x2 value -2\n x2 weight 1\n M2 'MARKER' 'INTEND'\nRHS\n RHS weight 2\nBOUNDS\n UP BND x1 1\n"
+          " UP BND x2 1\nENDATA\n");
     const int status = shell("cd " + quoted(dir_.string()) + " && " + quoted(qmlp_binary().string()) +
                              " solve k.mps activein=other.csv >/dev/null 2>solve.log");
     EXPECT_EQ(status, 3) << slurp(dir_ / "solve.log");
