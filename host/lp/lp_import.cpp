@@ -7,6 +7,7 @@
 
 #include "lp/lp_reader.h"
 #include "mps/mps_convert.h"
+#include "mps/mps_import.h"
 
 namespace qmlp::host {
 
@@ -30,43 +31,7 @@ int lp_import_command(int argc, char** argv) {
     mps::ImportOptions options;
     options.read = lp::read_lp;
     options.format_name = "LP";
-    bool have_input = false;
-    for (int i = 1; i < argc; ++i) {
-        const std::string arg = argv[i];
-        if (arg == "-h" || arg == "--help") {
-            usage(stdout);
-            return 0;
-        }
-        if (arg == "-o" || arg == "--output") {
-            if (i + 1 >= argc) {
-                std::fprintf(stderr, "ERROR: %s needs a file name\n", arg.c_str());
-                usage(stderr);
-                return kExitUsage;
-            }
-            options.output = argv[++i];
-        } else if (arg.rfind("--output=", 0) == 0) {
-            options.output = arg.substr(std::strlen("--output="));
-        } else if (arg == "--summary") {
-            options.summary_to_out = true;
-        } else if (arg.size() > 1 && arg[0] == '-') {
-            std::fprintf(stderr, "ERROR: unknown option %s\n", arg.c_str());
-            usage(stderr);
-            return kExitUsage;
-        } else if (have_input) {
-            std::fprintf(stderr, "ERROR: more than one input file (%s)\n", arg.c_str());
-            usage(stderr);
-            return kExitUsage;
-        } else {
-            options.input = arg;
-            have_input = true;
-        }
-    }
-    if (!have_input) {
-        std::fputs("ERROR: no LP file given\n", stderr);
-        usage(stderr);
-        return kExitUsage;
-    }
-    return mps::run_import(options, stdout, stderr);
+    return run_import_command(argc, argv, options, "LP", false, usage);
 }
 
 }  // namespace qmlp::host

@@ -26,8 +26,8 @@ void usage(std::FILE* to) {
 
 }  // namespace
 
-int mps_import_command(int argc, char** argv) {
-    mps::ImportOptions options;
+int run_import_command(int argc, char** argv, mps::ImportOptions options, const char* format_word,
+                       bool takes_drop_free_rows, void (*usage)(std::FILE*)) {
     bool have_input = false;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
@@ -46,7 +46,7 @@ int mps_import_command(int argc, char** argv) {
             options.output = arg.substr(std::strlen("--output="));
         } else if (arg == "--summary") {
             options.summary_to_out = true;
-        } else if (arg == "--drop-free-rows") {
+        } else if (takes_drop_free_rows && arg == "--drop-free-rows") {
             options.drop_free_rows = true;
         } else if (arg.size() > 1 && arg[0] == '-') {
             std::fprintf(stderr, "ERROR: unknown option %s\n", arg.c_str());
@@ -62,11 +62,15 @@ int mps_import_command(int argc, char** argv) {
         }
     }
     if (!have_input) {
-        std::fputs("ERROR: no MPS file given\n", stderr);
+        std::fprintf(stderr, "ERROR: no %s file given\n", format_word);
         usage(stderr);
         return kExitUsage;
     }
     return mps::run_import(options, stdout, stderr);
+}
+
+int mps_import_command(int argc, char** argv) {
+    return run_import_command(argc, argv, mps::ImportOptions{}, "MPS", true, usage);
 }
 
 }  // namespace qmlp::host
