@@ -8,7 +8,8 @@
 #
 # BUILD_DIR defaults to build (where `make bench` builds); FOLDER defaults to
 # netlib, netlib-large and netlib-hard under ../shared/bench.  The reference solvers come
-# from Debian packages (glpk-utils, coinor-clp) and are installed when
+# from Debian packages (glpk-utils, coinor-clp; clp runs its dual simplex,
+# -dualsimplex) and are installed when
 # missing.  Objectives agree when their relative difference is below 1e-6.
 # QMLP_OPTIONS adds options to qmlp's LP statement (default none).
 set -u
@@ -78,7 +79,7 @@ run_clp() {
     command -v clp >/dev/null 2>&1 || { echo "- -"; return; }
     local out="$WORK/clp_$1.txt" t0 t1
     t0=$(now)
-    timeout "$LIMIT" clp "$2" -solve > "$out" 2>&1
+    timeout "$LIMIT" clp "$2" -dualsimplex > "$out" 2>&1
     t1=$(now)
     local obj
     obj=$(grep -m1 -i 'objective' "$out" | grep -i 'optimal' | grep -o -- '-\?[0-9][0-9.eE+-]*' | tail -1)

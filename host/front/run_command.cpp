@@ -73,6 +73,10 @@ int run_configured(const CommandLine& cl) {
     if (cl.solve) {
         if (int rc = imported.import(cl.mps_file); rc != 0) return rc;
         text = solve_program(imported.data_path(), cl.solve_options);
+        const std::string path = solve_default_options(cl.solve_options);
+        if (!path.empty())
+            log_line(Severity::Note, "qmlp solve uses " + path +
+                                         ", the fastest measured path; give ALGORITHM=PRIMAL for the primal phases.");
     } else if (!read_program(cl, text)) {
         return kExitIo;
     }

@@ -23,6 +23,10 @@ namespace {
 // 2^31 - 1, which would read as "not given".
 constexpr const char* kNoIterationLimit = "2147483647";
 constexpr const char* kNoImaxitLimit = "2147483646";
+// The fastest combination measured on the shared benchmark instances
+// (bench/run_netlib.sh, same runs against the primal phases): the dual
+// simplex path.
+constexpr const char* kFastestPath = "algorithm=dual";
 constexpr const char* kNoTimeLimit = "2147483647";
 
 constexpr size_t kNameMax = 32;
@@ -109,6 +113,12 @@ std::string solve_option_text(const std::string& option) {
     return name + "=" + double_quoted(value);
 }
 
+std::string solve_default_options(const std::vector<std::string>& options) {
+    for (const std::string& option : options)
+        if (option_name(option) == "ALGORITHM") return {};
+    return kFastestPath;
+}
+
 std::string solve_program(const std::string& data_path, const std::vector<std::string>& options, bool sparse) {
     bool given_maxit = false, given_maxit1 = false, given_maxit2 = false, given_maxit3 = false;
     bool given_imaxit = false, given_time = false;
@@ -131,6 +141,8 @@ std::string solve_program(const std::string& data_path, const std::vector<std::s
         if (!given_imaxit) statement += std::string(" imaxit=") + kNoImaxitLimit;
     }
     if (!given_time) statement += std::string(" time=") + kNoTimeLimit;
+    const std::string path = solve_default_options(options);
+    if (!path.empty()) statement += " " + path;
     for (const std::string& option : options) {
         if (trimmed(option).empty()) continue;
         statement += " " + solve_option_text(option);

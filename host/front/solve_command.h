@@ -24,9 +24,14 @@ bool solve_option_acceptable(const std::string& option, std::string* why);
 // file path is quoted (inner double quotes doubled); anything else as given.
 std::string solve_option_text(const std::string& option);
 
+// The options `qmlp solve` adds for speed when the command line names no
+// ALGORITHM: the fastest measured path ("" when the command line chose).
+std::string solve_default_options(const std::vector<std::string>& options);
+
 // The whole program: the LP statement on `data_path` (the sparse layout, or
 // the dense one when `sparse` is false), the limits the options leave unset,
-// the options, and RUN.
+// the fastest path unless the options name one (solve_default_options), the
+// options, and RUN.
 std::string solve_program(const std::string& data_path, const std::vector<std::string>& options, bool sparse = true);
 
 // The MPS file imported into a folder of its own under $TMPDIR (else /tmp);

@@ -35,6 +35,10 @@ enum PriceType : int16_t {
     kPriceLowestIndex = 4
 };
 
+// ALGORITHM (an extension): the primal phases (the default), the dual
+// simplex path, or the dual path unless a PRIMALIN basis is given.
+enum Algorithm : int16_t { kAlgorithmPrimal = 0, kAlgorithmDual = 1, kAlgorithmAuto = 2 };
+
 struct LpOptions {
     // ---- valued options (order of the option table) ----
     int32_t penaltydepth;    // branching penalty depth, 1..2^31-1; 0 = branch and bound sets it
@@ -100,6 +104,7 @@ struct LpOptions {
     int32_t auto_second;     // AUTO second value; 0 = not given (branch and bound: 250000)
     double control;          // node selection mixing value, [0, 1]; missing = not given
     int32_t lu;              // factorisation routine: 1 Markowitz, 2 left-looking
+    int16_t algorithm;       // Algorithm: 0 primal phases, 1 dual simplex path, 2 automatic
 
     // ---- keyword-only flags (0 off, 1 on) ----
     int16_t devex;              // Devex reference weights in pricing

@@ -20,6 +20,7 @@
 #include <cstdint>
 
 #include "base/ctx_bb.h"
+#include "base/ctx_dual.h"
 #include "base/ctx_engine.h"
 #include "base/ctx_form.h"
 #include "base/ctx_handles.h"
@@ -71,6 +72,7 @@ struct LpContext {
     VarList varlists[kVarListKinds];
     ReportState report;
     RunEntries entries;
+    DualPathState dual;  // the dual simplex path (base/ctx_dual.h)
 };
 
 }  // namespace tymlp

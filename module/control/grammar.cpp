@@ -29,7 +29,9 @@ enum ChoiceList : uint16_t {
     kChoiceScaleTypeCount = 2,
     kChoicePrice = 20,  // PRICETYPE
     kChoicePriceCount = 4,
-    kChoiceTotal = 24
+    kChoiceAlgorithm = 24,  // ALGORITHM
+    kChoiceAlgorithmCount = 3,
+    kChoiceTotal = 27
 };
 
 constexpr TymChoiceDef kChoices[] = {
@@ -61,6 +63,10 @@ constexpr TymChoiceDef kChoices[] = {
     {kw("NONE"), kPriceFull},
     {kw("PARTIAL"), kPricePartial},
     {kw("DYNAMIC"), kPriceDynamic},
+
+    {kw("PRIMAL"), kAlgorithmPrimal},
+    {kw("DUAL"), kAlgorithmDual},
+    {kw("AUTO"), kAlgorithmAuto},
 };
 static_assert(sizeof kChoices / sizeof kChoices[0] == kChoiceTotal, "choice lists");
 
@@ -203,6 +209,7 @@ constexpr TymOptionDef kOptions[] = {
     number(kw("CSIZE"), kSlotCsize),
     number(kw("CONTROL"), kSlotControl),
     number(kw("LU"), kSlotLu),
+    choice(kw("ALGORITHM"), kSlotAlgorithm, kChoiceAlgorithm, kChoiceAlgorithmCount),
 
     // QUIT
     flag(kw("SAVE"), kBitQuitSave),

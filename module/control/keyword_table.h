@@ -17,7 +17,7 @@
 
 namespace tymlp {
 
-inline constexpr std::array<std::string_view, 213> kKeywords = {
+inline constexpr std::array<std::string_view, 214> kKeywords = {
     "NAMEX",
     "QS",
     "INT",
@@ -46,6 +46,7 @@ inline constexpr std::array<std::string_view, 213> kKeywords = {
     "ACTIVEIN",
     "ACTIVEOUT",
     "AIN",
+    "ALGORITHM",
     "AOUT",
     "AUTO",
     "BACKTRACK",

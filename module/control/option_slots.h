@@ -95,6 +95,7 @@ enum OptionSlot : uint16_t {
     kSlotAutoSecond,  // AUTO=(a, b) fills two slots
     kSlotControl,
     kSlotLu,
+    kSlotAlgorithm,
     kSlotCount
 };
 

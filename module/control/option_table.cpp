@@ -157,6 +157,8 @@ const OptionSpec kTable[] = {
      kRuleSentinelDefault, kNoGate, nullptr},
     {"LU", kSlotLu, I32, F(lu), 0, 1, CLOSED, 2, CLOSED, "1<=lu<=2", DefaultKind::Value, 2, kRuleNone, kNoGate,
      nullptr},
+    {"ALGORITHM", kSlotAlgorithm, I16, F(algorithm), 0, kAlgorithmPrimal, CLOSED, kAlgorithmAuto, CLOSED,
+     "0<=algorithm<=2", DefaultKind::Value, kAlgorithmPrimal, kRuleNone, kNoGate, nullptr},
 };
 
 #undef F

@@ -21,6 +21,18 @@ bool experimental(uint16_t keyword) {
 
 std::string word_of(uint16_t keyword) { return std::string(kKeywords[keyword]); }
 
+// Options this procedure adds to the LP statement's classic set; the page
+// marks them so that a reader knows a program that names none of them
+// behaves as before.
+constexpr std::string_view kExtensionOptions[] = {"ALGORITHM"};
+
+bool extension(uint16_t keyword) {
+    const std::string_view word = kKeywords[keyword];
+    for (std::string_view e : kExtensionOptions)
+        if (word == e) return true;
+    return false;
+}
+
 std::string number_text(double v) {
     if (v >= 1.7976931348623157e308) return "largest double";
     if (v <= -1.7976931348623157e308) return "-largest double";
@@ -97,7 +109,9 @@ std::string lp_options_markdown() {
         "This page is made from the procedure's own grammar and options table "
         "(`tests/module/control/options_doc_test.cpp` fails when it is stale; "
         "regenerate it with `QMLP_UPDATE_DOCS=1 build/module_tests "
-        "--gtest_filter='OptionsDoc.*'`).\n\n"
+        "--gtest_filter='OptionsDoc.*'`). Options marked *Extension* are additions "
+        "of this procedure: a program that names none of them behaves as one "
+        "without them.\n\n"
         "| Option | Aliases | Takes | Valid values | Default |\n"
         "|---|---|---|---|---|\n";
     if (lp == nullptr) return out;
@@ -125,6 +139,7 @@ std::string lp_options_markdown() {
             }
             if (o.kind == TYM_OPT_CHOICE) valid = choices_text(o) + (valid.empty() ? "" : "; " + valid);
         }
+        if (extension(o.keyword)) valid = "*Extension.* " + valid;
         out += "| " + word_of(o.keyword) + " | " + aliases + " | " + kind_text(o.kind) + " | " + valid + " | " +
                fallback + " |\n";
     }

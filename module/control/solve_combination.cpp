@@ -9,6 +9,7 @@
 #include "control/attention.h"
 #include "control/end_run.h"
 #include "control/status_macro.h"
+#include "dual/dual_path.h"
 #include "input/objectives.h"
 #include "simplex/invert.h"
 #include "simplex/phases.h"
@@ -80,8 +81,8 @@ void starting_basis_step(LpContext* ctx) {
 }
 
 // Steps 7 and 8: phase 1 with the phase-1 objective in place of the real one.
-void phase1_step(LpContext* ctx, bool again = false) {
-    SolverState& sv = ctx->solver;
+// The phase-1 objective's column is held out of every choice.
+ObjectiveRecord* hold_phase1_column(LpContext* ctx) {
     ProblemModel& pm = ctx->model;
     ComputationalForm& f = ctx->form;
     ObjectiveRecord* p1 = pm.phase1_objective != nullptr ? pm.phase1_objective : pm.objectives;
@@ -90,6 +91,13 @@ void phase1_step(LpContext* ctx, bool again = false) {
         f.upper[p1->column] = 0.0;
         f.value[p1->column] = 1.0;
     }
+    return p1;
+}
+
+void phase1_step(LpContext* ctx, bool again = false) {
+    SolverState& sv = ctx->solver;
+    ProblemModel& pm = ctx->model;
+    ObjectiveRecord* p1 = hold_phase1_column(ctx);
     if (sv.optimal != 0) return;
     pm.saved_objective = pm.current_objective;
     if (p1 != nullptr) pm.current_objective = p1;
@@ -172,6 +180,73 @@ void dual_step(LpContext* ctx) {
     }
 }
 
+// The dual simplex path in place of phase 1: the shifted problem solved to
+// primal feasibility, the shifts taken off, and the flags set as phase 1's
+// evaluation sets them (an attractive column left by the shifts sends the
+// solve on to phase 2).  A path that cannot keep its accuracy hands the
+// basis it reached to the primal phases.
+void dual_path_step(LpContext* ctx) {
+    SolverState& sv = ctx->solver;
+    hold_phase1_column(ctx);
+    int rc = DualPathPrepare(ctx);
+    if (rc == kRunOk && DualInfeasibleUnboxed(ctx) > 0) {
+        // Dual phase 1: its iterations count as phase 1's.
+        rc = DualPhase1Begin(ctx);
+        int code = kStopFinished;
+        if (rc == kRunOk) {
+            EnterPhase(ctx, kPhase1, true);
+            code = RunPhase(ctx, DualSimplexPhase);
+        }
+        const int restored = DualPhase1End(ctx);
+        if (rc == kRunOk) rc = restored;
+        if (rc == kRunOk && code != kStopFinished && code != kStopSingular && code != kStopDualUnbounded) {
+            sv.run_status = code;
+            return;
+        }
+    }
+    if (rc == kRunOk) rc = DualPathStart(ctx, true);
+    if (rc == kRunMemory) end_run(ctx, kEndMemory);
+    if (rc != kRunOk) end_run(ctx, kEndIo);
+    EnterPhase(ctx, kPhase3, true);
+    const int code = RunPhase(ctx, DualSimplexPhase);
+    if (code == kStopDualUnbounded) {
+        // No column can repair a row: infeasible, with the last point kept
+        // for the reports (the flags stay clear).
+        sv.run_status = refactorise_after_phase(ctx);
+        return;
+    }
+    if (code != kStopFinished && code != kStopSingular) {
+        sv.run_status = code;
+        return;
+    }
+    rc = DualPathRemoveShifts(ctx);
+    if (rc == kRunMemory) end_run(ctx, kEndMemory);
+    if (rc != kRunOk) end_run(ctx, kEndIo);
+    if (code == kStopSingular) {
+        host_note("The dual simplex could not keep its accuracy; the primal phases go on from its basis.");
+        const int again = RecomputePrimal(ctx);
+        if (again == kRunMemory) end_run(ctx, kEndMemory);
+        if (again != kRunOk) end_run(ctx, kEndIo);
+        phase1_step(ctx);
+        evaluate(ctx, true);
+        return;
+    }
+    sv.run_status = refactorise_after_phase(ctx);
+    if (sv.run_status != kRunOk) return;
+    evaluate(ctx, true);
+    if (sv.primal_feasible == 0) {
+        // Feasibility lost on fresh factors: phase 1 repairs it.
+        phase1_step(ctx, true);
+        evaluate(ctx, true);
+    }
+}
+
+bool dual_path_chosen(const LpContext* ctx) {
+    const int16_t a = ctx->options.algorithm;
+    if (a == kAlgorithmDual) return true;
+    return a == kAlgorithmAuto && !primalin_given(ctx);
+}
+
 // Steps 15 and 16: the outcome when neither flag was earned.
 void infeasible_step(LpContext* ctx) {
     SolverState& sv = ctx->solver;
@@ -248,9 +323,13 @@ int solve_combination(LpContext* ctx) {
     }
     install_attention(ctx);
 
-    // 7, 8. Phase 1.  9. Evaluation.
-    phase1_step(ctx);
-    evaluate(ctx, true);
+    // 7, 8. Phase 1.  9. Evaluation.  (Or the dual simplex path.)
+    if (dual_path_chosen(ctx)) {
+        dual_path_step(ctx);
+    } else {
+        phase1_step(ctx);
+        evaluate(ctx, true);
+    }
 
     // 10. FEASIBLEPAUSE.
     if (ctx->options.feasiblepause != 0 && sv.primal_feasible != 0) {

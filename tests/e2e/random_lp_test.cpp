@@ -1,5 +1,5 @@
-// Random badly scaled LPs, each solved by qmlp with the default options and
-// checked twice: by the independent checker of the solution data sets, and
+// Random badly scaled LPs, each solved by qmlp with the default options (and
+// again on the dual simplex path, ALGORITHM=DUAL) and checked twice: by the independent checker of the solution data sets, and
 // against an exact rational solve by another solver (glpsol --exact) for the
 // status and the objective.  A wrong answer reported as success is the worst
 // fault a solver can have; these problems are small enough to be checked
@@ -9,9 +9,11 @@
 // RandomLp runs seeds 1 to 200 in blocks of 20 (part of `make test`);
 // RandomLpMany (label slow) runs seeds 201 to 4000.  RandomLpIndependent
 // and RandomLpIndependentMany do the same for the second family, whose
-// entries have no structure at all (randlp::generate_independent).
+// entries have no structure at all (randlp::generate_independent).  The
+// suites named ...Dual run the same seeds on the dual simplex path.
 // QMLP_RANDOM_LP_SEEDS=first:count runs any others (of the second family
-// with QMLP_RANDOM_LP_FAMILY=independent).
+// with QMLP_RANDOM_LP_FAMILY=independent), with the LP statement options in
+// QMLP_RANDOM_LP_OPTIONS.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -87,9 +89,9 @@ struct QmlpRun {
     std::string status;  // the whole status macro variable
 };
 
-QmlpRun run_qmlp(const fs::path& dir, const randlp::Problem& p) {
+QmlpRun run_qmlp(const fs::path& dir, const randlp::Problem& p, const std::string& options) {
     std::ofstream(dir / "p.csv") << randlp::dense_csv(p);
-    std::ofstream(dir / "run.qmlp") << "LP data=p primalout=po dualout=do;\nRUN;\n";
+    std::ofstream(dir / "run.qmlp") << "LP data=p primalout=po dualout=do " << options << ";\nRUN;\n";
     shell(quoted(qmlp_binary().string()) + " --lib " + quoted(dir.string()) + " --symbols " +
           quoted((dir / "sym.txt").string()) + " --log " + quoted((dir / "log.txt").string()) + " --listing " +
           quoted((dir / "lst.txt").string()) + " " + quoted((dir / "run.qmlp").string()) +
@@ -118,13 +120,14 @@ randlp::Problem generate(Family family, uint64_t seed) {
 // checker, else a description of the disagreement.
 // *claimed_nothing tells that qmlp ended with none of the three claims
 // (optimal, infeasible, unbounded).
-std::string check_seed(uint64_t seed, Family family = Family::kStructured, bool* claimed_nothing = nullptr) {
+std::string check_seed(uint64_t seed, Family family = Family::kStructured, const std::string& options = "",
+                       bool* claimed_nothing = nullptr) {
     char pattern[] = "/tmp/qmlp-rlp-XXXXXX";
     if (mkdtemp(pattern) == nullptr) return "no scratch folder";
     const fs::path dir = pattern;
     const randlp::Problem p = generate(family, seed);
     const Oracle oracle = exact_oracle(dir, p);
-    const QmlpRun run = run_qmlp(dir, p);
+    const QmlpRun run = run_qmlp(dir, p, options);
     if (claimed_nothing != nullptr) *claimed_nothing = run.ending == Ending::Other;
     std::ostringstream why;
     if (oracle.ending == Ending::Other) {
@@ -169,7 +172,7 @@ bool beyond_floating_point(uint64_t seed, Family family) {
 // A claim the exact solve refutes is never tolerated.
 constexpr double kMostUndecidedShare = 0.02;
 
-void check_block(uint64_t first, int count, Family family = Family::kStructured) {
+void check_block(uint64_t first, int count, Family family = Family::kStructured, const std::string& options = "") {
     if (!have_glpsol()) GTEST_SKIP() << "glpsol (Debian's glpk-utils) is not installed";
     std::ostringstream wrong, undecided_seeds;
     int disagreements = 0, undecided = 0;
@@ -177,7 +180,7 @@ void check_block(uint64_t first, int count, Family family = Family::kStructured)
         const uint64_t seed = first + static_cast<uint64_t>(k);
         if (beyond_floating_point(seed, family)) continue;
         bool claimed_nothing = false;
-        const std::string why = check_seed(seed, family, &claimed_nothing);
+        const std::string why = check_seed(seed, family, options, &claimed_nothing);
         if (why.empty()) continue;
         if (family == Family::kIndependent && claimed_nothing)
             ++undecided, undecided_seeds << "seed " << seed << ": " << why << '\n';
@@ -213,6 +216,33 @@ TEST_P(RandomLpIndependentMany, EveryEndingAgreesWithAnExactSolve) {
 }
 INSTANTIATE_TEST_SUITE_P(Seeds, RandomLpIndependentMany, ::testing::Range(10, 200));
 
+// The same seeds of both families on the dual simplex path.
+constexpr const char* kDualPath = "algorithm=dual";
+
+class RandomLpDual : public ::testing::TestWithParam<int> {};
+TEST_P(RandomLpDual, EveryEndingAgreesWithAnExactSolve) {
+    check_block(static_cast<uint64_t>(GetParam()) * kSeedsPerBlock + 1, kSeedsPerBlock, Family::kStructured, kDualPath);
+}
+INSTANTIATE_TEST_SUITE_P(Seeds, RandomLpDual, ::testing::Range(0, 10));
+
+class RandomLpDualMany : public ::testing::TestWithParam<int> {};
+TEST_P(RandomLpDualMany, EveryEndingAgreesWithAnExactSolve) {
+    check_block(static_cast<uint64_t>(GetParam()) * kSeedsPerBlock + 1, kSeedsPerBlock, Family::kStructured, kDualPath);
+}
+INSTANTIATE_TEST_SUITE_P(Seeds, RandomLpDualMany, ::testing::Range(10, 200));
+
+class RandomLpIndependentDual : public ::testing::TestWithParam<int> {};
+TEST_P(RandomLpIndependentDual, EveryEndingAgreesWithAnExactSolve) {
+    check_block(static_cast<uint64_t>(GetParam()) * kSeedsPerBlock + 1, kSeedsPerBlock, Family::kIndependent, kDualPath);
+}
+INSTANTIATE_TEST_SUITE_P(Seeds, RandomLpIndependentDual, ::testing::Range(0, 10));
+
+class RandomLpIndependentDualMany : public ::testing::TestWithParam<int> {};
+TEST_P(RandomLpIndependentDualMany, EveryEndingAgreesWithAnExactSolve) {
+    check_block(static_cast<uint64_t>(GetParam()) * kSeedsPerBlock + 1, kSeedsPerBlock, Family::kIndependent, kDualPath);
+}
+INSTANTIATE_TEST_SUITE_P(Seeds, RandomLpIndependentDualMany, ::testing::Range(10, 200));
+
 // Seeds that once ended wrong with the default options: an unbounded claim
 // for a bounded problem whose step was blocked by a pivot below REPSILON
 // (160, 164), a slightly infeasible point called optimal (193), ranged
@@ -234,7 +264,7 @@ TEST(RandomLpRegressions, IndependentSeedsThatOnceEndedWrong) {
     for (uint64_t seed : {280, 535, 654, 694, 827})
         EXPECT_EQ(check_seed(seed, Family::kIndependent), "") << "seed " << seed;
     bool claimed_nothing = false;
-    const std::string why = check_seed(1426, Family::kIndependent, &claimed_nothing);
+    const std::string why = check_seed(1426, Family::kIndependent, "", &claimed_nothing);
     EXPECT_TRUE(why.empty() || claimed_nothing) << why;
 }
 
@@ -242,15 +272,16 @@ TEST(RandomLpRegressions, IndependentSeedsThatOnceEndedWrong) {
 // success with a solution the exact solve does not confirm.
 TEST(RandomLpKnownLimits, NoneIsCalledOptimal) {
     if (!have_glpsol()) GTEST_SKIP() << "glpsol (Debian's glpk-utils) is not installed";
-    for (uint64_t seed : kBeyondFloatingPoint) {
-        char pattern[] = "/tmp/qmlp-rlp-XXXXXX";
-        ASSERT_NE(mkdtemp(pattern), nullptr);
-        const fs::path dir = pattern;
-        const QmlpRun run = run_qmlp(dir, randlp::generate(seed));
-        EXPECT_NE(run.ending, Ending::Optimal) << "seed " << seed << ": " << run.status;
-        std::error_code ec;
-        fs::remove_all(dir, ec);
-    }
+    for (const char* options : {"", kDualPath})
+        for (uint64_t seed : kBeyondFloatingPoint) {
+            char pattern[] = "/tmp/qmlp-rlp-XXXXXX";
+            ASSERT_NE(mkdtemp(pattern), nullptr);
+            const fs::path dir = pattern;
+            const QmlpRun run = run_qmlp(dir, randlp::generate(seed), options);
+            EXPECT_NE(run.ending, Ending::Optimal) << "seed " << seed << " [" << options << "]: " << run.status;
+            std::error_code ec;
+            fs::remove_all(dir, ec);
+        }
 }
 
 TEST(RandomLpSeeds, ChosenSeeds) {
@@ -259,8 +290,10 @@ TEST(RandomLpSeeds, ChosenSeeds) {
     unsigned long long first = 1, count = 1;
     if (std::sscanf(chosen, "%llu:%llu", &first, &count) < 1) FAIL() << "QMLP_RANDOM_LP_SEEDS=first:count";
     const char* family = std::getenv("QMLP_RANDOM_LP_FAMILY");
+    const char* options = std::getenv("QMLP_RANDOM_LP_OPTIONS");
     check_block(first, static_cast<int>(count),
-                family != nullptr && std::string(family) == "independent" ? Family::kIndependent : Family::kStructured);
+                family != nullptr && std::string(family) == "independent" ? Family::kIndependent : Family::kStructured,
+                options != nullptr ? options : "");
 }
 
 }  // namespace

@@ -241,6 +241,9 @@ TEST(Grammar, ChoiceKeywordsCarryTheirNumbers) {
     EXPECT_EQ(choice_value("PRICETYPE", "NONE"), 0);
     EXPECT_EQ(choice_value("PRICETYPE", "PARTIAL"), 2);
     EXPECT_EQ(choice_value("PRICETYPE", "DYNAMIC"), 3);
+    EXPECT_EQ(choice_value("ALGORITHM", "PRIMAL"), 0);
+    EXPECT_EQ(choice_value("ALGORITHM", "DUAL"), 1);
+    EXPECT_EQ(choice_value("ALGORITHM", "AUTO"), 2);
 }
 
 class Descriptor : public spine_test::ContextTest {};
