@@ -76,7 +76,8 @@ int run_configured(const CommandLine& cl) {
         const std::string path = solve_default_options(cl.solve_options);
         if (!path.empty())
             log_line(Severity::Note, "qmlp solve uses " + path +
-                                         ", the fastest measured path; give ALGORITHM=PRIMAL for the primal phases.");
+                                         ": the dual simplex path, the fastest measured (the primal phases from a "
+                                         "PRIMALIN basis); give ALGORITHM=PRIMAL for the primal phases.");
     } else if (!read_program(cl, text)) {
         return kExitIo;
     }

@@ -25,8 +25,9 @@ constexpr const char* kNoIterationLimit = "2147483647";
 constexpr const char* kNoImaxitLimit = "2147483646";
 // The fastest combination measured on the shared benchmark instances
 // (bench/run_netlib.sh, same runs against the primal phases): the dual
-// simplex path.
-constexpr const char* kFastestPath = "algorithm=dual";
+// simplex path, except from a PRIMALIN basis, which the primal phases take
+// as it is.
+constexpr const char* kFastestPath = "algorithm=auto";
 constexpr const char* kNoTimeLimit = "2147483647";
 
 constexpr size_t kNameMax = 32;

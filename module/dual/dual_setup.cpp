@@ -75,7 +75,10 @@ bool make_dual_feasible(LpContext* ctx, bool perturb) {
         double s = 0.0;
         if (kind == NonbasicKind::kFree) {
             s = -d;
-        } else if (boxed) {
+        } else if (boxed && std::fabs(d) > kDualFeasibilityTolerance) {
+            // A reduced cost within the tolerance keeps its column where it
+            // is (a restart from an optimal basis stays put); a shift below
+            // puts a small wrong sign right instead.
             const bool want_upper = d < 0.0;
             if (want_upper != (kind == NonbasicKind::kAtUpper)) {
                 set_upper_bit(ctx, j, want_upper);

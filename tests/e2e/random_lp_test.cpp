@@ -269,7 +269,9 @@ TEST(RandomLpRegressions, IndependentSeedsThatOnceEndedWrong) {
 }
 
 // The seeds held apart above: whatever qmlp says of them, it never reports
-// success with a solution the exact solve does not confirm.
+// success with a solution the exact solve does not confirm.  (The primal
+// phases end 1264, 3383 and 3519 unbounded; the dual path, whose steps do
+// not follow the ray, reaches the exact optimum of 3383 and 3519.)
 TEST(RandomLpKnownLimits, NoneIsCalledOptimal) {
     if (!have_glpsol()) GTEST_SKIP() << "glpsol (Debian's glpk-utils) is not installed";
     for (const char* options : {"", kDualPath})
@@ -278,9 +280,13 @@ TEST(RandomLpKnownLimits, NoneIsCalledOptimal) {
             ASSERT_NE(mkdtemp(pattern), nullptr);
             const fs::path dir = pattern;
             const QmlpRun run = run_qmlp(dir, randlp::generate(seed), options);
-            EXPECT_NE(run.ending, Ending::Optimal) << "seed " << seed << " [" << options << "]: " << run.status;
             std::error_code ec;
             fs::remove_all(dir, ec);
+            // An optimum claimed here must be the exact one, with a solution
+            // the checker accepts (the dual path reaches some of them).
+            if (run.ending == Ending::Optimal) {
+                EXPECT_EQ(check_seed(seed, options), "") << "seed " << seed << " [" << options << "]: " << run.status;
+            }
         }
 }
 

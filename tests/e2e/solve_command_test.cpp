@@ -77,6 +77,13 @@ TEST_F(SolveCommand, AfiroReachesItsOptimumAndEndsWithTheStatusLine) {
     EXPECT_EQ(last.rfind("_QMLP_: ", 0), 0u) << r.log;
     EXPECT_TRUE(contains(r.listing, "-464.7531")) << r.listing;
     EXPECT_TRUE(temp_folder_empty());
+    // The path it took, said in the log, and the dual iterations it counted.
+    EXPECT_TRUE(contains(r.log, "NOTE: qmlp solve uses algorithm=auto: the dual simplex path")) << r.log;
+    EXPECT_FALSE(contains(r.log, "PHASE3_ITER=0 ")) << r.log;
+    const RunResult primal = solve("solve " + quoted(afiro.string()) + " algorithm=primal");
+    EXPECT_FALSE(contains(primal.log, "qmlp solve uses")) << primal.log;
+    EXPECT_TRUE(contains(primal.log, "PHASE3_ITER=0 ")) << primal.log;
+    EXPECT_NEAR(objective_of(primal.log), -464.753142857, 1e-9) << primal.log;
 }
 
 TEST_F(SolveCommand, TwentyFiveFv47NeedsMoreThanTheDefaultIterationLimits) {

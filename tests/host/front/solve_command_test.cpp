@@ -50,24 +50,24 @@ TEST(SolveProgram, OpensEveryLimitTheOptionsLeaveUnset) {
     const std::string plain = solve_program("/tmp/d/afiro.csv", {});
     EXPECT_EQ(plain,
               "LP data=\"/tmp/d/afiro.csv\" sparsedata maxit1=2147483647 maxit2=2147483647 maxit3=2147483647 "
-              "imaxit=2147483646 time=2147483647 algorithm=dual;\nRUN;\n");
+              "imaxit=2147483646 time=2147483647 algorithm=auto;\nRUN;\n");
 
     // MAXIT sets all four iteration limits: none of ours may stand beside it.
     const std::string maxit = solve_program("p.csv", {"MaxIt=1"});
     EXPECT_FALSE(has(maxit, "maxit1=") || has(maxit, "maxit2=") || has(maxit, "maxit3=") || has(maxit, "imaxit="))
         << maxit;
-    EXPECT_TRUE(has(maxit, " time=2147483647 algorithm=dual MaxIt=1;")) << maxit;
+    EXPECT_TRUE(has(maxit, " time=2147483647 algorithm=auto MaxIt=1;")) << maxit;
 
     const std::string some = solve_program("p.csv", {"maxit2=7", "TIME = 5", "imaxit=3"});
-    EXPECT_TRUE(has(some, "maxit1=2147483647 maxit3=2147483647 algorithm=dual maxit2=7 TIME = 5 imaxit=3;")) << some;
+    EXPECT_TRUE(has(some, "maxit1=2147483647 maxit3=2147483647 algorithm=auto maxit2=7 TIME = 5 imaxit=3;")) << some;
     EXPECT_FALSE(has(some, "time=2147483647")) << some;
 }
 
 TEST(SolveProgram, TakesTheDualPathUnlessTheCommandLineChoosesOne) {
-    EXPECT_EQ(solve_default_options({}), "algorithm=dual");
+    EXPECT_EQ(solve_default_options({}), "algorithm=auto");
     EXPECT_EQ(solve_default_options({"lu=1", "Algorithm=primal"}), "");
     const std::string primal = solve_program("p.csv", {"algorithm=primal"});
-    EXPECT_FALSE(has(primal, "algorithm=dual")) << primal;
+    EXPECT_FALSE(has(primal, "algorithm=auto")) << primal;
     EXPECT_TRUE(has(primal, " algorithm=primal;")) << primal;
 }
 
