@@ -35,7 +35,7 @@ TEST_F(DualPathProgram, IterationLogAndPivotPauseFollowTheDualIterations) {
     EXPECT_EQ(r.exit_status, 0) << r.log;
     EXPECT_TRUE(contains(r.log, "The requested pivot was done; pausing.")) << r.log;
     // The pause came after the first dual iteration, before feasibility.
-    EXPECT_TRUE(contains(r.log, "Where the run stands: STATUS=SUCCESSFUL PHASE=3 OBJECTIVE=8 P_FEAS=NO")) << r.log;
+    EXPECT_TRUE(contains(r.log, "Where the run stands: STATUS=PIVOT PHASE=3 OBJECTIVE=8 P_FEAS=NO")) << r.log;
     EXPECT_TRUE(contains(r.log, "STATUS=SUCCESSFUL PHASE=2 OBJECTIVE=10.5 ")) << r.log;
     EXPECT_TRUE(contains(r.log, "PHASE1_ITER=0 PHASE2_ITER=0 PHASE3_ITER=3 ")) << r.log;
     // One log row per dual iteration, phase 3, with the reduced cost of the
