@@ -15,7 +15,7 @@ constexpr unsigned char kBom[] = {0xEF, 0xBB, 0xBF};
 // Length of the UTF-8 sequence that starts at text[i], 0 when it is not
 // well formed (overlong forms, surrogates and code points past U+10FFFF
 // included).
-size_t utf8_sequence(const std::string& text, size_t i) {
+size_t utf8_sequence(std::string_view text, size_t i) {
     const auto byte = [&](size_t k) { return static_cast<unsigned char>(text[k]); };
     const auto cont = [&](size_t k) { return k < text.size() && (byte(k) & 0xC0) == 0x80; };
     const unsigned char b = byte(i);
@@ -40,7 +40,7 @@ size_t utf8_sequence(const std::string& text, size_t i) {
 
 }  // namespace
 
-bool is_valid_utf8(const std::string& text, size_t* bad) {
+bool is_valid_utf8(std::string_view text, size_t* bad) {
     size_t i = 0;
     while (i < text.size()) {
         const size_t n = utf8_sequence(text, i);
@@ -207,6 +207,13 @@ int CsvScanner::next(std::vector<std::string>& fields) {
     }
     fields.resize(count);
     return 1;
+}
+
+const char* text_rule_broken(std::string_view value) {
+    if (static_cast<int64_t>(value.size()) > kMaxFieldBytes) return "is longer than 1 MiB";
+    if (value.find('\0') != std::string_view::npos) return "holds a zero byte";
+    if (!is_valid_utf8(value, nullptr)) return "is not valid UTF-8";
+    return nullptr;
 }
 
 }  // namespace qmlp::host::data

@@ -13,6 +13,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace qmlp::host::data {
@@ -62,6 +63,11 @@ class CsvScanner {
 
 // True when `text` is well-formed UTF-8; else *bad is the offset of the
 // first byte that is not.
-bool is_valid_utf8(const std::string& text, size_t* bad);
+bool is_valid_utf8(std::string_view text, size_t* bad);
+
+// The rules every character value of a data set meets, whichever engine
+// holds it: at most 1 MiB, no zero byte, well-formed UTF-8.  Returns null
+// when `value` meets them, else what is wrong with it ("is not valid UTF-8").
+const char* text_rule_broken(std::string_view value);
 
 }  // namespace qmlp::host::data

@@ -4,6 +4,7 @@
 #include <charconv>
 #include <map>
 #include <tuple>
+#include <unordered_set>
 
 #include "data/csv_scanner.h"
 #include "data/csv_value.h"
@@ -27,6 +28,13 @@ std::map<CacheKey, CsvSchema>& cache() {
 CacheKey key_of(const struct stat& st) {
     return {st.st_dev, st.st_ino, st.st_size, static_cast<int64_t>(st.st_mtim.tv_sec),
             static_cast<int64_t>(st.st_mtim.tv_nsec)};
+}
+
+std::string upper_ascii(std::string_view text) {
+    std::string out(text);
+    for (char& c : out)
+        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+    return out;
 }
 
 std::string quoted(std::string_view text) {
@@ -146,6 +154,8 @@ int scan_rows(CsvScanner& scanner, CsvSchema& schema, std::string& error) {
 int parse_header(const std::vector<std::string>& fields, int64_t line, std::vector<VarSpec>& vars, std::string& error) {
     const std::string where = "line " + std::to_string(line) + ": ";
     vars.clear();
+    std::unordered_set<std::string> seen;
+    seen.reserve(fields.size());
     for (size_t i = 0; i < fields.size(); ++i) {
         const std::string_view field = trim_blanks(fields[i]);
         VarSpec var_def;
@@ -178,11 +188,12 @@ int parse_header(const std::vector<std::string>& fields, int64_t line, std::vect
                     "starting with a digit)";
             return kBadData;
         }
-        for (const VarSpec& other : vars) {
-            if (equal_ignore_case(other.name, name)) {
-                error = where + "the variable name " + quoted(name) + " appears twice";
-                return kBadData;
-            }
+        // Names are letters, digits and underscores, so the upper-case
+        // form decides equality regardless of case; a set keeps the check
+        // linear in the width of the header.
+        if (!seen.insert(upper_ascii(name)).second) {
+            error = where + "the variable name " + quoted(name) + " appears twice";
+            return kBadData;
         }
         var_def.name = std::string(name);
         vars.push_back(std::move(var_def));

@@ -19,6 +19,7 @@
 #include "data/guard.h"
 #include "data/library.h"
 #include "data/names.h"
+#include "data/run_files.h"
 #include "host_api.h"
 
 struct TymDataIn_ {
@@ -85,6 +86,17 @@ TymDataIn open_input(const TymDataRef* ref) {
     if (ref == nullptr) return nullptr;
     DataFile file;
     if (!resolve_data_file(*ref, true, file)) return nullptr;
+    // A file the run writes as its log, listing or a report is not data:
+    // what it holds now is the run's own output, or a data set it has
+    // begun to replace.  It is noted as an input all the same, so that a
+    // report is not written over it at the end.
+    const std::string role = run_files_role_of(file.file, run_file_bit(RunFileKind::kOutput));
+    run_files_note(file.file, RunFileKind::kDataSetInput, "the data set " + file.display);
+    if (!role.empty()) {
+        data_error("Data set " + file.display + " cannot be read: its file " + file.file + " is " + role +
+                   " of this run.");
+        return nullptr;
+    }
     std::unique_ptr<InputReader> reader =
         file.engine == Engine::Sqlite ? open_sqlite_input(file) : open_csv_input(file);
     if (reader == nullptr) return nullptr;

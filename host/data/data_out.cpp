@@ -21,6 +21,7 @@
 #include "data/guard.h"
 #include "data/library.h"
 #include "data/names.h"
+#include "data/run_files.h"
 #include "host_api.h"
 
 struct TymDataOut_ {
@@ -64,6 +65,21 @@ void discard(TymDataOut ds) {
     delete ds;
 }
 
+// A CSV data set must not replace the program, the MPS file, the log, the
+// listing or a report of the run, nor another output data set the step is
+// writing (one would silently replace the other).  An input data set may
+// be replaced by the step's output: it has been read by then.
+bool output_file_free(const DataFile& file) {
+    const unsigned kinds = run_file_bit(RunFileKind::kInput) | run_file_bit(RunFileKind::kOutput);
+    std::string role = run_files_role_of(file.file, kinds);
+    for (TymDataOut other : open_outputs())
+        if (role.empty() && other->file.engine == Engine::Csv && same_file(other->file.file, file.file))
+            role = "the output data set " + other->file.display + " of this step";
+    if (role.empty()) return true;
+    data_error("Data set " + file.display + " cannot be written: its file " + file.file + " is " + role + ".");
+    return false;
+}
+
 TymDataOut create(const TymDataRef* ref, int var_count) {
     if (ref == nullptr) return nullptr;
     DataFile file;
@@ -72,6 +88,7 @@ TymDataOut create(const TymDataRef* ref, int var_count) {
         data_error("Data set " + file.display + " cannot be created with " + std::to_string(var_count) + " variables.");
         return nullptr;
     }
+    if (file.engine == Engine::Csv && !output_file_free(file)) return nullptr;
     std::unique_ptr<OutputWriter> writer =
         file.engine == Engine::Sqlite ? create_sqlite_output(file) : create_csv_output(file);
     if (writer == nullptr) return nullptr;

@@ -34,6 +34,7 @@
 #include <string>
 #include <vector>
 
+#include "data/csv_scanner.h"
 #include "data/csv_schema.h"
 #include "data/csv_text.h"
 #include "data/csv_value.h"
@@ -214,6 +215,10 @@ class SqliteReader final : public InputReader {
                 const unsigned char* t = kind == SQLITE_NULL ? nullptr : sqlite3_column_text(select_.stmt, col);
                 const int n = sqlite3_column_bytes(select_.stmt, col);
                 texts_[v] = t == nullptr ? std::string_view() : std::string_view(reinterpret_cast<const char*>(t), n);
+                if (const char* why = text_rule_broken(texts_[v]); why != nullptr) {
+                    sqlite3_reset(select_.stmt);
+                    return bad_text(observation_, v, why);
+                }
                 continue;
             }
             if (kind == SQLITE_NULL) {
@@ -243,6 +248,10 @@ class SqliteReader final : public InputReader {
         data_error("Data set " + file_.display + " cannot be read: database " + file_.file + ": " + why(conn_.db, rc) +
                    ".");
         return kIoFailure;
+    }
+
+    int bad_text(int64_t obs, size_t var, const char* why) {
+        return bad_data("observation " + std::to_string(obs) + ": the value of column " + vars_[var].name + " " + why);
     }
 
     int bad_data(const std::string& what) {
@@ -307,6 +316,13 @@ class SqliteReader final : public InputReader {
                         const unsigned char* t = sqlite3_column_text(select_.stmt, col);
                         const std::string_view text(reinterpret_cast<const char*>(t),
                                                     static_cast<size_t>(sqlite3_column_bytes(select_.stmt, col)));
+                        // The text rules of the CSV files hold here too: a
+                        // zero byte would cut a name short, other bytes
+                        // would reach the reports raw.
+                        if (const char* why = text_rule_broken(text); why != nullptr) {
+                            sqlite3_reset(select_.stmt);
+                            return bad_text(obs, v, why);
+                        }
                         e.longest = std::max(e.longest, trim_right_blanks(text).size());
                         if (vars_[v].declared) note_declared_length(vars_[v], e.long_values, text, obs);
                         double ignored;

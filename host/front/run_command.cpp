@@ -7,7 +7,9 @@
 #include <iostream>
 #include <iterator>
 #include <memory>
+#include <new>
 #include <sstream>
+#include <utility>
 
 #include "export/export_command.h"
 #include "front/attention.h"
@@ -18,10 +20,12 @@
 #include "front/macro_store.h"
 #include "front/module_loader.h"
 #include "front/program_runner.h"
+#include "front/program_text.h"
 #include "front/solve_command.h"
 #include "front/symbols_file.h"
 #include "front/system_vector.h"
 #include "front/terminal.h"
+#include "data/run_files.h"
 #include "host_api.h"
 #include "lp/lp_import.h"
 #include "mps/mps_import.h"
@@ -31,33 +35,36 @@ namespace {
 
 using namespace qmlp::front;
 
-bool read_program(const CommandLine& cl, std::string& text) {
-    if (cl.from_stdin) {
-        text.assign(std::istreambuf_iterator<char>(std::cin), std::istreambuf_iterator<char>());
-        if (std::cin.bad()) {
-            log_error("Cannot read the program from standard input.");
-            return false;
-        }
-        return true;
+// Reads the program; says why when it cannot.  Returns 0 or the exit
+// status: a read that fails is an input/output error, a statement without
+// end an error of the program.
+int read_program_from(std::istream& in, const std::string& what, std::string& text) {
+    std::size_t line = 0;
+    switch (read_program_text(in, text, &line)) {
+        case ProgramRead::kOk: return 0;
+        case ProgramRead::kReadFailed: log_error("Cannot read the program " + what + "."); return kExitIo;
+        case ProgramRead::kStatementTooLong:
+            log_error("The program " + what + " has a statement, starting on line " + std::to_string(line) +
+                      ", longer than " + std::to_string(kMaxStatementBytes) +
+                      " bytes; a statement ends with \";\". The program is not run.");
+            return kExitProgramError;
     }
+    return kExitIo;
+}
+
+int read_program(const CommandLine& cl, std::string& text) {
+    if (cl.from_stdin) return read_program_from(std::cin, "from standard input", text);
     std::error_code ec;
     if (std::filesystem::is_directory(cl.program, ec)) {
         log_error("Cannot read the program file " + cl.program + ": it is a folder.");
-        return false;
+        return kExitIo;
     }
     std::ifstream in(cl.program, std::ios::binary);
     if (!in) {
         log_error("Cannot read the program file " + cl.program + ": " + std::strerror(errno) + ".");
-        return false;
+        return kExitIo;
     }
-    std::ostringstream buf;
-    buf << in.rdbuf();
-    if (in.bad()) {
-        log_error("Cannot read the program file " + cl.program + ".");
-        return false;
-    }
-    text = buf.str();
-    return true;
+    return read_program_from(in, "file " + cl.program, text);
 }
 
 int run_configured(const CommandLine& cl) {
@@ -78,8 +85,8 @@ int run_configured(const CommandLine& cl) {
             log_line(Severity::Note, "qmlp solve uses " + path +
                                          ": the dual simplex path, the fastest measured (the primal phases from a "
                                          "PRIMALIN basis); give ALGORITHM=PRIMAL for the primal phases.");
-    } else if (!read_program(cl, text)) {
-        return kExitIo;
+    } else if (const int rc = read_program(cl, text); rc != 0) {
+        return rc;
     }
 
     TerminalReader terminal(make_terminal_source(cl.from_stdin));
@@ -113,6 +120,36 @@ int run_configured(const CommandLine& cl) {
     return status.value();
 }
 
+// The inputs and outputs named on the command line, each output checked
+// against every file recorded before it: an output that is an input of the
+// run, or another output of it, is refused before anything is written.
+// Returns false after saying which.
+bool note_command_line_files(const CommandLine& cl, std::ostream& err) {
+    using host::data::RunFileKind;
+    host::data::run_files_reset();
+    if (cl.solve)
+        host::data::run_files_note(cl.mps_file, RunFileKind::kInput, "the MPS file");
+    else if (!cl.from_stdin)
+        host::data::run_files_note(cl.program, RunFileKind::kInput, "the program file");
+    const HostConfig& c = cl.config;
+    const std::pair<const std::string*, const char*> outputs[] = {{&c.log_file, "the log file (--log)"},
+                                                                  {&c.listing_file, "the listing file (--listing)"},
+                                                                  {&c.json_file, "the JSON report (--json)"},
+                                                                  {&c.html_file, "the HTML report (--html)"},
+                                                                  {&c.symbols_file, "the symbols file (--symbols)"}};
+    for (const auto& [path, role] : outputs) {
+        if (path->empty()) continue;
+        const std::string other = host::data::run_files_role_of(*path, host::data::kAnyRunFile);
+        if (!other.empty()) {
+            err << "qmlp: " << *path << " is both " << role << " and " << other
+                << "; nothing is written. Name another file.\n";
+            return false;
+        }
+        host::data::run_files_note(*path, RunFileKind::kOutput, role);
+    }
+    return true;
+}
+
 }  // namespace
 
 int run_command(int argc, char** argv) {
@@ -123,6 +160,7 @@ int run_command(int argc, char** argv) {
     CommandLine cl;
     if (int rc = parse_command_line(argc, argv, cl, std::cout, std::cerr); rc >= 0) return rc;
     try {
+        if (!note_command_line_files(cl, std::cerr)) return kExitUsage;
         data_configure(cl.config);
         // Nothing runs when the log, the listing or a report cannot be
         // written: what the run printed would be lost.
@@ -139,6 +177,11 @@ int run_command(int argc, char** argv) {
         if (data_output_lost()) status.raise(kExitIo);
         if (output_finish() != 0) status.raise(kExitIo);
         return status.value();
+    } catch (const std::bad_alloc&) {
+        // Whatever ran out of memory, the run ends the way a step that ran
+        // out of memory does: an ERROR and the memory status.
+        log_error("qmlp ran out of memory; the run is ended.");
+        return kExitMemory;
     } catch (const std::exception& e) {
         std::cerr << "qmlp: " << e.what() << "\n";
         return kExitProgramError;

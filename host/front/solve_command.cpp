@@ -98,6 +98,10 @@ bool solve_option_acceptable(const std::string& option, std::string* why) {
         *why = "the option \"" + option + "\" holds a \";\", which would end the LP statement.";
         return false;
     }
+    if (option.find("/*") != std::string::npos) {
+        *why = "the option \"" + option + "\" holds \"/*\", which would start a comment that swallows the options after it.";
+        return false;
+    }
     if (option_name(option) == "DATA") {
         *why = "DATA= is the imported MPS or LP file; leave it out.";
         return false;

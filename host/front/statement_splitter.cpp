@@ -123,9 +123,10 @@ void StatementSplitter::finish() {
             blank_pending_ = false;
             break;
         case State::BlockComment:
-            problems_.push_back({false, comment_line_,
+            // Everything after an unclosed "/*" would silently go unread.
+            problems_.push_back({true, comment_line_,
                                  "The comment that starts on line " + std::to_string(comment_line_) +
-                                     " is not closed before the end of the program."});
+                                     " is not closed: the text after it, up to the end, is not run."});
             break;
         case State::StarComment:
         case State::Text: break;

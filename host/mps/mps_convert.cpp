@@ -10,6 +10,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "data/run_files.h"
 #include "mps/mps_lines.h"
 #include "mps/mps_model.h"
 #include "mps/mps_reader.h"
@@ -116,6 +117,16 @@ bool is_lp_path(const std::string& path) {
 
 int run_import(const ImportOptions& options, std::FILE* out, std::FILE* err) {
     const std::string& input = options.input;
+    // The data set replaces its target only when it is complete, but a
+    // target that is the MPS file itself would still lose the model.
+    if (options.output != "-") {
+        const std::string target = options.output.empty() ? default_output_path(input) : options.output;
+        if (data::same_file(input, target)) {
+            std::fprintf(err, "ERROR: %s: this is the MPS file being imported; name another output file.\n",
+                         target.c_str());
+            return kExitError;
+        }
+    }
     FileLineSource source;
     if (!source.open(input)) {
         std::fprintf(err, "ERROR: %s: %s\n", input.c_str(), source.error().c_str());

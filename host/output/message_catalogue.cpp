@@ -330,6 +330,26 @@ constexpr MessageEntry kMessages[] = {
      "(NOPARARESTORE applies to the analyses at the end of the solve)."},
     {361, E, "", "PRINT: there is not enough memory to keep the run as it is while printing; nothing is printed."},
     {362, W, "s", "%1 looks at a run in a pause; before RUN there is none, so it does nothing here."},
+
+    // ---- infinite and contradicting values of the data
+    {370, W, "sdd",
+     "The column %1 has the lower bound %2 above its upper bound %3: no value satisfies both, so the problem "
+     "is infeasible."},
+    {371, N, "s",
+     "The right-hand side of row %1 is infinite on the side the row leaves open, so the row does not bind; it "
+     "is solved as a free row."},
+    {372, E, "s",
+     "The right-hand side of row %1 is infinite on a side the row bounds (or the row is an objective): no "
+     "solution could satisfy it; give a finite value."},
+    {373, E, "s",
+     "The row %1 has an infinite right-hand side in some right-hand-side columns and a finite one in others; "
+     "a row that binds in one combination and not in another cannot be solved; give it a finite value."},
+    {374, E, "ssi",
+     "The coefficient of column %2 in row %1 (observation %3) is infinite; a coefficient or cost must be a "
+     "finite number."},
+    {375, W, "ii", "%1 columns in all have bounds that leave them no value; only the first %2 are listed."},
+    {376, E, "sdd", "The value %2 of %1 is too large: %1 may be at most %3."},
+
     // ---- integer bounds, ACTIVEIN and PRIMALIN checked against the problem
     {390, W, "s",
      "The integer column %1 has no whole number between its bounds: the problem has "

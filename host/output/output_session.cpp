@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <fstream>
 
+#include "data/run_files.h"
 #include "output/log_sink.h"
 #include "output/report_writers.h"
 
@@ -189,13 +190,34 @@ void output_flush() {
     std::fflush(log_stream());
 }
 
+namespace {
+
+// A report is written at the end, over its target: a target the run read
+// as a data set keeps its data, and the report is refused.
+bool report_target_free(const std::string& file, const char* what) {
+    const std::string role =
+        data::run_files_role_of(file, data::run_file_bit(data::RunFileKind::kDataSetInput));
+    if (role.empty()) return true;
+    log_line(Severity::Error, std::string("The ") + what + " report " + file + " is not written: the file is " +
+                                  role + ", read by this run.");
+    return false;
+}
+
+}  // namespace
+
 int output_finish() {
     using namespace output;
     OutputSession& s = session();
     output_step_end();
     bool ok = true;
-    if (!s.json_file.empty()) ok = write_report(s.json_file, render_json(s.document), "JSON") && ok;
-    if (!s.html_file.empty()) ok = write_report(s.html_file, render_html(s.document), "HTML") && ok;
+    if (!s.json_file.empty() && report_target_free(s.json_file, "JSON"))
+        ok = write_report(s.json_file, render_json(s.document), "JSON") && ok;
+    else if (!s.json_file.empty())
+        ok = false;
+    if (!s.html_file.empty() && report_target_free(s.html_file, "HTML"))
+        ok = write_report(s.html_file, render_html(s.document), "HTML") && ok;
+    else if (!s.html_file.empty())
+        ok = false;
     output_flush();
     if (s.listing.failed()) {
         const std::string where = s.listing_file.empty() ? "standard output" : "the listing file " + s.listing_file;

@@ -168,6 +168,7 @@ struct ProblemModel {
     SosSet* sos_sets;                        // the special ordered sets in creation order (input/sos_sets.h)
     char type_variable[kMaxNameLength + 1];  // the reader's type variable, zero terminated (ProblemSummary)
     bool data_fault_named;                   // a reader named a fault of the data that no layout would mend
+    int32_t contradicting_bounds;            // columns whose bounds leave no value: the problem is infeasible
     int32_t marked_basic;                    // columns marked basic by the data
     int32_t basic_assigned;                  // basic columns assigned so far
     int32_t row_name_length;                 // 8 unless the dense reader takes its ID variable's length

@@ -109,6 +109,13 @@ struct PhaseLoopState {
     int64_t random_tries;      // columns priced by the random choice in this phase
     int32_t degenerate_count;  // consecutive degenerate steps (degeneracy guard)
     double objective_memory;   // objective value before the iteration (PHASEMIX test)
+    // The prices of one random choice's draws by header position less m,
+    // valid where the stamp equals the round: nothing changes between the
+    // draws of one choice, so a position drawn again is not priced again.
+    double* random_prices;
+    uint32_t* random_stamps;
+    int32_t random_capacity;
+    uint32_t random_round;
     // Writes one iteration-log row when FLOW is on; null until the log exists.
     void (*iteration_log)(LpContext* ctx);
 };

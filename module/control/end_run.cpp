@@ -22,9 +22,24 @@ void close_in(TymDataIn* ds) {
     *ds = nullptr;
 }
 
-void close_out(TymDataOut* ds, bool keep) {
-    if (*ds != nullptr) host_out_close(*ds, keep ? 1 : 0);
+// Returns false when a data set to keep could not be written.
+bool close_out(TymDataOut* ds, bool keep) {
+    int rc = 0;
+    if (*ds != nullptr) rc = host_out_close(*ds, keep ? 1 : 0);
     *ds = nullptr;
+    return !keep || rc >= 0;
+}
+
+// Commits the output data sets before the status is set: a run whose
+// output was lost must not read as a success.  Returns false when one of
+// them could not be written (the host has named it).
+bool commit_outputs(LpContext* ctx) {
+    HostHandles& h = ctx->handles;
+    bool ok = close_out(&h.primalout, true);
+    ok = close_out(&h.dualout, true) && ok;
+    ok = close_out(&h.tableauout, true) && ok;
+    ok = close_out(&h.activeout, true) && ok;
+    return ok;
 }
 
 void close_stores(LpContext* ctx) {
@@ -93,6 +108,7 @@ void release_run_resources(LpContext* ctx, bool keep_outputs) {
 
 void end_run(LpContext* ctx, int end_code) {
     const bool keep_outputs = end_code == kEndNormal || end_code == kEndQuit;
+    if (keep_outputs && !commit_outputs(ctx)) end_code = kEndIo;
 
     // The phase bookkeeping goes back to its start before the status is
     // reported, and the status text is built while the arrays and nodes it
@@ -113,6 +129,12 @@ void end_run(LpContext* ctx, int end_code) {
 }
 
 void end_step_at_once(LpContext* ctx, int end_code) {
+    // The status of an earlier step must not outlive this one's failure.
+    const int imposed = run_status_for_end_code(end_code);
+    if (imposed >= 0) {
+        ctx->solver.run_status = imposed;
+        set_status_macro(ctx, imposed);
+    }
     release_run_resources(ctx, false);
     close_output_objects(ctx);
     finish(ctx, end_code);

@@ -1,6 +1,7 @@
 // option_check.cpp -- the option check of the LP and RESET statements.
 #include "control/option_check.h"
 
+#include <cmath>
 #include <cstring>
 
 #include "base/host_link.h"
@@ -15,6 +16,7 @@ namespace {
 // Message numbers of the check.
 constexpr int kMsgObjectiveNote = 15;
 constexpr int kMsgBadOption = 211;
+constexpr int kMsgOptionTooLarge = 376;  // option, value, largest
 constexpr int kMsgInvtolTooLarge = 227;
 
 // The queue size the queue pricing rules take when PRICE was not given.
@@ -83,7 +85,17 @@ const FlagPair kFlagPairs[] = {
     {kBitBlandsrule, kBitNoBlandsrule, set_blandsrule},
 };
 
-void bad_option(const OptionSpec& entry) {
+// A value above the largest the option's field holds is named as too
+// large: its check text alone (such as "0<=maxit1") reads as if it were too
+// small.
+void bad_option(const OptionSpec& entry, double value) {
+    const bool too_large = !std::isnan(value) && (entry.hi_open ? value >= entry.hi : value > entry.hi);
+    if (too_large) {
+        const TymArg args[] = {arg_text(entry.name, static_cast<int>(std::strlen(entry.name))), arg_double(value),
+                               arg_double(entry.hi)};
+        host_message(kMsgOptionTooLarge, 3, args);
+        return;
+    }
     const TymArg arg = arg_text(entry.check_text, static_cast<int>(std::strlen(entry.check_text)));
     host_message(kMsgBadOption, 1, &arg);
 }
@@ -136,7 +148,11 @@ bool check_one(LpContext* ctx, const OptionSpec& entry, const TymParseRecord* re
         ok = option_in_range(entry, value, ctx->options.epsilon);
         if (ok) option_set(ctx->options, entry, entry.field, value);
     }
-    if (!ok) bad_option(entry);
+    if (!ok) {
+        const double b = (entry.rules & kRulePair) != 0 ? rec->values[entry.slot + 1].value : value;
+        const bool a_fits = option_in_range(entry, value, ctx->options.epsilon);
+        bad_option(entry, a_fits ? b : value);
+    }
 
     if ((entry.rules & kRuleObjectiveNote) != 0) text_message(kMsgObjectiveNote, entry.note_text);
     if ((entry.rules & kRuleExperimentalNote) != 0 && value > 0) host_note(kExperimentalNote);

@@ -51,7 +51,7 @@ const OptionSpec kTable[] = {
      kRuleNone, kNoGate, nullptr},
     {"MAXIT", kSlotMaxit, I32, F(maxit), 0, 0, CLOSED, kInt32Max, CLOSED, "0<maxit", DefaultKind::Value, kInt32Max,
      kRulePropagateMaxit, kNoGate, nullptr},
-    {"TIME", kSlotTime, DBL, F(time), 0, 0, CLOSED, kInt32Max, CLOSED, "0<time", DefaultKind::Value, 120, kRuleNone,
+    {"TIME", kSlotTime, DBL, F(time), 0, 0, OPEN, kInt32Max, CLOSED, "0<time", DefaultKind::Value, 120, kRuleNone,
      kNoGate, nullptr},
     {"PRICE", kSlotPrice, I16, F(price), 0, 1, CLOSED, kInt16Below, CLOSED, "0<price", DefaultKind::Value, 0,
      kRuleSentinelDefault, kNoGate, nullptr},

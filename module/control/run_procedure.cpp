@@ -8,6 +8,7 @@
 #include "control/parser_state.h"
 #include "control/run_steps.h"
 #include "control/statement_step.h"
+#include "input/bound_check.h"
 #include "input/column_lists.h"
 #include "output/output_connection.h"
 #include "simplex/scaling.h"
@@ -117,8 +118,12 @@ void run_after_statement(LpContext* ctx) {
     const RunSteps& steps = run_steps();
     handle_reader_result(ctx, require(ctx, ctx->entries.reader)(ctx));
     check_activein(ctx);
+    end_on(ctx, check_column_bounds(ctx), kBasisResults);
     install_attention(ctx);
-    end_on(ctx, require(ctx, steps.preprocess)(ctx), kPreprocessResults);
+    // Bounds that leave a column no value make every combination infeasible;
+    // there is nothing to tighten then.
+    if (ctx->model.contradicting_bounds == 0)
+        end_on(ctx, require(ctx, steps.preprocess)(ctx), kPreprocessResults);
     end_on(ctx, require(ctx, steps.complete_form)(ctx), kFormResults);
     end_on(ctx, require(ctx, steps.starting_basis)(ctx), kBasisResults);
     end_on(ctx, require(ctx, steps.allocate_arrays)(ctx), kMemoryOnly);

@@ -283,6 +283,48 @@ void report_slot(LpContext* ctx, int rc) {
     if (rc != 0) end_run(ctx, kEndIo);
 }
 
+// Steps 7 to 14: the phases and branch and bound.
+void solve_phases(LpContext* ctx) {
+    SolverState& sv = ctx->solver;
+
+    // 7, 8. Phase 1.  9. Evaluation.  (Or the dual simplex path.)
+    if (dual_path_chosen(ctx)) {
+        dual_path_step(ctx);
+    } else {
+        phase1_step(ctx);
+        evaluate(ctx, true);
+    }
+
+    // 10. FEASIBLEPAUSE.
+    if (ctx->options.feasiblepause != 0 && sv.primal_feasible != 0) {
+        host_message(kMsgFeasiblePause);
+        EnterPhase(ctx, kPhase2, true);
+        pause_for(ctx, kRunFeasiblePause);
+    }
+
+    // 11. Phase 2.  12. Evaluation.  13. Dual phase.  An optimal ending is
+    // then checked on fresh factors; one that does not hold sends the solve
+    // back to phase 2 or phase 1, a bounded number of times.
+    for (int32_t round = 0;; ++round) {
+        phase2_step(ctx, round > 0);
+        restore_epsilon(ctx);
+        if (sv.phase == kPhase2) evaluate(ctx, false);
+        dual_step(ctx);
+        restore_tolerances(ctx);
+        EndingCheck check = check_optimal_ending(ctx, round);
+        if (check == EndingCheck::kConfirmed) check = check_infeasible_ending(ctx, round);
+        if (check == EndingCheck::kConfirmed) check = check_unbounded_ending(ctx, round);
+        if (check == EndingCheck::kConfirmed) break;
+        if (check == EndingCheck::kFeasibilityLost) {
+            phase1_step(ctx, true);
+            evaluate(ctx, true);
+        }
+    }
+
+    // 14. Branch and bound, for an integer problem whose relaxation is optimal.
+    integer_phase_step(ctx);
+}
+
 }  // namespace
 
 int solve_combination(LpContext* ctx) {
@@ -323,42 +365,13 @@ int solve_combination(LpContext* ctx) {
     }
     install_attention(ctx);
 
-    // 7, 8. Phase 1.  9. Evaluation.  (Or the dual simplex path.)
-    if (dual_path_chosen(ctx)) {
-        dual_path_step(ctx);
+    if (pm.contradicting_bounds > 0) {
+        // A column whose bounds leave it no value (named when the problem
+        // was read) makes the problem infeasible before any phase runs.
+        sv.run_status = kRunInfeasible;
     } else {
-        phase1_step(ctx);
-        evaluate(ctx, true);
+        solve_phases(ctx);
     }
-
-    // 10. FEASIBLEPAUSE.
-    if (ctx->options.feasiblepause != 0 && sv.primal_feasible != 0) {
-        host_message(kMsgFeasiblePause);
-        EnterPhase(ctx, kPhase2, true);
-        pause_for(ctx, kRunFeasiblePause);
-    }
-
-    // 11. Phase 2.  12. Evaluation.  13. Dual phase.  An optimal ending is
-    // then checked on fresh factors; one that does not hold sends the solve
-    // back to phase 2 or phase 1, a bounded number of times.
-    for (int32_t round = 0;; ++round) {
-        phase2_step(ctx, round > 0);
-        restore_epsilon(ctx);
-        if (sv.phase == kPhase2) evaluate(ctx, false);
-        dual_step(ctx);
-        restore_tolerances(ctx);
-        EndingCheck check = check_optimal_ending(ctx, round);
-        if (check == EndingCheck::kConfirmed) check = check_infeasible_ending(ctx, round);
-        if (check == EndingCheck::kConfirmed) check = check_unbounded_ending(ctx, round);
-        if (check == EndingCheck::kConfirmed) break;
-        if (check == EndingCheck::kFeasibilityLost) {
-            phase1_step(ctx, true);
-            evaluate(ctx, true);
-        }
-    }
-
-    // 14. Branch and bound, for an integer problem whose relaxation is optimal.
-    integer_phase_step(ctx);
 
     // 15, 16.  17. GOALPROGRAM.
     infeasible_step(ctx);

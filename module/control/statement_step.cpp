@@ -75,8 +75,19 @@ void take_data_references(LpContext* ctx, const TymParseRecord* rec) {
 
 int statement_callback(void* cookie, TymParseRecord* rec) {
     auto* ctx = static_cast<LpContext*>(cookie);
-    if (ctx == nullptr || rec == nullptr || rec->error != 0) return 0;  // the host reports syntax errors
+    if (ctx == nullptr || rec == nullptr) return 0;
     SolverState& s = ctx->solver;
+    if (rec->error != 0) {
+        // The host has reported the error.  A statement of the step that
+        // cannot be parsed would otherwise be dropped and a different
+        // problem solved, so the step ends with a syntax error at RUN.
+        // Statements typed at a pause are read by a parser of their own.
+        const ParserState* state = parser_state();
+        if (state != nullptr && state->parser != nullptr && ctx->handles.parser == state->parser &&
+            s.run_status == kRunOk)
+            s.run_status = kRunSyntax;
+        return 0;
+    }
     switch (rec->statement) {
         case kStmtLp:
             if (check_options(ctx, rec) == kRunSemantic) s.run_status = kRunSemantic;
@@ -105,7 +116,7 @@ int statement_callback(void* cookie, TymParseRecord* rec) {
             if (s.run_status != 0) end_inside_parser(ctx, kEndSyntax);
             break;
         case kStmtRun:
-            if (s.run_status != 0) end_inside_parser(ctx, kEndSyntax);
+            if (s.run_status != 0) end_inside_parser(ctx, s.run_status == kRunSyntax ? kEndSyntax : kEndSemantic);
             break;
         case kStmtShow:
         case kStmtPrint: {
@@ -165,6 +176,7 @@ int statement_step(LpContext* ctx) {
 
     const TymParseRecord* rec = host_parser_run(ctx->handles.parser);
     if (ctx->solver.run_status == kRunMemory) return kRunMemory;
+    if (ctx->solver.run_status == kRunSyntax) end_step_at_once(ctx, kEndSyntax);
     if (ctx->solver.run_status != 0 || rec == nullptr || rec->error != 0) return kRunSemantic;
     take_data_references(ctx, rec);
     return 0;

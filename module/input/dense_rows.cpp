@@ -4,6 +4,7 @@
 #include "input/column_attributes.h"
 #include "input/column_lists.h"
 #include "input/dense_state.h"
+#include "input/infinite_values.h"
 #include "input/model_records.h"
 #include "input/objectives.h"
 #include "input/sos_sets.h"
@@ -63,10 +64,17 @@ int write_row_values(DenseReader& r, int32_t row, RowValues taken, double range)
     return rc;
 }
 
-// Every value present and not 0 becomes a coefficient of the row.
+// Every value present and not 0 becomes a coefficient of the row; an
+// infinite one is an error of the data.
 int add_coefficients(DenseReader& r, int32_t row, RowRecord& rec) {
     for (int32_t j = 0; j < r.structural; ++j) {
         const double v = r.col_values[j];
+        if (infinity_sign(v) != 0) {
+            report_infinite_coefficient(r.row_name, r.ctx->model.row_name_length, dense_column_name(r, j),
+                                        r.ctx->model.column_name_length, r.observation);
+            fail(r);
+            continue;
+        }
         if (!present(v) || v == 0.0) continue;
         const int rc = coef_window_append(r.ctx, &r.window, row, rec, j, r.cols[j], v);
         if (rc != 0) return rc;
@@ -74,10 +82,26 @@ int add_coefficients(DenseReader& r, int32_t row, RowRecord& rec) {
     return 0;
 }
 
+// What infinite right-hand sides make of a row of this kind: a row that
+// does not bind becomes a free row; one that could never hold is an error.
+TypeKind infinite_rhs_kind(DenseReader& r, TypeKind kind) {
+    int plus = 0, minus = 0, finite = 0;
+    for (int k = 0; k < r.rhs_count; ++k) {
+        const int sign = infinity_sign(r.rhs[k].value);
+        plus += sign > 0 ? 1 : 0;
+        minus += sign < 0 ? 1 : 0;
+        finite += sign == 0 ? 1 : 0;
+    }
+    const InfiniteRhs outcome = classify_rhs(type_row_flags(kind), plus, minus, finite);
+    if (report_infinite_rhs(outcome, r.row_name, r.ctx->model.row_name_length)) fail(r);
+    return outcome == InfiniteRhs::kNotBinding ? kTypeFree : kind;
+}
+
 // LE, EQ, GE and FR rows.
 int constraint_row(DenseReader& r, TypeKind kind) {
     ProblemModel& m = r.ctx->model;
     const int32_t i = m.rows;
+    kind = infinite_rhs_kind(r, kind);
     RowRecord rec = empty_row(type_row_flags(kind));
     int rc = add_coefficients(r, i, rec);
     if (rc != 0) return rc;
@@ -105,6 +129,7 @@ int objective_row(DenseReader& r, TypeKind kind) {
     ProblemModel& m = r.ctx->model;
     const int32_t i = m.rows;
     RowRecord rec = empty_row(kRowObjective);
+    infinite_rhs_kind(r, kind);  // an objective's constant is never infinite
     ObjectiveRecord* obj = add_objective(r.ctx, i, kind == kTypeMax ? kSenseMaximise : kSenseMinimise, r.row_name);
     if (obj == nullptr) return kRunMemory;
     rec.link.objective = obj;
@@ -121,8 +146,9 @@ int objective_row(DenseReader& r, TypeKind kind) {
 int column_values(DenseReader& r, TypeKind kind) {
     const int width = r.ctx->model.column_name_length;
     int used = 0;
+    const bool bound = kind == kTypeUpper || kind == kTypeLower || kind == kTypeFixed;
     for (int32_t j = 0; j < r.structural; ++j) {
-        const double v = r.col_values[j];
+        const double v = bound ? bound_value(r.ctx, r.col_values[j]) : r.col_values[j];
         if (!present(v)) continue;
         ++used;
         ColumnRecord& col = r.cols[j];

@@ -1,6 +1,8 @@
 // initial_basis.cpp -- bounds, statuses, the starting basis and its header.
 #include "input/initial_basis.h"
 
+#include "input/bound_check.h"
+
 #include <cstring>
 
 #include "base/context_memory.h"
@@ -41,13 +43,8 @@ void set_bounds(LpContext* ctx, int32_t j, const ColumnRecord& col) {
     const double inf = ctx->options.infinity;
     const bool structural = j < ctx->model.structural_count;
     double lower = col.lower;
-    if (structural) {
-        const uint16_t keeps_lower = kColLowerGiven | kColFixed | kColBinary;
-        if ((col.flags & kColUnrestricted) != 0)
-            lower = -inf;
-        else if ((col.flags & keeps_lower) == 0)
-            lower = 0.0;
-    }
+    double upper = col.upper;
+    if (structural) effective_bounds(ctx, col, &lower, &upper);
     f.lower[j] = lower;
     f.upper[j] = col.upper;
     uint8_t status = 0;

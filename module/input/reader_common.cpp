@@ -18,6 +18,17 @@ void copy_name(char* dst, int width, const char* src, int src_length) {
 }
 
 int trimmed_length(const char* name, int width) {
+    // Character variables may be declared up to 32767 bytes long and come
+    // blank padded to that length with every observation: the padding is
+    // passed over eight bytes at a time.  A byte is a blank or a zero byte
+    // exactly when setting its 0x20 bit makes it a blank.
+    constexpr uint64_t kBlanks = 0x2020202020202020ull;
+    while (width >= 8) {
+        uint64_t word;
+        std::memcpy(&word, name + width - 8, sizeof word);
+        if ((word | kBlanks) != kBlanks) break;
+        width -= 8;
+    }
     while (width > 0 && (name[width - 1] == ' ' || name[width - 1] == '\0')) --width;
     return width;
 }

@@ -6,6 +6,7 @@
 #include "base/host_link.h"
 #include "input/column_attributes.h"
 #include "input/column_lists.h"
+#include "input/infinite_values.h"
 #include "input/model_records.h"
 #include "input/sos_sets.h"
 #include "input/sparse_state.h"
@@ -126,6 +127,7 @@ int add_member(SparseReader& r, NameNode* node, TypeKind code, int32_t j, double
 int attribute(SparseReader& r, NameNode* node, TypeKind code, int32_t j, double v) {
     const int width = r.ctx->model.column_name_length;
     char* name = column_name_at(r, j);
+    if (code == kTypeUpper || code == kTypeLower || code == kTypeFixed) v = bound_value(r.ctx, v);
     if (is_missing(v)) {
         message_text_obs(kMsgMissingAttribute, name, width, r.observation);
         return 0;
@@ -153,6 +155,12 @@ int attribute(SparseReader& r, NameNode* node, TypeKind code, int32_t j, double 
 // replaces the first.
 int coefficient(SparseReader& r, NameNode* node, int32_t j, double v) {
     const int32_t i = node->index;
+    if (infinity_sign(v) != 0) {
+        report_infinite_coefficient(node->name, r.rows.width, column_name_at(r, j), r.ctx->model.column_name_length,
+                                    r.observation);
+        r.result = kRunSemantic;
+        return 0;
+    }
     if (is_missing(v)) {
         const int width = r.ctx->model.column_name_length;
         const TymArg args[] = {arg_text(column_name_at(r, j), width), arg_text(node->name, r.rows.width)};
@@ -184,7 +192,11 @@ int value_pairs(SparseReader& r) {
     const int rc = value_column(r, value_kind(r.kind), &vc);
     if (rc != 0) return rc;
     for (int k = 0; k < r.pairs; ++k) {
-        if (is_blank(r.row_values[k], r.row_vars[k].length) || is_missing(r.coef_values[k])) continue;
+        // Right-hand sides keep .I and .M for the reader to resolve once
+        // every row has its kind; other missing values give nothing.
+        const double v = r.coef_values[k];
+        if (is_blank(r.row_values[k], r.row_vars[k].length)) continue;
+        if (is_missing(v) && !(r.kind == kTypeRhs && infinity_sign(v) != 0)) continue;
         copy_name(r.row_name, r.rows.width, r.row_values[k], r.row_vars[k].length);
         const NameNode* node = name_tree_find(&r.rows, r.row_name);
         if (node != nullptr && node->index >= 0) vc->values[node->index] = r.coef_values[k];

@@ -6,6 +6,7 @@
 #include "base/host_link.h"
 #include "input/column_lists.h"
 #include "input/model_records.h"
+#include "input/infinite_values.h"
 #include "input/sparse_state.h"
 
 namespace tymlp {
@@ -33,6 +34,28 @@ void untyped_notes(SparseReader& r) {
         if (node->reserved == 0) continue;
         const TymArg arg = arg_text(node->name, r.rows.width);
         host_message(kMsgUntypedRow, 1, &arg);
+    }
+}
+
+// Infinite right-hand sides: a row that does not bind becomes a free row,
+// one that never holds is an error; the values themselves become 0.
+void resolve_infinite_rhs(SparseReader& r) {
+    ProblemModel& m = r.ctx->model;
+    const int32_t count = r.value_count[kValueRhs];
+    for (int32_t i = 0; i < m.rows; ++i) {
+        int plus = 0, minus = 0, finite = 0;
+        for (int32_t k = 0; k < count; ++k) {
+            double& v = r.values[kValueRhs][k].values[i];
+            const int sign = infinity_sign(v);
+            plus += sign > 0 ? 1 : 0;
+            minus += sign < 0 ? 1 : 0;
+            finite += sign == 0 ? 1 : 0;
+            if (sign != 0) v = 0.0;
+        }
+        RowRecord& rec = r.row_recs[i];
+        const InfiniteRhs outcome = classify_rhs(rec.flags, plus, minus, finite);
+        if (report_infinite_rhs(outcome, row_name_at(r, i), r.rows.width)) r.result = kRunSemantic;
+        if (outcome == InfiniteRhs::kNotBinding) make_row_free(m, rec);
     }
 }
 
@@ -121,6 +144,7 @@ int run(SparseReader& r) {
 
 int sparse_finish(SparseReader& r) {
     untyped_notes(r);
+    resolve_infinite_rhs(r);
     apply_ranges(r);
     int rc = write_records(r);
     if (rc == 0) rc = coef_window_close(r.ctx, &r.window);

@@ -2,6 +2,7 @@
 // zero) and primal phase 2 (improve the objective while staying feasible).
 #include <cmath>
 
+#include "base/context_memory.h"
 #include "base/host_link.h"
 #include "base/numeric.h"
 #include "simplex/invert.h"
@@ -45,8 +46,51 @@ int32_t artificial_count(const LpContext* ctx) {
     return k;
 }
 
+// The memory of one random choice's prices, or false when it cannot be had
+// (the draws are then priced every time).
+bool start_random_round(LpContext* ctx, int32_t span) {
+    PhaseLoopState& loop = ctx->phases.loop;
+    if (loop.random_capacity < span) {
+        ctx_free_array(ctx, loop.random_prices);
+        ctx_free_array(ctx, loop.random_stamps);
+        loop.random_capacity = 0;
+        loop.random_prices = ctx_alloc_array<double>(ctx, span);
+        loop.random_stamps = ctx_alloc_array<uint32_t>(ctx, span);
+        if (loop.random_prices == nullptr || loop.random_stamps == nullptr) return false;
+        for (int32_t k = 0; k < span; ++k) loop.random_stamps[k] = 0;
+        loop.random_capacity = span;
+        loop.random_round = 0;
+    }
+    if (++loop.random_round == 0) {  // the stamps wrapped: start them afresh
+        for (int32_t k = 0; k < loop.random_capacity; ++k) loop.random_stamps[k] = 0;
+        loop.random_round = 1;
+    }
+    return true;
+}
+
+// Prices the column at header position h for the random choice, or takes
+// the price it had earlier in the same choice.
+int price_drawn(LpContext* ctx, int32_t h, bool remembered) {
+    PhaseLoopState& loop = ctx->phases.loop;
+    const int32_t k = h - ctx->model.rows;
+    if (remembered && loop.random_stamps[k] == loop.random_round) {
+        ctx->phases.pricing.price = loop.random_prices[k];
+        ctx->solver.entering_pos = h;
+        ctx->solver.entering = ctx->form.header[h];
+        return 0;
+    }
+    const int rc = PriceColumn(ctx, h);
+    if (rc != 0 || !remembered) return rc;
+    loop.random_stamps[k] = loop.random_round;
+    loop.random_prices[k] = ctx->phases.pricing.price;
+    return 0;
+}
+
 // Phase 1's random choice: columns drawn at random are priced one at a
-// time until one is attractive.  Returns 0 or a fetch status.
+// time until one is attractive.  A choice draws up to n times from the
+// n - m - 1 positions; when those are few and their columns long (many rows,
+// few structural columns), pricing every draw afresh would cost n times a
+// column's length per iteration.  Returns 0 or a fetch status.
 int random_choice(LpContext* ctx, int32_t artificials) {
     PhaseLoopState& loop = ctx->phases.loop;
     PricingState& p = ctx->phases.pricing;
@@ -55,11 +99,12 @@ int random_choice(LpContext* ctx, int32_t artificials) {
     const double epsilon = ctx->options.epsilon;
     p.price = -1.0;
     const int32_t span = n - m - 1;
+    const bool remembered = span > 0 && start_random_round(ctx, span);
     for (int32_t t = 0; t < n && span > 0; ++t) {
         const double u = NextRandom(ctx);
         const int32_t h = m + static_cast<int32_t>(std::trunc(u * span));
         loop.random_tries += 1;
-        const int rc = PriceColumn(ctx, h);
+        const int rc = price_drawn(ctx, h, remembered);
         if (rc != 0) return rc;
         if (p.price > epsilon) break;
     }

@@ -3,8 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <sstream>
 
 #include "front/lexer.h"
+#include "front/program_text.h"
 #include "front/statement_splitter.h"
 
 using namespace qmlp::front;
@@ -80,12 +82,42 @@ TEST(StatementSplitter, UnclosedQuoteDropsTheStatementWithAnError) {
     EXPECT_EQ(problems[0].line, 2);
 }
 
-TEST(StatementSplitter, UnclosedCommentIsAWarning) {
+// Everything after an unclosed comment would go unread: an error, not a
+// warning.
+TEST(StatementSplitter, UnclosedCommentIsAnError) {
     std::vector<SplitProblem> problems;
-    auto stmts = split_statements("RUN;\n/* open\n", &problems);
+    auto stmts = split_statements("RUN;\n/* open\nLP data=x;\nRUN;\n", &problems);
     EXPECT_EQ(texts(stmts), (std::vector<std::string>{"RUN"}));
     ASSERT_EQ(problems.size(), 1u);
-    EXPECT_FALSE(problems[0].is_error);
+    EXPECT_TRUE(problems[0].is_error);
+    EXPECT_EQ(problems[0].line, 2);
+}
+
+TEST(ProgramText, ReadsInPiecesDropsAByteOrderMarkAndBoundsAStatement) {
+    std::string text;
+    std::size_t line = 0;
+    std::istringstream bom("\xEF\xBB\xBFLP data=x;\nRUN;\n");
+    ASSERT_EQ(read_program_text(bom, text, &line), ProgramRead::kOk);
+    EXPECT_EQ(text, "LP data=x;\nRUN;\n");
+
+    // Many statements, each short, may make a program far longer than one
+    // statement may be; a piece boundary inside one changes nothing.
+    std::string many;
+    while (many.size() < 3 * kMaxStatementBytes) many += "%PUT " + std::string(1000, 'a') + ";\n";
+    std::istringstream long_program(many);
+    ASSERT_EQ(read_program_text(long_program, text, &line), ProgramRead::kOk);
+    EXPECT_EQ(text, many);
+
+    // One statement past the bound is refused, and its first line named.
+    std::istringstream endless("RUN;\nRUN;\n%PUT " + std::string(kMaxStatementBytes, 'z'));
+    EXPECT_EQ(read_program_text(endless, text, &line), ProgramRead::kStatementTooLong);
+    EXPECT_EQ(line, 3u);
+    EXPECT_TRUE(text.empty());
+
+    // A BOM elsewhere is text like any other.
+    std::istringstream inner("RUN; \xEF\xBB\xBF");
+    ASSERT_EQ(read_program_text(inner, text, &line), ProgramRead::kOk);
+    EXPECT_EQ(text, "RUN; \xEF\xBB\xBF");
 }
 
 TEST(StatementSplitter, IncrementalFeedKeepsStateAcrossLines) {
