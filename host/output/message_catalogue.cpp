@@ -349,6 +349,9 @@ constexpr MessageEntry kMessages[] = {
      "finite number."},
     {375, W, "ii", "%1 columns in all have bounds that leave them no value; only the first %2 are listed."},
     {376, E, "sdd", "The value %2 of %1 is too large: %1 may be at most %3."},
+    {377, E, "s",
+     "The equality row %1 has an infinite range, which would leave it open on one side; make it a LE or GE "
+     "row instead."},
 
     // ---- integer bounds, ACTIVEIN and PRIMALIN checked against the problem
     {390, W, "s",

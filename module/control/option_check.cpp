@@ -85,19 +85,17 @@ const FlagPair kFlagPairs[] = {
     {kBitBlandsrule, kBitNoBlandsrule, set_blandsrule},
 };
 
-// A value above the largest the option's field holds is named as too
-// large: its check text alone (such as "0<=maxit1") reads as if it were too
-// small.
+// The check text of a bad value; a value above the largest the option
+// takes is also named as too large, since a check text such as
+// "0<=maxit1" alone reads as if it were too small.
 void bad_option(const OptionSpec& entry, double value) {
-    const bool too_large = !std::isnan(value) && (entry.hi_open ? value >= entry.hi : value > entry.hi);
-    if (too_large) {
-        const TymArg args[] = {arg_text(entry.name, static_cast<int>(std::strlen(entry.name))), arg_double(value),
-                               arg_double(entry.hi)};
-        host_message(kMsgOptionTooLarge, 3, args);
-        return;
-    }
     const TymArg arg = arg_text(entry.check_text, static_cast<int>(std::strlen(entry.check_text)));
     host_message(kMsgBadOption, 1, &arg);
+    const bool too_large = !std::isnan(value) && (entry.hi_open ? value >= entry.hi : value > entry.hi);
+    if (!too_large) return;
+    const TymArg args[] = {arg_text(entry.name, static_cast<int>(std::strlen(entry.name))), arg_double(value),
+                           arg_double(entry.hi)};
+    host_message(kMsgOptionTooLarge, 3, args);
 }
 
 void text_message(int number, const char* text) {

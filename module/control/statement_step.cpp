@@ -116,7 +116,7 @@ int statement_callback(void* cookie, TymParseRecord* rec) {
             if (s.run_status != 0) end_inside_parser(ctx, kEndSyntax);
             break;
         case kStmtRun:
-            if (s.run_status != 0) end_inside_parser(ctx, s.run_status == kRunSyntax ? kEndSyntax : kEndSemantic);
+            if (s.run_status != 0) end_inside_parser(ctx, kEndSyntax);
             break;
         case kStmtShow:
         case kStmtPrint: {

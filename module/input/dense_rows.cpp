@@ -107,6 +107,8 @@ int constraint_row(DenseReader& r, TypeKind kind) {
     if (rc != 0) return rc;
 
     double range = 0.0;
+    if (kind == kTypeEq && r.has_range && report_infinite_range(r.range.value, r.row_name, m.row_name_length))
+        fail(r);
     if (kind != kTypeFree && r.has_range && present(r.range.value) && r.range.value != 0.0) {
         range = r.range.value;
         rec.link.range = range;

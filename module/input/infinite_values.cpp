@@ -51,6 +51,13 @@ void report_infinite_coefficient(const char* row, int row_length, const char* co
     host_message(kMsgInfiniteCoefficient, 3, args);
 }
 
+bool report_infinite_range(double range, const char* row, int row_length) {
+    if (infinity_sign(range) == 0) return false;
+    const TymArg arg = arg_text(row, trimmed_length(row, row_length));
+    host_message(kMsgInfiniteRange, 1, &arg);
+    return true;
+}
+
 void make_row_free(ProblemModel& m, RowRecord& rec) {
     if ((rec.flags & kRowFree) != 0) return;
     if ((rec.flags & kRowLessEqual) != 0) --m.le_rows;

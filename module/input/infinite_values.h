@@ -21,6 +21,7 @@ enum InfiniteValueMessage : int {
     kMsgRowNeverHolds = 372,        // row
     kMsgRowMixedInfinity = 373,     // row
     kMsgInfiniteCoefficient = 374,  // row, column, observation
+    kMsgInfiniteRange = 377,        // row
 };
 
 // +1 for .I, -1 for .M, 0 for any other value.
@@ -47,6 +48,12 @@ bool report_infinite_rhs(InfiniteRhs outcome, const char* row, int row_length);
 // The error of an infinite coefficient or cost.
 void report_infinite_coefficient(const char* row, int row_length, const char* column, int column_length,
                                  int64_t observation);
+
+// An infinite range of an equality row would open it on one side; read as
+// no range it would silently stay an equality.  Reports it (naming the row)
+// and returns true when `range` is infinite.  A less-or-equal or
+// greater-or-equal row with an infinite range is simply not ranged.
+bool report_infinite_range(double range, const char* row, int row_length);
 
 // Turns a constraint row that does not bind into a free row, keeping the
 // row counts of the model right.

@@ -192,11 +192,12 @@ int value_pairs(SparseReader& r) {
     const int rc = value_column(r, value_kind(r.kind), &vc);
     if (rc != 0) return rc;
     for (int k = 0; k < r.pairs; ++k) {
-        // Right-hand sides keep .I and .M for the reader to resolve once
-        // every row has its kind; other missing values give nothing.
+        // Right-hand sides and ranges keep .I and .M for the reader to
+        // resolve once every row has its kind; other missing values give
+        // nothing.
         const double v = r.coef_values[k];
         if (is_blank(r.row_values[k], r.row_vars[k].length)) continue;
-        if (is_missing(v) && !(r.kind == kTypeRhs && infinity_sign(v) != 0)) continue;
+        if (is_missing(v) && !((r.kind == kTypeRhs || r.kind == kTypeRange) && infinity_sign(v) != 0)) continue;
         copy_name(r.row_name, r.rows.width, r.row_values[k], r.row_vars[k].length);
         const NameNode* node = name_tree_find(&r.rows, r.row_name);
         if (node != nullptr && node->index >= 0) vc->values[node->index] = r.coef_values[k];

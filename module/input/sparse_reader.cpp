@@ -69,10 +69,15 @@ void apply_ranges(SparseReader& r) {
     ProblemModel& m = r.ctx->model;
     m.range_variables = r.value_count[kValueRange];
     if (r.value_count[kValueRange] == 0) return;
-    const double* range = r.values[kValueRange][0].values;
+    double* range = r.values[kValueRange][0].values;
     const uint8_t ranged = kRowLessEqual | kRowGreaterEqual | kRowEquality;
     for (int32_t i = 0; i < m.rows; ++i) {
         RowRecord& rec = r.row_recs[i];
+        if (infinity_sign(range[i]) != 0) {
+            if ((rec.flags & kRowEquality) != 0 && report_infinite_range(range[i], row_name_at(r, i), r.rows.width))
+                r.result = kRunSemantic;
+            range[i] = 0.0;  // an inequality with an infinite range is not ranged
+        }
         if (range[i] == 0.0 || (rec.flags & ranged) == 0) continue;
         rec.link.range = range[i];
         rec.flags |= kRowRange;

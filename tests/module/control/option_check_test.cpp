@@ -80,17 +80,26 @@ TEST_F(OptionCheck, RejectedMaxitDoesNotTouchThePhaseLimits) {
     EXPECT_EQ(ctx_->options.maxit3, 99999999);
 }
 
+// The check is 0<time: a time limit of 0 is refused like a negative one.
+// A value above the largest is also named as too large.
 TEST_F(OptionCheck, TimeBoundaries) {
-    for (double ok : {0.0, 2147483647.0}) {
+    for (double ok : {1e-3, 2147483647.0}) {
         Record r(kStmtLp);
         r.value(kSlotTime, ok);
         EXPECT_EQ(check(r), 0) << ok;
         EXPECT_EQ(ctx_->options.time, ok);
     }
+    Record zero(kStmtLp);
+    zero.value(kSlotTime, 0.0);
+    EXPECT_EQ(check(zero), kRunSemantic);
+    EXPECT_EQ(bad(), std::vector<std::string>{"0<time"});
+    EXPECT_TRUE(texts_of(376).empty());
+
     Record over(kStmtLp);
     over.value(kSlotTime, 2147483648.0);
     EXPECT_EQ(check(over), kRunSemantic);
-    EXPECT_EQ(bad(), std::vector<std::string>{"0<time"});
+    EXPECT_EQ(bad(), (std::vector<std::string>{"0<time", "0<time"}));
+    EXPECT_EQ(texts_of(376), std::vector<std::string>{"TIME"});
 }
 
 TEST_F(OptionCheck, PriceBoundariesAndNoWrapAround) {

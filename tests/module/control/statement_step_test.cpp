@@ -59,29 +59,39 @@ TEST_F(Callbacks, QuitAndRunGoOnWhileTheRunIsSound) {
 
 TEST_F(Callbacks, QuitAndRunAfterAFailureEndTheStepAtOnce) {
     // QUIT after a failure ends the step as the failure it is, as RUN does
-    // (never as a clean QUIT); lack of memory keeps its own end code.
+    // (never as a clean QUIT); lack of memory keeps its own end code.  A
+    // statement that could not be parsed also leaves the syntax error in
+    // _QMLP_, so that an earlier step's status does not read as this one's.
     struct Case {
         int statement;
-        int run_status;
+        int status;
         int code;
+        const char* macro;
     };
-    const Case cases[] = {{kStmtQuit, kRunSemantic, kEndSyntax},
-                          {kStmtRun, kRunSemantic, kEndSyntax},
-                          {kStmtQuit, kRunMemory, kEndMemory}};
+    const Case cases[] = {{kStmtQuit, kRunSemantic, kEndSyntax, nullptr},
+                          {kStmtRun, kRunSemantic, kEndSyntax, nullptr},
+                          {kStmtQuit, kRunMemory, kEndMemory, nullptr},
+                          {kStmtQuit, kRunSyntax, kEndSyntax, "STATUS=SYNTAX_ERROR"},
+                          {kStmtRun, kRunSyntax, kEndSyntax, "STATUS=SYNTAX_ERROR"}};
     spine_test::destroy_context(std::exchange(ctx_, nullptr));
-    for (auto [statement, run_status, code] : cases) {
+    for (const Case& c : cases) {
         host_ = &minihost::install();
         ASSERT_EQ(create_context(&ctx_), 0);
         LpContext* ctx = std::exchange(ctx_, nullptr);
-        ctx->solver.run_status = run_status;
-        Record r(statement);
+        ctx->solver.run_status = c.status;
+        Record r(c.statement);
         try {
             statement_callback(ctx, r.get());
             FAIL() << "went on";
         } catch (const minihost::StepEnded& e) {
-            EXPECT_EQ(e.end_code, code);
+            EXPECT_EQ(e.end_code, c.code);
         }
-        EXPECT_EQ(host_->macros.count("_QMLP_"), 0u);
+        if (c.macro == nullptr) {
+            EXPECT_EQ(host_->macros.count("_QMLP_"), 0u);
+        } else {
+            ASSERT_EQ(host_->macros.count("_QMLP_"), 1u);
+            EXPECT_EQ(host_->macros["_QMLP_"].rfind(c.macro, 0), 0u) << host_->macros["_QMLP_"];
+        }
         EXPECT_EQ(host_->live_blocks, 0);
     }
 }

@@ -91,7 +91,7 @@ TEST_F(InfiniteValues, BothLayoutsFreeAnOpenRowAndRefuseInfiniteCoefficients) {
 
 TEST_F(InfiniteValues, BoundsThatLeaveNoValueAreCountedAndNamedInBothLayouts) {
     data("_ID_,_TYPE_,x,y,z,w,_RHS_\nobj,MAX,1,1,1,1,.\nc1,LE,1,1,1,1,4\n"
-         "lo,LOWERBD,5,.M,.I,2\nup,UPPERBD,1,3,.,2\n");
+         "lo,LOWERBD,5,.M,.I,2,.\nup,UPPERBD,1,3,.,2,.\n");
     ASSERT_EQ(read_dense(), 0);
     ASSERT_EQ(check_column_bounds(ctx_), 0);
     EXPECT_EQ(ctx_->model.contradicting_bounds, 2);  // x crossed, z at +infinity; y free below, w fixed
