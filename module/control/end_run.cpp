@@ -129,12 +129,6 @@ void end_run(LpContext* ctx, int end_code) {
 }
 
 void end_step_at_once(LpContext* ctx, int end_code) {
-    // The status of an earlier step must not outlive this one's failure.
-    const int imposed = run_status_for_end_code(end_code);
-    if (imposed >= 0) {
-        ctx->solver.run_status = imposed;
-        set_status_macro(ctx, imposed);
-    }
     release_run_resources(ctx, false);
     close_output_objects(ctx);
     finish(ctx, end_code);

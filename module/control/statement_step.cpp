@@ -10,6 +10,7 @@
 #include "control/option_check.h"
 #include "control/option_slots.h"
 #include "control/parser_state.h"
+#include "control/status_macro.h"
 #include "factor/factor_entries.h"
 
 namespace tymlp {
@@ -53,10 +54,19 @@ bool grow_list(LpContext* ctx, VarList& list, int32_t need) {
 
 void choose_factor_entries(LpContext* ctx) { ctx->entries.factor = FactorEntriesFor(ctx->options.lu); }
 
+// A statement that could not be parsed ends the step with the syntax
+// error in _QMLP_, so that the status of an earlier step does not read as
+// this one's.
+[[noreturn]] void end_for_syntax_error(LpContext* ctx) {
+    set_status_macro(ctx, kRunSyntax);
+    end_step_at_once(ctx, kEndSyntax);
+}
+
 // Ends the step from inside the parser's own callback: the parser is still
 // running, so it is left for the host to close when the step ends.
 [[noreturn]] void end_inside_parser(LpContext* ctx, int end_code) {
     ctx->handles.parser = nullptr;
+    if (ctx->solver.run_status == kRunSyntax) end_for_syntax_error(ctx);
     end_step_at_once(ctx, end_code);
 }
 
@@ -176,7 +186,7 @@ int statement_step(LpContext* ctx) {
 
     const TymParseRecord* rec = host_parser_run(ctx->handles.parser);
     if (ctx->solver.run_status == kRunMemory) return kRunMemory;
-    if (ctx->solver.run_status == kRunSyntax) end_step_at_once(ctx, kEndSyntax);
+    if (ctx->solver.run_status == kRunSyntax) end_for_syntax_error(ctx);
     if (ctx->solver.run_status != 0 || rec == nullptr || rec->error != 0) return kRunSemantic;
     take_data_references(ctx, rec);
     return 0;
