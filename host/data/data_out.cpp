@@ -66,15 +66,13 @@ void discard(TymDataOut ds) {
 }
 
 // A CSV data set must not replace the program, the MPS file, the log, the
-// listing or a report of the run, nor another output data set the step is
-// writing (one would silently replace the other).  An input data set may
-// be replaced by the step's output: it has been read by then.
+// listing or a report of the run.  An input data set may be replaced by the
+// step's output: it has been read by then.  Two outputs of one step naming
+// the same data set are allowed as the host has always allowed them: the
+// one committed last is the data set.
 bool output_file_free(const DataFile& file) {
     const unsigned kinds = run_file_bit(RunFileKind::kInput) | run_file_bit(RunFileKind::kOutput);
-    std::string role = run_files_role_of(file.file, kinds);
-    for (TymDataOut other : open_outputs())
-        if (role.empty() && other->file.engine == Engine::Csv && same_file(other->file.file, file.file))
-            role = "the output data set " + other->file.display + " of this step";
+    const std::string role = run_files_role_of(file.file, kinds);
     if (role.empty()) return true;
     data_error("Data set " + file.display + " cannot be written: its file " + file.file + " is " + role + ".");
     return false;

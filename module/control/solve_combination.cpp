@@ -375,7 +375,9 @@ int solve_combination(LpContext* ctx) {
 
     // 15, 16.  17. GOALPROGRAM.
     infeasible_step(ctx);
-    if (sv.bb_ran == 0) check_certified_ending(ctx);
+    // Contradicting bounds prove the infeasibility by themselves; no phase
+    // ran, so there is no certificate of the simplex to check.
+    if (sv.bb_ran == 0 && pm.contradicting_bounds == 0) check_certified_ending(ctx);
     if (sv.bb_ran != 0)
         integer_goal_program_step(ctx);
     else

@@ -7,7 +7,11 @@
 namespace tymlp {
 
 int infinity_sign(double v) {
-    if (!is_missing(v)) return 0;
+    // A number this large cannot take part in the arithmetic of a solve: one
+    // scale factor or one sum more and it overflows.  It is read as the
+    // infinity it stands for (the INFINITY option's own value included).
+    constexpr double kHuge = 1e305;
+    if (!is_missing(v)) return v >= kHuge ? 1 : v <= -kHuge ? -1 : 0;
     const int kind = host_missing_kind(v);
     return kind == 'I' ? 1 : kind == 'M' ? -1 : 0;
 }

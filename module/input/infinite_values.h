@@ -24,7 +24,8 @@ enum InfiniteValueMessage : int {
     kMsgInfiniteRange = 377,        // row
 };
 
-// +1 for .I, -1 for .M, 0 for any other value.
+// +1 for .I, -1 for .M, 0 for any other value; a number of magnitude 1e305
+// or more counts as the infinity of its sign.
 int infinity_sign(double v);
 
 // A bound value of the data as a number: .I and .M become +-INFINITY; any
