@@ -144,6 +144,19 @@ int transform_entering(LpContext* ctx, int32_t q) {
     return kRunOk;
 }
 
+// The squared length of column j of the matrix (1 when it has no entry).
+int column_norm2(LpContext* ctx, int32_t j, double* norm2) {
+    const double* values = nullptr;
+    const int32_t* rows = nullptr;
+    int32_t count = 0;
+    const int rc = FetchColumn(ctx, j, &values, &rows, &count);
+    if (rc != 0) return rc;
+    double s = 0.0;
+    for (int32_t k = 0; k < count; ++k) s += values[k] * values[k];
+    *norm2 = s > 0.0 ? s : 1.0;
+    return kRunOk;
+}
+
 int32_t header_position(const LpContext* ctx, int32_t q) {
     const int32_t* header = ctx->form.header;
     const int32_t n = ctx->model.columns;
@@ -153,8 +166,8 @@ int32_t header_position(const LpContext* ctx, int32_t q) {
 }
 
 // Values, reduced costs and weights after the exchange of row r (column p
-// leaving towards `bound`) with column q.
-void move_everything(LpContext* ctx, int32_t r, int32_t q, double bound, int32_t tau_count) {
+// leaving towards `bound`, its squared length `leaving_norm2`) with column q.
+void move_everything(LpContext* ctx, int32_t r, int32_t q, double bound, int32_t tau_count, double leaving_norm2) {
     ComputationalForm& f = ctx->form;
     DualPathState& ds = ctx->dual;
     const RatioState& rs = ctx->phases.ratio;
@@ -190,7 +203,14 @@ void move_everything(LpContext* ctx, int32_t r, int32_t q, double bound, int32_t
     ds.reduced[p] = -theta_d;
 
     // Steepest-edge weights: w_r exact from rho, the others by the update
-    // w_i - 2 k tau_i + k^2 w_r with k = alpha_iq / alpha_rq.
+    // w_i - 2 k tau_i + k^2 w_r with k = alpha_iq / alpha_rq.  Rounding can
+    // take an updated weight below its true value but never below a bound
+    // the new basis guarantees: the new row i of B^-1 meets the leaving
+    // column a_p in -k (row i of the old B^-1 met it in 0, row r in 1), so
+    // its squared length is at least k^2 / ||a_p||^2.  (k^2 alone is that
+    // bound only for a unit leaving column; for a structural one it lifted
+    // weights far above their true values and the choice of the leaving
+    // row lost its steepest-edge sense.)
     double w_r = 0.0;
     for (int32_t k = 0; k < ds.rho_count; ++k) {
         const double v = ds.rho[ds.rho_index[k]];
@@ -201,7 +221,8 @@ void move_everything(LpContext* ctx, int32_t r, int32_t q, double bound, int32_t
         if (i == r || f.work[i] == 0.0) continue;
         const double kappa = f.work[i] / alpha_col;
         double w = ds.weight[i] - 2.0 * kappa * ds.tau[i] + kappa * kappa * w_r;
-        const double floor = kappa * kappa > kWeightFloor ? kappa * kappa : kWeightFloor;
+        const double bound = kappa * kappa / leaving_norm2;
+        const double floor = bound > kWeightFloor ? bound : kWeightFloor;
         ds.weight[i] = w > floor ? w : floor;
     }
     const double w_new = w_r / (alpha_col * alpha_col);
@@ -262,7 +283,10 @@ int iterate(LpContext* ctx, int32_t r) {
     ds.pivot_tolerance = kDualPivotTolerance;
 
     ctx->phases.pricing.price = -(ds.reduced[q] - ds.shift[q]);  // the true price, for the log
-    move_everything(ctx, r, q, bound, tau_count);
+    double leaving_norm2 = 1.0;
+    rc = column_norm2(ctx, p, &leaving_norm2);
+    if (rc != kRunOk) return rc;
+    move_everything(ctx, r, q, bound, tau_count, leaving_norm2);
     f.status[p] = static_cast<uint8_t>(below ? (f.status[p] & ~kStatAtUpper) : (f.status[p] | kStatAtUpper));
     f.status[q] = static_cast<uint8_t>(f.status[q] & ~kStatAtUpper);
     ClearPivotRow(ctx);

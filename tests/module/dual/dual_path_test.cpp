@@ -186,13 +186,25 @@ TEST_F(DualPathTest, IterationLimitStopsThePathWithoutAnOptimum) {
     EXPECT_EQ(Macro().find("STATUS=SUCCESSFUL"), std::string::npos) << Macro();
 }
 
+// Every row >= a right-hand side that varies, so that structural columns
+// that entered leave again (their leaving bounds the weights differently
+// from a unit logical column's).
+Lp CoveringBand(int m) {
+    Lp lp = Band(m, -1.0);
+    for (int i = 0; i < m; ++i) lp.kind[static_cast<size_t>(i)] = 'G', lp.rhs[static_cast<size_t>(i)] = 10.0 + (i * 37 % 11) * 9.0;
+    for (size_t j = 0; j < lp.c.size(); ++j) lp.c[j] = 1.0 + static_cast<double>(j * 29 % 13);
+    return lp;
+}
+
 // One dual iteration at a time (a pivot allowance of one), and after each:
 // the steepest-edge weights against ||e_r' B^-1||^2, the reduced costs
 // against a recomputation on fresh factors, the basic values against a
 // solve from the nonbasic ones.
-TEST_F(DualPathTest, UpdatedWeightsReducedCostsAndValuesMatchAFreshComputation) {
+class DualPathUpdates : public DualPathTest, public ::testing::WithParamInterface<int> {};
+
+TEST_P(DualPathUpdates, WeightsReducedCostsAndValuesMatchAFreshComputation) {
     using namespace tymlp;
-    Build(Band(30, -1.0));
+    Build(GetParam() == 0 ? Band(30, -1.0) : CoveringBand(30));
     ASSERT_EQ(enginetest::SetUpEngine(ctx_), 0);
     ASSERT_EQ(OpenPivotHistory(ctx_), 0);
     ctx_->options.invfreq = 1000;  // updates all the way: nothing is refreshed behind the check
@@ -209,11 +221,12 @@ TEST_F(DualPathTest, UpdatedWeightsReducedCostsAndValuesMatchAFreshComputation) 
     DualPathState& ds = ctx_->dual;
     std::vector<double> rho(static_cast<size_t>(m));
     int code = kStopPivots;
-    int32_t steps = 0;
+    int32_t steps = 0, structural_left = 0;
     while (code == kStopPivots && steps < 200) {
         ctx_->solver.pivot_allowance = 1;
         code = DualSimplexPhase(ctx_);
         ++steps;
+        if (code == kStopPivots && ctx_->solver.leaving < ctx_->model.structural_count) ++structural_left;
         const std::vector<double> weight(ds.weight, ds.weight + m);
         const std::vector<double> reduced(ds.reduced, ds.reduced + n);
         const std::vector<double> value(ctx_->form.value, ctx_->form.value + n);
@@ -235,7 +248,9 @@ TEST_F(DualPathTest, UpdatedWeightsReducedCostsAndValuesMatchAFreshComputation) 
     }
     EXPECT_EQ(code, kStopFinished);
     EXPECT_GT(steps, 3);
+    if (GetParam() == 1) { EXPECT_GT(structural_left, 0) << "no structural column left the basis: the case tests nothing"; }
 }
+INSTANTIATE_TEST_SUITE_P(Problems, DualPathUpdates, ::testing::Values(0, 1));
 
 }  // namespace
 }  // namespace lptest
