@@ -12,6 +12,11 @@
 # -dualsimplex) and are installed when
 # missing.  Objectives agree when their relative difference is below 1e-6.
 # QMLP_OPTIONS adds options to qmlp's LP statement (default none).
+# BENCH_QMLP=solve times `qmlp solve FILE` with its defaults instead of a
+# program (QMLP_OPTIONS then go on its command line), import included.
+# BENCH_CLOCK=cpu (the default) times the user and system CPU of each
+# process, which a machine shared with other work disturbs far less than
+# the wall clock; BENCH_CLOCK=wall times the wall clock.
 set -u
 
 ROOT="$(cd "$(dirname "$0")/.." && pwd)"
@@ -23,6 +28,8 @@ SHARED="${QMLP_SHARED_DIR:-$ROOT/../shared}"
 QMLP="$BUILD/qmlp"
 LIMIT="${BENCH_TIMEOUT:-600}"
 OPTIONS="${QMLP_OPTIONS:-}"
+MODE="${BENCH_QMLP:-program}"
+CLOCK="${BENCH_CLOCK:-cpu}"
 
 install_if_missing() {
     local tool="$1" package="$2"
@@ -43,47 +50,56 @@ install_if_missing clp coinor-clp || echo "clp unavailable: its columns stay emp
 WORK="$(mktemp -d)"
 trap 'rm -rf "$WORK"' EXIT
 
-now() { date +%s.%N; }
-elapsed() { echo "$2 - $1" | bc -l; }
+# timed OUT ERR COMMAND...: runs the command under the limit, its standard
+# output to OUT and error to ERR, and prints its time in seconds (CPU or
+# wall clock, as BENCH_CLOCK says).
+timed() {
+    local out="$1" err="$2" times="$WORK/times.$$"
+    shift 2
+    /usr/bin/time -f '%e %U %S' -o "$times" timeout "$LIMIT" "$@" >"$out" 2>"$err"
+    local wall user sys
+    read -r wall user sys < <(tail -1 "$times")
+    if [ "$CLOCK" = wall ]; then echo "$wall"; else echo "$user + $sys" | bc -l; fi
+}
 
 # Prints "seconds objective" for one solver run, "- -" when it failed.
 run_qmlp() {
     local name="$1" dir="$WORK/q_$1"
     mkdir -p "$dir"
-    local member="p_${name//[^A-Za-z0-9]/_}"
-    "$QMLP" import-mps "$2" -o "$dir/$member.csv" >/dev/null 2>&1 || { echo "- -"; return; }
-    printf 'LP data=%s sparsedata maxit=100000000 time=100000 %s;\nRUN;\n' "$member" "$OPTIONS" > "$dir/run.qmlp"
-    local t0 t1
-    t0=$(now)
-    timeout "$LIMIT" "$QMLP" --lib "$dir" --symbols "$dir/sym.txt" "$dir/run.qmlp" >/dev/null 2>&1
-    t1=$(now)
-    local status obj
-    status=$(grep -o 'STATUS=[^ ]*' "$dir/sym.txt" 2>/dev/null | head -1 | cut -d= -f2)
-    obj=$(grep -o 'OBJECTIVE=[^ ]*' "$dir/sym.txt" 2>/dev/null | head -1 | cut -d= -f2)
+    local t status obj
+    if [ "$MODE" = solve ]; then
+        # shellcheck disable=SC2086
+        t=$(timed /dev/null "$dir/log.txt" "$QMLP" solve "$2" $OPTIONS)
+        status=$(grep '^_QMLP_:' "$dir/log.txt" | grep -o 'STATUS=[^ ]*' | head -1 | cut -d= -f2)
+        obj=$(grep '^_QMLP_:' "$dir/log.txt" | grep -o 'OBJECTIVE=[^ ]*' | head -1 | cut -d= -f2)
+    else
+        local member="p_${name//[^A-Za-z0-9]/_}"
+        "$QMLP" import-mps "$2" -o "$dir/$member.csv" >/dev/null 2>&1 || { echo "- -"; return; }
+        printf 'LP data=%s sparsedata maxit=100000000 time=100000 %s;\nRUN;\n' "$member" "$OPTIONS" > "$dir/run.qmlp"
+        t=$(timed /dev/null /dev/null "$QMLP" --lib "$dir" --symbols "$dir/sym.txt" "$dir/run.qmlp")
+        status=$(grep -o 'STATUS=[^ ]*' "$dir/sym.txt" 2>/dev/null | head -1 | cut -d= -f2)
+        obj=$(grep -o 'OBJECTIVE=[^ ]*' "$dir/sym.txt" 2>/dev/null | head -1 | cut -d= -f2)
+    fi
     [ "$status" = "SUCCESSFUL" ] || obj="-"
-    echo "$(elapsed "$t0" "$t1") ${obj:--}"
+    echo "$t ${obj:--}"
 }
 
 run_glpsol() {
     command -v glpsol >/dev/null 2>&1 || { echo "- -"; return; }
-    local out="$WORK/glp_$1.txt" t0 t1
-    t0=$(now)
-    timeout "$LIMIT" glpsol --mps "$2" --simplex -o "$out" >/dev/null 2>&1
-    t1=$(now)
+    local out="$WORK/glp_$1.txt" t
+    t=$(timed /dev/null /dev/null glpsol --mps "$2" --simplex -o "$out")
     local obj
     obj=$(grep -m1 '^Objective:' "$out" 2>/dev/null | sed 's/.*= *\([^ ]*\).*/\1/')
-    echo "$(elapsed "$t0" "$t1") ${obj:--}"
+    echo "$t ${obj:--}"
 }
 
 run_clp() {
     command -v clp >/dev/null 2>&1 || { echo "- -"; return; }
-    local out="$WORK/clp_$1.txt" t0 t1
-    t0=$(now)
-    timeout "$LIMIT" clp "$2" -dualsimplex > "$out" 2>&1
-    t1=$(now)
+    local out="$WORK/clp_$1.txt" t
+    t=$(timed "$out" /dev/null clp "$2" -dualsimplex)
     local obj
     obj=$(grep -m1 -i 'objective' "$out" | grep -i 'optimal' | grep -o -- '-\?[0-9][0-9.eE+-]*' | tail -1)
-    echo "$(elapsed "$t0" "$t1") ${obj:--}"
+    echo "$t ${obj:--}"
 }
 
 agree() {
@@ -121,14 +137,14 @@ for folder in "${FOLDERS[@]}"; do
         [ "$tc" != - ] && ratios_clp+=("$(echo "$tq / $tc" | bc -l)")
         rm -f "$mps"
     done
-    python3 - "${#ratios_glp[@]}" "${ratios_glp[@]}" "${ratios_clp[@]}" "$folder" <<'PY'
+    python3 - "${#ratios_glp[@]}" "${ratios_glp[@]}" "${ratios_clp[@]}" "$CLOCK" "$folder" <<'PY'
 import math, sys
 k = int(sys.argv[1])
-rest = sys.argv[2:-1]
+rest = sys.argv[2:-2]
 glp, clp = [float(x) for x in rest[:k]], [float(x) for x in rest[k:]]
 def gmean(v):
     v = [x for x in v if x > 0]
     return math.exp(sum(math.log(x) for x in v) / len(v)) if v else float("nan")
-print(f"geometric mean time ratio on {sys.argv[-1]}: qmlp/glpsol {gmean(glp):.2f}, qmlp/clp {gmean(clp):.2f}")
+print(f"geometric mean {sys.argv[-2]} time ratio on {sys.argv[-1]}: qmlp/glpsol {gmean(glp):.2f}, qmlp/clp {gmean(clp):.2f}")
 PY
 done
