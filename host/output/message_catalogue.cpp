@@ -365,6 +365,8 @@ constexpr MessageEntry kMessages[] = {
      "solution."},
     {394, E, "s", "The PRIMALIN data set cannot be used: %1."},
     {395, W, "s", "The integer solution in ACTIVEIN is not used as the incumbent: %1."},
+    {420, N, "sdi", "The %1 heuristic found an integer solution (objective %2) at integer iteration %3."},
+    {421, N, "ii", "The heuristics found %1 integer solutions; their dives took %2 iterations."},
 };
 
 }  // namespace

@@ -50,6 +50,8 @@ struct IntegerVariable {
     int16_t flags;  // kIntegerBinary
     double up_pseudocost;
     double down_pseudocost;
+    int32_t up_count;  // losses the up pseudocost has been measured from (branchings, strong branching)
+    int32_t down_count;
     double price;      // objective coefficient rounded up
     int32_t priority;  // branching priority from the data
     IntegerVariable* next;
@@ -200,6 +202,12 @@ struct BbState {
 
     MixState mix;
     FixingState fixing;
+
+    // VARSELECT=RELIABLE: the fractional candidates of the node being
+    // evaluated, with their fractional parts.
+    IntegerVariable** reliable_candidates;  // integer count
+    double* reliable_down;                  // integer count
+    int32_t reliable_count;
 };
 
 }  // namespace tymlp

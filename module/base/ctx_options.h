@@ -21,7 +21,7 @@ enum NodeRule : int16_t {
     kNodeError = 6
 };
 enum VarRule : int16_t { kVarClose = 1, kVarFar = 2, kVarPenalty = 3, kVarPrior = 4, kVarPseudoc = 5, kVarPrice = 6,
-                         kVarPenaltySum = 7 };
+                         kVarPenaltySum = 7, kVarReliable = 8 };
 enum ScaleMode : int16_t { kScaleNone = 0, kScaleColumns = 1, kScaleRows = 2, kScaleBoth = 3 };
 enum ScaleType : int16_t { kScaleEquilibrium = 0, kScaleGeometric = 1 };
 // PRICETYPE: 0 full pricing (COMPLETE; NONE, as in "no candidate queue"),
@@ -60,7 +60,7 @@ struct LpOptions {
     double invtol;           // largest acceptable factor growth, (0, DBL_MAX)
     int16_t canselect;       // node selection: 1 LIFO 2 FIFO 3 OBJ 4 PROJECT 5 PSEUDOC 6 ERROR
     int16_t backtrack;       // backtracking rule, same numbers as canselect
-    int16_t varselect;       // branching variable: 1 CLOSE 2 FAR 3 PENALTY 4 PRIOR 5 PSEUDOC 6 PRICE 7 PENSUM
+    int16_t varselect;       // branching variable: 1 CLOSE 2 FAR 3 PENALTY 4 PRIOR 5 PSEUDOC 6 PRICE 7 PENSUM 8 RELIABLE
     int32_t imaxit;          // integer iteration limit, 1..2^31-2
     int16_t printlevel;      // -2..1: how much of the summaries is printed
     double iobjective;       // initial cutoff (objective units); missing = not given
@@ -105,6 +105,9 @@ struct LpOptions {
     double control;          // node selection mixing value, [0, 1]; missing = not given
     int32_t lu;              // factorisation routine: 1 Markowitz, 2 left-looking
     int16_t algorithm;       // Algorithm: 0 primal phases, 1 dual simplex path, 2 automatic
+    int32_t heuristics;      // primal heuristics: 0 none, 1 rounding at every node, 2 and dives
+    int32_t divefreq;        // a dive at every DIVEFREQ-th integer iteration (HEURISTICS=2)
+    int32_t reliability;     // VARSELECT=RELIABLE: branchings a pseudocost needs before it is trusted
 
     // ---- keyword-only flags (0 off, 1 on) ----
     int16_t devex;              // Devex reference weights in pricing

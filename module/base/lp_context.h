@@ -12,6 +12,7 @@
 //   engine    the work store and the phases' hooks (base/ctx_engine.h)
 //   phases    pricing, ratio tests and the phase loops (base/ctx_phases.h)
 //   bb        branch-and-bound state (ctx_bb.h)
+//   heuristics the search's primal heuristics (ctx_heuristics.h)
 //   varlists  names of the variable-list statements (ctx_varlists.h)
 //   report    data set record buffers and open iteration logs (base/ctx_report.h)
 //   entries   routines chosen once per run
@@ -24,6 +25,7 @@
 #include "base/ctx_engine.h"
 #include "base/ctx_form.h"
 #include "base/ctx_handles.h"
+#include "base/ctx_heuristics.h"
 #include "base/ctx_inverse.h"
 #include "base/ctx_model.h"
 #include "base/ctx_options.h"
@@ -53,6 +55,11 @@ struct RunEntries {
     int (*pricing)(LpContext* ctx);
     // The node-selection routine chosen by CANSELECT and AUTO.
     int (*select_node)(LpContext* ctx);
+    // The primal heuristics of the search (heuristics/), installed by the
+    // integer phase when HEURISTICS asks for them, else null: called after
+    // each node's evaluation (0 branched, 15 incumbent, ...) with the
+    // node's LP solution still in memory.  Returns 0, 9 or 25.
+    int (*search_heuristics)(LpContext* ctx, int evaluation, bool root);
     // The driver's end of the run (releases everything, ends the host step,
     // never returns).  Installed at creation, so that a step far below the
     // driver can end the run without knowing what the run holds.
@@ -69,6 +76,7 @@ struct LpContext {
     EngineState engine;
     PhaseState phases;  // pricing, ratio tests and phase loops (base/ctx_phases.h)
     BbState bb;
+    HeuristicState heuristics;
     VarList varlists[kVarListKinds];
     ReportState report;
     RunEntries entries;

@@ -22,16 +22,16 @@ enum ChoiceList : uint16_t {
     kChoiceNode = 0,  // CANSELECT, BACKTRACK
     kChoiceNodeCount = 6,
     kChoiceVar = 6,  // VARSELECT
-    kChoiceVarCount = 7,
-    kChoiceScale = 13,  // SCALE
+    kChoiceVarCount = 8,
+    kChoiceScale = 14,  // SCALE
     kChoiceScaleCount = 5,
-    kChoiceScaleType = 18,  // SCALETYPE
+    kChoiceScaleType = 19,  // SCALETYPE
     kChoiceScaleTypeCount = 2,
-    kChoicePrice = 20,  // PRICETYPE
+    kChoicePrice = 21,  // PRICETYPE
     kChoicePriceCount = 4,
-    kChoiceAlgorithm = 24,  // ALGORITHM
+    kChoiceAlgorithm = 25,  // ALGORITHM
     kChoiceAlgorithmCount = 3,
-    kChoiceTotal = 27
+    kChoiceTotal = 28
 };
 
 constexpr TymChoiceDef kChoices[] = {
@@ -49,6 +49,7 @@ constexpr TymChoiceDef kChoices[] = {
     {kw("PSEUDOC"), kVarPseudoc},
     {kw("PRICE"), kVarPrice},
     {kw("PENSUM"), kVarPenaltySum},
+    {kw("RELIABLE"), kVarReliable},
 
     {kw("NONE"), kScaleNone},
     {kw("COLUMN"), kScaleColumns},
@@ -210,6 +211,9 @@ constexpr TymOptionDef kOptions[] = {
     number(kw("CONTROL"), kSlotControl),
     number(kw("LU"), kSlotLu),
     choice(kw("ALGORITHM"), kSlotAlgorithm, kChoiceAlgorithm, kChoiceAlgorithmCount),
+    number(kw("HEURISTICS"), kSlotHeuristics),
+    number(kw("DIVEFREQ"), kSlotDivefreq),
+    number(kw("RELIABILITY"), kSlotReliability),
 
     // QUIT
     flag(kw("SAVE"), kBitQuitSave),

@@ -17,7 +17,7 @@
 
 namespace tymlp {
 
-inline constexpr std::array<std::string_view, 214> kKeywords = {
+inline constexpr std::array<std::string_view, 218> kKeywords = {
     "NAMEX",
     "QS",
     "INT",
@@ -75,6 +75,7 @@ inline constexpr std::array<std::string_view, 214> kKeywords = {
     "DEBUG$",
     "DELTAIT",
     "DEVEX",
+    "DIVEFREQ",
     "DOBJECTIVE",
     "DOUT",
     "DUAL",
@@ -92,6 +93,7 @@ inline constexpr std::array<std::string_view, 214> kKeywords = {
     "FUZZ",
     "GEOMETRIC",
     "GOALPROGRAM",
+    "HEURISTICS",
     "ID",
     "IEPS",
     "IEPSILON",
@@ -189,6 +191,8 @@ inline constexpr std::array<std::string_view, 214> kKeywords = {
     "READMEMORY$",
     "READPAUSE",
     "REFRESHQ$",
+    "RELIABILITY",
+    "RELIABLE",
     "REPS",
     "REPSILON",
     "RESET",

@@ -96,6 +96,9 @@ enum OptionSlot : uint16_t {
     kSlotControl,
     kSlotLu,
     kSlotAlgorithm,
+    kSlotHeuristics,
+    kSlotDivefreq,
+    kSlotReliability,
     kSlotCount
 };
 

@@ -69,7 +69,7 @@ const OptionSpec kTable[] = {
      kNodeLifo, kRuleNone, kNoGate, nullptr},
     {"BACKTRACK", kSlotBacktrack, I16, F(backtrack), 0, 1, CLOSED, 6, CLOSED, "0<backtrack<7", DefaultKind::Value,
      kNodeObj, kRuleNone, kNoGate, nullptr},
-    {"VARSELECT", kSlotVarselect, I16, F(varselect), 0, 1, CLOSED, 7, CLOSED, "0<varselect<8", DefaultKind::Value,
+    {"VARSELECT", kSlotVarselect, I16, F(varselect), 0, 1, CLOSED, 8, CLOSED, "0<varselect<9", DefaultKind::Value,
      kVarFar, kRuleNone, kNoGate, nullptr},
     {"IMAXIT", kSlotImaxit, I32, F(imaxit), 0, 1, CLOSED, kInt32Below, CLOSED, "0<imaxit", DefaultKind::Value, 100,
      kRuleNone, kNoGate, nullptr},
@@ -159,6 +159,12 @@ const OptionSpec kTable[] = {
      nullptr},
     {"ALGORITHM", kSlotAlgorithm, I16, F(algorithm), 0, kAlgorithmPrimal, CLOSED, kAlgorithmAuto, CLOSED,
      "0<=algorithm<=2", DefaultKind::Value, kAlgorithmPrimal, kRuleNone, kNoGate, nullptr},
+    {"HEURISTICS", kSlotHeuristics, I32, F(heuristics), 0, 0, CLOSED, 2, CLOSED, "0<=heuristics<=2", DefaultKind::Value,
+     0, kRuleNone, kNoGate, nullptr},
+    {"DIVEFREQ", kSlotDivefreq, I32, F(divefreq), 0, 1, CLOSED, kInt32Max, CLOSED, "1<=divefreq", DefaultKind::Value,
+     20, kRuleNone, kNoGate, nullptr},
+    {"RELIABILITY", kSlotReliability, I32, F(reliability), 0, 1, CLOSED, 1000, CLOSED, "1<=reliability<=1000",
+     DefaultKind::Value, 4, kRuleNone, kNoGate, nullptr},
 };
 
 #undef F

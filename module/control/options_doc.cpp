@@ -6,6 +6,7 @@
 #include <string_view>
 #include <vector>
 
+#include "base/ctx_options.h"
 #include "control/grammar.h"
 #include "control/keyword_table.h"
 #include "control/option_slots.h"
@@ -24,7 +25,20 @@ std::string word_of(uint16_t keyword) { return std::string(kKeywords[keyword]); 
 // Options this procedure adds to the LP statement's classic set; the page
 // marks them so that a reader knows a program that names none of them
 // behaves as before.
-constexpr std::string_view kExtensionOptions[] = {"ALGORITHM"};
+constexpr std::string_view kExtensionOptions[] = {"ALGORITHM", "HEURISTICS", "DIVEFREQ", "RELIABILITY"};
+
+// Values this procedure adds to a classic option's choices.
+struct ExtensionChoice {
+    uint16_t slot;
+    int value;
+};
+constexpr ExtensionChoice kExtensionChoices[] = {{kSlotVarselect, kVarReliable}};
+
+bool extension_choice(uint16_t slot, int value) {
+    for (const ExtensionChoice& e : kExtensionChoices)
+        if (e.slot == slot && e.value == value) return true;
+    return false;
+}
 
 bool extension(uint16_t keyword) {
     const std::string_view word = kKeywords[keyword];
@@ -78,7 +92,8 @@ std::string choices_text(const TymOptionDef& o) {
         const TymChoiceDef& c = choices[o.choice_first + k];
         if (experimental(c.keyword)) continue;
         if (!out.empty()) out += ", ";
-        out += word_of(c.keyword) + " (" + std::to_string(c.value) + ")";
+        out += word_of(c.keyword) + " (" + std::to_string(c.value) +
+               (extension_choice(o.slot, c.value) ? ", *extension*" : "") + ")";
     }
     return out;
 }

@@ -7,6 +7,7 @@
 #include "base/host_link.h"
 #include "control/end_run.h"
 #include "control/solve_combination.h"
+#include "heuristics/heuristic_entries.h"
 #include "input/model_records.h"
 #include "input/reader_common.h"
 #include "integer/activein.h"
@@ -162,7 +163,9 @@ void integer_phase_step(LpContext* ctx) {
     // A search an earlier run stopped goes on from its ACTIVEOUT.
     sv.run_status = take_primalin_incumbent(ctx);
     if (sv.run_status == kRunOk) sv.run_status = read_activein(ctx);
+    ctx->entries.search_heuristics = start_search_heuristics(ctx);
     if (sv.run_status == kRunOk) sv.run_status = run_branch_and_bound(ctx);
+    report_heuristics(ctx);
     // What the node store wrote, so that the record coders can be compared.
     const TymArg args[] = {arg_int(ctx->bb.records_saved - saved_before), arg_int(ctx->bb.record_bytes - bytes_before),
                            arg_int(ctx->options.treetype)};

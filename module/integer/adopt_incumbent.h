@@ -24,4 +24,11 @@ enum class Adoption { kAdopted, kCutOff, kFailed, kNotKept };
 int adopt_integer_solution(LpContext* ctx, const double* values, ActiveNode* node, bool bound_from_solution,
                            Adoption* adoption);
 
+// After bb.incumbent became a better integer solution during the search
+// (its record saved, the cutoff raised to its bound): the counts of integer
+// solutions, the target, the projection weight, the active nodes that no
+// longer beat the cutoff dropped, and the reduced-cost fixings it allows.
+// Returns 0 or 9.
+int settle_new_incumbent(LpContext* ctx);
+
 }  // namespace tymlp

@@ -126,6 +126,13 @@ int pass_head(LpContext* ctx) {
     return 0;
 }
 
+// The primal heuristics, when installed, look at the node's LP solution
+// just evaluated.  Returns 0, 9 or 25.
+int after_evaluation(LpContext* ctx, int result, bool root) {
+    if (ctx->entries.search_heuristics == nullptr || (result != kBranched && result != kIncumbent)) return 0;
+    return ctx->entries.search_heuristics(ctx, result, root);
+}
+
 void set_aside_current(LpContext* ctx) {
     BbState& bb = ctx->bb;
     ActiveNode* node = bb.current;
@@ -231,6 +238,8 @@ int solve_node(LpContext* ctx) {
             bb.evaluated = 1;
             const int result = evaluate_node(ctx);
             bb.last_evaluation = static_cast<int16_t>(result);
+            const int heuristics = after_evaluation(ctx, result, false);
+            if (heuristics != 0) return heuristics;
             switch (result) {
                 case kBranched: set_condition(ctx, "ACTIVE"); return 0;
                 case kFathomed: set_condition(ctx, "FATHOMED"); return 0;
@@ -283,6 +292,8 @@ int run_branch_and_bound(LpContext* ctx) {
     if (!resumed) {
         const int result = evaluate_node(ctx);
         bb.last_evaluation = static_cast<int16_t>(result);
+        const int heuristics = after_evaluation(ctx, result, true);
+        if (heuristics != 0) return heuristics;
         if (result == kIncumbent) {
             count_iteration(ctx, -1);  // an integer root is no integer iteration
             bb.improved = 1;

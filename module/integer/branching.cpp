@@ -24,6 +24,7 @@
 #include <cmath>
 
 #include "integer/penalty_rows.h"
+#include "integer/reliability_branching.h"
 #include "simplex/node_lp.h"
 #include "simplex/pricing.h"
 
@@ -160,11 +161,12 @@ int compute_penalties(LpContext* ctx, int32_t j, Penalties* out) {
     return 0;
 }
 
-void start_choice(const LpContext* ctx, VariableChoice* choice) {
+void start_choice(LpContext* ctx, VariableChoice* choice) {
     *choice = VariableChoice{};
     const double start = start_score(ctx, ctx->options.varselect);
     choice->best_score[0] = choice->best_score[1] = start;
     choice->penalties_known = uses_penalties(ctx->options.varselect);
+    if (ctx->options.varselect == kVarReliable) clear_reliable_candidates(ctx);
 }
 
 int offer_variable(LpContext* ctx, VariableChoice* choice, IntegerVariable* v, double down, double up) {
@@ -189,6 +191,12 @@ int offer_variable(LpContext* ctx, VariableChoice* choice, IntegerVariable* v, d
         }
         case kVarPrior: score = v->priority; break;
         case kVarPseudoc: score = std::fmin(up * v->up_pseudocost, down * v->down_pseudocost); break;
+        case kVarReliable:
+            // The choice is made once every candidate is known
+            // (integer/reliability_branching.h).
+            add_reliable_candidate(ctx, v, down);
+            score = std::fmax(up * v->up_pseudocost, 1e-6) * std::fmax(down * v->down_pseudocost, 1e-6);
+            break;
         default: score = v->price; break;
     }
     const int group = o.binfst != 0 && (v->flags & kIntegerBinary) != 0 ? 1 : 0;
@@ -208,13 +216,21 @@ IntegerVariable* chosen_variable(const VariableChoice* choice, Penalties* penalt
 }
 
 void update_pseudocost(LpContext* ctx, const ActiveNode* node, double z) {
-    (void)ctx;
     IntegerVariable* v = node->branch_variable;
     if (v == nullptr || !(node->change > 0.0)) return;
     const double loss = std::fmax(node->parent_z - z, 0.0);
     const double per_unit = loss / node->change;
     double& cost = node->stamp >= 0 ? v->down_pseudocost : v->up_pseudocost;
-    cost = kPseudocostWeightOfNew * per_unit + kPseudocostWeightOfOld * cost;
+    int32_t& count = node->stamp >= 0 ? v->down_count : v->up_count;
+    if (ctx->options.varselect == kVarReliable) {
+        // Reliability rests on how many losses a pseudocost has seen, so
+        // it is their average (the objective's coefficient it starts from
+        // counts for none).
+        cost = count == 0 ? per_unit : (cost * count + per_unit) / (count + 1);
+    } else {
+        cost = kPseudocostWeightOfNew * per_unit + kPseudocostWeightOfOld * cost;
+    }
+    ++count;
 }
 
 bool up_child_first(int32_t lifotype, double down_penalty, double up_penalty) {

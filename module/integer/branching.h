@@ -41,7 +41,7 @@ struct VariableChoice {
     bool penalties_known;    // the rule computes penalties (PENALTY, PENSUM)
 };
 
-void start_choice(const LpContext* ctx, VariableChoice* choice);
+void start_choice(LpContext* ctx, VariableChoice* choice);
 
 // Offers the fractional variable v (down = x - floor(x), up = ceil(x) - x).
 // Under PENALTY and PENSUM it computes v's penalties, and once PENALTYDEPTH variables

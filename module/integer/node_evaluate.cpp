@@ -6,6 +6,7 @@
 
 #include "base/host_link.h"
 #include "input/sos_sets.h"
+#include "integer/adopt_incumbent.h"
 #include "integer/bb_internal.h"
 #include "integer/branching.h"
 #include "integer/incumbent_check.h"
@@ -13,6 +14,7 @@
 #include "integer/node_select.h"
 #include "integer/node_store.h"
 #include "integer/reduced_cost_fixing.h"
+#include "integer/reliability_branching.h"
 
 namespace tymlp {
 namespace {
@@ -212,19 +214,28 @@ int branch_on(LpContext* ctx, const Branch& b, const Penalties& p, double z) {
 int accept_incumbent(LpContext* ctx, double z) {
     BbState& bb = ctx->bb;
     ActiveNode* node = bb.current;
-    ++bb.feasible_count;
-    ++bb.ifeasible_count;
     bb.branch_column = -1;
     if (bb.incumbent != nullptr && bb.incumbent != node) release_node(ctx, bb.incumbent);
     bb.incumbent = node;
     node->bound = z;
     node->infeasibility = bb.infeasibility_sum;
     bb.cutoff = z;
-    bb.deltait_counter = 0;
-    int rc = save_node(ctx, node);
+    const int rc = save_node(ctx, node);
     if (rc != 0) return rc;
-    update_target(ctx);
+    const int settled = settle_new_incumbent(ctx);
+    return settled != 0 ? settled : kEvaluateIncumbent;
+}
 
+}  // namespace
+
+int settle_new_incumbent(LpContext* ctx) {
+    BbState& bb = ctx->bb;
+    const ActiveNode* node = bb.incumbent;
+    ++bb.feasible_count;
+    ++bb.ifeasible_count;
+    bb.deltait_counter = 0;
+    update_target(ctx);
+    int rc = 0;
     const ActiveNode* root = bb.root;
     if (root != nullptr && root->infeasibility > ctx->options.epsilon) {
         const double w = (root->bound - node->bound) / root->infeasibility;
@@ -238,10 +249,8 @@ int accept_incumbent(LpContext* ctx, double z) {
          n = bb.lists[kListByBound].low)
         discard_node(ctx, n);
     record_fixings(ctx);
-    return kEvaluateIncumbent;
+    return 0;
 }
-
-}  // namespace
 
 void set_condition(LpContext* ctx, const char* text) {
     char* c = ctx->bb.condition;
@@ -268,6 +277,7 @@ int evaluate_node(LpContext* ctx) {
     }
 
     int rc = prepare_penalties(ctx);
+    if (rc == 0 && ctx->options.varselect == kVarReliable) rc = prepare_reliability(ctx);
     if (rc != 0) return rc;
     const double ieps = ctx->options.iepsilon;
     VariableChoice choice;
@@ -296,6 +306,11 @@ int evaluate_node(LpContext* ctx) {
     Penalties p{};
     bool have_penalties = false;
     IntegerVariable* v = chosen_variable(&choice, &p, &have_penalties);
+    if (ctx->options.varselect == kVarReliable) {
+        IntegerVariable* measured = nullptr;
+        if ((rc = choose_reliable_variable(ctx, &measured)) != 0) return rc;
+        if (measured != nullptr) v = measured;
+    }
     if (!have_penalties) {
         rc = compute_penalties(ctx, v->column, &p);
         if (rc != 0) return rc;
