@@ -33,7 +33,7 @@ TEST(OptionTable, NamesAndSlotsAreUniqueAndInTableOrder) {
         EXPECT_EQ(find_option(entry.name), &entry);
     }
     EXPECT_EQ(std::string(option_table()[0].name), "PENALTYDEPTH");
-    EXPECT_EQ(std::string(option_table()[option_table_size() - 1].name), "ALGORITHM");
+    EXPECT_EQ(std::string(option_table()[option_table_size() - 1].name), "RELIABILITY");
 }
 
 TEST(OptionTable, DefaultsLieInsideTheirRangesUnlessTheyMeanNotGiven) {
