@@ -83,8 +83,9 @@ int run_configured(const CommandLine& cl) {
         const std::string path = solve_default_options(cl.solve_options);
         if (!path.empty())
             log_line(Severity::Note, "qmlp solve uses " + path +
-                                         ": the dual simplex path, the fastest measured (the primal phases from a "
-                                         "PRIMALIN basis); give ALGORITHM=PRIMAL for the primal phases.");
+                                         ": the dual simplex path (the primal phases from a PRIMALIN basis) on the "
+                                         "Markowitz factorisation unless LU is given, the fastest measured; give "
+                                         "ALGORITHM=PRIMAL for the primal phases.");
     } else if (const int rc = read_program(cl, text); rc != 0) {
         return rc;
     }

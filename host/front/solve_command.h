@@ -25,7 +25,8 @@ bool solve_option_acceptable(const std::string& option, std::string* why);
 std::string solve_option_text(const std::string& option);
 
 // The options `qmlp solve` adds for speed when the command line names no
-// ALGORITHM: the fastest measured path ("" when the command line chose).
+// ALGORITHM: the fastest measured path, and its factorisation unless the
+// command line names LU ("" when the command line chose the algorithm).
 std::string solve_default_options(const std::vector<std::string>& options);
 
 // The whole program: the LP statement on `data_path` (the sparse layout, or

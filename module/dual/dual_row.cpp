@@ -4,8 +4,8 @@
 // divided by its steepest-edge weight, is largest: the violation measured
 // against the length of the dual edge it would move along.  The pivot row
 // alpha_r = e_r' B^-1 A is formed from the rows that e_r' B^-1 reaches when
-// that is a small share of the rows, so a sparse row costs what it touches;
-// a dense one is priced column by column.
+// their entries are a small share of the matrix's, so a sparse row costs
+// what it touches; a dense one is priced column by column.
 #include <algorithm>
 #include <cstring>
 
@@ -17,8 +17,11 @@
 namespace tymlp {
 namespace {
 
-// rho is taken row-wise while it has fewer nonzeros than this share of m.
-constexpr double kRowWiseShare = 0.1;
+// The pivot row is formed row-wise while the entries of the rows rho
+// reaches are fewer than this share of the matrix's entries: a row-wise
+// entry costs a scattered update and a mark where a column-wise one is a
+// plain inner-product term.
+constexpr double kRowWiseShare = 0.4;
 
 void list_column(DualPathState& ds, int32_t j) {
     if (ds.row_mark[j] != 0) return;
@@ -106,9 +109,19 @@ int ComputePivotRow(LpContext* ctx, int32_t r) {
             if (ds.rho[i] != 0.0) ds.rho_index[count++] = i;
     }
     ds.rho_count = count;
-    if (ds.row_copy_built != 0 && count < kRowWiseShare * m) {
-        row_wise(ctx);
-        return kRunOk;
+    if (ds.row_copy_built != 0) {
+        // What the row-wise product would touch, counted up to the point
+        // where the column-wise one is known to be cheaper.
+        const double limit = kRowWiseShare * static_cast<double>(ds.row_start[m]);
+        double reach = 0.0;
+        for (int32_t k = 0; k < count && reach < limit; ++k) {
+            const int32_t i = ds.rho_index[k];
+            reach += static_cast<double>(ds.row_start[i + 1] - ds.row_start[i]);
+        }
+        if (reach < limit) {
+            row_wise(ctx);
+            return kRunOk;
+        }
     }
     return column_wise(ctx);
 }
