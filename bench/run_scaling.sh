@@ -11,6 +11,8 @@
 #
 # SIZE is a number of nonzeros (default 10000 100000).  qmlp's time is that
 # of the solve alone (the MPS import runs before the clock starts).
+# QMLP_OPTIONS adds options to qmlp's LP statement (default none; "algorithm=auto
+# lu=1" is what qmlp solve adds).
 set -u
 
 ROOT="$(cd "$(dirname "$0")/.." && pwd)"
@@ -35,7 +37,7 @@ run_qmlp() {
     local name="$1" dir="$WORK/q_$1"
     mkdir -p "$dir"
     "$QMLP" import-mps "$2" -o "$dir/p.csv" >/dev/null 2>&1 || { echo "- -"; return; }
-    printf 'LP data=p sparsedata maxit=100000000 time=100000;\nRUN;\n' > "$dir/run.qmlp"
+    printf 'LP data=p sparsedata maxit=100000000 time=100000 %s;\nRUN;\n' "${QMLP_OPTIONS:-}" > "$dir/run.qmlp"
     local t0 t1
     t0=$(now)
     timeout "$LIMIT" "$QMLP" --lib "$dir" --symbols "$dir/sym.txt" "$dir/run.qmlp" >/dev/null 2>&1
