@@ -367,6 +367,15 @@ constexpr MessageEntry kMessages[] = {
     {395, W, "s", "The integer solution in ACTIVEIN is not used as the incumbent: %1."},
     {420, N, "sdi", "The %1 heuristic found an integer solution (objective %2) at integer iteration %3."},
     {421, N, "ii", "The heuristics found %1 integer solutions; their dives took %2 iterations."},
+    // ---- cutting planes at the root (extension)
+    {440, N, "idd", "Cutting planes at the root: %1 rounds; objective bound %2 before the cuts, %3 after."},
+    {441, N, "iiii",
+     "Cuts put into the root LP: %1 Gomory mixed-integer, %2 knapsack cover, %3 mixed-integer rounding; "
+     "%4 taken out again when slack."},
+    {442, W, "sd", "A %1 cut would cut off the PRIMALIN integer solution (by %2); it is not used."},
+    {443, W, "i",
+     "The last round of cutting planes was undone: the LP with its cuts ended with stop code %1. "
+     "The search starts from the cuts before it."},
 };
 
 }  // namespace

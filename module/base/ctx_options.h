@@ -108,6 +108,8 @@ struct LpOptions {
     int32_t heuristics;      // primal heuristics: 0 none, 1 rounding at every node, 2 and dives
     int32_t divefreq;        // a dive at every DIVEFREQ-th integer iteration (HEURISTICS=2)
     int32_t reliability;     // VARSELECT=RELIABLE: branchings a pseudocost needs before it is trusted
+    int32_t cutpasses;       // rounds of cutting planes at the root of an integer search; 0 = none
+    int32_t cutcheck;        // 1 = every cut is checked against the PRIMALIN integer solution
 
     // ---- keyword-only flags (0 off, 1 on) ----
     int16_t devex;              // Devex reference weights in pricing

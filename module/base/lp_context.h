@@ -15,12 +15,14 @@
 //   heuristics the search's primal heuristics (ctx_heuristics.h)
 //   varlists  names of the variable-list statements (ctx_varlists.h)
 //   report    data set record buffers and open iteration logs (base/ctx_report.h)
+//   cuts      the rows reserved for cutting planes at the root (base/ctx_cuts.h)
 //   entries   routines chosen once per run
 #pragma once
 
 #include <cstdint>
 
 #include "base/ctx_bb.h"
+#include "base/ctx_cuts.h"
 #include "base/ctx_dual.h"
 #include "base/ctx_engine.h"
 #include "base/ctx_form.h"
@@ -79,6 +81,7 @@ struct LpContext {
     HeuristicState heuristics;
     VarList varlists[kVarListKinds];
     ReportState report;
+    CutState cuts;
     RunEntries entries;
     DualPathState dual;  // the dual simplex path (base/ctx_dual.h)
 };

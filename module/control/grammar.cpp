@@ -214,6 +214,8 @@ constexpr TymOptionDef kOptions[] = {
     number(kw("HEURISTICS"), kSlotHeuristics),
     number(kw("DIVEFREQ"), kSlotDivefreq),
     number(kw("RELIABILITY"), kSlotReliability),
+    number(kw("CUTPASSES"), kSlotCutpasses),
+    number(kw("CUTCHECK"), kSlotCutcheck),
 
     // QUIT
     flag(kw("SAVE"), kBitQuitSave),

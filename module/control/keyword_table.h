@@ -17,7 +17,7 @@
 
 namespace tymlp {
 
-inline constexpr std::array<std::string_view, 218> kKeywords = {
+inline constexpr std::array<std::string_view, 220> kKeywords = {
     "NAMEX",
     "QS",
     "INT",
@@ -71,6 +71,8 @@ inline constexpr std::array<std::string_view, 218> kKeywords = {
     "CSIZE$",
     "CSTSENOUT$",
     "CURRENT",
+    "CUTCHECK",
+    "CUTPASSES",
     "DATA",
     "DEBUG$",
     "DELTAIT",

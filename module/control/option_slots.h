@@ -99,6 +99,8 @@ enum OptionSlot : uint16_t {
     kSlotHeuristics,
     kSlotDivefreq,
     kSlotReliability,
+    kSlotCutpasses,
+    kSlotCutcheck,
     kSlotCount
 };
 

@@ -165,6 +165,10 @@ const OptionSpec kTable[] = {
      20, kRuleNone, kNoGate, nullptr},
     {"RELIABILITY", kSlotReliability, I32, F(reliability), 0, 1, CLOSED, 1000, CLOSED, "1<=reliability<=1000",
      DefaultKind::Value, 4, kRuleNone, kNoGate, nullptr},
+    {"CUTPASSES", kSlotCutpasses, I32, F(cutpasses), 0, 0, CLOSED, 1000, CLOSED, "0<=cutpasses<=1000",
+     DefaultKind::Value, 0, kRuleNone, kNoGate, nullptr},
+    {"CUTCHECK", kSlotCutcheck, I32, F(cutcheck), 0, 0, CLOSED, 1, CLOSED, "0<=cutcheck<=1", DefaultKind::Value, 0,
+     kRuleNone, kNoGate, nullptr},
 };
 
 #undef F

@@ -10,6 +10,7 @@
 #include "control/statement_step.h"
 #include "input/bound_check.h"
 #include "input/column_lists.h"
+#include "input/cut_rows.h"
 #include "output/output_connection.h"
 #include "simplex/scaling.h"
 
@@ -124,7 +125,10 @@ void run_after_statement(LpContext* ctx) {
     // there is nothing to tighten then.
     if (ctx->model.contradicting_bounds == 0)
         end_on(ctx, require(ctx, steps.preprocess)(ctx), kPreprocessResults);
+    // Rows for the cutting planes of the root, when asked for (CUTPASSES).
+    end_on(ctx, reserve_cut_rows(ctx), kFormResults);
     end_on(ctx, require(ctx, steps.complete_form)(ctx), kFormResults);
+    end_on(ctx, locate_cut_columns(ctx), kFormResults);
     end_on(ctx, require(ctx, steps.starting_basis)(ctx), kBasisResults);
     end_on(ctx, require(ctx, steps.allocate_arrays)(ctx), kMemoryOnly);
     require(ctx, steps.register_release)(ctx);

@@ -6,6 +6,7 @@
 #include "base/context_memory.h"
 #include "base/host_link.h"
 #include "control/solve_combination.h"
+#include "cuts/root_cuts.h"
 #include "input/primalin.h"
 #include "simplex/invert.h"
 #include "simplex/phases.h"
@@ -71,7 +72,7 @@ int check_primalin_integer_solution(LpContext* ctx) {
     for (const IntegerVariable* v = bb.variables; v != nullptr && k < ctx->model.integer_count; v = v->next, ++k)
         bb.primalin_values[k] = f.value[v->column] / f.column_scale[v->column];
     bb.primalin_solution = 1;
-    return 0;
+    return keep_known_point(ctx);
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 #include "base/host_link.h"
 #include "control/end_run.h"
 #include "control/solve_combination.h"
+#include "cuts/root_cuts.h"
 #include "heuristics/heuristic_entries.h"
 #include "input/model_records.h"
 #include "input/reader_common.h"
@@ -143,6 +144,8 @@ void integer_phase_step(LpContext* ctx) {
         sv.run_status = whole;
         return;
     }
+    // Cutting planes at the root (CUTPASSES), before anything keeps the root.
+    end_on_failure(ctx, run_root_cuts(ctx));
     end_on_failure(ctx, prepare_fixing(ctx));
     EnterPhase(ctx, kPhase3, false);
     sv.bb_ran = 1;
@@ -174,7 +177,9 @@ void integer_phase_step(LpContext* ctx) {
     // The best node's basis for the reports, with no iteration limit on the way.
     const int32_t maxit3 = ctx->options.maxit3;
     ctx->options.maxit3 = INT_MAX;
-    const int restored = restore_best_node(ctx);
+    int restored = restore_best_node(ctx);
+    // The cuts leave the LP, so that the reports are the user's problem's.
+    if (restored == 0) restored = release_cuts_after_search(ctx);
     ctx->options.maxit3 = maxit3;
     sv.primal_feasible = 1;
     sv.optimal = 1;

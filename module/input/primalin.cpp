@@ -276,6 +276,13 @@ int read_basis(LpContext* ctx, ReaderBlocks& blocks) {
     if (p1 != nullptr) mk.phase1_column = p1->column;
 
     clear_statuses(ctx);
+    // The rows reserved for cutting planes are no rows of the user's
+    // problem, and empty: their logical columns are basic in any basis.
+    const CutState& cuts = ctx->cuts;
+    for (int32_t k = 0; k < cuts.row_count && cuts.usable != 0; ++k) {
+        ctx->form.status[cuts.first_column + k] |= kStatBasic;
+        ++mk.basic_count;
+    }
     TymDataIn ds = ctx->handles.primalin;
     for (;;) {
         const int status = host_data_read_next(ds);

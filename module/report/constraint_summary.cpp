@@ -144,7 +144,7 @@ int print_constraint_summary(LpContext* ctx, const int32_t* list, int32_t count)
     if (!table.valid()) return 0;
     const int rc = recompute_activities(ctx);
     if (rc != 0) return rc;
-    const int32_t m = ctx->model.rows;
+    const int32_t m = user_row_count(ctx->cuts, ctx->model.rows);
     const int32_t total = list != nullptr ? count : m - 1;
     for (int32_t k = 0; k < total; ++k) {
         const int32_t i = list != nullptr ? list[k] : k + 1;

@@ -70,7 +70,8 @@ int write_dualout(LpContext* ctx) {
     DataSetBuffers& s = ctx->report.sets;
     DualRecord& r = s.dual;
     const int rw = row_name_width(ctx);
-    for (int32_t i = 1; i < ctx->model.rows; ++i) {
+    const int32_t user_rows = user_row_count(ctx->cuts, ctx->model.rows);
+    for (int32_t i = 1; i < user_rows; ++i) {
         RowRecord rec{};
         char name[kMaxNameLength];
         if ((rc = read_row(ctx, i, &rec, name)) != 0) return rc;

@@ -147,7 +147,8 @@ int print_infeasible_rows(LpContext* ctx) {
     table_define_column(ctx, data, kColumnDouble, 0, "Lower", &line.lower);
     table_define_column(ctx, data, kColumnDouble, 0, "Upper", &line.upper);
     table_end_columns(ctx, data);
-    for (int32_t i = 0; i < ctx->model.rows && rc == 0; ++i) {
+    const int32_t user_rows = user_row_count(ctx->cuts, ctx->model.rows);
+    for (int32_t i = 0; i < user_rows && rc == 0; ++i) {
         RowRecord rec{};
         char name[kMaxNameLength + 1];
         if ((rc = read_row(ctx, i, &rec, name)) != 0) break;

@@ -48,6 +48,7 @@ int write_primalout(LpContext* ctx) {
     const int cw = column_name_width(ctx);
     const double infinity = ctx->options.infinity;
     for (int32_t j = 0; j < ctx->model.columns; ++j) {
+        if (is_cut_column(ctx->cuts, j)) continue;
         ColumnRecord rec{};
         char name[kMaxNameLength];
         if ((rc = read_column(ctx, j, &rec, name)) != 0) return rc;

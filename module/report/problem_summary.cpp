@@ -126,8 +126,8 @@ int count_problem(LpContext* ctx, ProblemCounts* out) {
         if (rc != 0) return rc;
         count_column(c, col);
     }
-    c.rows = m.rows;
-    for (int32_t i = 0; i < m.rows; ++i) {
+    c.rows = user_row_count(ctx->cuts, m.rows);
+    for (int32_t i = 0; i < c.rows; ++i) {
         RowRecord row{};
         const int rc = read_row(ctx, i, &row, nullptr);
         if (rc != 0) return rc;

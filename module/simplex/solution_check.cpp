@@ -132,7 +132,9 @@ int verify(LpContext* ctx, SolutionViolation* worst, PointKind kind) {
     for (int32_t i = 0; i < m && rc == kRunOk; ++i) {
         const double noise = kSmallestValue * a.largest_entry[i];
         a.size[i] = std::max({a.size[i] + std::fabs(f.rhs[i]), noise, std::numeric_limits<double>::min()});
-        if (i == phase1_row) continue;
+        // A cut row is no row of the user's problem; where the integer
+        // columns are rounded, its logical column would not follow them.
+        if (i == phase1_row || is_cut_row(ctx->cuts, i)) continue;
         const double residual = std::fabs(a.activity[i] - f.rhs[i]);
         note(worst, ViolationKind::kRowResidual, i, residual / a.size[i], residual);
     }
@@ -142,6 +144,7 @@ int verify(LpContext* ctx, SolutionViolation* worst, PointKind kind) {
     ctx->solver.phase = kPhase2;  // prices of the real objective
     for (int32_t j = 0; j < n && rc == kRunOk; ++j) {
         if ((f.status[j] & kStatHeld) != 0) continue;  // objective and free-row columns have no bounds
+        if (is_cut_column(ctx->cuts, j)) continue;     // no column of the user's problem
         const double* values = nullptr;
         const int32_t* rows = nullptr;
         int32_t count = 0;

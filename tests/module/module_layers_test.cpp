@@ -21,7 +21,7 @@ namespace {
 
 // From the ground up.  A folder may include from any folder listed before it.
 const std::vector<std::string> kLayers = {"base",    "stream", "input",    "output",   "factor", "presolve",
-                                          "simplex", "dual",   "integer", "heuristics", "analysis", "report", "control"};
+                                          "simplex", "dual",   "integer", "cuts", "heuristics", "analysis", "report", "control"};
 
 struct Violation {
     std::string file;  // relative to the module root
