@@ -19,6 +19,7 @@
 #include <vector>
 
 #include "cuts/cut_families.h"
+#include "cuts/cut_terms.h"
 #include "factor/factor_entries.h"
 #include "simplex/work_store.h"
 
@@ -75,9 +76,6 @@ bool shifted_row(LpContext* ctx, int32_t k, double* work, std::vector<ShiftedTer
             ((status & kStatHeld) != 0 || f.upper[j] - f.lower[j] <= kNoiseRange))
             continue;
         if ((status & kStatHeld) != 0) return false;
-        // A row through an earlier cut would give a cut of higher rank,
-        // whose coefficients carry the rounding of every cut before it.
-        if (is_cut_column(ctx->cuts, j)) return false;
         const bool at_upper = (status & kStatAtUpper) != 0;
         const double bound = at_upper ? f.upper[j] : f.lower[j];
         if (!(std::fabs(bound) < inf)) return false;
@@ -90,8 +88,7 @@ bool shifted_row(LpContext* ctx, int32_t k, double* work, std::vector<ShiftedTer
 }
 
 // The cut of one shifted row, in the pool's form  sum pi_j x_j <= rhs.
-bool gomory_cut(const std::vector<ShiftedTerm>& terms, double f0, int32_t max_terms, double inf,
-                CutCandidate* cut) {
+bool gomory_cut(const std::vector<ShiftedTerm>& terms, double f0, double inf, CutCandidate* cut) {
     std::vector<double> g(terms.size(), 0.0);
     double largest = 0.0;
     for (size_t k = 0; k < terms.size(); ++k) {
@@ -128,18 +125,14 @@ bool gomory_cut(const std::vector<ShiftedTerm>& terms, double f0, int32_t max_te
         pi0 += pi * t.bound;
     }
     if (right <= 0.0 || cut->columns.empty()) return false;
-    if (static_cast<int32_t>(cut->columns.size()) > max_terms) return false;
     if (largest / smallest > kGreatestDynamism) return false;
     pi0 += right;
-    // Scaled so that the largest coefficient is 1; then  -pi x <= -pi0,
-    // relaxed by the margin.
+    // -pi x <= -pi0, scaled so that the largest coefficient is 1.
     const double scale = 1.0 / largest;
     for (double& v : cut->values) v = -v * scale;
-    double rhs = -pi0 * scale;
-    rhs += kSafetyMargin * std::max(1.0, std::fabs(rhs));
-    cut->rhs = rhs;
+    cut->rhs = -pi0 * scale;
     cut->family = kCutGomory;
-    return std::isfinite(rhs);
+    return std::isfinite(cut->rhs);
 }
 
 int separate_gomory(LpContext* ctx, CutPool& pool) {
@@ -156,6 +149,11 @@ int separate_gomory(LpContext* ctx, CutPool& pool) {
     }
     std::sort(candidates.begin(), candidates.end());
     if (candidates.size() > static_cast<size_t>(kRowsPerRound)) candidates.resize(kRowsPerRound);
+    ActiveCutRows active;
+    if (ctx->cuts.used_rows > 0) {
+        const int rc = read_active_cut_rows(ctx, &active);
+        if (rc != 0) return rc;
+    }
     std::vector<double> work(static_cast<size_t>(m));
     std::vector<ShiftedTerm> terms;
     const int32_t max_terms = std::max<int32_t>(50, ctx->model.columns / 4);
@@ -163,7 +161,12 @@ int separate_gomory(LpContext* ctx, CutPool& pool) {
         if (!shifted_row(ctx, k, work.data(), &terms)) continue;
         const double f0 = fraction_of(f.value[f.header[k]]);
         CutCandidate cut;
-        if (!gomory_cut(terms, f0, max_terms, ctx->options.infinity, &cut)) continue;
+        if (!gomory_cut(terms, f0, ctx->options.infinity, &cut)) continue;
+        // Terms on earlier cuts' logical columns are replaced by those
+        // cuts' rows: the new cut stands on the user's columns alone.
+        if (!substitute_cut_logicals(ctx, active, &cut) || !tidy_cut(ctx, kGreatestDynamism, &cut)) continue;
+        if (static_cast<int32_t>(cut.columns.size()) > max_terms) continue;
+        cut.rhs += kSafetyMargin * std::max(1.0, std::fabs(cut.rhs));
         offer_cut(pool, std::move(cut), f.value);
     }
     return 0;
