@@ -7,6 +7,7 @@
 // leaves the point where it is (or an integer column at a whole number,
 // its bounds fixed there).  Without an incumbent the reports show the
 // root, which goes back to the continuous optimum before the first cut.
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <vector>
@@ -24,6 +25,8 @@ namespace {
 
 constexpr double kLeastPivot = 1e-7;  // relative to the largest entry of the FTRAN'd column
 constexpr double kOnBound = 1e-9;     // relative distance of a value from a bound it sits on
+constexpr double kPointMoved = 1e-9;  // relative change of a value that moves the point
+constexpr int kExchangesTried = 8;    // leaving columns tried for one logical column
 
 // An integer column of the incumbent at a whole number may leave the basis
 // with both bounds fixed there: the point stays, and the bounds PRIMALOUT
@@ -52,6 +55,16 @@ bool on_bound(const LpContext* ctx, int32_t j, bool* upper) {
     return false;
 }
 
+// Whether every column of the user's problem kept its value.
+bool point_kept(const LpContext* ctx, const std::vector<double>& values) {
+    const ComputationalForm& f = ctx->form;
+    for (int32_t j = 0; j < ctx->model.columns; ++j) {
+        if (is_cut_column(ctx->cuts, j) || (f.status[j] & kStatHeld) != 0) continue;
+        if (std::fabs(f.value[j] - values[j]) > kPointMoved * (1.0 + std::fabs(values[j]))) return false;
+    }
+    return true;
+}
+
 // Brings nonbasic logical column s into the basis in place of a basic
 // column on a bound (integer columns first).  True when it did.
 bool bring_into_basis(LpContext* ctx, int32_t s, std::vector<double>& work) {
@@ -66,10 +79,13 @@ bool bring_into_basis(LpContext* ctx, int32_t s, std::vector<double>& work) {
     ctx->entries.factor->ftran(ctx->inverse, work.data());
     double largest = 0.0;
     for (int32_t p = 0; p < m; ++p) largest = std::max(largest, std::fabs(work[p]));
-    int32_t best = -1;
-    bool best_upper = false;
-    bool best_fixed = false;  // the column leaves with its bounds fixed at its value
-    double best_score = 0.0;
+    struct Candidate {
+        double score;
+        int32_t position;
+        bool upper;
+        bool fixed;  // the column leaves with its bounds fixed at its value
+    };
+    std::vector<Candidate> candidates;
     for (int32_t p = 0; p < m; ++p) {
         const double pivot = std::fabs(work[p]);
         if (!(pivot > kLeastPivot * largest)) continue;
@@ -81,22 +97,28 @@ bool bring_into_basis(LpContext* ctx, int32_t s, std::vector<double>& work) {
             score += (f.status[j] & kStatInteger) != 0 ? 2.0 : 1.0;
         else if (!at_whole_number(ctx, j))
             continue;
-        if (score > best_score) best = p, best_upper = upper, best_fixed = !bound, best_score = score;
+        candidates.push_back({score, p, upper, !bound});
     }
-    if (best < 0) return false;
-    const int32_t j = f.header[best];
+    std::sort(candidates.begin(), candidates.end(),
+              [](const Candidate& a, const Candidate& b) { return a.score > b.score; });
+    if (candidates.size() > static_cast<size_t>(kExchangesTried)) candidates.resize(kExchangesTried);
     const std::vector<uint8_t> before(f.status, f.status + ctx->model.columns);
-    const double lower_before = f.lower[j];
-    const double upper_before = f.upper[j];
-    if (best_fixed) f.lower[j] = f.upper[j] = std::nearbyint(f.value[j]);
-    f.status[j] = static_cast<uint8_t>((f.status[j] & ~kStatBasic) | (best_upper ? kStatAtUpper : 0));
-    if (!best_upper) f.status[j] = static_cast<uint8_t>(f.status[j] & ~kStatAtUpper);
-    f.status[s] = static_cast<uint8_t>((f.status[s] | kStatBasic) & ~kStatAtUpper);
-    if (refresh_after_cuts(ctx) == 0) return true;
-    std::memcpy(f.status, before.data(), before.size());
-    f.lower[j] = lower_before;
-    f.upper[j] = upper_before;
-    refresh_after_cuts(ctx);
+    const std::vector<double> point(f.value, f.value + ctx->model.columns);
+    for (const Candidate& c : candidates) {
+        const int32_t j = f.header[c.position];
+        const double lower_before = f.lower[j];
+        const double upper_before = f.upper[j];
+        if (c.fixed) f.lower[j] = f.upper[j] = std::nearbyint(f.value[j]);
+        f.status[j] = static_cast<uint8_t>((f.status[j] & ~(kStatBasic | kStatAtUpper)) | (c.upper ? kStatAtUpper : 0));
+        f.status[s] = static_cast<uint8_t>((f.status[s] | kStatBasic) & ~kStatAtUpper);
+        // The exchange leaves the point where it was; a basis that cannot
+        // say so to the last digits (a poorly conditioned one) is not taken.
+        if (refresh_after_cuts(ctx) == 0 && point_kept(ctx, point)) return true;
+        std::memcpy(f.status, before.data(), before.size());
+        f.lower[j] = lower_before;
+        f.upper[j] = upper_before;
+        refresh_after_cuts(ctx);
+    }
     return false;
 }
 
