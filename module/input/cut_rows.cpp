@@ -17,6 +17,7 @@ namespace {
 constexpr int32_t kFewestPerRound = 10;
 constexpr int32_t kMostPerRound = 200;
 constexpr int32_t kMostReserved = 2000;
+constexpr int64_t kFewestReserved = 50;
 
 }  // namespace
 
@@ -26,7 +27,10 @@ int32_t cut_rows_wanted(const LpContext* ctx) {
     if (pm.objective_count != 2 || pm.lists[kListRhs].count > 1 || ctx->options.goalprogram != 0) return 0;
     const int32_t per_round = std::clamp(pm.integer_count, kFewestPerRound, kMostPerRound);
     const int64_t wanted = static_cast<int64_t>(per_round) * ctx->options.cutpasses;
-    return static_cast<int32_t>(std::min<int64_t>(wanted, kMostReserved));
+    // Every reserved row is a row of every node LP, filled or not: no more
+    // of them than the problem has rows of its own (twice, at least 50).
+    const int64_t room = std::max<int64_t>(kFewestReserved, 2 * static_cast<int64_t>(pm.rows));
+    return static_cast<int32_t>(std::min<int64_t>({wanted, room, kMostReserved}));
 }
 
 int reserve_cut_rows(LpContext* ctx) {
