@@ -11,6 +11,7 @@
 #include <sstream>
 #include <utility>
 
+#include "data/run_files.h"
 #include "export/export_command.h"
 #include "front/attention.h"
 #include "front/command_line.h"
@@ -25,7 +26,6 @@
 #include "front/symbols_file.h"
 #include "front/system_vector.h"
 #include "front/terminal.h"
-#include "data/run_files.h"
 #include "host_api.h"
 #include "lp/lp_import.h"
 #include "mps/mps_import.h"
@@ -86,6 +86,11 @@ int run_configured(const CommandLine& cl) {
                                          ": the dual simplex path (the primal phases from a PRIMALIN basis) on the "
                                          "Markowitz factorisation unless LU is given, the fastest measured; give "
                                          "ALGORITHM=PRIMAL for the primal phases.");
+        const std::string search = solve_search_options(cl.solve_options);
+        if (!search.empty() && imported.has_integer_columns())
+            log_line(Severity::Note, "qmlp solve uses " + search +
+                                         " for the search of an integer problem, the fastest measured; give "
+                                         "HEURISTICS=0 and VARSELECT= for the plain search.");
     } else if (const int rc = read_program(cl, text); rc != 0) {
         return rc;
     }

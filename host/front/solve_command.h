@@ -29,10 +29,17 @@ std::string solve_option_text(const std::string& option);
 // command line names LU ("" when the command line chose the algorithm).
 std::string solve_default_options(const std::vector<std::string>& options);
 
+// The options `qmlp solve` adds for the search of an integer problem:
+// HEURISTICS=2 unless the command line names HEURISTICS, VARSELECT=RELIABLE
+// unless it names VARSELECT (the combination measured fastest on the shared
+// MIPLIB 3 instances); "" when it names both.  They do nothing for a
+// problem without integer columns.
+std::string solve_search_options(const std::vector<std::string>& options);
+
 // The whole program: the LP statement on `data_path` (the sparse layout, or
 // the dense one when `sparse` is false), the limits the options leave unset,
 // the fastest path unless the options name one (solve_default_options), the
-// options, and RUN.
+// search options (solve_search_options), the options, and RUN.
 std::string solve_program(const std::string& data_path, const std::vector<std::string>& options, bool sparse = true);
 
 // The MPS file imported into a folder of its own under $TMPDIR (else /tmp);
@@ -49,10 +56,14 @@ class ImportedProblem {
     int import(const std::string& mps_file);
     // The imported data set (valid after a successful import).
     const std::string& data_path() const { return data_path_; }
+    // Whether the import's summary counted integer or binary columns.
+    bool has_integer_columns() const { return integer_columns_; }
 
   private:
     std::string folder_;
     std::string data_path_;
+    bool integer_columns_ = false;
+    void note_summary_line(const std::string& line);
     int folder_slot_ = -1;
     int file_slot_ = -1;
 };

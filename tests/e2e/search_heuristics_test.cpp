@@ -67,10 +67,12 @@ class SearchHeuristics : public ::testing::Test {
 constexpr double kP0201 = 7615;
 
 // Naming the new options at values that turn nothing on is the search of
-// a program that names none: the same nodes, pivots and solutions.
+// a program that names none: the same nodes, pivots and solutions.  (The
+// command line names the classic defaults, since `qmlp solve` turns the
+// extensions on for integer problems.)
 TEST_F(SearchHeuristics, OptionsThatTurnNothingOnKeepTheSearch) {
-    const Solve plain = solve("");
-    const Solve named = solve("heuristics=0 divefreq=3 reliability=2");
+    const Solve plain = solve("heuristics=0 varselect=far");
+    const Solve named = solve("heuristics=0 varselect=far divefreq=3 reliability=2");
     ASSERT_FALSE(plain.status.empty()) << plain.log;
     EXPECT_EQ(plain.status, named.status);
     EXPECT_EQ(named.log.find("heuristic found"), std::string::npos) << named.log;
@@ -88,6 +90,18 @@ TEST_F(SearchHeuristics, EachHeuristicIncumbentIsLoggedByName) {
         EXPECT_NE(s.log.find("The heuristics found"), std::string::npos) << options;
         EXPECT_GE(std::stoi(field(s.status, "INT_FEAS")), 1) << s.status;
     }
+}
+
+// `qmlp solve` searches an integer problem with both extensions unless the
+// command line names them, and says so.
+TEST_F(SearchHeuristics, SolveTurnsTheExtensionsOnAndSaysSo) {
+    const Solve s = solve("");
+    expect_optimum(s, kP0201);
+    EXPECT_NE(s.log.find("qmlp solve uses heuristics=2 varselect=reliable"), std::string::npos) << s.log;
+    EXPECT_NE(s.log.find("heuristic found an integer solution"), std::string::npos) << s.log;
+    const Solve chosen = solve("heuristics=1 varselect=pensum");
+    EXPECT_EQ(chosen.log.find("qmlp solve uses heuristics"), std::string::npos) << chosen.log;
+    expect_optimum(chosen, kP0201);
 }
 
 TEST_F(SearchHeuristics, ReliabilityBranchingReachesTheOptimum) {
