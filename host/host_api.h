@@ -36,6 +36,7 @@ struct HostConfig {
     std::map<std::string, std::string> settings;  // --set NAME=VALUE (upper-case keys)
     bool interactive = false;                     // --interactive
     std::string module_path;                      // the module library to load
+    int progress = -1;                            // --progress 1, --no-progress 0, else -1: when stderr is a terminal
 };
 
 enum class Severity { Note, Warning, Error };
@@ -51,6 +52,11 @@ bool output_target_usable(const std::string& path, std::string* why);
 // Writes `text` as the whole file at `path`: completely or not at all (a
 // temporary file renamed over the target; devices are written in place).
 bool write_whole_file(const std::string& path, std::string_view text, std::string* why);
+// The live progress line on standard error (output/progress_line.h): the
+// module's report as the system vector takes it, and taking the line away
+// before other text (such as a prompt) goes to the terminal.
+int progress_line_report(const TymProgress* report);
+void progress_line_clear();
 // Writes "NOTE: text", "WARNING: text" or "ERROR: text" to the log.
 void log_line(Severity severity, std::string_view text);
 // Writes a line to the log exactly as given.

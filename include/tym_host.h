@@ -140,6 +140,29 @@ typedef struct TymAttentionVector {
     int (*poll)(void);
 } TymAttentionVector;
 
+/* Where a long solve stands, for a live progress line the host may show
+ * (it never goes to the log or the listing).  Values the module does not
+ * know are the host's missing value. */
+enum TymProgressStage {
+    TYM_PROGRESS_SIMPLEX = 1, /* a simplex phase                         */
+    TYM_PROGRESS_INTEGER = 2, /* branch and bound                        */
+    TYM_PROGRESS_DONE = 3     /* the solve ended: the line goes away     */
+};
+
+typedef struct TymProgress {
+    uint32_t size;           /* sizeof(TymProgress)                         */
+    int32_t stage;           /* TymProgressStage                            */
+    int32_t phase;           /* 1, 2 or 3 (the phase of the current LP)     */
+    int32_t reserved;
+    int64_t iterations;      /* simplex iterations of all phases so far     */
+    double objective;        /* current objective value                     */
+    double infeasibility;    /* sum of infeasibilities (phase 1)            */
+    int64_t nodes;           /* integer iterations                          */
+    int64_t active;          /* active nodes                                */
+    double incumbent;        /* best integer objective, missing when none   */
+    double best_bound;       /* bound of the best active node, or missing   */
+} TymProgress;
+
 /* ===========================================================================
  * Vector 4: system -- clock, formatting, settings, portable integers
  * ======================================================================== */
@@ -165,6 +188,10 @@ typedef struct TymSystemVector {
     double (*missing)(char which);
     /* 0 when not missing, else the letter ('.', 'A'..'Z', '_'). */
     int (*missing_kind)(double value);
+    /* Added later: present when `size` covers it (and not NULL).  The
+     * module reports where a solve stands a few times a second at most,
+     * and once with TYM_PROGRESS_DONE at its end.  Returns 0. */
+    int (*progress)(const TymProgress* report);
 } TymSystemVector;
 
 /* ===========================================================================

@@ -106,6 +106,10 @@ int parse_command_line(int argc, char** argv, CommandLine& out, std::ostream& ou
     app.add_option("--symbols", c.symbols_file, "Write every macro variable as NAME=value to FILE at the end");
     app.add_option("--set", sets, "Host setting NAME=VALUE, e.g. DEBUG=SYN (repeatable)");
     app.add_flag("--interactive", c.interactive, "Pauses read statements from the terminal (prompt \"LP> \")");
+    bool progress = false, no_progress = false;
+    app.add_flag("--progress", progress,
+                 "Show the live progress line on standard error even when it is not a terminal");
+    app.add_flag("--no-progress", no_progress, "Never show the live progress line");
     app.add_option("--module", c.module_path, "Procedure module library (default: libtymlp.so beside qmlp)");
     app.add_flag("--version", version, "Show the version and exit");
     // Host options after "solve FILE" fall through to the main command.
@@ -132,6 +136,9 @@ int parse_command_line(int argc, char** argv, CommandLine& out, std::ostream& ou
         err_text << "qmlp: " << what << "\nRun \"qmlp --help\" for the options.\n";
         return kExitUsage;
     };
+    if (progress && no_progress) return usage("--progress and --no-progress contradict each other.");
+    if (progress) c.progress = 1;
+    if (no_progress) c.progress = 0;
     if (!memsize.empty() && !parse_memsize(memsize, &c.memsize))
         return usage("--memsize needs a positive size such as 512M or 2G, not \"" + memsize + "\".");
     for (const std::string& l : libnames) {

@@ -57,7 +57,7 @@ int missing_kind(double value) { return host::missing_letter(value); }
 
 const TymSystemVector kSystemVector = {
     sizeof(TymSystemVector), clock_ms,           format_int, format_double, format_name, setting,
-    int4_to_portable,        int4_from_portable, missing,    missing_kind};
+    int4_to_portable,        int4_from_portable, missing,    missing_kind, host::progress_line_report};
 
 }  // namespace
 

@@ -26,6 +26,7 @@ class FdLineSource : public LineSource {
     }
 
     bool read_line(const char* prompt, std::string& line, bool* interrupted) override {
+        host::progress_line_clear();
         *interrupted = false;
         line.clear();
         (void)!::write(STDERR_FILENO, prompt, std::strlen(prompt));

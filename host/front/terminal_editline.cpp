@@ -12,6 +12,7 @@
 #include <cstdlib>
 
 #include "front/terminal.h"
+#include "host_api.h"
 
 namespace qmlp::front {
 namespace {
@@ -25,6 +26,7 @@ class EditLineSource : public LineSource {
     }
 
     bool read_line(const char* prompt, std::string& line, bool* interrupted) override {
+        host::progress_line_clear();
         *interrupted = false;
         line.clear();
         errno = 0;

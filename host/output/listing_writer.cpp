@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "host_api.h"
+#include "output/progress_line.h"
 #include "output/text_util.h"
 
 namespace qmlp::host::output {
@@ -251,6 +252,8 @@ void ListingWriter::flush() {
 }
 
 void ListingWriter::write(const std::string& text) {
+    // The listing may share the terminal with the progress line.
+    if (file_ == nullptr) progress_clear();
     std::FILE* f = file_ != nullptr ? file_ : stdout;
     errno = 0;
     if (std::fwrite(text.data(), 1, text.size(), f) != text.size()) note_failure(errno);

@@ -4,6 +4,8 @@
 #include <cerrno>
 #include <cstring>
 
+#include "output/progress_line.h"
+
 namespace qmlp::host {
 namespace output {
 namespace {
@@ -14,6 +16,7 @@ std::string g_log_path;  // empty = standard error
 std::string g_failure;   // the reason of the first failed write, if any
 
 void write_text(std::string_view text) {
+    progress_clear();
     std::FILE* f = log_stream();
     errno = 0;
     const bool written = std::fwrite(text.data(), 1, text.size(), f) == text.size();

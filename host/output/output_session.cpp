@@ -8,6 +8,7 @@
 
 #include "data/run_files.h"
 #include "output/log_sink.h"
+#include "output/progress_line.h"
 #include "output/report_writers.h"
 
 namespace qmlp::host {
@@ -142,6 +143,7 @@ bool output_configure(const HostConfig& config) {
     s.json_file = config.json_file;
     s.html_file = config.html_file;
     s.keep_rows = !s.json_file.empty() || !s.html_file.empty();
+    progress_configure(config.progress);
     bool ok = log_open(config.log_file);
     std::string why;
     if (!s.listing.open(s.listing_file, &why)) {

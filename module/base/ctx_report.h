@@ -113,6 +113,8 @@ struct ReportState {
     double* activity;       // m: row activities recomputed for a table or DUALOUT
     int32_t activity_rows;  // m it was allocated for
     int32_t log_requests;   // > 0 while a log sends requests: a refused one does not end the run
+    int64_t progress_next_ms;  // clock reading before which no progress report is sent
+    int16_t progress_sent;     // a report went out since the last end of a solve
 };
 
 }  // namespace tymlp

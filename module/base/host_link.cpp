@@ -103,6 +103,12 @@ uint32_t host_int4_to_portable(int32_t value) { return sys()->int4_to_portable(v
 int32_t host_int4_from_portable(uint32_t value) { return sys()->int4_from_portable(value); }
 double host_missing(char which) { return sys()->missing(which); }
 int host_missing_kind(double value) { return sys()->missing_kind(value); }
+int host_progress(const TymProgress* report) {
+    // A host built before the entry existed has a shorter vector.
+    const TymSystemVector* v = sys();
+    if (v->size < offsetof(TymSystemVector, progress) + sizeof v->progress || v->progress == nullptr) return 0;
+    return v->progress(report);
+}
 
 TymScope host_macro_scope() { return mac()->scope(); }
 int host_macro_set(TymScope scope, const char* name, int name_len, const char* value, int value_len) {

@@ -83,6 +83,9 @@ uint32_t host_int4_to_portable(int32_t value);
 int32_t host_int4_from_portable(uint32_t value);
 double host_missing(char which);
 int host_missing_kind(double value);
+// Where a solve stands, for the host's progress line; does nothing with a
+// host that does not take such reports.
+int host_progress(const TymProgress* report);
 
 // Macro variables
 TymScope host_macro_scope();

@@ -21,6 +21,7 @@
 #include "report/problem_summary.h"
 #define QMLP_HAVE_PROBLEM_SUMMARY 1
 #endif
+#include "output/progress_report.h"
 #include "output/reported_values.h"
 #include "report/constraint_summary.h"
 #include "report/infeasibility_report.h"
@@ -390,6 +391,9 @@ int solve_combination(LpContext* ctx) {
         if (rc != 0) end_run(ctx, kEndIo);
         check_final_values(ctx);
     }
+
+    // The live progress line of the host goes before anything is printed.
+    end_progress(ctx);
 
     // 19. ENDPAUSE.  20. Status macro variable.
     if (ctx->options.endpause != 0) {

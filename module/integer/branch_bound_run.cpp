@@ -13,6 +13,7 @@
 #include "integer/node_store.h"
 #include "integer/reduced_cost_fixing.h"
 #include "output/iteration_log.h"
+#include "output/progress_report.h"
 #include "simplex/phases.h"
 #include "simplex/primal_values.h"
 
@@ -49,6 +50,7 @@ bool beyond_time(LpContext* ctx) {
     if (now < 0) return false;
     if (sv.last_clock_ms > 0 && now >= sv.last_clock_ms) sv.elapsed_ms += now - sv.last_clock_ms;
     sv.last_clock_ms = now;
+    report_progress(ctx, now);
     return static_cast<double>(sv.elapsed_ms) > ctx->options.time * kMillisecondsPerSecond;
 }
 

@@ -103,25 +103,6 @@ void iteration_text(const LpContext* ctx, int64_t count, char* dst) {
     dst[0] = mark;
 }
 
-// Phase 1 reports the sum of the bound violations of the columns that are
-// not held (objective and free-row columns are never infeasible), in the
-// columns' own units.
-double sum_of_violations(const LpContext* ctx) {
-    const ComputationalForm& f = ctx->form;
-    double sum = 0.0;
-    for (int32_t j = 0; j < ctx->model.columns; ++j) {
-        if ((f.status[j] & kStatHeld) != 0) continue;
-        const double x = f.value[j];
-        double v = 0.0;
-        if (x > f.upper[j])
-            v = x - f.upper[j];
-        else if (x < f.lower[j])
-            v = f.lower[j] - x;
-        if (v > 0.0) sum += v / (f.column_scale != nullptr && f.column_scale[j] != 0.0 ? f.column_scale[j] : 1.0);
-    }
-    return sum;
-}
-
 double objective_value(const LpContext* ctx, const ReportBasis& b) {
     return b.valid ? ctx->form.value[b.objective_column] / b.column_scale : 0.0;
 }
@@ -138,6 +119,22 @@ void emit_log_row(LpContext* ctx, TymObject* table) {
 }
 
 }  // namespace
+
+double sum_of_violations(const LpContext* ctx) {
+    const ComputationalForm& f = ctx->form;
+    double sum = 0.0;
+    for (int32_t j = 0; j < ctx->model.columns; ++j) {
+        if ((f.status[j] & kStatHeld) != 0) continue;
+        const double x = f.value[j];
+        double v = 0.0;
+        if (x > f.upper[j])
+            v = x - f.upper[j];
+        else if (x < f.lower[j])
+            v = f.lower[j] - x;
+        if (v > 0.0) sum += v / (f.column_scale != nullptr && f.column_scale[j] != 0.0 ? f.column_scale[j] : 1.0);
+    }
+    return sum;
+}
 
 void print_iteration_log_line(LpContext* ctx) {
     const SolverState& sv = ctx->solver;

@@ -25,6 +25,11 @@ namespace tymlp {
 // and the solve goes on without that line.
 void print_iteration_log_line(LpContext* ctx);
 
+// Phase 1 reports the sum of the bound violations of the columns that are
+// not held (objective and free-row columns are never infeasible), in the
+// columns' own units.
+double sum_of_violations(const LpContext* ctx);
+
 // Writes the integer-log line of the integer iteration just done.  Branch
 // and bound fills ctx->report.integer_log.problem (the stamp of the node
 // just solved) and ctx->bb (iteration number, condition text, branching

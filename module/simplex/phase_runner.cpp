@@ -5,6 +5,7 @@
 #include "base/host_link.h"
 #include "factor/factor_entries.h"
 #include "output/iteration_log.h"
+#include "output/progress_report.h"
 #include "simplex/phase_internal.h"
 #include "simplex/phases.h"
 #include "simplex/ratio_tests.h"
@@ -58,6 +59,7 @@ int TailChecks(LpContext* ctx) {
     if (now >= 0) {
         if (sv.last_clock_ms > 0 && now >= sv.last_clock_ms) sv.elapsed_ms += now - sv.last_clock_ms;
         sv.last_clock_ms = now;
+        report_progress(ctx, now);
         if (!within_time(ctx)) return kStopTime;
     }
     if (sv.counter != nullptr && sv.limit != nullptr && *sv.counter >= *sv.limit) return kStopIterations;
