@@ -308,8 +308,8 @@ const TymMemoryVector kMem{sizeof(TymMemoryVector),
                            memory_report};
 const TymAttentionVector kAtt{sizeof(TymAttentionVector), att_install, att_remove, att_poll};
 const TymSystemVector kSys{
-    sizeof(TymSystemVector), clock_ms, format_int,  format_double, format_name, setting, to_portable,
-    from_portable,           missing,  missing_kind};
+    sizeof(TymSystemVector), clock_ms, format_int,   format_double,       format_name, setting, to_portable,
+    from_portable,           missing,  missing_kind, /*progress=*/nullptr};  // a host that shows no progress
 const TymMacroVector kMac{sizeof(TymMacroVector), scope, macro_set, macro_get};
 const TymParserVector kPar{sizeof(TymParserVector), p_open, p_run, p_read, p_close};
 const TymDataInVector kDin{sizeof(TymDataInVector),
