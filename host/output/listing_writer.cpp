@@ -252,12 +252,18 @@ void ListingWriter::flush() {
 }
 
 void ListingWriter::write(const std::string& text) {
-    // The listing may share the terminal with the progress line.
-    if (file_ == nullptr) progress_clear();
     std::FILE* f = file_ != nullptr ? file_ : stdout;
+    // The listing may share the terminal with the progress line: the line
+    // goes, the text is written, the line comes back below it.
+    const bool shared = progress_shares_terminal(f);
+    if (shared) progress_clear();
     errno = 0;
     if (std::fwrite(text.data(), 1, text.size(), f) != text.size()) note_failure(errno);
     wrote_anything_ = true;
+    if (shared) {
+        std::fflush(f);
+        progress_redraw();
+    }
 }
 
 void ListingWriter::step_begin(const Step& step) {

@@ -16,11 +16,13 @@ std::string g_log_path;  // empty = standard error
 std::string g_failure;   // the reason of the first failed write, if any
 
 void write_text(std::string_view text) {
-    progress_clear();
     std::FILE* f = log_stream();
+    const bool shared = progress_shares_terminal(f);
+    if (shared) progress_clear();
     errno = 0;
     const bool written = std::fwrite(text.data(), 1, text.size(), f) == text.size();
     if ((!written || std::fflush(f) != 0) && g_failure.empty()) g_failure = std::strerror(errno != 0 ? errno : EIO);
+    if (shared) progress_redraw();
 }
 
 }  // namespace

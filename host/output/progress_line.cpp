@@ -15,6 +15,7 @@ namespace {
 
 int g_mode = -1;
 bool g_shown = false;
+std::string g_text;  // the line last drawn, while a solve runs
 int64_t g_started_ms = -1;  // the first report of the current solve
 int64_t g_drawn_ms = -1;
 
@@ -55,6 +56,7 @@ std::string number(double value) {
 
 void progress_configure(int mode) {
     progress_clear();
+    g_text.clear();
     g_mode = mode;
     g_started_ms = -1;
     g_drawn_ms = -1;
@@ -89,6 +91,7 @@ int progress_report(const TymProgress* report) {
     if (report == nullptr || report->size < sizeof(TymProgress)) return 0;
     if (report->stage == TYM_PROGRESS_DONE) {
         progress_clear();
+        g_text.clear();
         g_started_ms = -1;
         g_drawn_ms = -1;
         return 0;
@@ -105,7 +108,20 @@ int progress_report(const TymProgress* report) {
     // erased (a shorter text must not leave the end of a longer one).
     write_stderr("\r" + text + "\x1b[K");
     g_shown = true;
+    g_text = std::move(text);
     return 0;
+}
+
+void progress_redraw() {
+    if (g_shown || g_text.empty() || !enabled()) return;
+    write_stderr("\r" + g_text + "\x1b[K");
+    g_shown = true;
+}
+
+bool progress_shares_terminal(std::FILE* stream) {
+    if (stream == stderr) return true;
+    static const bool stdout_terminal = isatty(STDOUT_FILENO) != 0;
+    return stream == stdout && stdout_terminal;
 }
 
 void progress_clear() {

@@ -10,6 +10,7 @@
 #pragma once
 
 #include <cstdint>
+#include <cstdio>
 #include <string>
 
 #include "tym_host.h"
@@ -26,6 +27,15 @@ int progress_report(const TymProgress* report);
 // Takes the line away when it is shown; called before anything else is
 // written to the terminal.
 void progress_clear();
+
+// Draws the last line again after other text went to the terminal, so that
+// the line stays below it while the solve runs.
+void progress_redraw();
+
+// True when text written to `stream` lands on the terminal of the line:
+// standard error, or standard output when that is a terminal too.  Output
+// redirected elsewhere leaves the line alone.
+bool progress_shares_terminal(std::FILE* stream);
 
 // The text of the line for a report and the time since the solve began
 // (exposed for the tests): "phase 2  iter 1234  obj 5.6  infeas 0  0:03"

@@ -1,5 +1,6 @@
-// progress_line_test.cpp -- the text of the live progress line, and that a
-// redirected standard error never receives it unless asked.
+// progress_line_test.cpp -- the text of the live progress line, that a
+// redirected standard error never receives it unless asked, and that it
+// stays below other text while a solve runs.
 #include <gtest/gtest.h>
 
 #include "host_api.h"
@@ -64,6 +65,27 @@ TEST(ProgressLine, NothingIsWrittenWhenSwitchedOff) {
     EXPECT_EQ(written.rfind("\rphase 2", 0), 0u) << written;
     EXPECT_EQ(written.substr(written.size() - 4), "\r\x1b[K") << written;
     EXPECT_EQ(written.find("\r\x1b[K"), written.size() - 4) << written;
+    progress_configure(-1);
+}
+
+// Text written to the terminal takes the line away and brings it back below
+// itself while the solve runs; once the solve is done nothing comes back.
+TEST(ProgressLine, TheLineComesBackBelowOtherTextUntilTheSolveEnds) {
+    progress_configure(1);
+    testing::internal::CaptureStderr();
+    TymProgress p = report(TYM_PROGRESS_SIMPLEX);
+    p.phase = 2;
+    progress_report(&p);
+    progress_clear();
+    progress_redraw();
+    progress_redraw();  // already shown: nothing more
+    p.stage = TYM_PROGRESS_DONE;
+    progress_report(&p);
+    progress_redraw();
+    const std::string written = testing::internal::GetCapturedStderr();
+    const std::string line = "\rphase 2  iter 0  obj -  infeas 0  0:00\x1b[K";
+    EXPECT_EQ(written, line + "\r\x1b[K" + line + "\r\x1b[K");
+    EXPECT_TRUE(progress_shares_terminal(stderr));
     progress_configure(-1);
 }
 
