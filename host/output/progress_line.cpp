@@ -112,6 +112,8 @@ int progress_report(const TymProgress* report) {
     return 0;
 }
 
+void progress_forget() { g_text.clear(); }
+
 void progress_redraw() {
     if (g_shown || g_text.empty() || !enabled()) return;
     write_stderr("\r" + g_text + "\x1b[K");
@@ -135,6 +137,11 @@ void progress_clear() {
 namespace qmlp::host {
 
 int progress_line_report(const TymProgress* report) { return output::progress_report(report); }
-void progress_line_clear() { output::progress_clear(); }
+// A prompt waits for the user: the line goes and does not come back below
+// what the pause prints; the next report of the solve draws it again.
+void progress_line_clear() {
+    output::progress_clear();
+    output::progress_forget();
+}
 
 }  // namespace qmlp::host

@@ -32,6 +32,9 @@ void progress_clear();
 // the line stays below it while the solve runs.
 void progress_redraw();
 
+// Forgets the last line (it is not drawn again until the next report).
+void progress_forget();
+
 // True when text written to `stream` lands on the terminal of the line:
 // standard error, or standard output when that is a terminal too.  Output
 // redirected elsewhere leaves the line alone.

@@ -86,6 +86,15 @@ TEST(ProgressLine, TheLineComesBackBelowOtherTextUntilTheSolveEnds) {
     const std::string line = "\rphase 2  iter 0  obj -  infeas 0  0:00\x1b[K";
     EXPECT_EQ(written, line + "\r\x1b[K" + line + "\r\x1b[K");
     EXPECT_TRUE(progress_shares_terminal(stderr));
+
+    // A prompt takes the line away for good: what a pause prints stays clean.
+    testing::internal::CaptureStderr();
+    p.stage = TYM_PROGRESS_SIMPLEX;
+    progress_configure(1);
+    progress_report(&p);
+    progress_line_clear();
+    progress_redraw();
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), line + "\r\x1b[K");
     progress_configure(-1);
 }
 
