@@ -13,6 +13,7 @@
 #include <mutex>
 #include <sstream>
 
+#include "data/run_files.h"
 #include "front/attention.h"
 #include "front/exit_status.h"
 #include "front/front_services.h"
@@ -155,6 +156,10 @@ int run_locked(const EmbeddedRequest& request, EmbeddedRun& run, const PrivateFo
     config.json_file = folder.file("tables.json");
     config.module_path = request.module_path;
 
+    // Each run starts clean: the files and a lost commit of an earlier run
+    // in this process are not this run's.
+    data::run_files_reset();
+    (void)data_output_lost();
     data_configure(config);
     if (!output_configure(config)) return kExitIo;
     set_host_settings(config.settings);
