@@ -26,6 +26,19 @@ struct DualPathState {
     int32_t* basis_copy;     // m: the header the weights belong to
     int16_t weights_exact;   // weights computed, not reset to 1
 
+    // The primal-infeasible basis positions as a max-heap on their
+    // steepest-edge scores, kept up to date from the positions an iteration
+    // changes; rebuilt from scratch whenever heap_valid is 0.
+    double* score;           // m: squared infeasibility over weight (0: feasible)
+    int32_t* heap;           // m: basis positions, best first
+    int32_t* heap_at;        // m: where each position is in heap, -1 when absent
+    int32_t heap_size;
+    int16_t heap_valid;
+
+    // Header position of every nonbasic column, checked before each use and
+    // rebuilt when something else moved the header.
+    int32_t* header_at;      // n
+
     // Row-wise copy of every column of the matrix.
     int64_t* row_start;  // m + 1
     int32_t* row_column;

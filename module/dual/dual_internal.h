@@ -53,6 +53,15 @@ void ResetWeights(LpContext* ctx);
 // weight, or -1 when the basis is primal feasible within the tolerance.
 int32_t ChooseLeavingRow(LpContext* ctx);
 
+// The primal-infeasible rows by score (dual_leaving_heap.cpp).  Touch
+// re-scores basis position i after its value, weight or column changed;
+// Invalidate makes the next Top score every row afresh (after the factors,
+// the values or the weights were renewed as a whole).  Top is the best
+// position, or -1 when every row is feasible within the tolerance.
+void LeavingHeapInvalidate(LpContext* ctx);
+void LeavingHeapTouch(LpContext* ctx, int32_t i);
+int32_t LeavingHeapTop(LpContext* ctx);
+
 // rho = e_r' B^-1 (listed) and the pivot row alpha_r over the nonbasic
 // columns, row-wise when rho is sparse.  kRunOk, kRunMemory or kRunIo.
 int ComputePivotRow(LpContext* ctx, int32_t r);

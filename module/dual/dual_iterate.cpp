@@ -47,6 +47,7 @@ void shift_to_zero(DualPathState& ds, int32_t j) {
 int refresh(LpContext* ctx) {
     DualPathState& ds = ctx->dual;
     const int32_t m = ctx->model.rows;
+    LeavingHeapInvalidate(ctx);
     int rc = Invert(ctx);
     if (rc != kRunOk) return rc;
     rc = ComputeReducedCosts(ctx);
@@ -95,6 +96,7 @@ int apply_flips(LpContext* ctx) {
         const int32_t i = ds.flip_index[k];
         f.value[f.header[i]] -= ds.flip[i];
         ds.flip[i] = 0.0;
+        LeavingHeapTouch(ctx, i);
     }
     (void)m;
     return kRunOk;
@@ -157,12 +159,18 @@ int column_norm2(LpContext* ctx, int32_t j, double* norm2) {
     return kRunOk;
 }
 
-int32_t header_position(const LpContext* ctx, int32_t q) {
+// The header position of nonbasic column q from the position map, which
+// is rebuilt when anything but this path's own exchanges moved the header
+// (a factorisation's repair, a statement at a pause, the primal phases).
+int32_t header_position(LpContext* ctx, int32_t q) {
     const int32_t* header = ctx->form.header;
+    const int32_t m = ctx->model.rows;
     const int32_t n = ctx->model.columns;
-    for (int32_t h = ctx->model.rows; h < n; ++h)
-        if (header[h] == q) return h;
-    return -1;
+    int32_t* at = ctx->dual.header_at;
+    const int32_t h = at[q];
+    if (h >= m && h < n && header[h] == q) return h;
+    for (int32_t k = m; k < n; ++k) at[header[k]] = k;
+    return header[at[q]] == q && at[q] >= m ? at[q] : -1;
 }
 
 // Values, reduced costs and weights after the exchange of row r (column p
@@ -298,12 +306,20 @@ int iterate(LpContext* ctx, int32_t r) {
     ctx->phases.ratio.pivot = alpha_col;
     rc = RecordPivot(ctx, q, p);
     if (rc != kRunOk) return rc;
-    ExchangeBasis(ctx);
+    // The nonbasic part's order means nothing to this path: the leaving
+    // column takes the entering one's header position instead of the whole
+    // tail moving up.
+    ExchangeInPlace(ctx, sv.entering_pos, r);
+    ds.header_at[p] = sv.entering_pos;
     ds.basis_copy[r] = q;
+    LeavingHeapTouch(ctx, r);
+    const RatioState& rs = ctx->phases.ratio;
+    for (int32_t k = 0; k < rs.work_nonzero_count; ++k) LeavingHeapTouch(ctx, rs.work_nonzero[k]);
     rc = UpdateBasis(ctx);
     if (rc != kRunOk) return rc;
     if (sv.updates_since_inversion == 0) {
         // Refactorised: basic values are fresh, reduced costs follow.
+        LeavingHeapInvalidate(ctx);
         rc = ComputeReducedCosts(ctx);
         if (rc != kRunOk) return rc;
         const int32_t m = ctx->model.rows;
@@ -325,7 +341,9 @@ int DualSimplexPhase(LpContext* ctx) {
     int code = PhaseEntryChecks(ctx);
     if (code != kContinue) return code;
     // Called again after a pause: statements may have used the factors'
-    // scratch, so the reduced costs are taken afresh.
+    // scratch, so the reduced costs are taken afresh, and the values or
+    // bounds may have changed, so the rows are scored afresh.
+    LeavingHeapInvalidate(ctx);
     int rc = ComputeReducedCosts(ctx);
     if (rc != kRunOk) return rc;
     int32_t ending_checks = 0;

@@ -76,6 +76,9 @@ int32_t ChooseLeavingRow(LpContext* ctx) {
     const int32_t m = ctx->model.rows;
     const double tol = DualPrimalTolerance(ctx);
     const bool history_empty = ctx->model.pivot_history_count == 0;
+    // Banned columns can sit anywhere in the heap: only then is every row
+    // looked at.
+    if (!(history_empty && sv.leave_ban_count > 0)) return LeavingHeapTop(ctx);
     double best = 0.0;
     int32_t chosen = -1;
     for (int32_t i = 0; i < m; ++i) {

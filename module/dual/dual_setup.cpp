@@ -123,7 +123,8 @@ int ReserveDualArrays(LpContext* ctx) {
                     take(ctx, ds.tau_index, m) && take(ctx, ds.flip, m) && take(ctx, ds.flip_index, m) &&
                     take(ctx, ds.flip_rows, m) && take(ctx, ds.column_index, m) && take(ctx, ds.candidate, 2 * static_cast<int64_t>(n)) &&
                     take(ctx, ds.cand_ratio, 2 * static_cast<int64_t>(n)) && take(ctx, ds.flipped, n) && take(ctx, ds.saved_lower, n) &&
-                    take(ctx, ds.saved_upper, n) && take(ctx, ds.saved_status, n) && take(ctx, ds.saved_rhs, m);
+                    take(ctx, ds.saved_upper, n) && take(ctx, ds.saved_status, n) && take(ctx, ds.saved_rhs, m) && take(ctx, ds.score, m) &&
+                    take(ctx, ds.heap, m) && take(ctx, ds.heap_at, m) && take(ctx, ds.header_at, n);
     if (!ok) return kRunMemory;
     ds.m = m;
     ds.n = n;
@@ -209,6 +210,7 @@ void ResetWeights(LpContext* ctx) {
         ds.basis_copy[i] = f.header[i];
     }
     ds.weights_exact = logical ? 1 : 0;
+    ds.heap_valid = 0;
     if (logical || m > kExactWeightRows) return;
     for (int32_t r = 0; r < m; ++r) {
         double* rho = ds.rho;

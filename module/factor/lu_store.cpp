@@ -57,6 +57,13 @@ int64_t MakeRoom(InverseStore& s, char mode, int64_t len) {
         const int64_t g = GrowStore(s, freeAt() + s.etaCount + len);
         if (g < 0) return g;
     }
+    // A compression costs the whole store: when it freed little, the next
+    // one would come after a few appends, and every update would pay for a
+    // pass over the store.  A quarter of the used part kept free spaces
+    // compressions so that their cost spreads over as many appends.  (Only
+    // asked for: a refusal leaves the store as the caller needs it.)
+    const int64_t used = static_cast<int64_t>(freeAt()) + s.etaCount + len;
+    if (s.capacity - used < used / 4) (void)GrowStore(s, used + used / 4);
     return 0;
 }
 
@@ -142,7 +149,13 @@ int64_t AppendToRow(InverseStore& s, int32_t r, double value, int32_t c) {
         return 0;
     }
     const int32_t len = RowLength(s, r) > 0 ? RowLength(s, r) : 0;
-    const int64_t g = MakeRoom(s, kCompressRows, len + 1);
+    // A row that moves leaves free slots behind its new end, a quarter of
+    // its length: a long row that grows by one entry an update (the
+    // objective's, in a basis of many rows) then moves once every so many
+    // updates instead of at each.
+    const int32_t spare = len / 4;
+    int64_t g = MakeRoom(s, kCompressRows, static_cast<int64_t>(len) + 1 + spare);
+    if (g < 0) g = MakeRoom(s, kCompressRows, len + 1);
     if (g < 0) return g;
     e = s.elements;
     const int32_t rs = s.rowStart[r];  // compression may have moved the row
@@ -156,7 +169,10 @@ int64_t AppendToRow(InverseStore& s, int32_t r, double value, int32_t c) {
     e[dst + len].column = c;
     s.rowStart[r] = dst;
     s.rowEnd[r] = dst + len;
-    s.rowFree = dst + len + 1;
+    int32_t room = spare;
+    if (s.capacity - s.etaCount - (dst + len + 1) <= room) room = 0;
+    for (int32_t q = 1; q <= room; ++q) FreePair(e[dst + len + q]);
+    s.rowFree = dst + len + 1 + room;
     return 0;
 }
 

@@ -22,6 +22,20 @@ void SwapIntoBasis(LpContext* ctx, int32_t h, int32_t r) {
     f.header[n - 1] = l;
 }
 
+void SwapIntoBasisInPlace(LpContext* ctx, int32_t h, int32_t r) {
+    ComputationalForm& f = ctx->form;
+    const int32_t q = f.header[h];
+    const int32_t l = f.header[r];
+    for (ObjectiveRecord* rec = ctx->model.objectives; rec != nullptr; rec = rec->next) {
+        if (rec->column == l) rec->basis_position = -1;
+        if (rec->column == q) rec->basis_position = r;
+    }
+    f.status[l] = static_cast<uint8_t>(f.status[l] & ~kStatBasic);
+    f.status[q] = static_cast<uint8_t>(f.status[q] | kStatBasic);
+    f.header[r] = q;
+    f.header[h] = l;
+}
+
 int32_t HeaderPosition(const LpContext* ctx, int32_t j) {
     const int32_t n = ctx->model.columns;
     for (int32_t i = 0; i < n; ++i)

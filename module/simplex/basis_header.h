@@ -15,6 +15,11 @@ namespace tymlp {
 // values or any pricing data.
 void SwapIntoBasis(LpContext* ctx, int32_t h, int32_t r);
 
+// SwapIntoBasisInPlace: as SwapIntoBasis, but l takes position h and no
+// other header position moves (for a path that does not rely on the order
+// of the nonbasic part).
+void SwapIntoBasisInPlace(LpContext* ctx, int32_t h, int32_t r);
+
 // Header position of column j (linear search), or -1.
 int32_t HeaderPosition(const LpContext* ctx, int32_t j);
 

@@ -30,7 +30,25 @@ void adjust_queue(LpContext* ctx, int32_t h) {
     }
 }
 
+// After an in-place exchange at h only position h changed its column: a
+// queued h now names the leaving column, as a queued position of the
+// shifting exchange does when it is replaced by n-1.
+void adjust_queue_in_place(LpContext* ctx, int32_t h) {
+    PricingState& p = ctx->phases.pricing;
+    const LpOptions& o = ctx->options;
+    if (o.pricetype == 0 || p.queue_position == nullptr) return;
+    if (p.stored_active != 0 && ctx->solver.phase >= kPhase2) return;
+    if (o.pricetype != kQueueEmptyType) return;
+    for (int32_t s = 0; s < p.queue_capacity; ++s)
+        if (p.queue_position[s] == h) p.queue_position[s] = -1;
+}
+
 }  // namespace
+
+void ExchangeInPlace(LpContext* ctx, int32_t header_pos, int32_t basis_pos) {
+    SwapIntoBasisInPlace(ctx, header_pos, basis_pos);
+    adjust_queue_in_place(ctx, header_pos);
+}
 
 void ExchangeAt(LpContext* ctx, int32_t header_pos, int32_t basis_pos) {
     SwapIntoBasis(ctx, header_pos, basis_pos);

@@ -61,6 +61,11 @@ void ExchangeBasis(LpContext* ctx);
 // factorisation's repair calls it through the engine hooks).
 void ExchangeAt(LpContext* ctx, int32_t header_pos, int32_t basis_pos);
 
+// ExchangeInPlace: as ExchangeAt, but the leaving column takes the entering
+// column's header position and the rest of the nonbasic part stays where it
+// is (constant time; for the dual path, to which that order means nothing).
+void ExchangeInPlace(LpContext* ctx, int32_t header_pos, int32_t basis_pos);
+
 // UpdatePrimal: x_B -= theta * alpha (alpha in the work vector).
 void UpdatePrimal(LpContext* ctx);
 

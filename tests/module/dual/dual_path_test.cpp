@@ -200,7 +200,47 @@ Lp CoveringBand(int m) {
 // the steepest-edge weights against ||e_r' B^-1||^2, the reduced costs
 // against a recomputation on fresh factors, the basic values against a
 // solve from the nonbasic ones.
-class DualPathUpdates : public DualPathTest, public ::testing::WithParamInterface<int> {};
+class DualPathUpdates : public DualPathTest, public ::testing::WithParamInterface<int> {
+  protected:
+    // The heap of infeasible rows, kept from the positions each iteration
+    // changed, against every row scored afresh: the same rows in it, each
+    // with its current score, and the same best row as a scan of all rows
+    // (the lowest position among equal scores).
+    void ExpectLeavingHeapMatchesAScan(int32_t step) {
+        using namespace tymlp;
+        const DualPathState& ds = ctx_->dual;
+        const ComputationalForm& f = ctx_->form;
+        ASSERT_EQ(ds.heap_valid, 1) << "step " << step;
+        const double tol = DualPrimalTolerance(ctx_);
+        int32_t best = -1, listed = 0;
+        double best_score = 0.0;
+        for (int32_t i = 0; i < ctx_->model.rows; ++i) {
+            const int32_t j = f.header[i];
+            const double x = f.value[j];
+            const double v = x < f.lower[j] - tol ? f.lower[j] - x : x > f.upper[j] + tol ? x - f.upper[j] : 0.0;
+            const double score = v * v / ds.weight[i];
+            if (score > 0.0) {
+                ++listed;
+                ASSERT_GE(ds.heap_at[i], 0) << "infeasible row " << i << " missing, step " << step;
+                ASSERT_EQ(ds.heap[ds.heap_at[i]], i);
+                ASSERT_EQ(ds.score[i], score) << "row " << i << " kept a stale score, step " << step;
+            } else {
+                ASSERT_EQ(ds.heap_at[i], -1) << "feasible row " << i << " still listed, step " << step;
+            }
+            if (score > best_score) best_score = score, best = i;
+        }
+        EXPECT_EQ(ds.heap_size, listed);
+        EXPECT_EQ(ChooseLeavingRow(ctx_), best) << "step " << step;
+        // The in-place exchanges keep the header a permutation whose basic
+        // part holds exactly the columns marked basic.
+        std::vector<int> seen(static_cast<size_t>(ctx_->model.columns), 0);
+        for (int32_t h = 0; h < ctx_->model.columns; ++h) {
+            const int32_t j = f.header[h];
+            ASSERT_EQ(seen[static_cast<size_t>(j)]++, 0) << "column " << j << " twice in the header, step " << step;
+            EXPECT_EQ((f.status[j] & kStatBasic) != 0, h < ctx_->model.rows) << "column " << j << ", step " << step;
+        }
+    }
+};
 
 TEST_P(DualPathUpdates, WeightsReducedCostsAndValuesMatchAFreshComputation) {
     using namespace tymlp;
@@ -227,6 +267,7 @@ TEST_P(DualPathUpdates, WeightsReducedCostsAndValuesMatchAFreshComputation) {
         code = DualSimplexPhase(ctx_);
         ++steps;
         if (code == kStopPivots && ctx_->solver.leaving < ctx_->model.structural_count) ++structural_left;
+        if (code == kStopPivots) ExpectLeavingHeapMatchesAScan(steps);
         const std::vector<double> weight(ds.weight, ds.weight + m);
         const std::vector<double> reduced(ds.reduced, ds.reduced + n);
         const std::vector<double> value(ctx_->form.value, ctx_->form.value + n);
