@@ -84,8 +84,9 @@ int run_configured(const CommandLine& cl) {
         if (!path.empty())
             log_line(Severity::Note, "qmlp solve uses " + path +
                                          ": the dual simplex path (the primal phases from a PRIMALIN basis) on the "
-                                         "Markowitz factorisation unless LU is given, the fastest measured; give "
-                                         "ALGORITHM=PRIMAL for the primal phases.");
+                                         "Markowitz factorisation unless LU is given, renewed when its updates cost "
+                                         "more than a fresh one unless INVTYPE or INVFREQ is given, the fastest "
+                                         "measured; give ALGORITHM=PRIMAL for the primal phases.");
         const std::string search = solve_search_options(cl.solve_options);
         if (!search.empty() && imported.has_integer_columns())
             log_line(Severity::Note, "qmlp solve uses " + search +

@@ -25,8 +25,9 @@ bool solve_option_acceptable(const std::string& option, std::string* why);
 std::string solve_option_text(const std::string& option);
 
 // The options `qmlp solve` adds for speed when the command line names no
-// ALGORITHM: the fastest measured path, and its factorisation unless the
-// command line names LU ("" when the command line chose the algorithm).
+// ALGORITHM: the fastest measured path, its factorisation unless the
+// command line names LU, and its refactorisation rule unless it names
+// INVTYPE or INVFREQ ("" when the command line chose the algorithm).
 std::string solve_default_options(const std::vector<std::string>& options);
 
 // The options `qmlp solve` adds for the search of an integer problem:

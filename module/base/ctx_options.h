@@ -39,6 +39,12 @@ enum PriceType : int16_t {
 // simplex path, or the dual path unless a PRIMALIN basis is given.
 enum Algorithm : int16_t { kAlgorithmPrimal = 0, kAlgorithmDual = 1, kAlgorithmAuto = 2 };
 
+// INVTYPE (an extension): when the factors are renewed outside the integer
+// search.  COUNT every INVFREQ updates (the default); AUTO when the work the
+// updates have added to the solves since the last factorisation outweighs a
+// fresh one (simplex/refactor_rule.h).
+enum InvType : int16_t { kInvTypeCount = 0, kInvTypeAuto = 1 };
+
 struct LpOptions {
     // ---- valued options (order of the option table) ----
     int32_t penaltydepth;    // branching penalty depth, 1..2^31-1; 0 = branch and bound sets it
@@ -110,6 +116,7 @@ struct LpOptions {
     int32_t reliability;     // VARSELECT=RELIABLE: branchings a pseudocost needs before it is trusted
     int32_t cutpasses;       // rounds of cutting planes at the root of an integer search; 0 = none
     int32_t cutcheck;        // 1 = every cut is checked against the PRIMALIN integer solution
+    int16_t invtype;         // InvType: refactorisation by count or by measured cost
 
     // ---- keyword-only flags (0 off, 1 on) ----
     int16_t devex;              // Devex reference weights in pricing

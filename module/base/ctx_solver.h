@@ -51,6 +51,12 @@ struct SolverState {
     double compression_rate_limit;    // store sizing threshold, 0.1 at start
     int32_t leave_ban[kLeaveBanMax];  // columns banned from leaving after a repair
     int16_t leave_ban_count;
+    // INVTYPE=AUTO: the work a fresh factorisation and what follows it is
+    // judged to cost, the extra solve work the updates have added since,
+    // summed over the iterations, and U's entries when it was factorised.
+    double refactor_work;
+    double refactor_growth_sum;
+    int32_t refactor_u_base;
 
     // Choice of the current iteration (pricing and the ratio tests set it;
     // the factor update and the repair read it).

@@ -31,7 +31,9 @@ enum ChoiceList : uint16_t {
     kChoicePriceCount = 4,
     kChoiceAlgorithm = 25,  // ALGORITHM
     kChoiceAlgorithmCount = 3,
-    kChoiceTotal = 28
+    kChoiceInvType = 28,  // INVTYPE
+    kChoiceInvTypeCount = 2,
+    kChoiceTotal = 30
 };
 
 constexpr TymChoiceDef kChoices[] = {
@@ -68,6 +70,9 @@ constexpr TymChoiceDef kChoices[] = {
     {kw("PRIMAL"), kAlgorithmPrimal},
     {kw("DUAL"), kAlgorithmDual},
     {kw("AUTO"), kAlgorithmAuto},
+
+    {kw("COUNT"), kInvTypeCount},
+    {kw("AUTO"), kInvTypeAuto},
 };
 static_assert(sizeof kChoices / sizeof kChoices[0] == kChoiceTotal, "choice lists");
 
@@ -216,6 +221,7 @@ constexpr TymOptionDef kOptions[] = {
     number(kw("RELIABILITY"), kSlotReliability),
     number(kw("CUTPASSES"), kSlotCutpasses),
     number(kw("CUTCHECK"), kSlotCutcheck),
+    choice(kw("INVTYPE"), kSlotInvtype, kChoiceInvType, kChoiceInvTypeCount),
 
     // QUIT
     flag(kw("SAVE"), kBitQuitSave),

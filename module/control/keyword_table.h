@@ -17,7 +17,7 @@
 
 namespace tymlp {
 
-inline constexpr std::array<std::string_view, 220> kKeywords = {
+inline constexpr std::array<std::string_view, 222> kKeywords = {
     "NAMEX",
     "QS",
     "INT",
@@ -67,6 +67,7 @@ inline constexpr std::array<std::string_view, 220> kKeywords = {
     "COMPLETE",
     "CONTROL",
     "COSTPHI$",
+    "COUNT",
     "CPERCENT$",
     "CSIZE$",
     "CSTSENOUT$",
@@ -109,6 +110,7 @@ inline constexpr std::array<std::string_view, 220> kKeywords = {
     "INTOBJECTIVE$",
     "INVFREQ",
     "INVTOL",
+    "INVTYPE",
     "IOBJECTIVE",
     "IPAUSE",
     "IPIVOT",

@@ -101,6 +101,7 @@ enum OptionSlot : uint16_t {
     kSlotReliability,
     kSlotCutpasses,
     kSlotCutcheck,
+    kSlotInvtype,
     kSlotCount
 };
 

@@ -169,6 +169,8 @@ const OptionSpec kTable[] = {
      DefaultKind::Value, 0, kRuleNone, kNoGate, nullptr},
     {"CUTCHECK", kSlotCutcheck, I32, F(cutcheck), 0, 0, CLOSED, 1, CLOSED, "0<=cutcheck<=1", DefaultKind::Value, 0,
      kRuleNone, kNoGate, nullptr},
+    {"INVTYPE", kSlotInvtype, I16, F(invtype), 0, kInvTypeCount, CLOSED, kInvTypeAuto, CLOSED, "0<=invtype<=1",
+     DefaultKind::Value, kInvTypeCount, kRuleNone, kNoGate, nullptr},
 };
 
 #undef F

@@ -25,7 +25,8 @@ std::string word_of(uint16_t keyword) { return std::string(kKeywords[keyword]); 
 // Options this procedure adds to the LP statement's classic set; the page
 // marks them so that a reader knows a program that names none of them
 // behaves as before.
-constexpr std::string_view kExtensionOptions[] = {"ALGORITHM", "HEURISTICS", "DIVEFREQ", "RELIABILITY", "CUTPASSES", "CUTCHECK"};
+constexpr std::string_view kExtensionOptions[] = {"ALGORITHM", "HEURISTICS", "DIVEFREQ", "RELIABILITY",
+                                                  "CUTPASSES", "CUTCHECK",   "INVTYPE"};
 
 // Values this procedure adds to a classic option's choices.
 struct ExtensionChoice {

@@ -14,6 +14,7 @@
 #include "simplex/pivot_history.h"
 #include "simplex/pricing_vector.h"
 #include "simplex/primal_values.h"
+#include "simplex/refactor_rule.h"
 #include "simplex/work_store.h"
 #include "simplex/work_store_internal.h"
 
@@ -248,6 +249,7 @@ int invert_once(LpContext* ctx) {
         return kAttemptSingular;
     }
     check_modulus(ctx, modulus);
+    NoteFactorisation(ctx);
     rc = RecomputeBasicValues(ctx);
     if (rc != 0) return rc;
     PricingVector(ctx);

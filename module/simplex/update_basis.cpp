@@ -1,5 +1,6 @@
 // update_basis.cpp -- after each basis exchange: update the factors, or
-// invert when updates have piled up, failed, or lost accuracy.
+// invert when updates have piled up (simplex/refactor_rule.h), failed, or
+// lost accuracy.
 #include "simplex/update_basis.h"
 
 #include <cmath>
@@ -8,6 +9,7 @@
 #include "factor/factor_entries.h"
 #include "simplex/invert.h"
 #include "simplex/pivot_history.h"
+#include "simplex/refactor_rule.h"
 
 namespace tymlp {
 namespace {
@@ -37,7 +39,7 @@ int UpdateBasis(LpContext* ctx) {
     int32_t saved = s.compressions;
     int status = 0;
     sv.updates_since_inversion += 1;
-    if (sv.updates_since_inversion < ctx->options.invfreq) {
+    if (!RefactorDue(ctx)) {
         auto update = ctx->engine.hooks.update_factor;
         if (update == nullptr) update = ctx->entries.factor->update;
         sv.modulus = update(s, sv.leaving_pos);

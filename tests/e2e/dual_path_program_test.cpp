@@ -3,6 +3,7 @@
 // TIME limit, a refused option value, and the same optima and data sets as
 // the primal phases for an integer problem and for several combinations.
 #include <cstdlib>
+#include <sstream>
 #include <string>
 
 #include "e2e_support.h"
@@ -40,7 +41,8 @@ TEST_F(DualPathProgram, IterationLogAndPivotPauseFollowTheDualIterations) {
     EXPECT_TRUE(contains(r.log, "PHASE1_ITER=0 PHASE2_ITER=0 PHASE3_ITER=3 ")) << r.log;
     // One log row per dual iteration, phase 3, with the reduced cost of the
     // entering column without its perturbation.
-    EXPECT_TRUE(contains(r.listing, "    3          1  z                3  a                6            4         8\n"))
+    EXPECT_TRUE(
+        contains(r.listing, "    3          1  z                3  a                6            4         8\n"))
         << r.listing;
     EXPECT_TRUE(contains(r.listing, "    3          3  x                1  b                7  ")) << r.listing;
 }
@@ -108,6 +110,55 @@ TEST_F(DualPathProgram, EveryCombinationOfTwoObjectivesAndTwoRightHandSides) {
     const std::string values = e2e::slurp(dir_ / "pp.csv");
     EXPECT_TRUE(contains(values, "other,rhs2,")) << values;  // all four combinations are there
     EXPECT_EQ(values, e2e::slurp(dir_ / "dp.csv"));
+}
+
+// min -sum (1 + i mod 7) x_i with x_i <= 1 + i mod 5 as rows, in the
+// sparse layout: every column's cost takes it into the basis, one dual
+// iteration per row, and no update adds work to the solves.
+std::string separable(int rows) {
+    std::ostringstream out;
+    out << "_TYPE_,_COL_,_ROW_,_COEF_\nMIN,,cost,.\n";
+    for (int i = 0; i < rows; ++i) out << "LE,,r" << i << ",.\n";
+    for (int i = 0; i < rows; ++i) {
+        out << ",x" << i << ",cost," << -(1 + i % 7) << "\n";
+        out << ",x" << i << ",r" << i << ",1\n";
+    }
+    for (int i = 0; i < rows; ++i) out << "RHS,_RHS_,r" << i << "," << 1 + i % 5 << "\n";
+    return out.str();
+}
+
+int count_of(const std::string& text, const std::string& what) {
+    int k = 0;
+    for (size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1)) ++k;
+    return k;
+}
+
+TEST_F(DualPathProgram, RefactorisationByWorkIgnoresInvfreqAndKeepsTheOptimum) {
+    write("s.csv", separable(300));
+    // The optimum: -sum (1 + i mod 7)(1 + i mod 5).
+    long optimum = 0;
+    for (int i = 0; i < 300; ++i) optimum -= (1 + i % 7) * (1 + i % 5);
+    const std::string expected = "OBJECTIVE=" + std::to_string(optimum) + " ";
+    const RunResult count =
+        run("LP data=s sparsedata maxit=100000 algorithm=dual invfreq=3 performance=1;\nRUN;\n%PUT &_QMLP_;\n");
+    const RunResult work =
+        run("LP data=s sparsedata maxit=100000 algorithm=dual invfreq=3 invtype=auto performance=1;\nRUN;\n%PUT "
+            "&_QMLP_;\n");
+    ASSERT_EQ(count.exit_status, 0) << count.log;
+    ASSERT_EQ(work.exit_status, 0) << work.log;
+    EXPECT_TRUE(contains(count.log, expected)) << count.log;
+    EXPECT_TRUE(contains(work.log, expected)) << work.log;
+    const int by_count = count_of(count.log, "Start inversion");
+    const int by_work = count_of(work.log, "Start inversion");
+    EXPECT_GE(by_count, 90) << count.log;
+    EXPECT_LE(by_work, 10) << work.log;
+    // The keyword and the number name the same rule; others are refused.
+    const RunResult number =
+        run("LP data=s sparsedata maxit=100000 algorithm=dual invfreq=3 invtype=1 performance=1;\nRUN;\n");
+    EXPECT_EQ(count_of(number.log, "Start inversion"), by_work) << number.log;
+    const RunResult bad = run("LP data=s sparsedata invtype=2;\nRUN;\n");
+    EXPECT_NE(bad.exit_status, 0) << bad.log;
+    EXPECT_TRUE(contains(bad.log, "0<=invtype<=1")) << bad.log;
 }
 
 }  // namespace

@@ -78,7 +78,7 @@ TEST_F(SolveCommand, AfiroReachesItsOptimumAndEndsWithTheStatusLine) {
     EXPECT_TRUE(contains(r.listing, "-464.7531")) << r.listing;
     EXPECT_TRUE(temp_folder_empty());
     // The path it took, said in the log, and the dual iterations it counted.
-    EXPECT_TRUE(contains(r.log, "NOTE: qmlp solve uses algorithm=auto lu=1: the dual simplex path")) << r.log;
+    EXPECT_TRUE(contains(r.log, "NOTE: qmlp solve uses algorithm=auto lu=1 invtype=auto: the dual simplex path")) << r.log;
     EXPECT_FALSE(contains(r.log, "PHASE3_ITER=0 ")) << r.log;
     const RunResult primal = solve("solve " + quoted(afiro.string()) + " algorithm=primal");
     EXPECT_FALSE(contains(primal.log, "qmlp solve uses")) << primal.log;

@@ -33,8 +33,9 @@ TEST(OptionTable, NamesAndSlotsAreUniqueAndInTableOrder) {
         EXPECT_EQ(find_option(entry.name), &entry);
     }
     EXPECT_EQ(std::string(option_table()[0].name), "PENALTYDEPTH");
-    // The extensions follow the original options, the cut rounds last.
-    EXPECT_EQ(std::string(option_table()[option_table_size() - 1].name), "CUTCHECK");
+    // The extensions follow the original options, the refactorisation rule
+    // last.
+    EXPECT_EQ(std::string(option_table()[option_table_size() - 1].name), "INVTYPE");
 }
 
 TEST(OptionTable, DefaultsLieInsideTheirRangesUnlessTheyMeanNotGiven) {
