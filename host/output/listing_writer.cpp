@@ -222,9 +222,10 @@ bool ListingWriter::open(const std::string& path, std::string* error) {
     failed_ = false;
     failure_.clear();
     if (path.empty()) return true;
-    std::FILE* f = std::fopen(path.c_str(), "w");
+    std::string why;
+    std::FILE* f = staged_.open(path, &why);
     if (f == nullptr) {
-        if (error != nullptr) *error = std::strerror(errno);
+        if (error != nullptr) *error = why;
         return false;
     }
     file_ = f;
@@ -232,13 +233,22 @@ bool ListingWriter::open(const std::string& path, std::string* error) {
     return true;
 }
 
-void ListingWriter::close() {
-    if (file_ != nullptr && owned_ && std::fclose(file_) != 0) note_failure(errno);
+bool ListingWriter::close(std::string* message) {
+    bool ok = true;
+    if (file_ != nullptr && owned_) {
+        if (std::fflush(file_) != 0) note_failure(errno);
+        std::string why;
+        if (!staged_.commit("listing", &why)) {
+            ok = false;
+            if (message != nullptr) *message = why;
+        }
+    }
     file_ = nullptr;
     owned_ = false;
     pending_step_ = nullptr;
     last_groups_.clear();
     wrote_anything_ = false;
+    return ok;
 }
 
 void ListingWriter::note_failure(int error_number) {

@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "output/staged_output.h"
+
 #include "output/output_model.h"
 
 namespace qmlp::host::output {
@@ -32,8 +34,9 @@ class ListingWriter {
     // Empty path = standard output.  False (and standard output) on failure.
     bool open(const std::string& path, std::string* error);
     // Closes the file; a failure to write the last of it counts as a
-    // write failure.
-    void close();
+    // write failure.  A listing staged beside an existing file is moved
+    // over it; false and *message when it could not or must not be.
+    bool close(std::string* message = nullptr);
     void flush();
     // Whether some text could not be written (a full device, a lost disk),
     // and the system's reason for the first failure.
@@ -53,6 +56,7 @@ class ListingWriter {
 
     std::FILE* file_ = nullptr;
     bool owned_ = false;
+    StagedOutput staged_;
     const Step* pending_step_ = nullptr;
     std::vector<const Group*> last_groups_;
     bool wrote_anything_ = false;

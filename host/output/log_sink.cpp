@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "output/progress_line.h"
+#include "output/staged_output.h"
 
 namespace qmlp::host {
 namespace output {
@@ -12,6 +13,7 @@ namespace {
 
 std::FILE* g_log = nullptr;  // nullptr = standard error
 bool g_owned = false;
+StagedOutput g_staged;  // the log file, staged beside an existing target
 std::string g_log_path;  // empty = standard error
 std::string g_failure;   // the reason of the first failed write, if any
 
@@ -33,9 +35,9 @@ bool log_open(const std::string& path) {
     log_close();
     g_failure.clear();
     if (path.empty()) return true;
-    std::FILE* f = std::fopen(path.c_str(), "w");
+    std::string why;
+    std::FILE* f = g_staged.open(path, &why);
     if (f == nullptr) {
-        const std::string why = std::strerror(errno);
         write_text(fold_message(severity_prefix(Severity::Error),
                                 "The log file " + path + " cannot be opened (" + why + ")."));
         return false;
@@ -47,11 +49,22 @@ bool log_open(const std::string& path) {
     return true;
 }
 
-void log_close() {
-    if (g_log != nullptr && g_owned && std::fclose(g_log) != 0 && g_failure.empty()) g_failure = std::strerror(errno);
+bool log_close() {
+    bool ok = true;
+    if (g_log != nullptr && g_owned) {
+        if (std::fflush(g_log) != 0 && g_failure.empty()) g_failure = std::strerror(errno);
+        std::string why;
+        if (!g_staged.commit("log", &why)) {
+            // The log file is gone: the last word goes to standard error.
+            g_log = nullptr;
+            write_text(fold_message(severity_prefix(Severity::Error), why));
+            ok = false;
+        }
+    }
     g_log = nullptr;
     g_owned = false;
     g_log_path.clear();
+    return ok;
 }
 
 bool log_check_written() {

@@ -21,7 +21,10 @@ bool log_open(const std::string& path);
 // True when every log line so far was written; otherwise reports the
 // failure on standard error and returns false.
 bool log_check_written();
-void log_close();
+// Closes the log file; a log staged beside an existing file is moved over
+// it now (see staged_output.h); false after reporting a refusal on
+// standard error.
+bool log_close();
 std::FILE* log_stream();
 
 const char* severity_prefix(Severity severity);  // "NOTE: ", "WARNING: ", "ERROR: "

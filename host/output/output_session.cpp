@@ -158,6 +158,11 @@ bool output_configure(const HostConfig& config) {
         log_line(Severity::Error, std::string("The ") + what + " file " + *file + " cannot be written (" + why + ").");
         ok = false;
     }
+    // Nothing runs: what was written so far goes where it was meant to go.
+    if (!ok) {
+        s.listing.close();
+        log_close();
+    }
     return ok;
 }
 
@@ -227,7 +232,13 @@ int output_finish() {
                  "The listing could not be written completely to " + where + " (" + s.listing.failure() + ").");
         ok = false;
     }
+    std::string why;
+    if (!s.listing.close(&why)) {
+        log_line(Severity::Error, why);
+        ok = false;
+    }
     if (!log_check_written()) ok = false;
+    if (!log_close()) ok = false;
     return ok ? 0 : 1;
 }
 

@@ -262,6 +262,27 @@ TEST_F(HostileInput, NoOutputIsWrittenOverAnInputOrAnotherOutput) {
     const std::string sol = slurp(dir_ / "sol.csv");
     EXPECT_TRUE(contains(sol, "_VAR_") != contains(sol, "_ROW_ID_")) << sol;
 
+    // The log and the listing are opened before any data set is known: one
+    // that names a data set of the run leaves the data whole, and the text
+    // is kept beside it.  An existing listing that names no input is
+    // replaced at the end, as before.
+    EXPECT_EQ(command("--listing pm.csv prog.qmlp"), kExitIo) << err();
+    EXPECT_EQ(slurp(dir_ / "pm.csv"), kProductMix);
+    EXPECT_TRUE(contains(err(), "The listing is not written over pm.csv")) << err();
+    EXPECT_EQ(command("--log pm.csv prog.qmlp"), kExitIo) << err();
+    EXPECT_EQ(slurp(dir_ / "pm.csv"), kProductMix);
+    EXPECT_TRUE(contains(err(), "The log is not written over pm.csv")) << err();
+    write("old.lst", "an old listing\n");
+    write("old.log", "an old log\n");
+    EXPECT_EQ(command("--listing old.lst --log old.log prog.qmlp"), kExitOk) << err();
+    EXPECT_TRUE(contains(slurp(dir_ / "old.lst"), "Solution Summary"));
+    EXPECT_FALSE(contains(slurp(dir_ / "old.lst"), "an old listing"));
+    EXPECT_FALSE(contains(slurp(dir_ / "old.log"), "an old log"));
+
+    // A run that cannot start still leaves its log where it was asked for.
+    EXPECT_EQ(command("--log old.log --listing nosuch/l.lst prog.qmlp"), kExitIo) << err();
+    EXPECT_TRUE(contains(slurp(dir_ / "old.log"), "cannot be opened")) << slurp(dir_ / "old.log");
+
     // import-mps does not write its data set over the MPS file.
     const std::string mps = "NAME B\nROWS\n N obj\n L c1\nCOLUMNS\n    x obj -1 c1 1\nRHS\n    rhs c1 10\nENDATA\n";
     write("m.mps", mps);
