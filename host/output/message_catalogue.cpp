@@ -352,6 +352,9 @@ constexpr MessageEntry kMessages[] = {
     {377, E, "s",
      "The equality row %1 has an infinite range, which would leave it open on one side; make it a LE or GE "
      "row instead."},
+    {378, E, "ssi",
+     "The sensitivity vector %1 has an infinite value for %2 (observation %3); a price or right-hand-side "
+     "sensitivity vector must hold finite numbers."},
 
     // ---- integer bounds, ACTIVEIN and PRIMALIN checked against the problem
     {390, W, "s",

@@ -1,5 +1,7 @@
 // dense_rows.cpp -- one observation of the dense layout: its row name, its
 // type, and what the type does (a row, bounds, marks, a vector, a set).
+#include <cstring>
+
 #include "base/host_link.h"
 #include "input/column_attributes.h"
 #include "input/column_lists.h"
@@ -57,6 +59,12 @@ int write_row_values(DenseReader& r, int32_t row, RowValues taken, double range)
         rc = list_write_values(r.rhs[k].entry, row, &v, 1);
     }
     for (int k = 0; rc == 0 && k < r.rhssen_count; ++k) {
+        if (rhssen && infinity_sign(r.rhssen[k].value) != 0) {
+            const DataVar& var = r.rhssen[k].var;
+            report_infinite_change(var.name, static_cast<int>(std::strlen(var.name)), r.row_name,
+                                   r.ctx->model.row_name_length, r.observation);
+            fail(r);
+        }
         const double v = rhssen ? value_or_zero(r.rhssen[k].value) : 0.0;
         rc = list_write_values(r.rhssen[k].entry, row, &v, 1);
     }
@@ -197,6 +205,11 @@ int price_vector(DenseReader& r) {
     ColumnListEntry* entry = nullptr;
     int rc = list_append(r.ctx, kListPriceSen, r.row_name, r.ctx->model.row_name_length, &entry);
     for (int32_t j = 0; rc == 0 && j < r.structural; ++j) {
+        if (infinity_sign(r.col_values[j]) != 0) {
+            report_infinite_change(r.row_name, r.ctx->model.row_name_length, dense_column_name(r, j),
+                                   r.ctx->model.column_name_length, r.observation);
+            fail(r);
+        }
         const double v = value_or_zero(r.col_values[j]);
         rc = list_write_values(entry, j, &v, 1);
     }

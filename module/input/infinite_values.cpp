@@ -55,6 +55,13 @@ void report_infinite_coefficient(const char* row, int row_length, const char* co
     host_message(kMsgInfiniteCoefficient, 3, args);
 }
 
+void report_infinite_change(const char* vector, int vector_length, const char* member, int member_length,
+                            int64_t observation) {
+    const TymArg args[] = {arg_text(vector, trimmed_length(vector, vector_length)),
+                           arg_text(member, trimmed_length(member, member_length)), arg_int(observation)};
+    host_message(kMsgInfiniteChange, 3, args);
+}
+
 bool report_infinite_range(double range, const char* row, int row_length) {
     if (infinity_sign(range) == 0) return false;
     const TymArg arg = arg_text(row, trimmed_length(row, row_length));

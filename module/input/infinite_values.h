@@ -22,6 +22,7 @@ enum InfiniteValueMessage : int {
     kMsgRowMixedInfinity = 373,     // row
     kMsgInfiniteCoefficient = 374,  // row, column, observation
     kMsgInfiniteRange = 377,        // row
+    kMsgInfiniteChange = 378,       // row, column, observation
 };
 
 // +1 for .I, -1 for .M, 0 for any other value; a number of magnitude 1e305
@@ -49,6 +50,12 @@ bool report_infinite_rhs(InfiniteRhs outcome, const char* row, int row_length);
 // The error of an infinite coefficient or cost.
 void report_infinite_coefficient(const char* row, int row_length, const char* column, int column_length,
                                  int64_t observation);
+
+// The error of an infinite value in a change vector (a PRICESEN row or an
+// RHSSEN column): a parametric walk along it has no first step.
+// Names the vector and the row or column of the value.
+void report_infinite_change(const char* vector, int vector_length, const char* member, int member_length,
+                            int64_t observation);
 
 // An infinite range of an equality row would open it on one side; read as
 // no range it would silently stay an equality.  Reports it (naming the row)

@@ -128,6 +128,11 @@ int attribute(SparseReader& r, NameNode* node, TypeKind code, int32_t j, double 
     const int width = r.ctx->model.column_name_length;
     char* name = column_name_at(r, j);
     if (code == kTypeUpper || code == kTypeLower || code == kTypeFixed) v = bound_value(r.ctx, v);
+    if (code == kTypePriceSen && node != nullptr && infinity_sign(v) != 0) {
+        report_infinite_change(node->name, r.rows.width, name, width, r.observation);
+        r.result = kRunSemantic;
+        return 0;
+    }
     if (is_missing(v)) {
         message_text_obs(kMsgMissingAttribute, name, width, r.observation);
         return 0;
@@ -197,6 +202,13 @@ int value_pairs(SparseReader& r) {
         // nothing.
         const double v = r.coef_values[k];
         if (is_blank(r.row_values[k], r.row_vars[k].length)) continue;
+        if (r.kind == kTypeRhsSen && infinity_sign(v) != 0) {
+            copy_name(r.row_name, r.rows.width, r.row_values[k], r.row_vars[k].length);
+            report_infinite_change(r.column_name, r.ctx->model.column_name_length, r.row_name, r.rows.width,
+                                   r.observation);
+            r.result = kRunSemantic;
+            continue;
+        }
         if (is_missing(v) && !((r.kind == kTypeRhs || r.kind == kTypeRange) && infinity_sign(v) != 0)) continue;
         copy_name(r.row_name, r.rows.width, r.row_values[k], r.row_vars[k].length);
         const NameNode* node = name_tree_find(&r.rows, r.row_name);

@@ -171,6 +171,23 @@ TEST_F(HostileInput, InfiniteCoefficientsAndCostsAreErrors) {
     const RunResult sparse = run("LP data=sp sparsedata;\nRUN;\n");
     EXPECT_EQ(sparse.exit_status, kExitProgramError) << sparse.log;
     EXPECT_TRUE(contains(sparse.log, "column x in row wood (observation 4) is infinite")) << sparse.log;
+
+    // Sensitivity vectors, in both layouts: an infinite change is refused,
+    // never walked as 0.
+    write("sen.csv",
+          "_ID_,_TYPE_,chairs,tables,_RHS_,_RHSSEN_\nprofit,MAX,30,50,.,.\nwood,LE,2,4,300,.I\n"
+          "labour,LE,4,3,360,1\nch,PRICESEN,1,.M,.,.\n");
+    const RunResult sen = run("LP data=sen rangeprice rangerhs;\nRUN;\n");
+    EXPECT_EQ(sen.exit_status, kExitProgramError) << sen.log;
+    EXPECT_TRUE(contains(sen.log, "vector _RHSSEN_ has an infinite value for wood (observation 2)")) << sen.log;
+    EXPECT_TRUE(contains(sen.log, "vector ch has an infinite value for tables (observation 4)")) << sen.log;
+    write("sps.csv",
+          "_TYPE_,_ROW_,_COL_,_COEF_\nMAX,profit,x,1\nLE,wood,x,1\nRHS,wood,_RHS_,3\n"
+          "RHSSEN,wood,_RHSSEN_,.M\nPRICESEN,ch,x,1e306\n");
+    const RunResult sps = run("LP data=sps sparsedata;\nRUN;\n");
+    EXPECT_EQ(sps.exit_status, kExitProgramError) << sps.log;
+    EXPECT_TRUE(contains(sps.log, "vector _RHSSEN_ has an infinite value for wood (observation 4)")) << sps.log;
+    EXPECT_TRUE(contains(sps.log, "vector ch has an infinite value for x (observation 5)")) << sps.log;
 }
 
 // ---- statements that cannot be parsed
