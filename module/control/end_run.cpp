@@ -129,6 +129,10 @@ void end_run(LpContext* ctx, int end_code) {
 }
 
 void end_step_at_once(LpContext* ctx, int end_code) {
+    // A step that ends before it solves anything says why in _QMLP_, so
+    // that an earlier step's status does not read as this one's.
+    const int status = ctx->solver.run_status != 0 ? ctx->solver.run_status : run_status_for_end_code(end_code);
+    if (status > 0) set_status_macro(ctx, status);
     release_run_resources(ctx, false);
     close_output_objects(ctx);
     finish(ctx, end_code);

@@ -220,6 +220,11 @@ TEST_F(HostileInput, OptionsAndProgramTextAreNeverSwallowed) {
     EXPECT_EQ(big.exit_status, kExitProgramError) << big.log;
     EXPECT_TRUE(contains(big.log, "ERROR: The value 1E12 of MAXIT1 is too large: MAXIT1 may be at most 2147483647"))
         << big.log;
+    // A step refused for an option leaves its own status, not the last
+    // step's success.
+    const RunResult after = run("LP data=pm;\nRUN;\nLP data=pm maxit=-5;\nRUN;\n" + kStatus);
+    EXPECT_EQ(after.exit_status, kExitProgramError) << after.log;
+    EXPECT_TRUE(contains(after.log, "STATUS=SEMANTIC_ERROR")) << after.log;
 
     // An unclosed comment would skip every step after it.
     const RunResult comment = run("LP data=pm;\nRUN;\n/* a note\nLP data=pm;\nRUN;\n");
