@@ -47,7 +47,7 @@ bench:
 PIP_FLAGS  ?= --user --break-system-packages
 python: deps
 	$(MAKE) --no-print-directory build
-	QMLP_BUILD_DIR=$(abspath $(BUILD)) $(PYTHON) -m pip install --no-build-isolation $(PIP_FLAGS) .
+	QMLP_BUILD_DIR=$(abspath $(BUILD)) $(PYTHON) -m pip install $(PIP_FLAGS) .
 
 clean:
 	rm -rf $(BUILD) $(ASAN_BUILD)
