@@ -84,9 +84,21 @@ def prepare_metadata_for_build_wheel(metadata_directory, config_settings=None):
 # ---- the build
 
 
+def _build_environment():
+    """The environment of the CMake run.  pip's isolated build hides the
+    interpreter's installed packages (by PYTHONPATH and PYTHONNOUSERSITE);
+    the extension is built against the interpreter as users run it, with
+    Debian's pybind11 among its packages, so CMake sees it unhidden."""
+    env = dict(os.environ)
+    for name in ("PYTHONPATH", "PYTHONNOUSERSITE"):
+        env.pop(name, None)
+    return env
+
+
 def _build_folder():
     build_dir = os.environ.get("QMLP_BUILD_DIR") or os.path.join(ROOT, "build", "python-package")
     build_dir = os.path.abspath(build_dir)
+    env = _build_environment()
     if not os.path.exists(os.path.join(build_dir, "CMakeCache.txt")):
         subprocess.check_call(
             [
@@ -98,10 +110,11 @@ def _build_folder():
                 "-DCMAKE_BUILD_TYPE=Release",
                 "-DQMLP_TESTS=OFF",
                 "-DQMLP_PYTHON_EXECUTABLE=" + sys.executable,
-            ]
+            ],
+            env=env,
         )
     jobs = str(os.cpu_count() or 1)
-    subprocess.check_call(["cmake", "--build", build_dir, "--target", "qmlp_python_package", "-j", jobs])
+    subprocess.check_call(["cmake", "--build", build_dir, "--target", "qmlp_python_package", "-j", jobs], env=env)
     package = os.path.join(build_dir, "python", NAME)
     built = [n for n in os.listdir(package) if n.startswith("_engine") and n.endswith(".so")]
     if len(built) != 1:
