@@ -74,6 +74,10 @@ void output_flush();
 // the listing was written completely.  Returns 0, or 1 after an ERROR for
 // each file that could not be written.
 int output_finish();
+// Closes the log and the listing of a run that does not start (its outputs
+// could not be configured), so that what they hold goes where it was meant
+// to go; the reports are not written.
+void output_close_files();
 // Text of a numbered message (facility 202) or a label (group 253) with its
 // arguments substituted; std::nullopt when the catalogue has no entry.
 std::optional<std::string> catalogue_message(int facility, int number, const std::vector<TymArg>& args);

@@ -161,7 +161,10 @@ int run_locked(const EmbeddedRequest& request, EmbeddedRun& run, const PrivateFo
     data::run_files_reset();
     (void)data_output_lost();
     data_configure(config);
-    if (!output_configure(config)) return kExitIo;
+    if (!output_configure(config)) {
+        output_close_files();
+        return kExitIo;
+    }
     set_host_settings(config.settings);
     macros().clear();
     data_record_commits(request.read_outputs);

@@ -171,11 +171,15 @@ int run_command(int argc, char** argv) {
         data_configure(cl.config);
         // Nothing runs when the log, the listing or a report cannot be
         // written: what the run printed would be lost.
-        if (!output_configure(cl.config)) return kExitIo;
+        if (!output_configure(cl.config)) {
+            output_close_files();
+            return kExitIo;
+        }
         if (!cl.config.symbols_file.empty()) {
             std::string why;
             if (!output_target_usable(cl.config.symbols_file, &why)) {
                 log_error("Cannot write the symbols file " + cl.config.symbols_file + ": " + why + ".");
+                output_close_files();
                 return kExitIo;
             }
         }

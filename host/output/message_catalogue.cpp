@@ -60,7 +60,7 @@ constexpr MessageEntry kMessages[] = {
      "The problem is infeasible: the phase found no solution that satisfies every "
      "constraint."},
     {56, N, "", "The objective of the node passed the cutoff; the node is fathomed."},
-    {57, E, "",
+    {57, W, "",
      "The basis could not be factorised again at the end of the phase; the solution "
      "is numerically unstable."},
     {58, W, "", "The time limit (TIME=) was reached."},
@@ -75,10 +75,10 @@ constexpr MessageEntry kMessages[] = {
     // ---- how a solve ended
     {147, W, "", "The problem is infeasible."},
     {148, W, "", "The problem is unbounded."},
-    {149, E, "",
+    {149, W, "",
      "The basis could not be factorised again after a phase; the solution is "
      "numerically unstable."},
-    {150, E, "", "The basis matrix is singular; the solve stopped."},
+    {150, W, "", "The basis matrix is singular; the solve stopped."},
     {151, W, "", "The time limit (TIME=) was reached; the solve stopped."},
     {152, E, "", "There is not enough memory; the solve stopped."},
     {154, W, "",
@@ -285,7 +285,7 @@ constexpr MessageEntry kMessages[] = {
      "The unbounded direction is doubtful: a basic column moves towards a finite bound at a rate below REPSILON; "
      "phase 2 takes that step with the small pivot."},
     {296, N, "", "The infeasible ending of phase 1 was checked on fresh factors and does not hold; phase 1 goes on."},
-    {297, E, "",
+    {297, W, "",
      "The solution is numerically unstable: it did not pass the checks of its ending, so it is not reported as "
      "optimal."},
     {298, N, "", "The infeasible ending of the dual phase was checked on fresh factors and does not hold; it goes on."},

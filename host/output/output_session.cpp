@@ -158,11 +158,6 @@ bool output_configure(const HostConfig& config) {
         log_line(Severity::Error, std::string("The ") + what + " file " + *file + " cannot be written (" + why + ").");
         ok = false;
     }
-    // Nothing runs: what was written so far goes where it was meant to go.
-    if (!ok) {
-        s.listing.close();
-        log_close();
-    }
     return ok;
 }
 
@@ -211,6 +206,11 @@ bool report_target_free(const std::string& file, const char* what) {
 }
 
 }  // namespace
+
+void output_close_files() {
+    output::session().listing.close();
+    output::log_close();
+}
 
 int output_finish() {
     using namespace output;

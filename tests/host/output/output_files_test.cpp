@@ -22,7 +22,7 @@ TEST_F(UnwritableFiles, AReportThatCannotBeWrittenFailsTheFinish) {
     HostConfig config = config_;
     config.json_file = "/nonexistent-dir/run.json";
     config.html_file = "/nonexistent-dir/run.html";
-    EXPECT_FALSE(output_configure(config));
+    EXPECT_FALSE(reconfigure(config));
     output_step_begin(1, "LP");
     TymObject f = create_factoid(root(), "t", "F", "Counts");
     int_entry(f, "Rows", 3);
@@ -39,14 +39,14 @@ TEST_F(UnwritableFiles, AReportThatCannotBeWrittenFailsTheFinish) {
 TEST_F(UnwritableFiles, AListingThatCannotBeOpenedIsReported) {
     HostConfig config = config_;
     config.listing_file = "/nonexistent-dir/run.lst";
-    EXPECT_FALSE(output_configure(config));
+    EXPECT_FALSE(reconfigure(config));
     EXPECT_NE(log().find("ERROR: The listing file /nonexistent-dir/run.lst cannot be opened"), std::string::npos);
 }
 
 TEST_F(UnwritableFiles, AListingThatRunsOutOfSpaceFailsTheFinish) {
     HostConfig config = config_;
     config.listing_file = "/dev/full";
-    ASSERT_TRUE(output_configure(config));
+    ASSERT_TRUE(reconfigure(config));
     output_step_begin(1, "LP");
     TymObject f = create_factoid(root(), "t", "F", "Counts");
     int_entry(f, "Rows", 3);

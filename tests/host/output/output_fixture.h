@@ -39,6 +39,15 @@ class OutputFiles : public ::testing::Test {
         output_configure(HostConfig{});
         std::filesystem::remove_all(dir_);
     }
+    // Configures the outputs again, the log and the listing starting afresh
+    // in their files (an existing one would be written beside and moved over
+    // it only at the end).
+    bool reconfigure(const HostConfig& config) {
+        output_close_files();
+        for (const std::string* file : {&config.log_file, &config.listing_file})
+            if (!file->empty() && std::filesystem::is_regular_file(*file)) std::filesystem::remove(*file);
+        return output_configure(config);
+    }
     std::string log() {
         output_flush();
         return read_file(config_.log_file);

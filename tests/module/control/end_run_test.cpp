@@ -76,7 +76,7 @@ TEST_F(EndRun, EveryEndCodeReleasesEverything) {
     }
 }
 
-TEST_F(EndRun, EndStepAtOnceLeavesTheStatusUnset) {
+TEST_F(EndRun, EndStepAtOnceLeavesTheStatusOfItsEndCode) {
     hold_resources();
     LpContext* ctx = ctx_;
     ctx_ = nullptr;
@@ -86,7 +86,8 @@ TEST_F(EndRun, EndStepAtOnceLeavesTheStatusUnset) {
     } catch (const minihost::StepEnded& e) {
         EXPECT_EQ(e.end_code, kEndSemantic);
     }
-    EXPECT_EQ(host_->macros.count("_QMLP_"), 0u);
+    ASSERT_EQ(host_->macros.count("_QMLP_"), 1u);
+    EXPECT_EQ(host_->macros["_QMLP_"].rfind("STATUS=SEMANTIC_ERROR", 0), 0u) << host_->macros["_QMLP_"];
     EXPECT_EQ(host_->live_blocks, 0);
     EXPECT_EQ(host_->open_util_files, 0);
 }
@@ -198,7 +199,7 @@ TEST_F(EndRun, CombinationLoadsTheRightHandSideDividedByTheRowScale) {
     ctx_->form = ComputationalForm{};
 }
 
-TEST(RunProcedure, AStatementErrorEndsTheStepWith2000AndNoStatus) {
+TEST(RunProcedure, AStatementErrorEndsTheStepWith2000AndItsStatus) {
     auto& host = minihost::install();  // its parser gives no record: a statement error
     try {
         run_procedure();
@@ -206,7 +207,8 @@ TEST(RunProcedure, AStatementErrorEndsTheStepWith2000AndNoStatus) {
     } catch (const minihost::StepEnded& e) {
         EXPECT_EQ(e.end_code, kEndSemantic);
     }
-    EXPECT_EQ(host.macros.count("_QMLP_"), 0u);
+    ASSERT_EQ(host.macros.count("_QMLP_"), 1u);
+    EXPECT_EQ(host.macros["_QMLP_"].rfind("STATUS=SEMANTIC_ERROR", 0), 0u) << host.macros["_QMLP_"];
     EXPECT_EQ(host.live_blocks, 0);
     EXPECT_EQ(minihost::host()->parser_state_slot, nullptr);
 }

@@ -59,18 +59,18 @@ TEST_F(Callbacks, QuitAndRunGoOnWhileTheRunIsSound) {
 
 TEST_F(Callbacks, QuitAndRunAfterAFailureEndTheStepAtOnce) {
     // QUIT after a failure ends the step as the failure it is, as RUN does
-    // (never as a clean QUIT); lack of memory keeps its own end code.  A
-    // statement that could not be parsed also leaves the syntax error in
-    // _QMLP_, so that an earlier step's status does not read as this one's.
+    // (never as a clean QUIT); lack of memory keeps its own end code.  The
+    // failure is left in _QMLP_, so that an earlier step's status does not
+    // read as this one's.
     struct Case {
         int statement;
         int status;
         int code;
         const char* macro;
     };
-    const Case cases[] = {{kStmtQuit, kRunSemantic, kEndSyntax, nullptr},
-                          {kStmtRun, kRunSemantic, kEndSyntax, nullptr},
-                          {kStmtQuit, kRunMemory, kEndMemory, nullptr},
+    const Case cases[] = {{kStmtQuit, kRunSemantic, kEndSyntax, "STATUS=SEMANTIC_ERROR"},
+                          {kStmtRun, kRunSemantic, kEndSyntax, "STATUS=SEMANTIC_ERROR"},
+                          {kStmtQuit, kRunMemory, kEndMemory, "STATUS=MEMORY_ERROR"},
                           {kStmtQuit, kRunSyntax, kEndSyntax, "STATUS=SYNTAX_ERROR"},
                           {kStmtRun, kRunSyntax, kEndSyntax, "STATUS=SYNTAX_ERROR"}};
     spine_test::destroy_context(std::exchange(ctx_, nullptr));
