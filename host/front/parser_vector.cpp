@@ -121,6 +121,12 @@ TymParseRecord* run_statements(TymParser p) {
     while (step->cursor < step->statements.size()) {
         check_interrupt();
         const Statement& s = step->statements[step->cursor++];
+        // HELP among a step's statements says what the step's statements
+        // are, as it does at a pause; it is no statement of the step.
+        if (!first && statement_keyword(s) == "HELP") {
+            print_pause_help();
+            continue;
+        }
         ParsedStatement& rec = parse_into(p, s);
         if (first) {
             if (!rec.record.error && !rec.is_procedure())

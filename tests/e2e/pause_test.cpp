@@ -192,6 +192,11 @@ TEST_F(Pauses, StatementsAPauseCannotDoAreRefusedAndTheStepEndsNonZero) {
     // The same statements with none refused: status 0.
     const RunResult clean = run_typed("LP data=p readpause;\n", "HELP;\nRUN;\nQUIT;\n");
     EXPECT_EQ(clean.exit_status, 0) << clean.log;
+    // HELP among a step's statements before its first RUN does the same.
+    const RunResult early = run("LP data=p;\nHELP;\nRUN;\n");
+    EXPECT_EQ(early.exit_status, 0) << early.log;
+    EXPECT_TRUE(contains(early.log, "PIVOT;")) << early.log;
+    EXPECT_TRUE(contains(early.listing, "Solution Summary")) << early.listing;
 
     // In a program the pauses read, a bad statement counts the same way.
     const RunResult batch = run("LP data=p readpause;\nRUN;\nSHOW STATUS extra;\nRUN;\n");
