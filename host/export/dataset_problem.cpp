@@ -529,7 +529,10 @@ bool read_sparse(data::InputReader& in, Model& model, DatasetReport& report) {
     // Pass 2: values.
     double value = 0.0;
     for (const SparseObservation& o : observations) {
-        const int32_t j = o.column.empty() ? -1 : b.column(o.column);
+        // The column of a right-hand-side, range or change observation names
+        // that vector, not a column of the problem.
+        const bool vector = o.kind == Kind::Rhs || o.kind == Kind::Range || o.kind == Kind::RhsChange;
+        const int32_t j = o.column.empty() || vector ? -1 : b.column(o.column);
         for (const auto& [row, raw] : o.pairs) {
             const bool present = numeric(raw, &value);
             if (o.kind == Kind::Rhs || o.kind == Kind::Range || o.kind == Kind::RhsChange) {

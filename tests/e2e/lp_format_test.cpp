@@ -105,17 +105,26 @@ class LpExport : public ScratchFolder {
 };
 
 // Each example in both layouts: the LP file solves to the objective the
-// data set solves to (integer problems and sets included).
+// data set solves to (integer problems and sets included), and both layouts
+// give a file of as many rows and columns (the right-hand-side vector of the
+// sparse layout is no column).
 TEST_F(LpExport, ExamplesOfBothLayoutsSolveAlike) {
     const std::string q = quoted(qmlp_binary().string());
     for (const char* example : {"productmix", "blending", "knapsack", "facility", "contracts", "sensitivity"}) {
+        std::string dense_counts;
         for (const char* suffix : {"", "_sparse"}) {
             const fs::path data =
                 fs::path(QMLP_SOURCE_DIR) / "examples" / example / (example + std::string(suffix) + ".csv");
             const bool sparse = std::string(suffix) == "_sparse";
             const fs::path lp = dir_ / (std::string(example) + suffix + ".lp");
-            ASSERT_EQ(shell(q + " export " + quoted(data.string()) + " -o " + quoted(lp.string()) + " 2>/dev/null"), 0)
+            ASSERT_EQ(shell(q + " export " + quoted(data.string()) + " -o " + quoted(lp.string()) + " 2>" +
+                            quoted((dir_ / "export.txt").string())),
+                      0)
                 << data;
+            const std::string note = slurp(dir_ / "export.txt");
+            const std::string counts = note.substr(std::min(note.find("(LP,"), note.size()));
+            if (!sparse) dense_counts = counts;
+            if (sparse) EXPECT_EQ(counts, dense_counts) << data;
             write("p.qmlp", "LP data=\"" + data.string() + "\"" + (sparse ? " sparsedata" : "") +
                                 " printlevel=-2;\nRUN;\n%PUT _QMLP_: &_QMLP_;\n");
             const std::string direct = solve_status(q + " " + quoted((dir_ / "p.qmlp").string()));
