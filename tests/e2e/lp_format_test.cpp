@@ -56,7 +56,7 @@ std::vector<Instance> quick_instances() {
 
 std::vector<Instance> slow_instances() {
     std::vector<Instance> out;
-    for (const char* name : {"dcmulti", "egout", "enigma", "khb05250", "lseu", "mod008", "rgn"})
+    for (const char* name : {"bell5", "dcmulti", "egout", "enigma", "gt2", "khb05250", "lseu", "mod008", "p0282", "rgn"})
         out.push_back({"miplib3", name});
     return out;
 }
