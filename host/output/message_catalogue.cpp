@@ -269,6 +269,12 @@ constexpr MessageEntry kMessages[] = {
     {287, N, "d",
      "The optimal ending does not hold in extended precision: a basic column lies outside its bounds by %1; the "
      "dual phase goes on with a feasibility tolerance below that."},
+    {288, N, "sd",
+     "The optimal ending does not hold in exact arithmetic: %1 by %2; the solve goes on from this basis with a "
+     "smaller tolerance."},
+    {289, W, "ss",
+     "The basis of the solution is not %1 in exact arithmetic (column %2 fails). The solution is not reported as "
+     "optimal."},
     // ---- checked endings
     {290, N, "d",
      "The optimal ending was checked on fresh factors and does not hold: a column still has a price of %1; "

@@ -72,6 +72,7 @@ struct SolverState {
     double saved_epsilon;   // EPSILON while a continuation prices with a smaller one (0: none)
     double saved_bepsilon;  // BEPSILON while a continuation works to a tighter feasibility tolerance (0: none)
     double saved_repsilon;  // REPSILON while a continuation takes smaller pivots (0: none)
+    double saved_leaving_epsilon;  // EPSILON while the dual phase takes leaving rows below it (0: none)
 };
 
 }  // namespace tymlp

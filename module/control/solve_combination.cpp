@@ -166,6 +166,10 @@ void restore_tolerances(LpContext* ctx) {
         ctx->options.repsilon = sv.saved_repsilon;
         sv.saved_repsilon = 0.0;
     }
+    if (sv.saved_leaving_epsilon != 0.0) {
+        ctx->options.epsilon = sv.saved_leaving_epsilon;
+        sv.saved_leaving_epsilon = 0.0;
+    }
 }
 
 void dual_step(LpContext* ctx) {
@@ -345,6 +349,7 @@ int solve_combination(LpContext* ctx) {
     sv.saved_epsilon = 0.0;
     sv.saved_bepsilon = 0.0;
     sv.saved_repsilon = 0.0;
+    sv.saved_leaving_epsilon = 0.0;
     ctx->phases.ratio.unbounded = 0;
 
     // 2. The objective of this combination.

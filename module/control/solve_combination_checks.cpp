@@ -16,6 +16,7 @@
 #include "input/model_records.h"
 #include "input/reader_common.h"
 #include "simplex/certificates.h"
+#include "simplex/exact_basis.h"
 #include "simplex/primal_values.h"
 #include "simplex/refine_basis.h"
 #include "simplex/solution_check.h"
@@ -38,6 +39,26 @@ constexpr double kMarginalShare = 1e-3;
 // share of the violation it takes.
 constexpr double kTightestTolerance = 1e-15;
 constexpr double kToleranceShare = 0.25;
+constexpr int kMsgNotExact = 288;
+constexpr int kMsgExactFails = 289;
+// An exact decision may find a basic column outside its bounds by far
+// less than the tolerances of the phases: the dual phase then goes on with
+// a feasibility tolerance below that, down to this.
+constexpr double kTightestExactTolerance = 1e-30;
+
+// The dual phase takes as leaving only a basic column outside its bounds by
+// more than EPSILON: a continuation for a smaller violation lowers that
+// threshold with the feasibility tolerance, until the dual phase is over.
+void tighten_for_dual_phase(LpContext* ctx, double tolerance) {
+    SolverState& sv = ctx->solver;
+    if (sv.saved_bepsilon == 0.0) sv.saved_bepsilon = ctx->options.bepsilon;
+    ctx->options.bepsilon = std::min(ctx->options.bepsilon, tolerance);
+    sv.delta = ctx->options.bepsilon;
+    if (ctx->options.epsilon > ctx->options.bepsilon) {
+        if (sv.saved_leaving_epsilon == 0.0) sv.saved_leaving_epsilon = ctx->options.epsilon;
+        ctx->options.epsilon = ctx->options.bepsilon;
+    }
+}
 
 // A refined solution that still fails its check goes on from its basis:
 // on to the dual phase with a feasibility tolerance below the basic
@@ -57,9 +78,7 @@ EndingCheck continue_from_refined(LpContext* ctx, const SolutionViolation& worst
     }
     const double outside = LargestBasicOutside(ctx);
     if (!(outside > kTightestTolerance)) return EndingCheck::kConfirmed;
-    if (sv.saved_bepsilon == 0.0) sv.saved_bepsilon = ctx->options.bepsilon;
-    ctx->options.bepsilon = std::max(kTightestTolerance, std::min(ctx->options.bepsilon, kToleranceShare * outside));
-    sv.delta = ctx->options.bepsilon;
+    tighten_for_dual_phase(ctx, std::max(kTightestTolerance, kToleranceShare * outside));
     const TymArg arg = arg_double(outside);
     // The prices held, so the basis is dual feasible: the dual phase takes
     // the refined values as they are (a primal phase would solve for them
@@ -67,6 +86,54 @@ EndingCheck continue_from_refined(LpContext* ctx, const SolutionViolation& worst
     host_message(kMsgRefinedOutside, 1, &arg);
     sv.primal_feasible = 0;
     return EndingCheck::kDualContinue;
+}
+
+void column_name_of(LpContext* ctx, int32_t j, char* name, int* length) {
+    ColumnRecord rec{};
+    *length = 0;
+    if (j >= 0 && read_column(ctx, j, &rec, name) == 0) *length = trimmed_length(name, ctx->model.column_name_length);
+}
+
+// A solution that passed every floating-point check, decided exactly when
+// its basis is small: a basic value outside its bounds by however little
+// sends the solve on in the dual phase from the exact values, an
+// attractive price on in phase 2; when the continuations are spent the
+// solution is not called optimal.
+EndingCheck decide_exactly(LpContext* ctx, int32_t round) {
+    SolverState& sv = ctx->solver;
+    ExactBasisCheck exact;
+    const int rc = CheckBasisExactly(ctx, true, &exact);
+    if (rc == kRunMemory) end_run(ctx, kEndMemory);
+    if (rc != kRunOk) end_run(ctx, kEndIo);
+    if (!exact.decided || (exact.primal_feasible && exact.dual_feasible)) return EndingCheck::kConfirmed;
+    if (round < kMaxEndingChecks) {
+        if (!exact.primal_feasible) {
+            const TymArg args[] = {arg_text("a basic column lies outside its bounds"), arg_double(exact.outside)};
+            host_message(kMsgNotExact, 2, args);
+            tighten_for_dual_phase(ctx, std::max(kTightestExactTolerance, kToleranceShare * exact.outside));
+            sv.primal_feasible = 0;
+            return EndingCheck::kDualContinue;
+        }
+        const TymArg args[] = {arg_text("a nonbasic column still has a price"), arg_double(exact.price)};
+        host_message(kMsgNotExact, 2, args);
+        if (sv.saved_epsilon == 0.0) sv.saved_epsilon = ctx->options.epsilon;
+        ctx->options.epsilon = std::min(ctx->options.epsilon, exact.price / 2.0);
+        sv.optimal = 0;
+        return EndingCheck::kAttractive;
+    }
+    char name[kMaxNameLength + 1] = {};
+    int length = 0;
+    column_name_of(ctx, exact.column, name, &length);
+    const TymArg args[] = {arg_text(exact.primal_feasible ? "dual feasible" : "primal feasible"),
+                           arg_text(name, length)};
+    host_message(kMsgExactFails, 2, args);
+    if (!exact.primal_feasible)
+        sv.primal_feasible = 0;
+    else
+        sv.optimal = 0;
+    sv.run_status = kRunUnstable;
+    sv.unverified = 1;
+    return EndingCheck::kConfirmed;
 }
 
 }  // namespace
@@ -147,8 +214,9 @@ EndingCheck check_optimal_ending(LpContext* ctx, int32_t round) {
             sv.primal_feasible = 0;
         sv.run_status = kRunUnstable;
         sv.unverified = 1;
+        return EndingCheck::kConfirmed;
     }
-    return EndingCheck::kConfirmed;
+    return decide_exactly(ctx, round);
 }
 
 }  // namespace tymlp
@@ -221,9 +289,42 @@ EndingCheck check_infeasible_ending(LpContext* ctx, int32_t round) {
     return EndingCheck::kFeasibilityLost;
 }
 
+namespace {
+
+// A ray proves the problem unbounded only from a feasible point: a small
+// basis is decided exactly first.  Returns the distance outside the bounds
+// of the worst basic column (0 when the basis is feasible or too large to
+// decide), and leaves its name in *column.
+double exactly_outside(LpContext* ctx, int32_t* column) {
+    ExactBasisCheck exact;
+    const int rc = CheckBasisExactly(ctx, false, &exact);
+    if (rc == kRunMemory) end_run(ctx, kEndMemory);
+    if (rc != kRunOk) end_run(ctx, kEndIo);
+    *column = exact.column;
+    return exact.decided && !exact.primal_feasible ? exact.outside : 0.0;
+}
+
+}  // namespace
+
 EndingCheck check_unbounded_ending(LpContext* ctx, int32_t round) {
     SolverState& sv = ctx->solver;
     if (sv.run_status != kRunUnbounded || round >= kMaxEndingChecks) return EndingCheck::kConfirmed;
+    int32_t column = -1;
+    const double outside = exactly_outside(ctx, &column);
+    if (outside > 0.0) {
+        // Phase 1 again, with a feasibility tolerance below the violation.
+        const TymArg args[] = {arg_text("the unbounded ending starts from a basic column outside its bounds"),
+                               arg_double(outside)};
+        host_message(kMsgNotExact, 2, args);
+        if (sv.saved_bepsilon == 0.0) sv.saved_bepsilon = ctx->options.bepsilon;
+        ctx->options.bepsilon =
+            std::max(kTightestExactTolerance, std::min(ctx->options.bepsilon, kToleranceShare * outside));
+        sv.delta = ctx->options.bepsilon;
+        sv.run_status = kRunOk;
+        sv.optimal = 0;
+        sv.primal_feasible = 0;
+        return EndingCheck::kFeasibilityLost;
+    }
     CertificateCheck check;
     const int rc = CheckUnboundedRay(ctx, sv.entering, ctx->phases.ratio.direction, &check);
     if (rc == kRunMemory) end_run(ctx, kEndMemory);
@@ -243,6 +344,19 @@ EndingCheck check_unbounded_ending(LpContext* ctx, int32_t round) {
 void check_certified_ending(LpContext* ctx) {
     SolverState& sv = ctx->solver;
     if (sv.run_status != kRunInfeasible && sv.run_status != kRunUnbounded) return;
+    if (sv.run_status == kRunUnbounded) {
+        int32_t column = -1;
+        if (exactly_outside(ctx, &column) > 0.0) {
+            char name[kMaxNameLength + 1] = {};
+            int length = 0;
+            column_name(ctx, column, name, &length);
+            const TymArg args[] = {arg_text("primal feasible"), arg_text(name, length)};
+            host_message(kMsgExactFails, 2, args);
+            sv.run_status = kRunUnstable;
+            sv.unverified = 1;
+            return;
+        }
+    }
     CertificateCheck check;
     const bool infeasible = sv.run_status == kRunInfeasible;
     const int rc = infeasible ? CheckInfeasibleCertificate(ctx, &check)

@@ -51,12 +51,24 @@ Problem generate(uint64_t seed);
 // their optimum only through a basis that is nearly singular.
 Problem generate_independent(uint64_t seed);
 
+// The third family mixes, seed by seed, the shapes users meet that the two
+// above leave out: 2 to 30 rows and columns; free columns, negative lower
+// bounds, finite upper bounds, both, and fixed columns; ranged rows;
+// problems that are mostly equations; degenerate ones, whose right-hand
+// sides put many rows tight at one vertex; rows repeated exactly, scaled
+// or nearly parallel; rows and columns without a single entry; entries of
+// one row from 1e-6 to 1e7, or small whole numbers, or moderate values;
+// costs that are often zero; MAX and MIN.  Each seed draws its own mixture,
+// so the family covers combinations no one chose by hand.
+Problem generate_varied(uint64_t seed);
+
 // The problem as a dense-layout data set (CSV with _ID_, _TYPE_, the
 // columns x1.., _RHS_ and _RANGE_).
 std::string dense_csv(const Problem& p);
 
 // The problem in free MPS form (ranges with the usual MPS meaning, which is
-// the meaning of _RANGE_ in the dense layout).
+// the meaning of _RANGE_ in the dense layout).  A column without any entry
+// is still declared, by a zero cost.
 std::string free_mps(const Problem& p);
 
 // Formats a double so that it reads back exactly.
