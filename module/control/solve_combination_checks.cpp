@@ -106,7 +106,10 @@ EndingCheck decide_exactly(LpContext* ctx, int32_t round) {
     if (rc == kRunMemory) end_run(ctx, kEndMemory);
     if (rc != kRunOk) end_run(ctx, kEndIo);
     if (!exact.decided || (exact.primal_feasible && exact.dual_feasible)) return EndingCheck::kConfirmed;
-    if (round < kMaxEndingChecks) {
+    // A violation below what the phases can see in doubles is not worth a
+    // continuation: none of them would find it.
+    const double amount = exact.primal_feasible ? exact.price : exact.outside;
+    if (round < kMaxEndingChecks && amount >= kTightestExactTolerance) {
         if (!exact.primal_feasible) {
             const TymArg args[] = {arg_text("a basic column lies outside its bounds"), arg_double(exact.outside)};
             host_message(kMsgNotExact, 2, args);
@@ -311,7 +314,7 @@ EndingCheck check_unbounded_ending(LpContext* ctx, int32_t round) {
     if (sv.run_status != kRunUnbounded || round >= kMaxEndingChecks) return EndingCheck::kConfirmed;
     int32_t column = -1;
     const double outside = exactly_outside(ctx, &column);
-    if (outside > 0.0) {
+    if (outside >= kTightestExactTolerance) {
         // Phase 1 again, with a feasibility tolerance below the violation.
         const TymArg args[] = {arg_text("the unbounded ending starts from a basic column outside its bounds"),
                                arg_double(outside)};

@@ -28,6 +28,8 @@ namespace tymlp {
 // decision is made; larger problems keep the floating-point checks alone.
 inline constexpr int32_t kExactBasisRows = 50;
 inline constexpr int64_t kExactBasisEntries = 5000;
+// A preprocessed problem is not decided: its form differs from the user's
+// problem by the rounding of the deductions that changed it.
 
 struct ExactBasisCheck {
     bool decided = false;  // false: too large, a singular basis, or data it cannot take exactly
