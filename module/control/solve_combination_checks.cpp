@@ -101,6 +101,10 @@ void column_name_of(LpContext* ctx, int32_t j, char* name, int* length) {
 // solution is not called optimal.
 EndingCheck decide_exactly(LpContext* ctx, int32_t round) {
     SolverState& sv = ctx->solver;
+    // The relaxation of an integer problem is a bound for the search, not
+    // an answer: the search's own solutions are checked where they are
+    // found, and a relaxation left undecided would end the search.
+    if (ctx->model.integer_count > 0) return EndingCheck::kConfirmed;
     ExactBasisCheck exact;
     const int rc = CheckBasisExactly(ctx, true, &exact);
     if (rc == kRunMemory) end_run(ctx, kEndMemory);

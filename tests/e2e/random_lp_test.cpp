@@ -223,6 +223,10 @@ bool beyond_floating_point(uint64_t seed, Family family) {
 // claims nothing.  It is counted, and only a share of them is tolerated.
 // A claim the exact solve refutes is never tolerated.
 constexpr double kMostUndecidedShare = 0.02;
+// The third family holds nearly parallel rows and nearly singular bases on
+// purpose; its undecided seeds (about 1.3% of them) come in pairs now and
+// then.
+constexpr double kMostUndecidedShareVaried = 0.05;
 
 void check_block(uint64_t first, int count, Family family = Family::kStructured, const std::string& options = "") {
     if (!have_glpsol()) GTEST_SKIP() << "glpsol (Debian's glpk-utils) is not installed";
@@ -240,7 +244,8 @@ void check_block(uint64_t first, int count, Family family = Family::kStructured,
             ++disagreements, wrong << "seed " << seed << ": " << why << '\n';
     }
     EXPECT_EQ(disagreements, 0) << wrong.str();
-    EXPECT_LE(undecided, static_cast<int>(kMostUndecidedShare * count) + 1) << undecided_seeds.str();
+    const double share = family == Family::kVaried ? kMostUndecidedShareVaried : kMostUndecidedShare;
+    EXPECT_LE(undecided, static_cast<int>(share * count) + 1) << undecided_seeds.str();
     if (undecided > 0) std::printf("%d seeds ended claiming nothing:\n%s", undecided, undecided_seeds.str().c_str());
 }
 
@@ -359,6 +364,19 @@ TEST(RandomLpRegressions, IndependentSeedsThatOnceEndedWrong) {
     bool claimed_nothing = false;
     const std::string why = check_seed(1426, Family::kIndependent, "", &claimed_nothing);
     EXPECT_TRUE(why.empty() || claimed_nothing) << why;
+}
+
+// Seeds of the third family that once ended wrong: an optimum claimed for
+// infeasible problems, with a basic column a few 1e-9 below its bound in
+// rows whose own terms are tiny (1, 113), or nearly repeated rows of whole
+// numbers (774); unbounded claimed from a basis that is infeasible in
+// exact arithmetic, with a nonbasic equation's logical column left off its
+// bound (135, 1104).  And two where the oracle's optimum is refuted by
+// qmlp's basis, decided in rational arithmetic (11, 176).
+TEST(RandomLpRegressions, VariedSeedsThatOnceEndedWrong) {
+    if (!have_glpsol()) GTEST_SKIP() << "glpsol (Debian's glpk-utils) is not installed";
+    for (uint64_t seed : {1, 11, 113, 135, 176, 774, 1104})
+        EXPECT_EQ(check_seed(seed, Family::kVaried), "") << "seed " << seed;
 }
 
 // The seeds held apart above: whatever qmlp says of them, it never reports
