@@ -303,7 +303,7 @@ INSTANTIATE_TEST_SUITE_P(Seeds, RandomLpIndependentDualMany, ::testing::Range(10
 // The third family (randlp::generate_varied) on the three paths a user
 // takes: the default primal phases, the dual path, and the combination
 // `qmlp solve` picks for itself.
-constexpr const char* kSolvePath = "algorithm=auto lu=1";
+constexpr const char* kSolvePath = "algorithm=auto lu=1 invtype=auto";
 
 class RandomLpVaried : public ::testing::TestWithParam<int> {};
 TEST_P(RandomLpVaried, EveryEndingAgreesWithAnExactSolve) {
