@@ -374,6 +374,10 @@ constexpr MessageEntry kMessages[] = {
      "solution."},
     {394, E, "s", "The PRIMALIN data set cannot be used: %1."},
     {395, W, "s", "The integer solution in ACTIVEIN is not used as the incumbent: %1."},
+    {396, W, "id",
+     "%1 integral node solutions of the search did not pass their check in the problem's own units, and the best "
+     "of them (objective %2) is better than every integer solution kept: their subtrees were not searched, so "
+     "the search proves no optimum."},
     {420, N, "sdi", "The %1 heuristic found an integer solution (objective %2) at integer iteration %3."},
     {421, N, "ii", "The heuristics found %1 integer solutions; their dives took %2 iterations."},
     // ---- cutting planes at the root (extension)
@@ -385,6 +389,8 @@ constexpr MessageEntry kMessages[] = {
     {443, W, "i",
      "The last round of cutting planes was undone: the LP with its cuts ended with stop code %1. "
      "The search starts from the cuts before it."},
+    {444, N, "i",
+     "Rows with binary columns strengthened (their coefficients tightened) and put into the root LP as cuts: %1."},
 };
 
 }  // namespace

@@ -208,6 +208,12 @@ struct BbState {
     IntegerVariable** reliable_candidates;  // integer count
     double* reliable_down;                  // integer count
     int32_t reliable_count;
+
+    // Integral node LPs whose solution failed the check in the user's units
+    // even on fresh factors: their subtrees were not searched, so a search
+    // that ends with none of them beaten has proven nothing.
+    int32_t unverified_count;
+    double unverified_bound;  // the best internal objective among them
 };
 
 }  // namespace tymlp

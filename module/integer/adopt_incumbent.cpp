@@ -2,10 +2,13 @@
 // becomes the incumbent.
 #include "integer/adopt_incumbent.h"
 
+#include <climits>
 #include <cmath>
 
+#include "base/context_memory.h"
 #include "input/sos_sets.h"
 #include "integer/bb_internal.h"
+#include "integer/branch_bound.h"
 #include "integer/incumbent_check.h"
 #include "integer/node_records.h"
 #include "integer/node_store.h"
@@ -92,6 +95,41 @@ int adopt_integer_solution(LpContext* ctx, const double* values, ActiveNode* nod
         case kStopPivots: release_node(ctx, node); return code;
         default: release_node(ctx, node); return 0;
     }
+}
+
+int adopt_rounded_point(LpContext* ctx, Adoption* adoption) {
+    BbState& bb = ctx->bb;
+    const ComputationalForm& f = ctx->form;
+    *adoption = Adoption::kFailed;
+    const int32_t count = ctx->model.integer_count > 0 ? ctx->model.integer_count : 1;
+    double* values = ctx_alloc_array<double>(ctx, count, TYM_ALLOC_STEP_ZERO);
+    if (values == nullptr) return kRunMemory;
+    int k = 0;
+    for (const IntegerVariable* v = bb.variables; v != nullptr; v = v->next, ++k)
+        values[k] = f.value[v->column] / f.column_scale[v->column];
+    int rc = 0;
+    ActiveNode* aside = save_state_aside(ctx, &rc);
+    if (rc != 0) {
+        ctx_free_array(ctx, values);
+        return rc;
+    }
+    const ActiveNode* before = bb.incumbent;
+    const int32_t maxit3 = ctx->options.maxit3;
+    const double time = ctx->options.time;
+    ctx->options.maxit3 = INT_MAX;
+    ctx->options.time = 1e300;
+    rc = adopt_integer_solution(ctx, values, allocate_node(ctx), true, adoption);
+    ctx->options.maxit3 = maxit3;
+    ctx->options.time = time;
+    ctx_free_array(ctx, values);
+    const int restored = restore_state_aside(ctx, aside);
+    if (rc != 0 && rc != kStopPause && rc != kStopPivots && rc != kStopInterrupted && rc != kStopTime &&
+        rc != kStopIterations)
+        return rc;
+    if (restored != 0) return restored;
+    if (*adoption != Adoption::kAdopted || bb.incumbent == before) return 0;
+    bb.improved = 1;
+    return settle_new_incumbent(ctx);
 }
 
 }  // namespace tymlp

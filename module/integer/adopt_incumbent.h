@@ -24,6 +24,16 @@ enum class Adoption { kAdopted, kCutOff, kFailed, kNotKept };
 int adopt_integer_solution(LpContext* ctx, const double* values, ActiveNode* node, bool bound_from_solution,
                            Adoption* adoption);
 
+// The current LP point, integral within IEPSILON but failing its check at
+// the rounded values (its continuous columns sit where the unrounded
+// integer values put them), solved again with its integer columns fixed at
+// the nearest integers, so that the continuous columns follow the exact
+// integer values; kept as the incumbent like any other integer solution
+// when that LP holds and beats the cutoff (settled as during the search).
+// The state in memory is put back afterwards.  No limit of the search
+// stops the fixed LP.  Returns 0 with the outcome in `adoption`, or 9 or 25.
+int adopt_rounded_point(LpContext* ctx, Adoption* adoption);
+
 // After bb.incumbent became a better integer solution during the search
 // (its record saved, the cutoff raised to its bound): the counts of integer
 // solutions, the target, the projection weight, the active nodes that no

@@ -29,6 +29,7 @@ constexpr int kMsgInterrupted = 206;
 constexpr int kMsgSingularNode = 231;
 constexpr int kMsgProximity = 235;
 constexpr int kMsgProximityPause = 236;
+constexpr int kMsgUnverifiedNodes = 396;
 constexpr int32_t kUnlimited = 2147483647;
 constexpr int64_t kMillisecondsPerSecond = 1000;
 // REPSILON below 2^-53: a singular node basis cannot be helped by retrying.
@@ -282,6 +283,22 @@ int solve_node(LpContext* ctx) {
     }
 }
 
+// The search has run out of nodes.  An integral node whose solution failed
+// its check was dropped without its subtree being searched; when its bound
+// still beats the best checked integer solution, that subtree may hold a
+// better one, and the search must not claim an optimum (nor that no
+// integer solution exists).  Returns 0 or kRunUnstable.
+int search_exhausted(LpContext* ctx) {
+    const BbState& bb = ctx->bb;
+    if (bb.unverified_count == 0 || !beats_cutoff(ctx, bb.unverified_bound)) return 0;
+    const ObjectiveRecord* obj = ctx->model.current_objective;
+    const double scale = bb.objective_scale != 0.0 ? bb.objective_scale : 1.0;
+    const double sense = obj != nullptr && obj->sense < 0 ? -1.0 : 1.0;
+    const TymArg args[] = {arg_int(bb.unverified_count), arg_double(bb.unverified_bound / scale * sense)};
+    host_message(kMsgUnverifiedNodes, 2, args);
+    return kRunUnstable;
+}
+
 }  // namespace
 
 int run_branch_and_bound(LpContext* ctx) {
@@ -292,6 +309,8 @@ int run_branch_and_bound(LpContext* ctx) {
     bb.branch_column = -1;
     set_condition(ctx, "");
     if (!resumed) {
+        bb.unverified_count = 0;
+        bb.unverified_bound = 0.0;
         const int result = evaluate_node(ctx);
         bb.last_evaluation = static_cast<int16_t>(result);
         const int heuristics = after_evaluation(ctx, result, true);
@@ -301,7 +320,7 @@ int run_branch_and_bound(LpContext* ctx) {
             bb.improved = 1;
             return 0;
         }
-        if (result != kBranched) return result == kInfeasible || result == kFathomed ? 0 : result;
+        if (result != kBranched) return result == kInfeasible || result == kFathomed ? search_exhausted(ctx) : result;
         set_condition(ctx, "ACTIVE");
     }
     for (bool first = true;; first = false) {
@@ -313,7 +332,8 @@ int run_branch_and_bound(LpContext* ctx) {
         bool undo = false;
         const int selected = select_step(ctx, &found, &undo);
         if (undo) count_iteration(ctx, -1);
-        if (selected != 0 || !found) return selected;
+        if (selected != 0) return selected;
+        if (!found) return search_exhausted(ctx);
         const int solved = solve_node(ctx);
         if (solved != 0) return solved;
     }

@@ -296,6 +296,17 @@ int evaluate_node(LpContext* ctx) {
 
     if (bb.infeasibility_sum <= ctx->options.epsilon) {
         if (!incumbent_holds(ctx)) {
+            // Not an integer solution the user could be given, but its
+            // subtree is not searched either: the end of the search must
+            // know that this bound was never beaten by a checked one.
+            if (bb.unverified_count == 0 || z > bb.unverified_bound) bb.unverified_bound = z;
+            ++bb.unverified_count;
+            // The point with its integer columns fixed at the rounded values
+            // may hold: then it is an integer solution, and its value all
+            // but closes the node's bound.
+            Adoption adoption = Adoption::kFailed;
+            rc = adopt_rounded_point(ctx, &adoption);
+            if (rc != 0) return rc;
             release_node(ctx, bb.current);
             bb.current = nullptr;
             return kEvaluateFathomed;

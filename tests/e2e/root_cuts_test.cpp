@@ -136,8 +136,8 @@ std::string check_seed_with_cuts(uint64_t seed) {
         double checked = 0.0;
         why << randmip::check_primal(p, dir / "po.csv", &checked);
         if (contains(slurp(dir / "po.csv"), "_CUT")) why << "PRIMALOUT shows a cut row's column; ";
-        const ProgramRun again = run_program(
-            dir, "LP data=p primalin=po imaxit=100000 cutpasses=5 cutcheck=1" + layout + ";\nRUN;\n");
+        const ProgramRun again =
+            run_program(dir, "LP data=p primalin=po imaxit=100000 cutpasses=5 cutcheck=1" + layout + ";\nRUN;\n");
         if (contains(again.log, kRefuted)) why << "a cut removes the optimal solution; ";
         if (ending_of(again.status) != Ending::Optimal || !agree(objective_of(again.status), oracle.objective))
             why << "with PRIMALIN and CUTCHECK: " << again.status << "; ";
@@ -259,6 +259,39 @@ class MiplibCutsSlow : public ::testing::TestWithParam<std::string> {};
 TEST_P(MiplibCutsSlow, NoCutRemovesTheKnownOptimum) { check_instance(GetParam(), 300); }
 INSTANTIATE_TEST_SUITE_P(Shared, MiplibCutsSlow,
                          ::testing::Values("misc03", "egout", "lseu", "mod008", "dcmulti", "khb05250", "rgn"));
+
+// A search that drops integral nodes whose solutions fail their check (here
+// preprocessing with cuts on dcmulti, where thousands do) must not end
+// SUCCESSFUL with a worse integer solution: either the known optimum or a
+// status that says the search proved nothing.
+void check_never_wrong(const std::string& instance, const std::string& options) {
+    const fs::path mps = bench_dir("miplib3") / (instance + ".mps.gz");
+    if (!fs::exists(mps)) GTEST_SKIP() << "no shared instance " << mps;
+    const fs::path dir = scratch();
+    ASSERT_FALSE(dir.empty());
+    shell("cd " + quoted(dir.string()) + " && timeout 300 " + quoted(qmlp_binary().string()) + " solve " +
+          quoted(mps.string()) + " printlevel=-2 " + options + " >/dev/null 2>log.txt");
+    const std::string log = slurp(dir / "log.txt");
+    const size_t at = log.rfind("_QMLP_: ");
+    const std::string status = at == std::string::npos ? "" : log.substr(at + 8, log.find('\n', at) - at - 8);
+    const double known = known_optima("miplib3").at(instance);
+    const double best = std::strtod(field(status, "INT_BEST").c_str(), nullptr);
+    if (field(status, "STATUS") == "SUCCESSFUL") {
+        EXPECT_LE(std::fabs(best - known), kObjectiveTolerance * std::max(1.0, std::fabs(known)))
+            << instance << " " << options << ": " << status;
+    }
+    if (contains(log, "did not pass their check")) {
+        EXPECT_NE(field(status, "STATUS"), "SUCCESSFUL") << status;
+    }
+    std::error_code ec;
+    fs::remove_all(dir, ec);
+}
+
+class MiplibNeverWrongSlow : public ::testing::TestWithParam<std::string> {};
+TEST_P(MiplibNeverWrongSlow, PreprocessingWithCuts) {
+    check_never_wrong(GetParam(), "preprocess cutpasses=20 canselect=lifo");
+}
+INSTANTIATE_TEST_SUITE_P(Shared, MiplibNeverWrongSlow, ::testing::Values("dcmulti", "p0548", "khb05250"));
 
 }  // namespace
 }  // namespace e2e
