@@ -17,6 +17,7 @@
 #include "factor/factor_entries.h"
 #include "integer/bb_internal.h"
 #include "simplex/invert.h"
+#include "simplex/phases.h"
 #include "simplex/primal_values.h"
 #include "simplex/work_store.h"
 
@@ -122,6 +123,37 @@ bool bring_into_basis(LpContext* ctx, int32_t s, std::vector<double>& work) {
     return false;
 }
 
+// When a binding cut's logical column found no column to replace that keeps
+// the point (the incumbent's values sit a rounding error off their bounds,
+// or every exchange is poorly conditioned): the incumbent is solved again
+// in the user's problem.  The root's basis from before the cuts was optimal
+// there, and fixing the integer columns at the incumbent's whole values
+// changes bounds only, so it stays dual feasible and the dual phase ends at
+// the incumbent's optimal continuous part.  Returns 0 or the code of the
+// factorisation.
+int resolve_incumbent_without_cuts(LpContext* ctx) {
+    CutState& cuts = ctx->cuts;
+    ComputationalForm& f = ctx->form;
+    for (int32_t j = 0; j < ctx->model.structural_count; ++j)
+        if ((f.status[j] & kStatInteger) != 0 && f.column_scale[j] == 1.0)
+            f.lower[j] = f.upper[j] = std::nearbyint(f.value[j]);
+    std::memcpy(f.status, cuts.root_status, static_cast<size_t>(ctx->model.columns));
+    for (int32_t k = 0; k < cuts.used_rows; ++k)
+        if (cuts.row_state[k] == kCutRowActive) {
+            retire_cut(ctx, cuts.first_row + k);
+            --cuts.retired;  // not slack: the search is over
+        }
+    int rc = refresh_after_cuts(ctx);
+    if (rc != 0) return rc;
+    const double cutoff = ctx->bb.cutoff;
+    ctx->bb.cutoff = -ctx->options.infinity;
+    EnterPhase(ctx, kPhase3, false);
+    RunPhase(ctx, DualPhase);
+    ctx->solver.run_status = kRunOk;
+    ctx->bb.cutoff = cutoff;
+    return 0;
+}
+
 }  // namespace
 
 int release_cuts_after_search(LpContext* ctx) {
@@ -135,11 +167,13 @@ int release_cuts_after_search(LpContext* ctx) {
         std::memcpy(f.status, cuts.root_status, static_cast<size_t>(ctx->model.columns));
     } else {
         std::vector<double> work(static_cast<size_t>(ctx->model.rows));
+        bool released = true;
         for (int32_t k = 0; k < cuts.used_rows; ++k) {
             const int32_t s = cuts.first_column + k;
             if (cuts.row_state[k] != kCutRowActive || (f.status[s] & kStatBasic) != 0) continue;
-            bring_into_basis(ctx, s, work);
+            if (!bring_into_basis(ctx, s, work)) released = false;
         }
+        if (!released && cuts.root_status != nullptr) return resolve_incumbent_without_cuts(ctx);
     }
     for (int32_t k = 0; k < cuts.used_rows; ++k) {
         const int32_t s = cuts.first_column + k;
