@@ -17,28 +17,34 @@
 namespace tymlp {
 
 // Families of cutting planes, in the order the log counts them.
-enum CutFamily : int32_t { kCutGomory = 0, kCutKnapsackCover = 1, kCutMixedRounding = 2, kCutFamilies = 3 };
+enum CutFamily : int32_t {
+    kCutGomory = 0,
+    kCutKnapsackCover = 1,
+    kCutMixedRounding = 2,
+    kCutStrengthenedRow = 3,
+    kCutFamilies = 4
+};
 
 // What a reserved row holds.  A retired cut keeps its coefficients, but its
 // logical column is free and basic again, so the row constrains nothing.
 enum CutRowState : uint8_t { kCutRowEmpty = 0, kCutRowActive = 1, kCutRowRetired = 2 };
 
 struct CutState {
-    int32_t first_row;     // first reserved row (0 when none is reserved)
-    int32_t row_count;     // reserved rows
-    int32_t used_rows;     // reserved rows that hold a cut (active or retired)
-    int32_t first_column;  // logical column of the first reserved row
-    int32_t usable;        // 1 when the reserved rows' logical columns lie in one block, as cuts need
+    int32_t first_row;            // first reserved row (0 when none is reserved)
+    int32_t row_count;            // reserved rows
+    int32_t used_rows;            // reserved rows that hold a cut (active or retired)
+    int32_t first_column;         // logical column of the first reserved row
+    int32_t usable;               // 1 when the reserved rows' logical columns lie in one block, as cuts need
     int32_t added[kCutFamilies];  // cuts put into the LP, by family
     int32_t retired;              // cuts made inert again after they went slack
     int32_t rejected_by_check;    // cuts the known solution refuted (CUTCHECK)
     int32_t rounds;               // rounds run at the root
     double root_bound_before;     // internal objective value before and after the cuts
     double root_bound_after;
-    uint8_t* row_state;   // per reserved row: CutRowState
-    uint8_t* referenced;  // per reserved row: 1 when a later cut has its logical column as a term
+    uint8_t* row_state;    // per reserved row: CutRowState
+    uint8_t* referenced;   // per reserved row: 1 when a later cut has its logical column as a term
     uint8_t* root_status;  // every column's status at the continuous optimum, before the first cut
-    double* known_point;  // a known integer solution, every column, scaled units (CUTCHECK), or none
+    double* known_point;   // a known integer solution, every column, scaled units (CUTCHECK), or none
 };
 
 inline bool cut_rows_reserved(const CutState& c) { return c.row_count > 0; }

@@ -5,6 +5,7 @@ namespace tymlp {
 namespace {
 
 const CutSeparator* const kSeparators[] = {
+    &kStrengthenedRowSeparator,
     &kGomorySeparator,
     &kKnapsackCoverSeparator,
 };

@@ -21,6 +21,7 @@ constexpr int kMsgRootBound = 440;
 constexpr int kMsgCutCounts = 441;
 constexpr int kMsgCutRefuted = 442;
 constexpr int kMsgRoundUndone = 443;
+constexpr int kMsgStrengthenedRows = 444;
 
 // A cut slack by more than this (relative to its right-hand side) is
 // taken out again after its round.
@@ -155,6 +156,10 @@ void report_rounds(LpContext* ctx) {
     const TymArg counts[] = {arg_int(cuts.added[kCutGomory]), arg_int(cuts.added[kCutKnapsackCover]),
                              arg_int(cuts.added[kCutMixedRounding]), arg_int(cuts.retired)};
     host_message(kMsgCutCounts, 4, counts);
+    if (cuts.added[kCutStrengthenedRow] > 0) {
+        const TymArg strengthened = arg_int(cuts.added[kCutStrengthenedRow]);
+        host_message(kMsgStrengthenedRows, 1, &strengthened);
+    }
 }
 
 }  // namespace
