@@ -91,7 +91,7 @@ int run_configured(const CommandLine& cl) {
         if (!search.empty() && imported.has_integer_columns())
             log_line(Severity::Note, "qmlp solve uses " + search +
                                          " for the search of an integer problem, the fastest measured; give "
-                                         "HEURISTICS=0 and VARSELECT= for the plain search.");
+                                         "HEURISTICS=0, VARSELECT= and CANSELECT= for the plain search.");
     } else if (const int rc = read_program(cl, text); rc != 0) {
         return rc;
     }

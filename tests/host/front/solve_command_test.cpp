@@ -50,17 +50,22 @@ TEST(SolveProgram, OpensEveryLimitTheOptionsLeaveUnset) {
     const std::string plain = solve_program("/tmp/d/afiro.csv", {});
     EXPECT_EQ(plain,
               "LP data=\"/tmp/d/afiro.csv\" sparsedata maxit1=2147483647 maxit2=2147483647 maxit3=2147483647 "
-              "imaxit=2147483646 time=2147483647 algorithm=auto lu=1 invtype=auto heuristics=2 varselect=reliable;\nRUN;\n");
+              "imaxit=2147483646 time=2147483647 algorithm=auto lu=1 invtype=auto heuristics=2 varselect=reliable "
+              "canselect=obj;\nRUN;\n");
 
     // MAXIT sets all four iteration limits: none of ours may stand beside it.
     const std::string maxit = solve_program("p.csv", {"MaxIt=1"});
     EXPECT_FALSE(has(maxit, "maxit1=") || has(maxit, "maxit2=") || has(maxit, "maxit3=") || has(maxit, "imaxit="))
         << maxit;
-    EXPECT_TRUE(has(maxit, " time=2147483647 algorithm=auto lu=1 invtype=auto heuristics=2 varselect=reliable MaxIt=1;")) << maxit;
+    EXPECT_TRUE(has(maxit,
+                    " time=2147483647 algorithm=auto lu=1 invtype=auto heuristics=2 varselect=reliable canselect=obj "
+                    "MaxIt=1;"))
+        << maxit;
 
     const std::string some = solve_program("p.csv", {"maxit2=7", "TIME = 5", "imaxit=3"});
     EXPECT_TRUE(has(some,
-                    "maxit1=2147483647 maxit3=2147483647 algorithm=auto lu=1 invtype=auto heuristics=2 varselect=reliable maxit2=7 "
+                    "maxit1=2147483647 maxit3=2147483647 algorithm=auto lu=1 invtype=auto heuristics=2 "
+                    "varselect=reliable canselect=obj maxit2=7 "
                     "TIME = 5 imaxit=3;"))
         << some;
     EXPECT_FALSE(has(some, "time=2147483647")) << some;
@@ -77,11 +82,13 @@ TEST(SolveProgram, TakesTheDualPathUnlessTheCommandLineChoosesOne) {
     EXPECT_EQ(solve_default_options({"INVTYPE = count", "lu=2"}), "algorithm=auto");
     const std::string lu2 = solve_program("p.csv", {"lu=2"});
     EXPECT_FALSE(has(lu2, "lu=1")) << lu2;
-    EXPECT_TRUE(has(lu2, " algorithm=auto invtype=auto heuristics=2 varselect=reliable lu=2;")) << lu2;
-    EXPECT_EQ(solve_search_options({}), "heuristics=2 varselect=reliable");
-    EXPECT_EQ(solve_search_options({"Heuristics=0"}), "varselect=reliable");
+    EXPECT_TRUE(has(lu2, " algorithm=auto invtype=auto heuristics=2 varselect=reliable canselect=obj lu=2;")) << lu2;
+    EXPECT_EQ(solve_search_options({}), "heuristics=2 varselect=reliable canselect=obj");
+    EXPECT_EQ(solve_search_options({"Heuristics=0"}), "varselect=reliable canselect=obj");
     EXPECT_EQ(solve_search_options({"varselect=pensum", "canselect=obj"}), "heuristics=2");
-    EXPECT_EQ(solve_search_options({"VARSELECT=2", "heuristics=1"}), "");
+    EXPECT_EQ(solve_search_options({"CanSelect=lifo"}), "heuristics=2 varselect=reliable");
+    EXPECT_EQ(solve_search_options({"VARSELECT=2", "heuristics=1"}), "canselect=obj");
+    EXPECT_EQ(solve_search_options({"VARSELECT=2", "heuristics=1", "canselect=3"}), "");
     const std::string primal = solve_program("p.csv", {"algorithm=primal"});
     EXPECT_FALSE(has(primal, "algorithm=auto")) << primal;
     EXPECT_TRUE(has(primal, " algorithm=primal;")) << primal;
