@@ -336,6 +336,18 @@ EndingCheck check_unbounded_ending(LpContext* ctx, int32_t round) {
     const int rc = CheckUnboundedRay(ctx, sv.entering, ctx->phases.ratio.direction, &check);
     if (rc == kRunMemory) end_run(ctx, kEndMemory);
     if (rc != kRunOk) end_run(ctx, kEndIo);
+    if (check.holds) {
+        // A rate below what the wide check can tell from zero still stops
+        // the ray: a small basis is decided exactly.
+        ExactRayCheck exact;
+        const int exact_rc = CheckRayExactly(ctx, sv.entering, ctx->phases.ratio.direction, &exact);
+        if (exact_rc == kRunMemory) end_run(ctx, kEndMemory);
+        if (exact_rc != kRunOk) end_run(ctx, kEndIo);
+        if (exact.decided && !exact.holds) {
+            check.holds = false;
+            check.pivot = exact.rate;
+        }
+    }
     if (check.holds || check.row || !(check.pivot > 0.0)) return EndingCheck::kConfirmed;
     // Exact arithmetic would stop the step at that column, however far
     // away: phase 2 goes on and may pivot on it.
@@ -370,6 +382,17 @@ void check_certified_ending(LpContext* ctx) {
                               : CheckUnboundedRay(ctx, sv.entering, ctx->phases.ratio.direction, &check);
     if (rc == kRunMemory) end_run(ctx, kEndMemory);
     if (rc != kRunOk && rc != kRunSingular) end_run(ctx, kEndIo);
+    if (rc == kRunOk && check.holds && !infeasible) {
+        ExactRayCheck exact;
+        const int exact_rc = CheckRayExactly(ctx, sv.entering, ctx->phases.ratio.direction, &exact);
+        if (exact_rc == kRunMemory) end_run(ctx, kEndMemory);
+        if (exact_rc != kRunOk) end_run(ctx, kEndIo);
+        if (exact.decided && !exact.holds) {
+            check.holds = false;
+            check.index = exact.column;
+            check.shortfall = 1.0;
+        }
+    }
     if (rc == kRunOk && check.holds) return;
     char name[kMaxNameLength + 1] = {};
     int length = 0;

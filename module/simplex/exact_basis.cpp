@@ -151,27 +151,11 @@ double nonbasic_value(const LpContext* ctx, int32_t j) {
     return f.value[j];
 }
 
-// The basic values: num / den for every basis position.  False when the
-// kernel is singular.
-bool basic_values(LpContext* ctx, const Basis& b, std::vector<ExactDyadic>* num, std::vector<ExactDyadic>* den,
-                  int* rc) {
-    const ComputationalForm& f = ctx->form;
-    const int32_t m = ctx->model.rows;
-    const int32_t n = ctx->model.columns;
-    // The right-hand side less the nonbasic columns at their values.
-    std::vector<ExactDyadic> rest(static_cast<size_t>(m));
-    for (int32_t i = 0; i < m; ++i) rest[i] = ExactDyadic::FromDouble(f.rhs[i]);
-    Column c;
-    for (int32_t j = 0; j < n; ++j) {
-        if ((f.status[j] & kStatBasic) != 0) continue;
-        const double value = nonbasic_value(ctx, j);
-        if (value == 0.0) continue;
-        if (!std::isfinite(value)) return false;
-        if ((*rc = fetch(ctx, j, &c)) != kRunOk) return false;
-        const ExactDyadic x = ExactDyadic::FromDouble(value);
-        for (size_t e = 0; e < c.rows.size(); ++e)
-            rest[c.rows[e]] = rest[c.rows[e]] - ExactDyadic::FromDouble(c.values[e]) * x;
-    }
+// Solves B z = rhs for the basis split in `b`: z at basis position p is
+// num[p] / den[p].  False when the kernel is singular.
+bool solve_basis(const Basis& b, const std::vector<ExactDyadic>& rest, std::vector<ExactDyadic>* num,
+                 std::vector<ExactDyadic>* den) {
+    const int32_t m = static_cast<int32_t>(b.columns.size());
     const size_t k = b.kernel_rows.size();
     std::vector<DyadicRow> kernel(k, DyadicRow(k + 1));
     for (size_t kc = 0; kc < k; ++kc) {
@@ -206,6 +190,30 @@ bool basic_values(LpContext* ctx, const Basis& b, std::vector<ExactDyadic>* num,
         (*den)[p] = ExactDyadic::FromDouble(b.columns[p].values[0]) * det;
     }
     return true;
+}
+
+// The basic values: num / den for every basis position.  False when the
+// kernel is singular.
+bool basic_values(LpContext* ctx, const Basis& b, std::vector<ExactDyadic>* num, std::vector<ExactDyadic>* den,
+                  int* rc) {
+    const ComputationalForm& f = ctx->form;
+    const int32_t m = ctx->model.rows;
+    const int32_t n = ctx->model.columns;
+    // The right-hand side less the nonbasic columns at their values.
+    std::vector<ExactDyadic> rest(static_cast<size_t>(m));
+    for (int32_t i = 0; i < m; ++i) rest[i] = ExactDyadic::FromDouble(f.rhs[i]);
+    Column c;
+    for (int32_t j = 0; j < n; ++j) {
+        if ((f.status[j] & kStatBasic) != 0) continue;
+        const double value = nonbasic_value(ctx, j);
+        if (value == 0.0) continue;
+        if (!std::isfinite(value)) return false;
+        if ((*rc = fetch(ctx, j, &c)) != kRunOk) return false;
+        const ExactDyadic x = ExactDyadic::FromDouble(value);
+        for (size_t e = 0; e < c.rows.size(); ++e)
+            rest[c.rows[e]] = rest[c.rows[e]] - ExactDyadic::FromDouble(c.values[e]) * x;
+    }
+    return solve_basis(b, rest, num, den);
 }
 
 void judge_values(LpContext* ctx, const std::vector<ExactDyadic>& num, const std::vector<ExactDyadic>& den,
@@ -320,8 +328,13 @@ int judge_prices(LpContext* ctx, const std::vector<ExactDyadic>& ynum, const Exa
 
 }  // namespace
 
-int CheckBasisExactly(LpContext* ctx, bool duals, ExactBasisCheck* check) {
-    *check = ExactBasisCheck{};
+namespace {
+
+// Whether the current problem is small enough, and untouched enough, to be
+// decided exactly.  Returns kRunOk (with the answer in *small), or the code
+// of a column that cannot be fetched.
+int decidable(LpContext* ctx, bool* small) {
+    *small = false;
     const ComputationalForm& f = ctx->form;
     const ProblemModel& pm = ctx->model;
     if (pm.rows <= 0 || pm.rows > kExactBasisRows || f.rhs == nullptr || f.value == nullptr || f.header == nullptr)
@@ -342,10 +355,22 @@ int CheckBasisExactly(LpContext* ctx, bool duals, ExactBasisCheck* check) {
     if (entries > kExactBasisEntries) return kRunOk;
     for (int32_t i = 0; i < pm.rows; ++i)
         if (!std::isfinite(f.rhs[i])) return kRunOk;
+    *small = true;
+    return kRunOk;
+}
 
+}  // namespace
+
+int CheckBasisExactly(LpContext* ctx, bool duals, ExactBasisCheck* check) {
+    *check = ExactBasisCheck{};
+    const ComputationalForm& f = ctx->form;
+    const ProblemModel& pm = ctx->model;
+    bool small = false;
+    int rc = decidable(ctx, &small);
+    if (rc != kRunOk || !small) return rc;
     Basis b;
     bool ok = false;
-    int rc = split_basis(ctx, &b, &ok);
+    rc = split_basis(ctx, &b, &ok);
     if (rc != kRunOk || !ok) return rc;
     std::vector<ExactDyadic> num, den;
     if (!basic_values(ctx, b, &num, &den, &rc)) return rc;
@@ -365,6 +390,46 @@ int CheckBasisExactly(LpContext* ctx, bool duals, ExactBasisCheck* check) {
         if (rc != kRunOk) return rc;
     }
     check->decided = true;
+    return kRunOk;
+}
+
+int CheckRayExactly(LpContext* ctx, int32_t q, double direction, ExactRayCheck* check) {
+    *check = ExactRayCheck{};
+    const ComputationalForm& f = ctx->form;
+    const int32_t m = ctx->model.rows;
+    if (q < 0 || q >= ctx->model.columns) return kRunOk;
+    bool small = false;
+    int rc = decidable(ctx, &small);
+    if (rc != kRunOk || !small) return rc;
+    Basis b;
+    bool ok = false;
+    if ((rc = split_basis(ctx, &b, &ok)) != kRunOk || !ok) return rc;
+    // The ray moves column q by `direction` and the basic columns by
+    // -direction * B^-1 a_q.
+    Column c;
+    if ((rc = fetch(ctx, q, &c)) != kRunOk) return rc;
+    std::vector<ExactDyadic> column(static_cast<size_t>(m));
+    for (size_t e = 0; e < c.rows.size(); ++e) column[c.rows[e]] = ExactDyadic::FromDouble(c.values[e]);
+    std::vector<ExactDyadic> num, den;
+    if (!solve_basis(b, column, &num, &den)) return kRunOk;
+    const double inf = ctx->options.infinity;
+    check->decided = true;
+    check->holds = true;
+    for (int32_t p = 0; p < m; ++p) {
+        const int32_t j = f.header[p];
+        if (skipped_column(ctx, j) || num[p].is_zero()) continue;
+        // The basic column moves up when -direction * z > 0.
+        const bool up = (num[p].sign() * den[p].sign() > 0) == (direction < 0.0);
+        const bool blocked = up ? std::fabs(f.upper[j]) < inf : std::fabs(f.lower[j]) < inf;
+        if (!blocked) continue;
+        double rate = std::fabs(RatioToDouble(num[p], den[p]));
+        if (!(rate > 0.0)) rate = std::numeric_limits<double>::denorm_min();
+        if (check->holds || rate > check->rate) {
+            check->column = j;
+            check->rate = rate;
+        }
+        check->holds = false;
+    }
     return kRunOk;
 }
 

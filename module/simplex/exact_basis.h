@@ -48,4 +48,19 @@ struct ExactBasisCheck {
 // outcome in *check, kRunMemory or kRunIo.
 int CheckBasisExactly(LpContext* ctx, bool duals, ExactBasisCheck* check);
 
+struct ExactRayCheck {
+    bool decided = false;
+    bool holds = false;   // no basic column moves towards a finite bound
+    int32_t column = -1;  // the basic column that stops the ray first by rate
+    double rate = 0.0;    // its rate along the ray (scaled units)
+};
+
+// The ray of the nonbasic column q moving in `direction` (+1 up, -1 down)
+// from the current basis, decided exactly: it holds when every basic column
+// that moves along it moves towards an infinite bound.  However small the
+// rate of a column that moves towards a finite bound, that bound ends the
+// ray at some finite step.  Returns kRunOk with the outcome in *check,
+// kRunMemory or kRunIo.
+int CheckRayExactly(LpContext* ctx, int32_t q, double direction, ExactRayCheck* check);
+
 }  // namespace tymlp

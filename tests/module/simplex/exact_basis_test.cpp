@@ -126,6 +126,37 @@ TEST_F(ExactBasisTest, NonbasicColumnsCountOnTheirBounds) {
     EXPECT_EQ(X(0), 0.0);  // and put back on it for the solve that goes on
 }
 
+// x - t y = 1 with x basic: y's ray moves x up at the rate t = 2^-70, far
+// below what a floating-point check tells from zero; x's upper bound stops
+// it all the same.  With no bounds on x the ray holds.
+TEST_F(ExactBasisTest, ARayIsStoppedByABoundAtAnyRate) {
+    const double t = std::ldexp(1.0, -70);
+    Lp lp;
+    lp.a = {{1.0, -t}};
+    lp.kind = {'E'};
+    lp.rhs = {1.0};
+    lp.c = {0.0, 1.0};
+    lp.up = {1e9, kInf};
+    Factorise(lp, {0});
+    ExactRayCheck ray;
+    ASSERT_EQ(CheckRayExactly(ctx_, 1, 1.0, &ray), kRunOk);
+    ASSERT_TRUE(ray.decided);
+    EXPECT_FALSE(ray.holds);
+    EXPECT_EQ(ray.column, 0);
+    EXPECT_NEAR(ray.rate, t, 1e-6 * t);
+    // Downwards x falls, towards no bound but its lower one, 0.
+    ASSERT_EQ(CheckRayExactly(ctx_, 1, -1.0, &ray), kRunOk);
+    EXPECT_FALSE(ray.holds);
+
+    lp.up = {kInf, kInf};
+    lp.lo = {-kInf, 0.0};
+    enginetest::DestroyContext(ctx_);
+    Factorise(lp, {0});
+    ASSERT_EQ(CheckRayExactly(ctx_, 1, 1.0, &ray), kRunOk);
+    ASSERT_TRUE(ray.decided);
+    EXPECT_TRUE(ray.holds);
+}
+
 TEST_F(ExactBasisTest, LeavesLargeBasesAlone) {
     Lp lp;
     const int rows = kExactBasisRows;  // plus the two objective rows
