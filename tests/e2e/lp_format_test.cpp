@@ -158,8 +158,11 @@ TEST_F(LpExport, ExamplesOfBothLayoutsSolveAlike) {
                 << data;
             const std::string note = slurp(dir_ / "export.txt");
             const std::string counts = note.substr(std::min(note.find("(LP,"), note.size()));
-            if (!sparse) dense_counts = counts;
-            if (sparse) EXPECT_EQ(counts, dense_counts) << data;
+            if (!sparse) {
+                dense_counts = counts;
+            } else {
+                EXPECT_EQ(counts, dense_counts) << data;
+            }
             write("p.qmlp", "LP data=\"" + data.string() + "\"" + (sparse ? " sparsedata" : "") +
                                 " printlevel=-2;\nRUN;\n%PUT _QMLP_: &_QMLP_;\n");
             const std::string direct = solve_status(q + " " + quoted((dir_ / "p.qmlp").string()));
