@@ -5,9 +5,11 @@
 // file system cannot make unnamed files, it is made in a folder of the step
 // and unlinked at once; the folder goes at the end of the step.  The module reads and writes many small records (a
 // coefficient is 24 bytes; a branch-and-bound node a few hundred bytes, read
-// back in no particular order), so each file keeps a small cache of pages in
-// memory, the least recently used going back to the operating system first:
-// a scattered read moves one page, not a large window.  The file itself is
+// back in no particular order), so each file keeps a cache of up to 8 MiB of
+// pages in memory, the least recently used going back to the operating
+// system first: a scattered read moves one page, not a large window, and the
+// column and row stores of problems with hundreds of thousands of columns
+// stay in memory instead of crossing the kernel at every pass.  The file itself is
 // made only when a page first has to go back: a small problem's scratch
 // data never leaves memory, and its run makes no file at all.
 #include <errno.h>
@@ -33,7 +35,7 @@
 
 struct TymUtil_ {
     static constexpr int64_t kPageBytes = 8 * 1024;
-    static constexpr size_t kMostPages = 128;
+    static constexpr size_t kMostPages = 1024;
     struct Page {
         int64_t number = -1;  // page index in the file
         uint64_t used = 0;    // last use, for choosing the page to give up

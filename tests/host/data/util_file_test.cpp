@@ -164,7 +164,7 @@ TEST_F(UtilFiles, FileMadeOnlyWhenPagesGoBack) {
     std::vector<char> block(64 * 1024, 'a');
     ASSERT_EQ(util_->write(f, block.data(), static_cast<int64_t>(block.size())), 0);
     EXPECT_EQ(open_descriptors(), before);
-    for (int i = 0; i < 40; ++i) ASSERT_EQ(util_->write(f, block.data(), static_cast<int64_t>(block.size())), 0);
+    for (int i = 0; i < 200; ++i) ASSERT_EQ(util_->write(f, block.data(), static_cast<int64_t>(block.size())), 0);
     EXPECT_EQ(open_descriptors(), before + 1);
     util_->close(f);
 
@@ -180,7 +180,7 @@ TEST_F(UtilFiles, FileMadeOnlyWhenPagesGoBack) {
     tight.rlim_cur = static_cast<rlim_t>(lowest_free);
     ASSERT_EQ(setrlimit(RLIMIT_NOFILE, &tight), 0);
     int rc = 0;
-    for (int i = 0; i < 40 && rc == 0; ++i) rc = util_->write(g, block.data(), static_cast<int64_t>(block.size()));
+    for (int i = 0; i < 200 && rc == 0; ++i) rc = util_->write(g, block.data(), static_cast<int64_t>(block.size()));
     setrlimit(RLIMIT_NOFILE, &saved);
     EXPECT_LT(rc, 0);
     char back[4];
